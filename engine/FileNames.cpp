@@ -1,0 +1,24 @@
+#include "FileNames.h"
+
+#include <string>
+#include <system_error>
+
+namespace kelvara {
+
+std::filesystem::path PathFromText(std::string_view text) {
+#ifdef _WIN32
+    // Texts are UTF-8; Windows paths are wide.
+    std::u8string utf8(text.begin(), text.end());
+    return std::filesystem::path(utf8);
+#else
+    return std::filesystem::path(std::string(text));
+#endif
+}
+
+bool IsSameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+    std::error_code error;
+    const bool same = std::filesystem::equivalent(a, b, error);
+    return !error && same;
+}
+
+}  // namespace kelvara

@@ -1,0 +1,14 @@
+#pragma once
+// File names typed by the user (UTF-8 text) and the checks made on them.
+
+#include <filesystem>
+#include <string_view>
+
+namespace kelvara {
+
+std::filesystem::path PathFromText(std::string_view text);
+
+// True when both name one existing file, however spelled (links too).
+bool IsSameFile(const std::filesystem::path& a, const std::filesystem::path& b);
+
+}  // namespace kelvara

@@ -1,0 +1,109 @@
+#include "RangeLimits.h"
+
+#include <fstream>
+#include <string_view>
+#include <system_error>
+
+#include "FileNames.h"
+#include "NumberText.h"
+#include "WindowsDirectory.h"
+
+namespace kelvara {
+
+const std::array<const char*, kRangeFieldCount> kRangeLabels = {
+    "U-Min",   "U-Max",   "V-Min",  "V-Max",  "W-Min", "W-Max", "CO2-Min",
+    "CO2-Max", "H2O-Min", "H2O-Max", "Ts-Min", "Ts-Max", "P-Min", "P-Max"};
+
+namespace {
+
+constexpr std::size_t kFieldWidth = 19;
+
+float* FieldsOf(RangeLimits& limits) { return &limits.U_Min; }
+
+// One file line is one label/value pair: the value is what follows the first
+// TAB, both cut at 19 characters, so an over-long text never shifts the
+// lines after it.
+std::string ValueTextOfLine(std::string_view line) {
+    const auto tab = line.find('\t');
+    if (tab == std::string_view::npos) return std::string();
+    return std::string(line.substr(tab + 1, kFieldWidth));
+}
+
+// Reads up to 14 lines (LF ends a line; a CR in front of it is dropped).
+// Returns how many value texts were read.
+int ReadValueTexts(std::istream& in, RangeTexts& texts) {
+    std::string line;
+    int count = 0;
+    while (count < kRangeFieldCount && std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r' && !in.eof()) line.pop_back();
+        texts[static_cast<std::size_t>(count++)] = ValueTextOfLine(line);
+    }
+    return count;
+}
+
+bool WriteLines(const std::filesystem::path& file, const RangeTexts& texts) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    for (int i = 0; i < kRangeFieldCount; ++i) {
+        out << kRangeLabels[static_cast<std::size_t>(i)] << '\t'
+            << texts[static_cast<std::size_t>(i)] << "\r\n";
+    }
+    out.flush();
+    if (!out) return false;
+    out.close();
+    return !out.fail();
+}
+
+}  // namespace
+
+RangeLimits DefaultRangeLimits() {
+    return RangeLimits{-50.0f, 50.0f, -50.0f, 50.0f, -50.0f, 50.0f, 0.0f,
+                       1500.0f, -20.0f, 100.0f, -50.0f, 50.0f, 30.0f, 150.0f};
+}
+
+std::filesystem::path RangeFilePath() { return RangeFileIn(WindowsDirectory()); }
+
+bool LoadRangeLimits(RangeLimits& limits) { return LoadRangeLimits(limits, RangeFilePath()); }
+
+bool LoadRangeLimits(RangeLimits& limits, const std::filesystem::path& file) {
+    limits = DefaultRangeLimits();
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return false;
+    RangeTexts texts;
+    const int count = ReadValueTexts(in, texts);
+    float* fields = FieldsOf(limits);
+    for (int i = 0; i < count; ++i) fields[i] = AtofToFloat(texts[static_cast<std::size_t>(i)]);
+    return true;
+}
+
+bool ReadRangeTexts(RangeTexts& texts) { return ReadRangeTexts(texts, RangeFilePath()); }
+
+bool ReadRangeTexts(RangeTexts& texts, const std::filesystem::path& file) {
+    texts = RangeTexts{};
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return false;
+    ReadValueTexts(in, texts);
+    return true;
+}
+
+bool WriteRangeTexts(const RangeTexts& texts) { return WriteRangeTexts(texts, RangeFilePath()); }
+
+bool WriteRangeTexts(const RangeTexts& texts, const std::filesystem::path& file) {
+    std::error_code ignored;
+    if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), ignored);
+    std::filesystem::path temporary = file;
+    temporary += ".tmp";
+    if (!WriteLines(temporary, texts)) {
+        std::filesystem::remove(temporary, ignored);
+        return false;
+    }
+    std::error_code renamed;
+    std::filesystem::rename(temporary, file, renamed);
+    if (renamed) {
+        std::filesystem::remove(temporary, ignored);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace kelvara

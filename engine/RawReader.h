@@ -1,0 +1,95 @@
+#pragma once
+// The raw data file reader: records into half-hour blocks.
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+#include "BlockBuffer.h"
+
+namespace kelvara {
+
+// A raw file read through one large buffer. At its end only once a read
+// has met the end of the file; it never looks ahead.
+class RawStream {
+public:
+    static constexpr int kEnd = -1;
+
+    RawStream();
+    ~RawStream();
+    RawStream(const RawStream&) = delete;
+    RawStream& operator=(const RawStream&) = delete;
+
+    bool Open(const std::filesystem::path& file);
+    void Close();
+    bool IsOpen() const { return file_ != nullptr; }
+    bool AtEnd() const { return atEnd_; }
+
+    // Size in bytes of the open file, or -1.
+    std::int64_t Size() const;
+
+    // The next character, or kEnd (and AtEnd() from then on).
+    int Get() {
+        if (next_ == last_ && !Fill()) return kEnd;
+        return static_cast<unsigned char>(*next_++);
+    }
+
+    // Skips up to and including the next line feed, whatever the line's length.
+    void SkipLine();
+
+    // Reads characters up to the delimiter (consumed, not stored), keeping at
+    // most width of them in out (which gets a terminating null). Returns the
+    // number of characters kept, or -1 when the end came before the delimiter.
+    // With stopAtEnd, the end of the file also ends the field: the count kept
+    // is returned, or -1 when nothing came before the end.
+    int ReadField(char delimiter, int width, char* out, bool stopAtEnd = false);
+
+private:
+    // Loads the next piece of the file; false (and at its end) when none is left.
+    bool Fill();
+
+    std::FILE* file_ = nullptr;
+    std::int64_t size_ = -1;
+    std::unique_ptr<char[]> buffer_;
+    const char* next_ = nullptr;
+    const char* last_ = nullptr;
+    bool atEnd_ = false;
+};
+
+inline constexpr int kDateWidth = 11;
+inline constexpr int kClockWidth = 2;
+inline constexpr int kRestWidth = 9;
+inline constexpr int kValueWidth = 19;
+inline constexpr int kStatusWidth = 9;
+inline constexpr int kHeaderLineCount = 4;
+
+// The most recently read record.
+struct RawRecord {
+    char date[kDateWidth + 1] = {};
+    char hour[kClockWidth + 1] = {};
+    char minute[kClockWidth + 1] = {};
+    float value[kVariableCount] = {};
+    std::int32_t status = 0;
+};
+
+// The reader's state, held by a job for its lifetime.
+struct ReaderState {
+    RawRecord record;
+    char BlockDate[kDateWidth + 1] = {};
+    char BlockLabel[kDateWidth + 1] = {};
+    bool carry = false;           // record holds the first record of the next block
+    bool endOfFirstFile = false;  // set when the first file was found at its end
+    bool noSecondFile = false;    // set by the caller when there is no second file
+    RawStream first;
+    RawStream second;
+};
+
+// Skips the four header lines of a freshly opened raw file.
+void SkipHeaderLines(RawStream& stream);
+
+// Reads the next block into block.sample (indices 0..count-1) and returns
+// count; 1 when the first file was already at its end on entry.
+int ReadBlock(ReaderState& reader, BlockBuffer& block);
+
+}  // namespace kelvara

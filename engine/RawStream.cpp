@@ -1,0 +1,97 @@
+#include <cstring>
+#include <system_error>
+
+#include "RawReader.h"
+
+namespace kelvara {
+
+namespace {
+constexpr std::size_t kBufferSize = 1 << 18;
+
+std::FILE* OpenForReading(const std::filesystem::path& file) {
+#ifdef _WIN32
+    return _wfopen(file.c_str(), L"rb");
+#else
+    return std::fopen(file.c_str(), "rb");
+#endif
+}
+}  // namespace
+
+RawStream::RawStream() : buffer_(new char[kBufferSize]) {}
+
+RawStream::~RawStream() { Close(); }
+
+bool RawStream::Open(const std::filesystem::path& file) {
+    Close();
+    std::error_code error;
+    if (std::filesystem::is_directory(file, error)) return false;
+    file_ = OpenForReading(file);
+    if (file_ == nullptr) return false;
+    // The stream does its own buffering.
+    std::setvbuf(file_, nullptr, _IONBF, 0);
+    const auto size = std::filesystem::file_size(file, error);
+    size_ = error ? -1 : static_cast<std::int64_t>(size);
+    return true;
+}
+
+void RawStream::Close() {
+    if (file_ != nullptr) std::fclose(file_);
+    file_ = nullptr;
+    next_ = last_ = nullptr;
+    atEnd_ = false;
+    size_ = -1;
+}
+
+std::int64_t RawStream::Size() const { return size_; }
+
+bool RawStream::Fill() {
+    if (file_ == nullptr || atEnd_) {
+        atEnd_ = true;
+        return false;
+    }
+    const std::size_t got = std::fread(buffer_.get(), 1, kBufferSize, file_);
+    next_ = buffer_.get();
+    last_ = next_ + got;
+    if (got == 0) {
+        atEnd_ = true;
+        return false;
+    }
+    return true;
+}
+
+void RawStream::SkipLine() {
+    for (;;) {
+        if (next_ == last_ && !Fill()) return;
+        const void* lineFeed = std::memchr(next_, '\n', static_cast<std::size_t>(last_ - next_));
+        if (lineFeed != nullptr) {
+            next_ = static_cast<const char*>(lineFeed) + 1;
+            return;
+        }
+        next_ = last_;
+    }
+}
+
+int RawStream::ReadField(char delimiter, int width, char* out, bool stopAtEnd) {
+    int kept = 0;
+    for (;;) {
+        if (next_ == last_ && !Fill()) {
+            out[kept] = '\0';
+            return (stopAtEnd && kept > 0) ? kept : -1;
+        }
+        const char* p = next_;
+        const char* const end = last_;
+        while (p < end) {
+            const char c = *p++;
+            if (c == delimiter) {
+                next_ = p;
+                out[kept] = '\0';
+                return kept;
+            }
+            // Characters beyond the width are read but not kept.
+            if (kept < width) out[kept++] = c;
+        }
+        next_ = p;
+    }
+}
+
+}  // namespace kelvara

@@ -1,0 +1,87 @@
+#include "ResultsFile.h"
+
+#include <cstring>
+
+#include "NumberText.h"
+
+namespace kelvara {
+
+namespace {
+
+std::FILE* OpenForWriting(const std::filesystem::path& file) {
+#ifdef _WIN32
+    return _wfopen(file.c_str(), L"wb");
+#else
+    return std::fopen(file.c_str(), "wb");
+#endif
+}
+
+char* AppendText(char* out, const char* text) {
+    const std::size_t length = std::strlen(text);
+    std::memcpy(out, text, length);
+    return out + length;
+}
+
+char* AppendTime(char* out, const char* date, const char* label) {
+    out = AppendText(out, date);
+    *out++ = ' ';
+    return AppendText(out, label);
+}
+
+char* AppendValue(char* out, float value) {
+    *out++ = ',';
+    return out + FormatGeneral(value, out);
+}
+
+}  // namespace
+
+std::string_view ResultsSuffix(int rotationChoice) { return rotationChoice == 1 ? ".rfw" : ".r1w"; }
+
+ResultsFile::~ResultsFile() { Close(); }
+
+bool ResultsFile::Create(const std::filesystem::path& file) {
+    Close();
+    file_ = OpenForWriting(file);
+    return file_ != nullptr;
+}
+
+void ResultsFile::Close() {
+    if (file_ != nullptr) std::fclose(file_);
+    file_ = nullptr;
+}
+
+bool ResultsFile::WriteLine(const char* text, std::size_t length) {
+    if (file_ == nullptr) return false;
+    const bool written = std::fwrite(text, 1, length, file_) == length &&
+                         std::fwrite("\r\n", 1, 2, file_) == 2;
+    // Flushed line by line: the file always holds the complete lines so far.
+    return std::fflush(file_) == 0 && written;
+}
+
+bool ResultsFile::WriteHeader() { return WriteLine(kResultsHeader.data(), kResultsHeader.size()); }
+
+bool ResultsFile::WriteBlockLine(const char* date, const char* label, const FluxResult& result) {
+    char line[kMaxBlockLineLength];
+    const int length = FormatBlockLine(date, label, result, line);
+    return WriteLine(line, static_cast<std::size_t>(length));
+}
+
+bool ResultsFile::WriteRejectedLine(const char* date, const char* label) {
+    char line[kMaxBlockLineLength];
+    char* end = AppendTime(line, date, label);
+    end = AppendText(end, ",,,,,,,,,,,,,,,,");
+    return WriteLine(line, static_cast<std::size_t>(end - line));
+}
+
+int FormatBlockLine(const char* date, const char* label, const FluxResult& result, char* out) {
+    char* end = AppendTime(out, date, label);
+    const float values[] = {result.ustar,   result.tau,      result.ave_CO2,    result.ave_H2O,
+                            result.ave_P,   result.ave_Ts,   result.ave_Tc,     result.ave_U,
+                            result.ave_V,   result.ave_W,    result.Hs,         result.co2wplLE,
+                            result.co2wplH, result.LE_leuning, result.Fc_leuning};
+    for (const float value : values) end = AppendValue(end, value);
+    end += std::snprintf(end, 16, ",%d", result.Records);
+    return static_cast<int>(end - out);
+}
+
+}  // namespace kelvara

@@ -1,0 +1,22 @@
+#pragma once
+// The append job: up to six text files end to end, head lines kept once.
+
+#include <array>
+#include <string>
+
+#include "JobPort.h"
+
+namespace kelvara {
+
+inline constexpr int kAppendSlotCount = 6;
+
+struct AppendInputs {
+    std::string headLinesText;                       // edit 1024
+    std::array<std::string, kAppendSlotCount> files;  // File 1 .. File 6; empty = unused slot
+    std::string outputFile;                          // edit 1037
+};
+
+// One press of "OK". True when the job ended with "Processing Finished!".
+bool RunAppendJob(const AppendInputs& inputs, JobPort& port);
+
+}  // namespace kelvara
