@@ -22,43 +22,6 @@ bool IsHexDigit(char c) {
     return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
-constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
-// The common logger text, [-]digits[.digits] with an exactly representable
-// mantissa and at most 22 fraction digits: one correctly rounded division
-// gives what strtod gives. Anything else is left to the general path.
-bool TryPlainDecimal(const char* p, const char* end, double& value) {
-    bool negative = false;
-    if (p < end && *p == '-') {
-        negative = true;
-        ++p;
-    }
-    std::uint64_t mantissa = 0;
-    int digits = 0;
-    int fractionDigits = 0;
-    const char* const first = p;
-    for (; p < end && IsDigit(*p); ++p, ++digits) {
-        if (digits == 19) return false;
-        mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
-    }
-    if (digits > 0 && *first == '0' && p < end && (*p == 'x' || *p == 'X')) return false;
-    if (p < end && *p == '.') {
-        ++p;
-        for (; p < end && IsDigit(*p); ++p, ++digits, ++fractionDigits) {
-            if (digits == 19) return false;
-            mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
-        }
-    }
-    if (digits == 0) return false;
-    if (p < end && (*p == 'e' || *p == 'E')) return false;
-    if (mantissa > (std::uint64_t{1} << 53) || fractionDigits > 22) return false;
-    const double magnitude = static_cast<double>(mantissa) / kPowersOfTen[fractionDigits];
-    value = negative ? -magnitude : magnitude;
-    return true;
-}
-
 // Overflow and underflow: from_chars leaves the value alone, strtod gives
 // the rounded (possibly infinite or subnormal) result. Rare, so a copy with
 // the locale's decimal point is good enough.
@@ -115,17 +78,15 @@ double GeneralAtof(const char* p, const char* end) {
 
 }  // namespace
 
-double AtofText(std::string_view text) {
+double GeneralAtofText(std::string_view text) {
     const char* p = text.data();
     const char* end = p + text.size();
     // A C string ends at its first null character.
     if (const void* nul = std::memchr(p, '\0', text.size())) end = static_cast<const char*>(nul);
-    double value = 0.0;
-    if (TryPlainDecimal(p, end, value)) return value;
     return GeneralAtof(p, end);
 }
 
-int AtoiText(std::string_view text) {
+int GeneralAtoiText(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size() && IsCSpace(text[i])) ++i;
     bool negative = false;

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 
@@ -34,6 +35,19 @@ public:
         if (next_ == last_ && !Fill()) return kEnd;
         return static_cast<unsigned char>(*next_++);
     }
+
+    // The rest of the current line when its line feed is already in the
+    // buffer: [begin, lineFeed). False otherwise (nothing is read).
+    bool PeekLine(const char*& begin, const char*& lineFeed) const {
+        if (next_ == last_) return false;
+        const void* found = std::memchr(next_, '\n', static_cast<std::size_t>(last_ - next_));
+        if (found == nullptr) return false;
+        begin = next_;
+        lineFeed = static_cast<const char*>(found);
+        return true;
+    }
+    // Consumes the buffered characters before position.
+    void ConsumeTo(const char* position) { next_ = position; }
 
     // Skips up to and including the next line feed, whatever the line's length.
     void SkipLine();

@@ -78,17 +78,20 @@ int RawStream::ReadField(char delimiter, int width, char* out, bool stopAtEnd) {
             out[kept] = '\0';
             return (stopAtEnd && kept > 0) ? kept : -1;
         }
-        const char* p = next_;
+        const char* const start = next_;
+        const char* p = start;
         const char* const end = last_;
-        while (p < end) {
-            const char c = *p++;
-            if (c == delimiter) {
-                next_ = p;
-                out[kept] = '\0';
-                return kept;
-            }
-            // Characters beyond the width are read but not kept.
-            if (kept < width) out[kept++] = c;
+        while (p < end && *p != delimiter) ++p;
+        // Characters beyond the width are read but not kept.
+        const int room = width - kept;
+        const int length = static_cast<int>(p - start);
+        const int copied = length < room ? length : room;
+        std::memcpy(out + kept, start, static_cast<std::size_t>(copied));
+        kept += copied;
+        if (p < end) {
+            next_ = p + 1;
+            out[kept] = '\0';
+            return kept;
         }
         next_ = p;
     }

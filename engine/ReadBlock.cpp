@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <string_view>
@@ -12,6 +13,88 @@ namespace {
 constexpr int kStatusMinimum = 0;
 constexpr int kStatusMaximum = 13;
 
+// Fast path for a record whose line is already in the buffer: the same
+// fields, widths and conversions, read straight from the buffer. A line that
+// lacks a delimiter (its fields would run across the line end) is left to
+// the character-by-character reader.
+class BufferedLine {
+public:
+    BufferedLine(const char* begin, const char* lineFeed) : p_(begin), end_(lineFeed) {}
+
+    bool SkipLeadingCharacter() {
+        if (p_ == end_) return false;
+        ++p_;
+        return true;
+    }
+    // Copies the field up to the delimiter (at most width characters).
+    bool CopyField(char delimiter, int width, char* out) {
+        const char* start = p_;
+        if (!Find(delimiter)) return false;
+        const std::size_t length = std::min<std::size_t>(static_cast<std::size_t>(p_ - start), static_cast<std::size_t>(width));
+        std::memcpy(out, start, length);
+        out[length] = '\0';
+        ++p_;
+        return true;
+    }
+    bool SkipField(char delimiter) {
+        if (!Find(delimiter)) return false;
+        ++p_;
+        return true;
+    }
+    bool ReadValue(float& value) {
+        const char* start = p_;
+        if (!Find(',')) return false;
+        value = AtofToFloat(FieldText(start, p_, kValueWidth));
+        ++p_;
+        return true;
+    }
+    // The status runs to the line feed.
+    std::int32_t ReadStatus() { return AtoiText(FieldText(p_, end_, kStatusWidth)); }
+    const char* LineFeed() const { return end_; }
+
+private:
+    bool Find(char delimiter) {
+        while (p_ < end_ && *p_ != delimiter) ++p_;
+        return p_ < end_;
+    }
+    static std::string_view FieldText(const char* start, const char* stop, int width) {
+        const auto length = static_cast<std::size_t>(stop - start);
+        return std::string_view(start, std::min(length, static_cast<std::size_t>(width)));
+    }
+
+    const char* p_;
+    const char* const end_;
+};
+
+bool ParseTimeStamp(BufferedLine& line, RawRecord& record) {
+    return line.SkipLeadingCharacter() && line.CopyField(' ', kDateWidth, record.date) &&
+           line.CopyField(':', kClockWidth, record.hour) && line.CopyField(':', kClockWidth, record.minute) &&
+           line.SkipField(',');
+}
+
+bool ParseValuesAndStatus(BufferedLine& line, RawRecord& record) {
+    for (float& value : record.value) {
+        if (!line.ReadValue(value)) return false;
+    }
+    record.status = line.ReadStatus();
+    return true;
+}
+
+// Reads the record from the buffer when its whole line is there. Returns
+// false, having consumed nothing, when the slow reader must take it.
+bool TryBufferedRecord(RawStream& stream, RawRecord& record, bool withTimeStamp) {
+    const char* begin;
+    const char* lineFeed;
+    if (!stream.PeekLine(begin, lineFeed)) return false;
+    BufferedLine line(begin, lineFeed);
+    RawRecord parsed = record;
+    if (withTimeStamp && !ParseTimeStamp(line, parsed)) return false;
+    if (!ParseValuesAndStatus(line, parsed)) return false;
+    record = parsed;
+    stream.ConsumeTo(lineFeed + 1);
+    return true;
+}
+
 // Leading character, date, hour, minute and the rest of the time stamp.
 // False when the file ends before the time stamp is complete.
 bool ReadTimeStamp(RawStream& stream, RawRecord& record) {
@@ -25,6 +108,7 @@ bool ReadTimeStamp(RawStream& stream, RawRecord& record) {
 // The seven values and the status. False when the file ends before the
 // status has at least one character.
 bool ReadValuesAndStatus(RawStream& stream, RawRecord& record) {
+    if (TryBufferedRecord(stream, record, /*withTimeStamp=*/false)) return true;
     char text[kValueWidth + 1];
     for (float& value : record.value) {
         const int length = stream.ReadField(',', kValueWidth, text);
@@ -38,6 +122,7 @@ bool ReadValuesAndStatus(RawStream& stream, RawRecord& record) {
 }
 
 bool ReadWholeRecord(RawStream& stream, RawRecord& record) {
+    if (TryBufferedRecord(stream, record, /*withTimeStamp=*/true)) return true;
     return ReadTimeStamp(stream, record) && ReadValuesAndStatus(stream, record);
 }
 
