@@ -9,62 +9,85 @@ namespace {
 
 constexpr double kSpikeThreshold = 6.0;
 
-struct Screening {
-    float sum = 0.0f;
-    int count = 0;
+// Per-variable working values of one despike. The passes run record by
+// record over all seven variables at once, so the seven running sums (each
+// still in index order) overlap instead of waiting on one another.
+struct DespikeState {
+    float minimum[kVariableCount];
+    float maximum[kVariableCount];
+    float sum[kVariableCount] = {};
+    int count[kVariableCount] = {};
+    float m1[kVariableCount];
+    float th[kVariableCount];
+    double lower[kVariableCount];
+    double upper[kVariableCount];
 };
 
 // Only samples strictly inside the range limits set the first mean and the
 // threshold.
-Screening ScreenVariable(const float* x, int n, float minimum, float maximum) {
-    Screening screening;
+void ScreenSamples(const BlockBuffer& block, int n, DespikeState& s) {
     for (int i = 0; i < n; ++i) {
-        if (InRange(x[i], minimum, maximum)) {
-            screening.sum = Store(AddTo(screening.sum, x[i]));
-            ++screening.count;
+        for (int v = 0; v < kVariableCount; ++v) {
+            const float x = block.sample[v][i];
+            if (InRange(x, s.minimum[v], s.maximum[v])) {
+                s.sum[v] = Store(AddTo(s.sum[v], x));
+                ++s.count[v];
+            }
         }
     }
-    return screening;
 }
 
-float SpikeThreshold(const float* x, int n, float minimum, float maximum, float m1, int count) {
-    float squares = 0.0f;
+void ComputeThresholds(const BlockBuffer& block, int n, DespikeState& s) {
+    float squares[kVariableCount] = {};
+    for (int v = 0; v < kVariableCount; ++v) s.m1[v] = Store(static_cast<double>(s.sum[v]) / s.count[v]);
     for (int i = 0; i < n; ++i) {
-        if (InRange(x[i], minimum, maximum)) {
-            const double deviation = static_cast<double>(x[i]) - static_cast<double>(m1);
-            squares = Store(static_cast<double>(squares) + deviation * deviation);
+        for (int v = 0; v < kVariableCount; ++v) {
+            const float x = block.sample[v][i];
+            if (InRange(x, s.minimum[v], s.maximum[v])) {
+                const double deviation = static_cast<double>(x) - static_cast<double>(s.m1[v]);
+                squares[v] = Store(static_cast<double>(squares[v]) + deviation * deviation);
+            }
         }
     }
-    return Store(kSpikeThreshold * std::sqrt(static_cast<double>(squares) / count));
+    for (int v = 0; v < kVariableCount; ++v) {
+        s.th[v] = Store(kSpikeThreshold * std::sqrt(static_cast<double>(squares[v]) / s.count[v]));
+    }
 }
 
-// Flags every sample against the band m1 +- th (inclusive) and returns the
-// mean of the samples inside it.
-float FlagAgainstBand(const float* x, std::int16_t* flag, int n, float m1, float th) {
-    const double lower = static_cast<double>(m1) - static_cast<double>(th);
-    const double upper = static_cast<double>(m1) + static_cast<double>(th);
-    float sum = 0.0f;
-    int count = 0;
+// Flags every sample against the band m1 +- th (inclusive, inside the range
+// limits or not) and sums the samples inside it for the second mean.
+void FlagAgainstBand(BlockBuffer& block, int n, DespikeState& s) {
+    float sum[kVariableCount] = {};
+    int count[kVariableCount] = {};
+    for (int v = 0; v < kVariableCount; ++v) {
+        s.lower[v] = static_cast<double>(s.m1[v]) - static_cast<double>(s.th[v]);
+        s.upper[v] = static_cast<double>(s.m1[v]) + static_cast<double>(s.th[v]);
+    }
     for (int i = 0; i < n; ++i) {
-        const double value = x[i];
-        if (lower <= value && value <= upper) {
-            flag[i] = 1;
-            sum = Store(static_cast<double>(sum) + value);
-            ++count;
-        } else {
-            flag[i] = 0;
+        for (int v = 0; v < kVariableCount; ++v) {
+            const double x = block.sample[v][i];
+            const bool inBand = s.lower[v] <= x && x <= s.upper[v];
+            block.flag[v][i] = inBand ? 1 : 0;
+            if (inBand) {
+                sum[v] = Store(static_cast<double>(sum[v]) + x);
+                ++count[v];
+            }
         }
     }
-    return Store(static_cast<double>(sum) / count);
+    for (int v = 0; v < kVariableCount; ++v) s.sum[v] = sum[v], s.count[v] = count[v];
 }
 
 // Out-of-band samples take the second mean; the band keeps its width.
-void ReplaceOutsideBand(float* x, int n, float m2, float th) {
-    const double lower = static_cast<double>(m2) - static_cast<double>(th);
-    const double upper = static_cast<double>(m2) + static_cast<double>(th);
-    for (int i = 0; i < n; ++i) {
-        const double value = x[i];
-        if (value > upper || value < lower) x[i] = m2;
+void ReplaceOutsideBand(BlockBuffer& block, int n, const DespikeState& s) {
+    for (int v = 0; v < kVariableCount; ++v) {
+        const float m2 = Store(static_cast<double>(s.sum[v]) / s.count[v]);
+        const double lower = static_cast<double>(m2) - static_cast<double>(s.th[v]);
+        const double upper = static_cast<double>(m2) + static_cast<double>(s.th[v]);
+        float* x = block.sample[v];
+        for (int i = 0; i < n; ++i) {
+            const double value = x[i];
+            if (value > upper || value < lower) x[i] = m2;
+        }
     }
 }
 
@@ -72,22 +95,18 @@ void ReplaceOutsideBand(float* x, int n, float m2, float th) {
 
 bool Despike(BlockBuffer& block, int n, const RangeLimits& limits) {
     const float* bounds = &limits.U_Min;
-    Screening screening[kVariableCount];
+    DespikeState state;
     for (int v = 0; v < kVariableCount; ++v) {
-        screening[v] = ScreenVariable(block.sample[v], n, bounds[2 * v], bounds[2 * v + 1]);
+        state.minimum[v] = bounds[2 * v];
+        state.maximum[v] = bounds[2 * v + 1];
     }
-    for (const Screening& s : screening) {
-        if (s.count == 0) return false;
+    ScreenSamples(block, n, state);
+    for (const int count : state.count) {
+        if (count == 0) return false;
     }
-    for (int v = 0; v < kVariableCount; ++v) {
-        float* x = block.sample[v];
-        const float minimum = bounds[2 * v];
-        const float maximum = bounds[2 * v + 1];
-        const float m1 = Store(static_cast<double>(screening[v].sum) / screening[v].count);
-        const float th = SpikeThreshold(x, n, minimum, maximum, m1, screening[v].count);
-        const float m2 = FlagAgainstBand(x, block.flag[v], n, m1, th);
-        ReplaceOutsideBand(x, n, m2, th);
-    }
+    ComputeThresholds(block, n, state);
+    FlagAgainstBand(block, n, state);
+    ReplaceOutsideBand(block, n, state);
     return true;
 }
 
