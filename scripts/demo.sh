@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Builds Kelvara, writes a two-hour synthetic raw data file and turns it into
+# half-hourly fluxes with kelvara-cli.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+
+bash scripts/ensure-packages.sh
+
+echo "== Building (Release) in build/"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
+cmake --build build -j2 --target kelvara-sample kelvara-cli
+
+raw=sample/tower_20240601.dat
+results=sample/tower_20240601
+mkdir -p sample
+
+echo "== Writing two hours of 10 Hz tower data to $raw"
+build/tools/sample_generator/kelvara-sample --seed 1 --start "2024-06-01 10:00:00" --hours 2 "$raw"
+head -n 6 "$raw"
+
+echo "== Processing with kelvara-cli"
+build/cli/kelvara-cli run "$raw" --output "$results"
+
+echo "== $results.r1w"
+head -n 5 "$results.r1w"

@@ -1,0 +1,15 @@
+#!/bin/sh
+# Saves PNG pictures of Kelvara's main window and of each dialog, drawn on a
+# virtual X display, into the folder given (default: ./screenshots).
+# Usage: scripts/screenshots.sh [build-dir] [folder]
+set -eu
+build=${1:-build}
+folder=${2:-screenshots}
+mkdir -p "$folder"
+folder=$(cd "$folder" && pwd)
+home=$(mktemp -d)
+trap 'rm -rf "$home"' EXIT
+HOME=$home GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1 KELVARA_SCREENSHOT_DIR=$folder \
+    xvfb-run -a -s "-screen 0 1024x768x24" \
+    "$build/tests/app/kelvara_app_tests" --gtest_filter='Screenshots.*'
+ls "$folder"/*.png

@@ -1,0 +1,45 @@
+// kelvara-sample: writes a synthetic raw data file for demonstrations,
+// tests and benchmarks.
+
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <string>
+
+#include "SampleGenerator.h"
+
+int main(int argc, char** argv) {
+    kelvara::samples::SampleOptions options;
+    std::string output;
+    bool lf = false;
+
+    CLI::App app{"Writes a synthetic eddy-covariance raw data file (four header lines, then one record per sample)."};
+    app.add_option("output", output, "File to write")->required();
+    app.add_option("--seed", options.seed, "Seed; the same seed gives the same file")->capture_default_str();
+    app.add_option("--start", options.start, "Time of the first record, \"YYYY-MM-DD hh:mm:ss\"")
+        ->capture_default_str();
+    app.add_option("--hours", options.hours, "Length of the record in hours")->capture_default_str();
+    app.add_option("--hz", options.hz, "Samples per second")->check(CLI::IsMember({10, 20}))->capture_default_str();
+    app.add_flag("--lf", lf, "End lines with LF instead of CR LF");
+    app.add_option("--spike-rate", options.spikeRate, "Fraction of records with a spike in one variable")
+        ->capture_default_str();
+    app.add_option("--bad-status-rate", options.badStatusRate, "Fraction of records with a status outside 0..13")
+        ->capture_default_str();
+    app.add_option("--out-of-range-rate", options.outOfRangeRate,
+                   "Fraction of records with a value outside the default range limits")
+        ->capture_default_str();
+    app.add_option("--gap-rate", options.gapRate, "Fraction of records left out")->capture_default_str();
+    CLI11_PARSE(app, argc, argv);
+
+    options.crlf = !lf;
+    const std::string problem = kelvara::samples::CheckSampleOptions(options);
+    if (!problem.empty()) {
+        std::fprintf(stderr, "kelvara-sample: %s\n", problem.c_str());
+        return 2;
+    }
+    if (!kelvara::samples::WriteRawSample(output, options)) {
+        std::fprintf(stderr, "kelvara-sample: cannot write \"%s\".\n", output.c_str());
+        return 1;
+    }
+    return 0;
+}
