@@ -1,0 +1,27 @@
+#pragma once
+// The file-open prompt of the Browse buttons, replaceable as a whole: wx's
+// test hooks cannot answer the GTK file chooser.
+
+#include <functional>
+#include <optional>
+
+#include <wx/string.h>
+#include <wx/window.h>
+
+namespace kelvara::app {
+
+struct FilePromptRequest {
+    wxWindow* parent = nullptr;
+    bool overwritePrompt = false;  // asked for by the batch and append dialogs
+};
+
+// The chosen full path, or nothing when the user cancels.
+using FilePrompt = std::function<std::optional<wxString>(const FilePromptRequest&)>;
+
+std::optional<wxString> PromptForFile(const FilePromptRequest& request);
+
+// Replaces the prompt (an empty function restores the real one); returns the
+// previous one.
+FilePrompt SetFilePrompt(FilePrompt prompt);
+
+}  // namespace kelvara::app

@@ -1,0 +1,45 @@
+#pragma once
+// A template dialog that is also the job's port to the user: messages,
+// the "No Second File" question, the progress bar 1007 with its percentage
+// text 1010, and the batch's status texts 1029 and 1030. A dialog without
+// one of these controls ignores what would go to it.
+
+#include "DialogBuilder.h"
+#include "JobPort.h"
+
+class wxGauge;
+
+namespace kelvara::app {
+
+class JobDialog : public TemplateDialog, public kelvara::JobPort {
+public:
+    JobDialog(wxWindow* parent, const DialogTemplate& dialogTemplate);
+
+    void ShowMessage(std::string_view text, std::string_view title, kelvara::MessageIcon icon) override;
+    kelvara::SecondFileAnswer AskNoSecondFile() override;
+    void SetProgressRange(int lower, int upper) override;
+    void SetProgressStep(int step) override;
+    void SetProgressPosition(int position) override;
+    void StepProgress() override;
+    void SetPercentText(std::string_view text) override;
+    void SetStatusText(kelvara::StatusText which, std::string_view text) override;
+
+protected:
+    // Replaces the text of an edit with a path the user picks; true if one was.
+    bool BrowseInto(int editNumber, bool overwritePrompt);
+
+private:
+    void ShowProgress();
+    void SetTextAndRepaint(int controlNumber, std::string_view text);
+    // A job runs inside a button handler: paint what it changed at once, but
+    // leave the user's input queued until the job ends.
+    void RepaintNow();
+
+    wxGauge* gauge_ = nullptr;
+    int lower_ = 0;
+    int upper_ = 100;
+    int step_ = 10;
+    int position_ = 0;
+};
+
+}  // namespace kelvara::app

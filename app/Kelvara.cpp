@@ -1,0 +1,141 @@
+#include "Kelvara.h"
+
+#include <cstdio>
+
+#include <wx/filehistory.h>
+#include <wx/filename.h>
+#include <wx/fileconf.h>
+#include <wx/log.h>
+#include <wx/stdpaths.h>
+#include <wx/tokenzr.h>
+
+#include "AboutDlg.h"
+#include "Artwork.h"
+#include "CommandIds.h"
+#include "KelvaraDoc.h"
+#include "KelvaraView.h"
+#include "MainFrm.h"
+#include "Resources.h"
+
+namespace kelvara::app {
+
+namespace {
+
+// The framework's document manager with a recent-file list of 4 entries.
+// It is set up after construction, when the override below is in place.
+class KelvaraDocManager : public wxDocManager {
+public:
+    KelvaraDocManager() : wxDocManager(0, false) { Initialize(); }
+    wxFileHistory* OnCreateFileHistory() override { return new wxFileHistory(kRecentFileCount); }
+};
+
+// Fields of the document template string, in the framework's order.
+enum TemplateField { kWindowTitle, kDocName, kFileNewName, kFilterName, kFilterExt, kRegTypeId, kRegTypeName };
+
+wxString TemplateStringField(TemplateField field) {
+    const wxArrayString fields = wxStringTokenize(wxString::FromUTF8(kDocTemplateString), "\n", wxTOKEN_RET_EMPTY_ALL);
+    return field < static_cast<int>(fields.size()) ? fields[field] : wxString();
+}
+
+}  // namespace
+
+wxBEGIN_EVENT_TABLE(CKelvaraApp, wxApp)
+    EVT_MENU(ToWxId(ID_APP_ABOUT), CKelvaraApp::OnAppAbout)
+wxEND_EVENT_TABLE()
+
+CKelvaraApp::CKelvaraApp() {
+    SetAppName("Kelvara");
+    SetVendorName(kSettingsKey);
+}
+
+wxString SettingsFilePath() {
+    wxStandardPaths& paths = wxStandardPaths::Get();
+    paths.SetFileLayout(wxStandardPaths::FileLayout_XDG);
+    wxFileName file(paths.GetUserConfigDir(), "Kelvara.conf");
+    file.AppendDir(kSettingsKey);
+    return file.GetFullPath();
+}
+
+// The standard command line: nothing, or one file name.
+bool CKelvaraApp::OnInit() {
+    if (argc > 2) {
+        std::fputs("Kelvara: usage: Kelvara [file]\n", stderr);
+        return false;
+    }
+    const wxString file = argc == 2 ? argv[1] : wxString();
+    if (!file.empty() && !CanOpenForReading(file)) {
+        std::fprintf(stderr, "Kelvara: cannot open %s\n", static_cast<const char*>(file.utf8_str()));
+        return false;
+    }
+    return StartUp(file);
+}
+
+bool CKelvaraApp::StartUp(const wxString& file) {
+    LoadSettings();
+
+    if (m_pDocManager == nullptr) {
+        m_pDocManager = new KelvaraDocManager;
+        m_pDocManager->SetMaxDocsOpen(1);
+        m_pDocManager->FileHistoryLoad(*settings_);
+    }
+    // Closing the main window drops the templates along with the documents.
+    if (m_pDocManager->GetTemplates().empty()) {
+        m_pDocTemplate = new wxDocTemplate(m_pDocManager, TemplateStringField(kFileNewName), "*", wxString(),
+                                           TemplateStringField(kFilterExt), TemplateStringField(kRegTypeId),
+                                           TemplateStringField(kRegTypeName), wxCLASSINFO(CKelvaraDoc),
+                                           wxCLASSINFO(CKelvaraView));
+    }
+
+    auto* frame = new CMainFrame(m_pDocManager);
+    SetTopWindow(frame);
+    if (!frame->IsComplete()) {
+        frame->Destroy();
+        return false;
+    }
+    const wxDocument* document = file.empty() ? m_pDocManager->CreateNewDocument()
+                                              : m_pDocManager->CreateDocument(file, wxDOC_SILENT);
+    if (document == nullptr) {
+        frame->Destroy();
+        return false;
+    }
+    frame->Show(true);
+    frame->Update();
+    return true;
+}
+
+void CKelvaraApp::LoadSettings() {
+    if (settings_) return;
+    settings_ = std::make_unique<wxFileConfig>(GetAppName(), GetVendorName(), SettingsFilePath(), wxString(),
+                                               wxCONFIG_USE_LOCAL_FILE);
+    settings_->SetPath("/Recent File List");
+}
+
+// A settings file that cannot be written is not worth a message at exit.
+void CKelvaraApp::SaveSettings() {
+    if (!settings_ || m_pDocManager == nullptr) return;
+    wxLogNull quiet;
+    wxFileName::Mkdir(wxFileName(SettingsFilePath()).GetPath(), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
+    settings_->SetPath("/Recent File List");
+    m_pDocManager->FileHistorySave(*settings_);
+    settings_->Flush();
+}
+
+int CKelvaraApp::OnExit() {
+    SaveSettings();
+    delete m_pDocManager;
+    m_pDocManager = nullptr;
+    {
+        wxLogNull quiet;
+        settings_.reset();
+    }
+    return wxApp::OnExit();
+}
+
+CMainFrame* CKelvaraApp::MainFrame() const { return dynamic_cast<CMainFrame*>(GetTopWindow()); }
+
+void CKelvaraApp::OnAppAbout(wxCommandEvent&) {
+    CAboutDlg dialog(GetTopWindow());
+    dialog.ShowModal();
+}
+
+}  // namespace kelvara::app

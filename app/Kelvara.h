@@ -1,0 +1,50 @@
+#pragma once
+// The application object: start-up, the document template, the per-user
+// settings with the recent-file list, and the About command.
+
+#include <memory>
+
+#include <wx/app.h>
+#include <wx/config.h>
+#include <wx/docview.h>
+
+namespace kelvara::app {
+
+class CMainFrame;
+
+inline constexpr const char* kSettingsKey = "Local AppWizard-Generated Applications";
+inline constexpr int kRecentFileCount = 4;
+
+class CKelvaraApp : public wxApp {
+public:
+    CKelvaraApp();
+
+    bool OnInit() override;
+    int OnExit() override;
+
+    // Start-up once the command line is known: an empty name makes a new
+    // document, a file name opens one. False when the main window could not
+    // be made.
+    bool StartUp(const wxString& file);
+
+    CMainFrame* MainFrame() const;
+    wxDocManager* DocManager() const { return m_pDocManager; }
+
+private:
+    void LoadSettings();
+    void SaveSettings();
+    void OnAppAbout(wxCommandEvent& event);
+
+    wxDocManager* m_pDocManager = nullptr;
+    wxDocTemplate* m_pDocTemplate = nullptr;
+    std::unique_ptr<wxConfigBase> settings_;
+
+    wxDECLARE_EVENT_TABLE();
+};
+
+// Where the per-user settings are kept.
+wxString SettingsFilePath();
+
+}  // namespace kelvara::app
+
+wxDECLARE_APP(kelvara::app::CKelvaraApp);

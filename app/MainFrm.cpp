@@ -1,0 +1,135 @@
+#include "MainFrm.h"
+
+#include <vector>
+
+#include <wx/accel.h>
+#include <wx/log.h>
+#include <wx/menu.h>
+#include <wx/statusbr.h>
+
+#include "Artwork.h"
+#include "CommandIds.h"
+#include "Resources.h"
+
+namespace kelvara::app {
+
+namespace {
+
+constexpr long kFrameStyle = wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX;  // no sizing, no min/max
+const wxPoint kFramePosition(0, 0);
+const wxSize kFrameSize(427, 130);
+
+wxString Text(const char* text) { return wxString::FromUTF8(text); }
+
+}  // namespace
+
+CMainFrame::CMainFrame(wxDocManager* manager)
+    : wxDocParentFrame(manager, nullptr, wxID_ANY, Text(kAppTitle), kFramePosition, kFrameSize, kFrameStyle) {
+    SetIcons(LoadIcons(IDR_MAINFRAME));
+    CreateMenus();
+    CreateAccelerators();
+    m_dockManager.SetManagedWindow(this);
+    complete_ = true;
+    if (!CreateToolBarPane()) {
+        wxLogDebug("Failed to create toolbar");
+        complete_ = false;
+    } else if (!CreateStatusBarPane()) {
+        wxLogDebug("Failed to create status bar");
+        complete_ = false;
+    }
+    m_dockManager.Update();
+    Bind(wxEVT_MENU, &CMainFrame::OnExit, this, ToWxId(ID_APP_EXIT));
+}
+
+CMainFrame::~CMainFrame() { m_dockManager.UnInit(); }
+
+void CMainFrame::CreateMenus() {
+    auto* menuBar = new wxMenuBar;
+    for (const PopupResource& popup : kMainMenu) {
+        auto* menu = new wxMenu;
+        for (const MenuItemResource& item : popup.items) {
+            if (item.command == 0) {
+                menu->AppendSeparator();
+                continue;
+            }
+            const PromptResource* prompt = FindPrompt(item.command);
+            menu->Append(ToWxId(item.command), Text(item.label), prompt ? Text(prompt->prompt) : wxString());
+        }
+        menuBar->Append(menu, Text(popup.label));
+    }
+    SetMenuBar(menuBar);
+}
+
+void CMainFrame::CreateAccelerators() {
+    std::vector<wxAcceleratorEntry> entries;
+    for (const AcceleratorResource& accelerator : kMainAccelerators) {
+        entries.emplace_back(wxACCEL_CTRL, accelerator.key, ToWxId(accelerator.command));
+    }
+    SetAcceleratorTable(wxAcceleratorTable(static_cast<int>(entries.size()), entries.data()));
+}
+
+// A flat bar at the top with a gripper, tooltips and status-bar prompts; it
+// can be dragged to any side of the frame or float.
+bool CMainFrame::CreateToolBarPane() {
+    m_wndToolBar = new wxAuiToolBar(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                                    wxAUI_TB_GRIPPER | wxAUI_TB_PLAIN_BACKGROUND);
+    const wxSize buttonSize(kToolbarButtonWidth, kToolbarButtonHeight);
+    m_wndToolBar->SetToolBitmapSize(buttonSize);
+    m_wndToolBar->SetToolPacking(0);
+    m_wndToolBar->SetToolBorderPadding(1);
+    for (const ToolbarButtonResource& button : kMainToolbar) {
+        if (button.command == 0) {
+            m_wndToolBar->AddSeparator();
+            continue;
+        }
+        const PromptResource* prompt = FindPrompt(button.command);
+        m_wndToolBar->AddTool(ToWxId(button.command), wxString(), DrawToolbarButton(button.lettering, buttonSize),
+                              wxNullBitmap, wxITEM_NORMAL, Text(prompt->tooltip), Text(prompt->prompt), nullptr);
+    }
+    if (!m_wndToolBar->Realize()) return false;
+    m_wndToolBar->Bind(wxEVT_MOTION, &CMainFrame::OnToolBarMotion, this);
+    m_wndToolBar->Bind(wxEVT_LEAVE_WINDOW, &CMainFrame::OnToolBarLeave, this);
+    return m_dockManager.AddPane(m_wndToolBar, wxAuiPaneInfo()
+                                                   .Name("toolbar")
+                                                   .Caption(Text(kAppTitle))
+                                                   .ToolbarPane()
+                                                   .Top()
+                                                   .Dockable(true)
+                                                   .Floatable(true));
+}
+
+bool CMainFrame::CreateStatusBarPane() {
+    m_wndStatusBar = CreateStatusBar(1);
+    if (m_wndStatusBar == nullptr) return false;
+    SetStatusText(Text(kIdleStatusText));
+    return true;
+}
+
+void CMainFrame::AttachView(wxWindow* viewWindow) {
+    m_dockManager.AddPane(viewWindow, wxAuiPaneInfo().Name("view").CenterPane().PaneBorder(false));
+    m_dockManager.Update();
+    viewWindow->SetFocus();
+}
+
+void CMainFrame::OnExit(wxCommandEvent&) { Close(); }
+
+void CMainFrame::ShowPrompt(int command) {
+    if (command == promptCommand_) return;
+    promptCommand_ = command;
+    const PromptResource* prompt = command != 0 ? FindPrompt(command) : nullptr;
+    SetStatusText(Text(prompt ? prompt->prompt : kIdleStatusText));
+}
+
+void CMainFrame::OnToolBarMotion(wxMouseEvent& event) {
+    wxAuiToolBarItem* item = m_wndToolBar->FindToolByPosition(event.GetX(), event.GetY());
+    const bool isButton = item != nullptr && item->GetKind() == wxITEM_NORMAL && item->GetId() > 0;
+    ShowPrompt(isButton ? FromWxId(item->GetId()) : 0);
+    event.Skip();
+}
+
+void CMainFrame::OnToolBarLeave(wxMouseEvent& event) {
+    ShowPrompt(0);
+    event.Skip();
+}
+
+}  // namespace kelvara::app

@@ -1,0 +1,21 @@
+#include "MessageBox.h"
+
+#include <wx/msgdlg.h>
+#include <wx/generic/msgdlgg.h>
+
+namespace kelvara::app {
+
+namespace {
+wxString FromBytes(std::string_view bytes) {
+    return wxString::FromUTF8(bytes.data(), bytes.size());
+}
+}  // namespace
+
+void ShowMessageBox(wxWindow* parent, std::string_view text, std::string_view title,
+                    kelvara::MessageIcon icon) {
+    const long iconStyle = icon == kelvara::MessageIcon::Exclamation ? wxICON_EXCLAMATION : wxICON_NONE;
+    wxGenericMessageDialog dialog(parent, FromBytes(text), FromBytes(title), wxOK | iconStyle);
+    dialog.ShowModal();
+}
+
+}  // namespace kelvara::app

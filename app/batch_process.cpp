@@ -1,0 +1,28 @@
+#include "batch_process.h"
+
+namespace kelvara::app {
+
+CBatchProcessDlg::CBatchProcessDlg(wxWindow* parent) : JobDialog(parent, kBatchTemplate) {
+    SetRadioIndex(IDC_BATCH_TWO_AXIS, m_nRotation);
+    Bind(wxEVT_BUTTON, &CBatchProcessDlg::OnProcess, this, wxID_OK);
+    Bind(wxEVT_BUTTON, &CBatchProcessDlg::OnBrowser, this, IDC_BATCH_BROWSER);
+}
+
+void CBatchProcessDlg::OnProcess(wxCommandEvent&) {
+    m_nRotation = RadioIndex(IDC_BATCH_TWO_AXIS);
+    kelvara::BatchInputs inputs;
+    inputs.listFile = ControlBytes(IDC_LIST_FILE);
+    inputs.rotationChoice = m_nRotation;
+    inputs.b0Text = ControlBytes(IDC_BATCH_B0);
+    inputs.b1Text = ControlBytes(IDC_BATCH_B1);
+    inputs.b2Text = ControlBytes(IDC_BATCH_B2);
+    job_.Run(inputs, *this);
+}
+
+// A radio selection made since the last batch reverts before the prompt.
+void CBatchProcessDlg::OnBrowser(wxCommandEvent&) {
+    SetRadioIndex(IDC_BATCH_TWO_AXIS, m_nRotation);
+    BrowseInto(IDC_LIST_FILE, true);
+}
+
+}  // namespace kelvara::app

@@ -1,0 +1,44 @@
+#include "set_range.h"
+
+#include <wx/textctrl.h>
+
+#include "MessageBox.h"
+
+namespace kelvara::app {
+
+CSetRangeDlg::CSetRangeDlg(wxWindow* parent) : TemplateDialog(parent, kSetRangeTemplate) {
+    for (int box : kRangeBoxesInFileOrder) {
+        if (auto* edit = dynamic_cast<wxTextCtrl*>(Control(box))) edit->SetMaxLength(kRangeTextLimit);
+    }
+    Bind(wxEVT_BUTTON, &CSetRangeDlg::OnSet, this, wxID_OK);
+}
+
+int CSetRangeDlg::ShowModal() {
+    LoadBoxes();
+    return TemplateDialog::ShowModal();
+}
+
+void CSetRangeDlg::LoadBoxes() {
+    kelvara::RangeTexts texts;
+    if (!kelvara::ReadRangeTexts(texts)) {
+        ShowMessageBox(GetParent(), "No range initial file!", "Range initial File Doesn't Exit!",
+                       kelvara::MessageIcon::Exclamation);
+        return;
+    }
+    for (size_t i = 0; i < texts.size(); ++i) {
+        SetControlText(kRangeBoxesInFileOrder[i], wxString::FromUTF8(texts[i]));
+    }
+}
+
+void CSetRangeDlg::OnSet(wxCommandEvent&) {
+    kelvara::RangeTexts texts;
+    for (size_t i = 0; i < texts.size(); ++i) texts[i] = ControlBytes(kRangeBoxesInFileOrder[i]);
+    if (!kelvara::WriteRangeTexts(texts)) {
+        ShowMessageBox(this, "Can't Open file!", "Range initial file can't be opened!\nPlease try it again!",
+                       kelvara::MessageIcon::Exclamation);
+    } else {
+        ShowMessageBox(this, "Finished the range setting!", "Finished", kelvara::MessageIcon::None);
+    }
+}
+
+}  // namespace kelvara::app
