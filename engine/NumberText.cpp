@@ -99,8 +99,8 @@ int GeneralAtoiText(std::string_view text) {
     constexpr std::uint64_t kLimit = std::uint64_t{1} << 63;
     std::uint64_t magnitude = 0;
     for (; i < text.size() && IsDigit(text[i]); ++i) {
-        magnitude = magnitude * 10 + static_cast<unsigned>(text[i] - '0');
-        if (magnitude > kLimit) magnitude = kLimit;
+        const unsigned digit = static_cast<unsigned>(text[i] - '0');
+        magnitude = magnitude > (kLimit - digit) / 10 ? kLimit : magnitude * 10 + digit;
     }
     std::int64_t value;
     if (negative) {

@@ -41,6 +41,14 @@ int ReadValueTexts(std::istream& in, RangeTexts& texts) {
     return count;
 }
 
+// A directory opens as a stream on some platforms; it is no range file.
+bool OpenForReading(std::ifstream& in, const std::filesystem::path& file) {
+    std::error_code error;
+    if (std::filesystem::is_directory(file, error)) return false;
+    in.open(file, std::ios::binary);
+    return in.is_open();
+}
+
 bool WriteLines(const std::filesystem::path& file, const RangeTexts& texts) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     if (!out) return false;
@@ -67,8 +75,8 @@ bool LoadRangeLimits(RangeLimits& limits) { return LoadRangeLimits(limits, Range
 
 bool LoadRangeLimits(RangeLimits& limits, const std::filesystem::path& file) {
     limits = DefaultRangeLimits();
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return false;
+    std::ifstream in;
+    if (!OpenForReading(in, file)) return false;
     RangeTexts texts;
     const int count = ReadValueTexts(in, texts);
     float* fields = FieldsOf(limits);
@@ -80,8 +88,8 @@ bool ReadRangeTexts(RangeTexts& texts) { return ReadRangeTexts(texts, RangeFileP
 
 bool ReadRangeTexts(RangeTexts& texts, const std::filesystem::path& file) {
     texts = RangeTexts{};
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return false;
+    std::ifstream in;
+    if (!OpenForReading(in, file)) return false;
     ReadValueTexts(in, texts);
     return true;
 }

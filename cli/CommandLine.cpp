@@ -1,0 +1,96 @@
+#include "CommandLine.h"
+
+#include <CLI/CLI.hpp>
+
+namespace kelvara::cli {
+
+namespace {
+
+void AddRotationAndRangeOptions(CLI::App& command, CommandLine& commandLine) {
+    command
+        .add_option("--planar-fit", commandLine.planarFit.coefficients,
+                    "Rotate by planar fit with the plane coefficients B0 B1 B2 "
+                    "(default: 2-axis rotation); write a negative value with a "
+                    "digit after its sign, e.g. -0.5")
+        ->expected(3)
+        ->type_name("B");
+    command
+        .add_option("--range-file", commandLine.rangeFile,
+                    "Read the screening limits from PATH instead of range.ini "
+                    "in the Windows directory")
+        ->type_name("PATH");
+}
+
+void AddRunCommand(CLI::App& app, CommandLine& commandLine) {
+    CLI::App* run = app.add_subcommand(
+        "run", "Process one raw data file, optionally completed by the file that follows it");
+    run->add_option("FIRST", commandLine.firstFile, "First raw data file")->required();
+    run->add_option("--second", commandLine.secondFile,
+                    "Raw data file that follows FIRST in time (without it the run "
+                    "continues without a second file)")
+        ->type_name("FILE");
+    run->add_option("-o,--output", commandLine.outputFile,
+                    "Results file name; .r1w (2-axis rotation) or .rfw (planar fit) is added")
+        ->required()
+        ->type_name("OUT");
+    AddRotationAndRangeOptions(*run, commandLine);
+    run->callback([&commandLine] { commandLine.command = Command::Run; });
+}
+
+void AddBatchCommand(CLI::App& app, CommandLine& commandLine) {
+    CLI::App* batch = app.add_subcommand(
+        "batch", "Process every raw data file named in a list file, one results file each");
+    batch->add_option("LIST", commandLine.listFile, "List file: one raw data file name a line")
+        ->required();
+    AddRotationAndRangeOptions(*batch, commandLine);
+    batch->callback([&commandLine] { commandLine.command = Command::Batch; });
+}
+
+void AddAppendCommand(CLI::App& app, CommandLine& commandLine) {
+    CLI::App* append = app.add_subcommand(
+        "append", "Append up to six text data files end to end, keeping their head lines once");
+    append->add_option("--head-lines", commandLine.headLinesText,
+                       "Number of file head lines, read as atoi reads it")
+        ->required()
+        ->type_name("N");
+    append->add_option("-o,--output", commandLine.appendOutput, "Output file")
+        ->required()
+        ->type_name("OUT");
+    append->add_option("FILE", commandLine.appendFiles,
+                       "Input files in slot order; an empty argument \"\" is an empty slot")
+        ->required()
+        ->expected(1, 6);
+    append->callback([&commandLine] { commandLine.command = Command::Append; });
+}
+
+}  // namespace
+
+std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& commandLine) {
+    CLI::App app{"Eddy-covariance flux processing from the command line", "kelvara-cli"};
+    app.set_version_flag("--version", "kelvara-cli " KELVARA_VERSION);
+    app.add_flag("-q,--quiet", commandLine.quiet, "No progress bar and no status line");
+    app.require_subcommand(1);
+    app.fallthrough();
+    app.footer(
+        "Messages go to stderr as 'title: text'.\n"
+        "Exit status: 0 when the job finished, 1 after a failure message, 2 for usage errors.\n");
+    AddRunCommand(app, commandLine);
+    AddBatchCommand(app, commandLine);
+    AddAppendCommand(app, commandLine);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForVersion& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        app.exit(e);
+        return kUsageExitStatus;
+    }
+    return std::nullopt;
+}
+
+}  // namespace kelvara::cli

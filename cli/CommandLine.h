@@ -1,0 +1,46 @@
+#pragma once
+// What the user asked for on the command line.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kelvara::cli {
+
+enum class Command { Run, Batch, Append };
+
+// The plane coefficients are kept as typed: the job converts them.
+struct PlanarFit {
+    std::vector<std::string> coefficients;  // B0, B1, B2 when given
+    bool Given() const { return coefficients.size() == 3; }
+};
+
+struct CommandLine {
+    Command command = Command::Run;
+    bool quiet = false;
+
+    // run
+    std::string firstFile;
+    std::string secondFile;  // empty: continue without a second file
+    std::string outputFile;
+
+    // batch
+    std::string listFile;
+
+    // run and batch
+    PlanarFit planarFit;
+    std::optional<std::string> rangeFile;
+
+    // append
+    std::string headLinesText;
+    std::string appendOutput;
+    std::vector<std::string> appendFiles;  // "" stands for an empty slot
+};
+
+inline constexpr int kUsageExitStatus = 2;
+
+// Fills commandLine, or handles --help, --version and usage errors itself
+// and returns the exit status to end with (0 after help or version).
+std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& commandLine);
+
+}  // namespace kelvara::cli

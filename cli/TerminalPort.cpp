@@ -1,0 +1,121 @@
+#include "TerminalPort.h"
+
+#include <algorithm>
+
+namespace kelvara::cli {
+
+namespace {
+constexpr int kBarWidth = 40;
+// Status texts may change once per block; redraw them at most this often.
+constexpr std::chrono::milliseconds kStatusRedrawInterval{100};
+}  // namespace
+
+TerminalPort::TerminalPort(std::FILE* stream, bool liveOutput)
+    : stream_(stream), liveOutput_(liveOutput) {}
+
+TerminalPort::~TerminalPort() { EndLiveLine(); }
+
+void TerminalPort::WriteOneLine(std::string_view text) {
+    // A title may hold a line feed; on a terminal the message stays one line.
+    for (char c : text) std::fputc(c == '\n' || c == '\r' ? ' ' : c, stream_);
+}
+
+void TerminalPort::ShowMessage(std::string_view text, std::string_view title, MessageIcon) {
+    EndLiveLine();
+    WriteOneLine(title);
+    std::fputs(": ", stream_);
+    WriteOneLine(text);
+    std::fputc('\n', stream_);
+    std::fflush(stream_);
+}
+
+SecondFileAnswer TerminalPort::AskNoSecondFile() { return SecondFileAnswer::Continue; }
+
+void TerminalPort::SetProgressRange(int lower, int upper) {
+    lower_ = lower;
+    upper_ = upper;
+    position_ = std::clamp(position_, lower_, std::max(lower_, upper_));
+    DrawProgress();
+}
+
+void TerminalPort::SetProgressStep(int step) { step_ = step; }
+
+void TerminalPort::SetProgressPosition(int position) {
+    position_ = std::clamp(position, lower_, std::max(lower_, upper_));
+    DrawProgress();
+}
+
+void TerminalPort::StepProgress() {
+    // As the desktop bar does: never past the upper end.
+    const long long next = static_cast<long long>(position_) + step_;
+    position_ = static_cast<int>(std::clamp<long long>(next, lower_, std::max(lower_, upper_)));
+    DrawProgress();
+}
+
+void TerminalPort::SetPercentText(std::string_view text) {
+    percentText_.assign(text);
+    DrawProgress();
+}
+
+void TerminalPort::SetStatusText(StatusText which, std::string_view text) {
+    (which == StatusText::WaitNotice ? waitNotice_ : progressText_).assign(text);
+    DrawStatus();
+}
+
+void TerminalPort::DrawProgress() {
+    if (!liveOutput_) return;
+    const long long span = static_cast<long long>(upper_) - lower_;
+    const long long done = static_cast<long long>(position_) - lower_;
+    const int filled = span > 0 ? static_cast<int>(done * kBarWidth / span) : 0;
+    line_.clear();
+    line_.push_back('[');
+    line_.append(static_cast<std::size_t>(filled), '#');
+    line_.append(static_cast<std::size_t>(kBarWidth - filled), ' ');
+    line_.push_back(']');
+    line_.push_back(' ');
+    line_.append(percentText_);
+    DrawLiveLine(line_);
+}
+
+void TerminalPort::DrawStatus() {
+    if (!liveOutput_) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastStatusDraw_ < kStatusRedrawInterval) {
+        statusPending_ = true;
+        return;
+    }
+    lastStatusDraw_ = now;
+    statusPending_ = false;
+    line_.assign(waitNotice_);
+    if (!waitNotice_.empty() && !progressText_.empty()) line_.append(2, ' ');
+    line_.append(progressText_);
+    DrawLiveLine(line_);
+}
+
+void TerminalPort::DrawLiveLine(const std::string& line) {
+    if (line == shownLine_) return;
+    // Carriage return and blanks over the rest of the old line: no escape
+    // sequences, so any console shows it.
+    std::fputc('\r', stream_);
+    std::fputs(line.c_str(), stream_);
+    if (shownLine_.size() > line.size()) {
+        for (std::size_t i = line.size(); i < shownLine_.size(); ++i) std::fputc(' ', stream_);
+        for (std::size_t i = line.size(); i < shownLine_.size(); ++i) std::fputc('\b', stream_);
+    }
+    std::fflush(stream_);
+    shownLine_ = line;
+}
+
+void TerminalPort::EndLiveLine() {
+    // The line left on screen shows the last state, not a throttled one.
+    if (statusPending_) {
+        lastStatusDraw_ = {};
+        DrawStatus();
+    }
+    if (shownLine_.empty()) return;
+    std::fputc('\n', stream_);
+    std::fflush(stream_);
+    shownLine_.clear();
+}
+
+}  // namespace kelvara::cli

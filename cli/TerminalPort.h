@@ -1,0 +1,50 @@
+#pragma once
+// The jobs' user on a terminal: messages as "title: text" lines, progress and
+// batch status as one line redrawn in place (only when live output is wanted).
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "JobPort.h"
+
+namespace kelvara::cli {
+
+class TerminalPort : public JobPort {
+public:
+    TerminalPort(std::FILE* stream, bool liveOutput);
+    ~TerminalPort() override;
+    TerminalPort(const TerminalPort&) = delete;
+    TerminalPort& operator=(const TerminalPort&) = delete;
+
+    void ShowMessage(std::string_view text, std::string_view title, MessageIcon icon) override;
+    // The command line names the second file up front; without one the run goes on.
+    SecondFileAnswer AskNoSecondFile() override;
+    void SetProgressRange(int lower, int upper) override;
+    void SetProgressStep(int step) override;
+    void SetProgressPosition(int position) override;
+    void StepProgress() override;
+    void SetPercentText(std::string_view text) override;
+    void SetStatusText(StatusText which, std::string_view text) override;
+
+private:
+    void DrawProgress();
+    void DrawStatus();
+    void DrawLiveLine(const std::string& line);
+    void EndLiveLine();
+    void WriteOneLine(std::string_view text);
+
+    std::FILE* stream_;
+    bool liveOutput_;
+    int lower_ = 0, upper_ = 100, step_ = 1, position_ = 0;
+    std::string percentText_;
+    std::string waitNotice_;
+    std::string progressText_;
+    std::string line_;       // the line being composed
+    std::string shownLine_;  // the live line now on screen
+    std::chrono::steady_clock::time_point lastStatusDraw_{};
+    bool statusPending_ = false;  // a status change not yet drawn
+};
+
+}  // namespace kelvara::cli

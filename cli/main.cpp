@@ -1,0 +1,22 @@
+// kelvara-cli: the flux jobs and the append job for scripts and servers.
+
+#include <cstdio>
+#include <exception>
+
+#include "CommandLine.h"
+#include "Commands.h"
+#include "Terminal.h"
+#include "TerminalPort.h"
+
+int main(int argc, char** argv) {
+    using namespace kelvara::cli;
+    try {
+        CommandLine commandLine;
+        if (const auto exitStatus = ParseCommandLine(argc, argv, commandLine)) return *exitStatus;
+        TerminalPort port(stderr, !commandLine.quiet && IsTerminal(stderr));
+        return RunCommand(commandLine, port, stderr);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "kelvara-cli: %s\n", error.what());
+        return kJobFailedExitStatus;
+    }
+}

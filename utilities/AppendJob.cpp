@@ -1,0 +1,152 @@
+#include "AppendJob.h"
+
+#include <array>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string_view>
+#include <system_error>
+
+#include "FileNames.h"
+#include "NumberText.h"
+#include "TextModeReader.h"
+#include "TextModeWriter.h"
+
+namespace kelvara {
+
+namespace {
+
+// A head line is copied as fgets into 1000 characters reads it, skipped as
+// fgets into 500 reads it; the data part moves in pieces of up to 9999.
+constexpr std::size_t kHeadLineLimit = 999;
+constexpr std::size_t kSkipLineLimit = 499;
+constexpr std::size_t kPieceLimit = 9999;
+constexpr std::size_t kStreamBlockSize = 64 * 1024;
+
+// All the memory one job needs, taken once per job and never per line.
+struct AppendBuffers {
+    std::array<char, kHeadLineLimit> line;
+    std::array<char, kPieceLimit> piece;
+    std::array<char, kStreamBlockSize> input;
+    std::array<char, kStreamBlockSize> output;
+};
+
+void Warn(JobPort& port, std::string_view text, std::string_view title) {
+    port.ShowMessage(text, title, MessageIcon::Exclamation);
+}
+
+bool CanOpenForReading(const std::filesystem::path& file) {
+    std::error_code error;
+    if (std::filesystem::is_directory(file, error)) return false;
+    std::ifstream probe(file, std::ios::binary);
+    return probe.is_open();
+}
+
+bool AllInputsOpen(const AppendInputs& inputs) {
+    for (const std::string& file : inputs.files) {
+        if (!file.empty() && !CanOpenForReading(PathFromText(file))) return false;
+    }
+    return true;
+}
+
+bool OutputIsAnInput(const std::filesystem::path& output, const AppendInputs& inputs) {
+    for (const std::string& file : inputs.files) {
+        if (!file.empty() && IsSameFile(output, PathFromText(file))) return true;
+    }
+    return false;
+}
+
+// Each line goes out without its line feed and with a line end of its own,
+// so a line cut at the limit still ends its output line. A file with fewer
+// lines gives the lines it has.
+void CopyHeadLines(TextModeReader& reader, TextModeWriter& writer, int count, char* line) {
+    for (int i = 0; i < count && !writer.Failed(); ++i) {
+        std::size_t length = reader.ReadLine(line, kHeadLineLimit);
+        if (length == 0) return;
+        if (line[length - 1] == '\n') --length;
+        writer.Write(line, length);
+        writer.WriteLineEnd();
+    }
+}
+
+void SkipHeadLines(TextModeReader& reader, int count, char* line) {
+    for (int i = 0; i < count; ++i) {
+        if (reader.ReadLine(line, kSkipLineLimit) == 0) return;
+    }
+}
+
+void CopyData(TextModeReader& reader, TextModeWriter& writer, char* piece) {
+    while (!writer.Failed() && !reader.AtEnd()) {
+        const std::size_t length = reader.ReadPiece(piece, kPieceLimit);
+        writer.Write(piece, length);
+    }
+}
+
+enum class SlotResult { Copied, CannotOpen, WriteFailed };
+
+SlotResult AppendSlot(const std::string& file, int headLines, bool& headWritten,
+                      TextModeReader& reader, TextModeWriter& writer, AppendBuffers& buffers) {
+    if (!reader.Open(PathFromText(file))) return SlotResult::CannotOpen;
+    if (!headWritten) {
+        CopyHeadLines(reader, writer, headLines, buffers.line.data());
+        headWritten = true;
+    } else {
+        SkipHeadLines(reader, headLines, buffers.line.data());
+    }
+    CopyData(reader, writer, buffers.piece.data());
+    reader.Close();
+    return writer.Failed() ? SlotResult::WriteFailed : SlotResult::Copied;
+}
+
+}  // namespace
+
+bool RunAppendJob(const AppendInputs& inputs, JobPort& port) {
+    if (inputs.headLinesText.empty()) {
+        Warn(port, "No File Head Lines", "Please Input the Number of File Head Lines!");
+        return false;
+    }
+    // Zero or negative: no line is a head line.
+    const int headLines = AtoiText(inputs.headLinesText);
+    if (inputs.outputFile.empty()) {
+        Warn(port, "No Output File", "Please Input the Output File!");
+        return false;
+    }
+    // Checked before the output exists, so a failure leaves nothing behind.
+    if (!AllInputsOpen(inputs)) {
+        Warn(port, "Can't Open Input File!", "Input file can't be opened!");
+        return false;
+    }
+    const std::filesystem::path output = PathFromText(inputs.outputFile);
+    if (OutputIsAnInput(output, inputs)) {
+        Warn(port, "Output File Is An Input File", "Please choose another output file!");
+        return false;
+    }
+
+    auto buffers = std::make_unique<AppendBuffers>();
+    TextModeWriter writer(buffers->output);
+    if (!writer.Create(output)) {
+        Warn(port, "Can't Open Output File", "Can't Open Output file!");
+        return false;
+    }
+    TextModeReader reader(buffers->input);
+    bool headWritten = false;
+    for (const std::string& file : inputs.files) {
+        if (file.empty()) continue;
+        const SlotResult result = AppendSlot(file, headLines, headWritten, reader, writer, *buffers);
+        if (result == SlotResult::CannotOpen) {
+            // Opened a moment ago by the check: it went away since.
+            writer.Close();
+            Warn(port, "Can't Open Input File!", "Input file can't be opened!");
+            return false;
+        }
+        if (result == SlotResult::WriteFailed) break;
+    }
+    if (!writer.Close()) {
+        Warn(port, "Can't Write Output File!", "Writing the output file failed!");
+        return false;
+    }
+    port.ShowMessage("Processing Finished!", "Status", MessageIcon::None);
+    return true;
+}
+
+}  // namespace kelvara

@@ -1,0 +1,46 @@
+#pragma once
+// Reads a file as a Windows text stream reads it, on every platform: CR LF
+// comes back as one line feed (also when the pair straddles two buffer
+// fills); a lone CR and byte 0x1A are ordinary data.
+
+#include <cstddef>
+#include <filesystem>
+#include <fstream>
+#include <span>
+
+namespace kelvara {
+
+class TextModeReader {
+public:
+    // The raw bytes pass through buffer, which the caller owns; the reader
+    // allocates nothing of its own.
+    explicit TextModeReader(std::span<char> buffer);
+
+    bool Open(const std::filesystem::path& file);
+    void Close();
+
+    // As fgets into a buffer of limit + 1 characters: stores at most limit
+    // characters, stopping after a line feed. Returns how many were stored;
+    // 0 only at the end of the file.
+    std::size_t ReadLine(char* out, std::size_t limit);
+
+    // Stores at most limit characters, stopping before a byte 0x1C (file
+    // separator), which is consumed and dropped. Returns how many were stored.
+    std::size_t ReadPiece(char* out, std::size_t limit);
+
+    bool AtEnd();
+
+private:
+    static constexpr int kEnd = -1;
+
+    int Next();
+    int Peek();
+    bool Fill();
+
+    std::span<char> buffer_;
+    std::ifstream stream_;
+    std::size_t position_ = 0;
+    std::size_t length_ = 0;
+};
+
+}  // namespace kelvara

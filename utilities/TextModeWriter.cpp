@@ -1,0 +1,67 @@
+#include "TextModeWriter.h"
+
+#include <cstring>
+
+namespace kelvara {
+
+TextModeWriter::TextModeWriter(std::span<char> buffer) : buffer_(buffer) {}
+
+bool TextModeWriter::Create(const std::filesystem::path& file) {
+    length_ = 0;
+    failed_ = false;
+    stream_.open(file, std::ios::binary | std::ios::trunc);
+    return stream_.is_open();
+}
+
+void TextModeWriter::Flush() {
+    if (length_ == 0) return;
+    if (!failed_) {
+        stream_.write(buffer_.data(), static_cast<std::streamsize>(length_));
+        if (!stream_) failed_ = true;
+    }
+    length_ = 0;
+}
+
+void TextModeWriter::Put(char c) {
+    if (length_ == buffer_.size()) Flush();
+    buffer_[length_++] = c;
+}
+
+void TextModeWriter::Write(const char* data, std::size_t size) {
+    const char* const end = data + size;
+    while (data != end) {
+        // Copy up to the next line feed in one go, then expand it.
+        const void* found = std::memchr(data, '\n', static_cast<std::size_t>(end - data));
+        const char* stop = found != nullptr ? static_cast<const char*>(found) : end;
+        while (data != stop) {
+            if (length_ == buffer_.size()) Flush();
+            std::size_t run = static_cast<std::size_t>(stop - data);
+            if (run > buffer_.size() - length_) run = buffer_.size() - length_;
+            std::memcpy(buffer_.data() + length_, data, run);
+            length_ += run;
+            data += run;
+        }
+        if (stop != end) {
+            WriteLineEnd();
+            ++data;
+        }
+    }
+}
+
+void TextModeWriter::WriteLineEnd() {
+    Put('\r');
+    Put('\n');
+}
+
+bool TextModeWriter::Close() {
+    if (!stream_.is_open()) return !failed_;
+    Flush();
+    stream_.flush();
+    if (!stream_) failed_ = true;
+    stream_.close();
+    if (stream_.fail()) failed_ = true;
+    stream_.clear();
+    return !failed_;
+}
+
+}  // namespace kelvara
