@@ -2,6 +2,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include <string>
+#include <vector>
+
 namespace kelvara::cli {
 
 namespace {
@@ -9,9 +12,9 @@ namespace {
 void AddRotationAndRangeOptions(CLI::App& command, CommandLine& commandLine) {
     command
         .add_option("--planar-fit", commandLine.planarFit.coefficients,
-                    "Rotate by planar fit with the plane coefficients B0 B1 B2 "
-                    "(default: 2-axis rotation); write a negative value with a "
-                    "digit after its sign, e.g. -0.5")
+                    "Rotate by planar fit with the plane coefficients B0 B1 B2, "
+                    "taken as typed and read as atof reads them "
+                    "(default: 2-axis rotation)")
         ->expected(3)
         ->type_name("B");
     command
@@ -63,6 +66,25 @@ void AddAppendCommand(CLI::App& app, CommandLine& commandLine) {
     append->callback([&commandLine] { commandLine.command = Command::Append; });
 }
 
+// The three texts after --planar-fit are taken as they stand, so that "-.5"
+// or "-inf" are coefficients rather than options (the jobs read them as atof
+// does, like the dialogs' edits). The option keeps its place in the help;
+// with fewer than three texts after it, the parser reports the usage error.
+std::vector<char*> TakePlaneCoefficients(int argc, char** argv, CommandLine& commandLine) {
+    std::vector<char*> rest(argv, argv + argc);
+    bool inProcessingCommand = false;
+    for (std::size_t i = 1; i < rest.size(); ++i) {
+        const std::string token = rest[i];
+        if (token == "run" || token == "batch") inProcessingCommand = true;
+        if (!inProcessingCommand || token != "--planar-fit" || i + 3 >= rest.size()) continue;
+        commandLine.planarFit.coefficients.assign(rest.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                                                  rest.begin() + static_cast<std::ptrdiff_t>(i) + 4);
+        rest.erase(rest.begin() + static_cast<std::ptrdiff_t>(i), rest.begin() + static_cast<std::ptrdiff_t>(i) + 4);
+        --i;
+    }
+    return rest;
+}
+
 }  // namespace
 
 std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& commandLine) {
@@ -79,7 +101,8 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& commandL
     AddAppendCommand(app, commandLine);
 
     try {
-        app.parse(argc, argv);
+        std::vector<char*> rest = TakePlaneCoefficients(argc, argv, commandLine);
+        app.parse(static_cast<int>(rest.size()), rest.data());
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e);
     } catch (const CLI::CallForAllHelp& e) {

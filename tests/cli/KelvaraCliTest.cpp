@@ -175,6 +175,18 @@ TEST_F(KelvaraCliTest, PlanarFitWithSecondFileWritesWhatTheJobWrites) {
     EXPECT_EQ(ReadFile(dir / "cli.rfw"), ReadFile(dir / "job.rfw"));
 }
 
+TEST_F(KelvaraCliTest, PlaneCoefficientsStartingWithASignAndNoDigitAreTakenAsTyped) {
+    // "-.03" and "-inf" are texts the dialog's edits accept; the command line
+    // must not take them for options.
+    const std::string raw = Raw("raw.dat", 1.2, 3, "2024-06-01 00:00:00");
+    ASSERT_EQ(Cli({"run", raw, "--output", "short", "--planar-fit", "0.05", "0.02", "-.03"}).exitStatus, 0);
+    ASSERT_EQ(Cli({"run", raw, "--output", "long", "--planar-fit", "0.05", "0.02", "-0.03"}).exitStatus, 0);
+    EXPECT_EQ(ReadFile(dir / "short.rfw"), ReadFile(dir / "long.rfw"));
+    const ProgramRun infinite = Cli({"run", raw, "--planar-fit", "-inf", "-nan", "-x", "--output", "inf"});
+    EXPECT_EQ(infinite.exitStatus, 0) << infinite.err;
+    EXPECT_TRUE(fs::exists(dir / "inf.rfw"));
+}
+
 TEST_F(KelvaraCliTest, RangeFileOptionReplacesTheDefaultLimits) {
     const std::string raw = Raw("raw.dat", 1.0, 11);
     // No H2O sample can be in range: every block is rejected.
