@@ -14,8 +14,6 @@ namespace kelvara {
 
 namespace {
 
-constexpr int kMinimumBlockSamples = 5;
-
 constexpr JobMessage kNoInputFile{"No Input File", "Please Input the File!"};
 constexpr JobMessage kCannotOpenList{"Can't Open File!", "File Doesn't Exit!"};
 constexpr JobMessage kCannotOpenOutput{"Can't Open Output File!", "Open Output File Failed!"};
@@ -145,10 +143,6 @@ bool BatchRun::Run(const std::optional<std::filesystem::path>& rangeFile) {
     return true;
 }
 
-bool AnyPlaneCoefficientMissing(const BatchInputs& inputs) {
-    return inputs.b0Text.empty() || inputs.b1Text.empty() || inputs.b2Text.empty();
-}
-
 }  // namespace
 
 BatchJob::BatchJob() : state_(std::make_unique<JobState>()) {}
@@ -157,7 +151,7 @@ BatchJob::~BatchJob() = default;
 
 bool BatchJob::Run(const BatchInputs& inputs, JobPort& port,
                    const std::optional<std::filesystem::path>& rangeFile) {
-    if (inputs.rotationChoice == 1 && AnyPlaneCoefficientMissing(inputs)) {
+    if (inputs.rotationChoice == 1 && AnyPlaneCoefficientMissing(inputs.b0Text, inputs.b1Text, inputs.b2Text)) {
         Show(port, messages::kNoPlaneCoefficients);
         return false;
     }

@@ -15,6 +15,15 @@ std::filesystem::path PathFromText(std::string_view text) {
 #endif
 }
 
+std::FILE* OpenFile(const std::filesystem::path& file, const char* mode) {
+#ifdef _WIN32
+    const std::wstring wideMode(mode, mode + std::char_traits<char>::length(mode));
+    return _wfopen(file.c_str(), wideMode.c_str());
+#else
+    return std::fopen(file.c_str(), mode);
+#endif
+}
+
 bool IsSameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
     std::error_code error;
     const bool same = std::filesystem::equivalent(a, b, error);

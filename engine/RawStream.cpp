@@ -1,6 +1,7 @@
 #include <cstring>
 #include <system_error>
 
+#include "FileNames.h"
 #include "RawReader.h"
 
 namespace kelvara {
@@ -8,13 +9,6 @@ namespace kelvara {
 namespace {
 constexpr std::size_t kBufferSize = 1 << 18;
 
-std::FILE* OpenForReading(const std::filesystem::path& file) {
-#ifdef _WIN32
-    return _wfopen(file.c_str(), L"rb");
-#else
-    return std::fopen(file.c_str(), "rb");
-#endif
-}
 }  // namespace
 
 RawStream::RawStream() : buffer_(new char[kBufferSize]) {}
@@ -25,7 +19,7 @@ bool RawStream::Open(const std::filesystem::path& file) {
     Close();
     std::error_code error;
     if (std::filesystem::is_directory(file, error)) return false;
-    file_ = OpenForReading(file);
+    file_ = OpenFile(file, "rb");
     if (file_ == nullptr) return false;
     // The stream does its own buffering.
     std::setvbuf(file_, nullptr, _IONBF, 0);

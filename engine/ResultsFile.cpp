@@ -2,19 +2,13 @@
 
 #include <cstring>
 
+#include "FileNames.h"
 #include "NumberText.h"
 
 namespace kelvara {
 
 namespace {
 
-std::FILE* OpenForWriting(const std::filesystem::path& file) {
-#ifdef _WIN32
-    return _wfopen(file.c_str(), L"wb");
-#else
-    return std::fopen(file.c_str(), "wb");
-#endif
-}
 
 char* AppendText(char* out, const char* text) {
     const std::size_t length = std::strlen(text);
@@ -41,7 +35,7 @@ ResultsFile::~ResultsFile() { Close(); }
 
 bool ResultsFile::Create(const std::filesystem::path& file) {
     Close();
-    file_ = OpenForWriting(file);
+    file_ = OpenFile(file, "wb");
     return file_ != nullptr;
 }
 

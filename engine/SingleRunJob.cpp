@@ -11,16 +11,10 @@ namespace kelvara {
 
 namespace {
 
-constexpr int kMinimumBlockSamples = 5;
-
 constexpr JobMessage kNoFirstFile{"No First File", "Please Input the First File!"};
 constexpr JobMessage kCannotOpenOutput{"Can't Open Output File", "Can't Open Output file!"};
 constexpr JobMessage kCannotOpenFirst{"Can't Open The First Raw Data File!", "Raw Data File Doesn't Exit!"};
 constexpr JobMessage kCannotOpenSecond{"Can't Open The Second Raw Data File!", "Raw Data File Doesn't Exit!"};
-
-bool AnyPlaneCoefficientMissing(const SingleRunInputs& inputs) {
-    return inputs.b0Text.empty() || inputs.b1Text.empty() || inputs.b2Text.empty();
-}
 
 bool OutputNamesAnInput(const std::filesystem::path& output, const SingleRunInputs& inputs, bool noSecondFile) {
     return IsSameFile(output, PathFromText(inputs.firstFile)) ||
@@ -69,7 +63,9 @@ bool SingleRunJob::Run(const SingleRunInputs& inputs, JobPort& port,
     const RotationSettings rotation{inputs.rotationChoice, AtofToFloat(inputs.b0Text),
                                     AtofToFloat(inputs.b1Text), AtofToFloat(inputs.b2Text)};
 
-    if (rotation.IsPlanarFit() && AnyPlaneCoefficientMissing(inputs)) return stop(messages::kNoPlaneCoefficients);
+    if (rotation.IsPlanarFit() && AnyPlaneCoefficientMissing(inputs.b0Text, inputs.b1Text, inputs.b2Text)) {
+        return stop(messages::kNoPlaneCoefficients);
+    }
     if (inputs.firstFile.empty()) return stop(kNoFirstFile);
     if (inputs.secondFile.empty()) {
         if (port.AskNoSecondFile() == SecondFileAnswer::ReInput) return false;
