@@ -1,110 +1,69 @@
 #pragma once
-// Shared pieces of the GUI tests: the running application and its main
-// window, button presses, and expectations for the modal dialogs a command
-// shows (wx's test hooks answer them instead of a user).
-
-#include <functional>
-#include <string>
-#include <utility>
+// Shared pieces of the GUI tests: the running application's main window,
+// button presses, and expectations that answer the modal dialogs a command
+// shows (wx's test hooks stand in for the user; an unmet expectation is a wx
+// assert, which fails the test).
 
 #include <gtest/gtest.h>
-#include <wx/modalhook.h>
 #include <wx/msgdlg.h>
 #include <wx/generic/msgdlgg.h>
-
-// A hook failure fails the test (rather than opening an assert dialog).
 #include <wx/testing.h>
-class FailingModalHook : public wxTestingModalHook {
-public:
-    FailingModalHook(const char* file, int line, const char* func) : wxTestingModalHook(file, line, func) {}
 
-protected:
-    void ReportFailure(const wxString& message) override { ADD_FAILURE() << message.utf8_string(); }
-};
-#undef wxTEST_DIALOG_HOOK_CLASS
-#define wxTEST_DIALOG_HOOK_CLASS FailingModalHook
-
+#include "AboutDlg.h"
+#include "CommandIds.h"
+#include "EC_Process.h"
+#include "FilePrompt.h"
 #include "Kelvara.h"
 #include "MainFrm.h"
+#include "TempDir.h"
+#include "append.h"
+#include "batch_process.h"
+#include "merge.h"
+#include "second_file.h"
+#include "set_range.h"
 
 namespace kelvara::testing {
+using namespace kelvara::app;
 
-inline app::CMainFrame* MainFrame() { return wxGetApp().MainFrame(); }
-
-// Presses a button the way a click does: the event starts at the button and
-// travels up to its dialog.
-inline void Press(wxWindow* window, int wxId) {
-    wxWindow* button = window->FindWindow(wxId);
-    ASSERT_NE(button, nullptr) << "no control " << wxId;
-    wxCommandEvent event(wxEVT_BUTTON, wxId);
-    event.SetEventObject(button);
-    button->ProcessWindowEvent(event);
-}
+inline CMainFrame* MainFrame() { return wxGetApp().MainFrame(); }
 
 // Lets queued events run.
 void PumpEvents();
 
-// While one exists, modal dialogs that no expectation takes are shown for
-// real instead of failing the test (for tests that press keys in them).
-class ScopedRealDialogs {
-public:
-    ScopedRealDialogs();
-    ~ScopedRealDialogs();
-    ScopedRealDialogs(const ScopedRealDialogs&) = delete;
-    ScopedRealDialogs& operator=(const ScopedRealDialogs&) = delete;
-};
+// Presses a button the way a click does: the event starts at the button.
+inline void Press(wxWindow* window, int wxId) {
+    wxCommandEvent click(wxEVT_BUTTON, wxId);
+    click.SetEventObject(window->FindWindow(wxId));
+    ASSERT_NE(click.GetEventObject(), nullptr) << "no control " << wxId;
+    window->FindWindow(wxId)->ProcessWindowEvent(click);
+}
 
 // Takes over a modal dialog of type T: `action` works on it while its
 // ShowModal() is under way and returns what ShowModal() gives back.
 template <class T>
-class Drive : public wxExpectModalBase<T, Drive<T>> {
-public:
-    explicit Drive(std::function<int(T&)> action) : action_(std::move(action)) {}
-
-protected:
-    int OnInvoked(T* dialog) const override { return action_(*dialog); }
-
-private:
-    std::function<int(T&)> action_;
+struct Drive : wxExpectModalBase<T, Drive<T>> {
+    explicit Drive(std::function<int(T&)> act) : action(std::move(act)) {}
+    int OnInvoked(T* dialog) const override { return action(*dialog); }
+    std::function<int(T&)> action;
 };
 
-// Answers a dialog of type T with `result`, after checking its title.
 template <class T>
-Drive<T> Answer(std::string title, int result) {
-    return Drive<T>([title, result](T& dialog) {
+Drive<T> Answer(const std::string& title, int result) {
+    return Drive<T>([=](T& dialog) {
         EXPECT_EQ(dialog.GetTitle().utf8_string(), title);
         return result;
     });
 }
 
-// A message box with an OK button: its text, title and icon.
-class ExpectMessage : public wxExpectModalBase<wxGenericMessageDialog, ExpectMessage> {
-public:
-    ExpectMessage(std::string text, std::string title, bool exclamation)
-        : text_(std::move(text)), title_(std::move(title)), exclamation_(exclamation) {}
-
-protected:
-    int OnInvoked(wxGenericMessageDialog* dialog) const override {
-        EXPECT_EQ(dialog->GetMessage().utf8_string(), text_);
-        EXPECT_EQ(dialog->GetCaption().utf8_string(), title_);
-        const long style = dialog->GetMessageDialogStyle();
-        EXPECT_TRUE(style & wxOK);
-        EXPECT_FALSE(style & (wxCANCEL | wxYES_NO));
-        if (exclamation_) {
-            EXPECT_EQ(style & (wxICON_MASK | wxICON_NONE), wxICON_EXCLAMATION) << text_;
-        } else {
-            EXPECT_EQ(style & (wxICON_MASK | wxICON_NONE), wxICON_NONE) << text_;
-        }
+// A message box with only an OK button: its text, title and icon.
+inline Drive<wxGenericMessageDialog> ExpectMessage(std::string text, std::string title, bool exclamation) {
+    return Drive<wxGenericMessageDialog>([=](wxGenericMessageDialog& box) {
+        EXPECT_EQ(box.GetMessage().utf8_string(), text);
+        EXPECT_EQ(box.GetCaption().utf8_string(), title) << text;
+        EXPECT_EQ(box.GetMessageDialogStyle() & (wxOK | wxCANCEL | wxYES_NO | wxICON_MASK | wxICON_NONE),
+                  wxOK | (exclamation ? wxICON_EXCLAMATION : wxICON_NONE)) << text;
         return wxID_OK;
-    }
-    wxString GetDefaultDescription() const override {
-        return wxString::FromUTF8("message box \"" + text_ + "\"");
-    }
-
-private:
-    std::string text_;
-    std::string title_;
-    bool exclamation_;
-};
+    }).Describe("message box \"" + text + "\"");
+}
 
 }  // namespace kelvara::testing

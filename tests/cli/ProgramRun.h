@@ -13,43 +13,30 @@
 
 namespace kelvara::testing {
 
-struct ProgramRun {
-    int exitStatus = -1;
-    std::string out;
-    std::string err;
-};
+struct ProgramRun { int exitStatus = -1; std::string out, err; };
 
 inline std::string ShellQuoted(const std::string& text) {
     std::string quoted = "'";
-    for (char c : text) {
-        if (c == '\'') {
-            quoted += "'\\''";
-        } else {
-            quoted += c;
-        }
-    }
+    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
 }
 
-// Runs program with arguments in workDir; stdout and stderr pass through
-// files in a scratch directory of their own.
+inline std::string ShellCommand(const std::string& program, const std::vector<std::string>& arguments) {
+    std::string command = ShellQuoted(program);
+    for (const std::string& argument : arguments) command += ' ' + ShellQuoted(argument);
+    return command;
+}
+
+// stdin is empty; stdout and stderr pass through files of a scratch directory.
 inline ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                              const std::filesystem::path& workDir) {
     TempDir scratch;
-    const std::filesystem::path outFile = scratch / "stdout";
-    const std::filesystem::path errFile = scratch / "stderr";
-    std::string command = "cd " + ShellQuoted(workDir.string()) + " && " + ShellQuoted(program);
-    for (const std::string& argument : arguments) {
-        command += ' ';
-        command += ShellQuoted(argument);
-    }
-    command += " </dev/null >" + ShellQuoted(outFile.string()) + " 2>" + ShellQuoted(errFile.string());
+    const std::string command = "cd " + ShellQuoted(workDir.string()) + " && " + ShellCommand(program, arguments) +
+                                " </dev/null >" + ShellQuoted((scratch / "out").string()) + " 2>" +
+                                ShellQuoted((scratch / "err").string());
     const int status = std::system(command.c_str());
-    ProgramRun run;
-    run.exitStatus = (status != -1 && WIFEXITED(status)) ? WEXITSTATUS(status) : -1;
-    run.out = ReadFile(outFile);
-    run.err = ReadFile(errFile);
-    return run;
+    return {status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(scratch / "out"),
+            ReadFile(scratch / "err")};
 }
 
 }  // namespace kelvara::testing

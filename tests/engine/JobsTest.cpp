@@ -1,18 +1,19 @@
-// Whole single runs and batches through a recording JobPort: which messages,
-// in which order, which files exist afterwards and what they hold.
+// Whole single runs and batches through a recording JobPort: what the user is
+// told and in which order, which files exist afterwards, the progress
+// arithmetic, and results pinned to text made by an independent
+// implementation of the processing rules (tools/oracle/kelvara_oracle.py).
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "BatchJob.h"
-#include "BlockPipeline.h"
 #include "EngineTestSupport.h"
-#include "RawReader.h"
+#include "RangeLimits.h"
 #include "RecordingPort.h"
 #include "ResultsFile.h"
 #include "SingleRunJob.h"
@@ -23,611 +24,259 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::RawHeader;
-using testing::RawLine;
-using testing::RawValues;
 using testing::ReadFile;
 using testing::RecordingPort;
 using testing::ScopedEnv;
 using testing::TempDir;
-using testing::TowerRecords;
+using testing::Tower;
 using testing::WriteFile;
 
-const std::string kHeaderLine = std::string(kResultsHeader) + "\r\n";
-const std::string kSixteenCommas = ",,,,,,,,,,,,,,,,";
+const std::string kHeader = std::string(kResultsHeader) + "\r\n";
+const std::string kCommas = ",,,,,,,,,,,,,,,,\r\n";
+const std::string kWait = "Please wait, it will take a long time!";
+const std::string kFinished = "Processing Finished!|Status|";
+const std::string kNoRaw = "Can't Open Raw Data File!|Raw Data File Doesn't Exit!|!";
+const std::string kOutputIsInput = "Output File Is An Input File|Please choose another output file!|!";
+const std::string kWriteFailed = "Can't Write Output File!|Writing the output file failed!|!";
 
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find("\r\n", start);
-        if (end == std::string::npos) {
-            lines.push_back("<no CR LF>" + text.substr(start));
-            break;
-        }
-        lines.push_back(text.substr(start, end - start));
-        start = end + 2;
-    }
-    return lines;
+// 10:00 with a Ts spike; 10:30 with every CO2 on its maximum (rejected);
+// 11:00 with a NaN U; 11:30 whose U and V spikes leave no good record;
+// 12:00 with 3 records (too few); 12:30.
+std::string GoldenRecords() {
+    const std::string d = "\"2024-06-01 ";
+    std::string text = Tower("2024-06-01", 10, 0, 40, 1) + d + "10:20:00.0\",3,0.5,0.1,700,10,49,98,0\r\n";
+    for (int i = 0; i < 6; ++i) text += d + "10:31:00.0\",3,0.5,0.1,1500,10,20,98,0\r\n";
+    text += Tower("2024-06-01", 11, 0, 30, 2) + d + "11:05:00.0\",nan,0.5,0.1,700,10,20,98,0\r\n";
+    for (int i = 0; i < 10; ++i) text += d + "11:40:00.0\"," + (i < 5 ? "1,100" : "100,1") + ",0.1,700,10,20,98,0\r\n";
+    return text + Tower("2024-06-01", 12, 0, 3, 3) + Tower("2024-06-01", 12, 30, 20, 4);
 }
 
-std::vector<std::string> Fields(const std::string& line) {
-    std::vector<std::string> fields;
-    std::size_t start = 0;
-    for (;;) {
-        std::size_t comma = line.find(',', start);
-        fields.push_back(line.substr(start, comma - start));
-        if (comma == std::string::npos) return fields;
-        start = comma + 1;
-    }
-}
-
-// The block lines of one raw file, from the reader and the block pipeline
-// directly: what either job must write for it (short blocks skipped).
-std::vector<std::string> PipelineLines(const fs::path& raw, const RotationSettings& rotation) {
-    auto reader = std::make_unique<ReaderState>();
-    auto block = std::make_unique<BlockBuffer>();
-    std::vector<std::string> lines;
-    if (!reader->first.Open(raw)) return lines;
-    SkipHeaderLines(reader->first);
-    reader->noSecondFile = true;
-    while (!reader->endOfFirstFile) {
-        int n = ReadBlock(*reader, *block);
-        if (n < 5) continue;
-        FluxResult result{};
-        std::string time = std::string(reader->BlockDate) + " " + reader->BlockLabel;
-        if (ProcessBlock(*block, n, DefaultRangeLimits(), rotation, result) == BlockOutcome::Rejected) {
-            lines.push_back(time + kSixteenCommas);
-        } else {
-            char text[kMaxBlockLineLength];
-            int length = FormatBlockLine(reader->BlockDate, reader->BlockLabel, result, text);
-            lines.push_back(std::string(text, static_cast<std::size_t>(length)));
-        }
-    }
-    return lines;
-}
-
-std::vector<std::string> WithHeader(std::vector<std::string> lines) {
-    lines.insert(lines.begin(), std::string(kResultsHeader));
-    return lines;
-}
-
-class ScopedCurrentDirectory {
-public:
-    explicit ScopedCurrentDirectory(const fs::path& directory) : old_(fs::current_path()) {
-        fs::current_path(directory);
-    }
-    ~ScopedCurrentDirectory() { fs::current_path(old_); }
-
-private:
-    fs::path old_;
-};
+// The oracle's results for GoldenRecords (2-axis; planar fit 0.05 0.02 -0.03).
+const std::string kTwoAxis = kHeader +
+    "2024-06-01 10:30,0.224457,0.0584,700.304,9.92713,98.0017,19.8525,18.5548,3.13164,2.62633e-08,"
+    "4.28408e-09,56.0406,0.0781925,2.64816,57.9209,-0.182951,40\r\n2024-06-01 11:0" + kCommas +
+    "2024-06-01 11:30,0.228352,0.0604401,700.261,9.9679,98.0189,19.9169,18.6135,3.14121,2.23517e-08,"
+    "-5.96046e-09,54.5586,0.07408,2.57772,54.8866,-0.309514,30\r\n2024-06-01 12:0" + kCommas;
+const std::string kBatchTail =  // the batch goes on after the short 12:00 block
+    "2024-06-01 13:0,0.211697,0.0519506,700.313,9.964,98.0241,19.9039,18.6012,3.16297,6.85453e-08,"
+    "1.30385e-09,69.4495,0.107891,3.2813,79.9362,0.476079,20\r\n";
+const std::string kPlanarFit = kHeader +
+    "2024-06-01 10:30,0.204302,0.0483828,700.304,9.92713,98.0017,19.8525,18.5548,3.13569,6.95316e-11,"
+    "-0.0687954,54.9501,0.0768414,2.59663,56.9201,-0.168497,40\r\n2024-06-01 11:0" + kCommas +
+    "2024-06-01 11:30,0.206797,0.0495683,700.261,9.9679,98.0189,19.9169,18.6135,3.14527,-4.541e-09,"
+    "-0.0455849,53.0345,0.0724984,2.50571,53.7148,-0.269658,30\r\n2024-06-01 12:0" + kCommas;
 
 class JobTest : public ::testing::Test {
 protected:
     TempDir dir;
-    ScopedEnv windir{"WINDIR", dir.path().string().c_str()};  // no range.ini: built-in defaults
+    ScopedEnv windir{"WINDIR", dir.path().string().c_str()};  // no range.ini: the built-in limits
     RecordingPort port;
 
-    std::string P(const std::string& name) const { return (dir / name).string(); }
+    std::string P(const std::string& name) const { return name.empty() ? name : (dir / name).string(); }
     void Raw(const std::string& name, const std::string& records) { WriteFile(dir / name, RawHeader() + records); }
     std::string Read(const std::string& name) const { return ReadFile(dir / name); }
     bool Exists(const std::string& name) const { return fs::exists(fs::symlink_status(dir / name)); }
 
-    // Three full half hours: 10:00, 10:30 and 11:00.
-    void ThreeHalfHours(const std::string& name, std::uint32_t seed = 1) {
-        Raw(name, TowerRecords("2024-06-01", 10, 0, 60, seed) + TowerRecords("2024-06-01", 10, 30, 60, seed + 1) +
-                      TowerRecords("2024-06-01", 11, 0, 60, seed + 2));
+    // The second-file question and every message box, in order.
+    std::vector<std::string> Said() const {
+        std::vector<std::string> said;
+        std::size_t next = 0;
+        for (const std::string& event : port.events) {
+            if (event == "ask-second-file") said.push_back("ask");
+            if (event.rfind("message:", 0) != 0) continue;
+            const auto& m = port.messages[next++];
+            said.push_back(m.text + "|" + m.title + (m.icon == MessageIcon::Exclamation ? "|!" : "|"));
+        }
+        return said;
     }
-
-    void ExpectOnlyMessage(const std::string& text, const std::string& title, MessageIcon icon) {
-        ASSERT_EQ(1u, port.messages.size()) << (port.messages.empty() ? "" : port.messages[0].text);
-        EXPECT_EQ(text, port.messages[0].text);
-        EXPECT_EQ(title, port.messages[0].title);
-        EXPECT_EQ(icon, port.messages[0].icon);
-    }
-    void ExpectFinished() { ExpectOnlyMessage("Processing Finished!", "Status", MessageIcon::None); }
-
-    std::vector<std::string> PercentTexts() const {
-        std::vector<std::string> texts;
+    std::vector<std::string> Events(const std::string& prefix) const {
+        std::vector<std::string> found;
         for (const std::string& e : port.events)
-            if (e.rfind("percent:", 0) == 0) texts.push_back(e.substr(8));
-        return texts;
-    }
-    std::vector<std::string> WaitNotices() const {
-        std::vector<std::string> texts;
-        for (const std::string& e : port.events)
-            if (e.rfind("wait:", 0) == 0) texts.push_back(e.substr(5));
-        return texts;
+            if (e.rfind(prefix, 0) == 0) found.push_back(e.substr(prefix.size()));
+        return found;
     }
 };
 
-// ------------------------------------------------------------- Single run
-
-class SingleRunTest : public JobTest {
-protected:
-    SingleRunJob job;
-    SingleRunInputs inputs;
-
-    bool Run() { return job.Run(inputs, port); }
-};
-
-TEST_F(SingleRunTest, PlanarFitWithoutCoefficientsIsTheFirstCheck) {
-    inputs.rotationChoice = 1;
-    inputs.b0Text = "0.1";
-    inputs.b2Text = "0.1";
-    EXPECT_FALSE(Run());
-    ExpectOnlyMessage("No b0, b1 and b2 values", "Please Input b0, b1,and b2 values!", MessageIcon::Exclamation);
-    EXPECT_EQ(0, port.secondFileQuestions);
-}
-
-TEST_F(SingleRunTest, MissingFirstFileText) {
-    inputs.rotationChoice = 1;
-    inputs.b0Text = inputs.b1Text = inputs.b2Text = " ";  // blanks count as given
-    EXPECT_FALSE(Run());
-    ExpectOnlyMessage("No First File", "Please Input the First File!", MessageIcon::Exclamation);
-}
-
-TEST_F(SingleRunTest, ReInputStopsWithoutCreatingAnything) {
-    ThreeHalfHours("a.dat");
-    inputs.firstFile = P("a.dat");
-    inputs.outputFile = P("out");
-    port.secondFileAnswer = SecondFileAnswer::ReInput;
-    EXPECT_FALSE(Run());
-    EXPECT_EQ(1, port.secondFileQuestions);
-    EXPECT_TRUE(port.messages.empty());
-    EXPECT_FALSE(Exists("out.r1w"));
-}
-
-TEST_F(SingleRunTest, SecondFileQuestionComesBeforeTheOutputCheck) {
-    inputs.firstFile = P("a.dat");
-    EXPECT_FALSE(Run());
-    EXPECT_EQ(1, port.secondFileQuestions);
-    ExpectOnlyMessage("No Output File", "Please Input the Output File!", MessageIcon::Exclamation);
-}
-
-TEST_F(SingleRunTest, OutputThatCannotBeCreated) {
-    ThreeHalfHours("a.dat");
-    inputs.firstFile = P("a.dat");
-    inputs.outputFile = P("no-such-directory/out");
-    EXPECT_FALSE(Run());
-    ExpectOnlyMessage("Can't Open Output File", "Can't Open Output file!", MessageIcon::Exclamation);
-}
-
-TEST_F(SingleRunTest, MissingRawFilesLeaveTheHeaderAlone) {
-    inputs.firstFile = P("absent.dat");
-    inputs.outputFile = P("out");
-    EXPECT_FALSE(Run());
-    ExpectOnlyMessage("Can't Open The First Raw Data File!", "Raw Data File Doesn't Exit!", MessageIcon::Exclamation);
-    EXPECT_EQ(kHeaderLine, Read("out.r1w"));
-
-    ThreeHalfHours("a.dat");
-    port = RecordingPort{};
-    inputs.firstFile = P("a.dat");
-    inputs.secondFile = P("absent.dat");
-    inputs.outputFile = P("out2");
-    EXPECT_FALSE(Run());
-    ExpectOnlyMessage("Can't Open The Second Raw Data File!", "Raw Data File Doesn't Exit!", MessageIcon::Exclamation);
-    EXPECT_EQ(kHeaderLine, Read("out2.r1w"));
-}
-
-TEST_F(SingleRunTest, WritesOneLinePerHalfHour) {
-    ThreeHalfHours("a.dat");
-    inputs.firstFile = P("a.dat");
-    inputs.outputFile = P("site1.csv");
-    EXPECT_TRUE(Run());
-    ExpectFinished();
-    std::vector<std::string> lines = Lines(Read("site1.csv.r1w"));
-    ASSERT_EQ(4u, lines.size());
-    EXPECT_EQ(std::string(kResultsHeader), lines[0]);
-    const char* times[3] = {"2024-06-01 10:30", "2024-06-01 11:0", "2024-06-01 11:30"};
-    for (int k = 0; k < 3; ++k) {
-        std::vector<std::string> fields = Fields(lines[static_cast<std::size_t>(k + 1)]);
-        ASSERT_EQ(17u, fields.size());
-        EXPECT_EQ(times[k], fields[0]);
-        EXPECT_EQ("60", fields[16]);
+TEST_F(JobTest, GoldenResultsOfBothJobsAndBothRotations) {
+    Raw("golden.dat", GoldenRecords());
+    SingleRunJob single;
+    for (int run = 0; run < 2; ++run) {  // a second press repeats the job exactly
+        ASSERT_TRUE(single.Run({P("golden.dat"), "", P("out"), 0, "", "", ""}, port));
+        EXPECT_EQ(kTwoAxis, Read("out.r1w"));
     }
-    EXPECT_EQ(WithHeader(PipelineLines(dir / "a.dat", RotationSettings{})), lines);
-}
+    ASSERT_TRUE(single.Run({P("golden.dat"), "", P("out"), 1, "0.05", "0.02", "-0.03"}, port));
+    EXPECT_EQ(kPlanarFit, Read("out.rfw"));
 
-TEST_F(SingleRunTest, PlanarFitWritesRfwAndOverwrites) {
-    ThreeHalfHours("a.dat");
-    WriteFile(dir / "out.rfw", "old content that must go\r\n");
-    inputs = {P("a.dat"), "", P("out"), 1, "0.05", "0.02", "-0.03"};
-    EXPECT_TRUE(Run());
-    EXPECT_FALSE(Exists("out.r1w"));
-    RotationSettings planar{1, 0.05f, 0.02f, -0.03f};
-    EXPECT_EQ(WithHeader(PipelineLines(dir / "a.dat", planar)), Lines(Read("out.rfw")));
-}
-
-TEST_F(SingleRunTest, CoefficientTextsConvertAsAtof) {
-    ThreeHalfHours("a.dat");
-    inputs = {P("a.dat"), "", P("zero"), 1, "abc", "0", "0"};
-    ASSERT_TRUE(Run());
-    inputs = {P("a.dat"), "", P("plain"), 1, "0", "0", "0"};
-    ASSERT_TRUE(Run());
-    EXPECT_EQ(Read("plain.rfw"), Read("zero.rfw"));
-
-    // A long text is taken whole, not cut at 11 characters.
-    inputs = {P("a.dat"), "", P("long"), 1, "0", "0.00000000005e9", "0"};
-    ASSERT_TRUE(Run());
-    inputs = {P("a.dat"), "", P("short"), 1, "0", "0.05", "0"};
-    ASSERT_TRUE(Run());
-    EXPECT_EQ(Read("short.rfw"), Read("long.rfw"));
-    EXPECT_NE(Read("plain.rfw"), Read("short.rfw"));
-}
-
-TEST_F(SingleRunTest, SecondFileCompletesTheLastBlockOnly) {
-    Raw("a.dat", TowerRecords("2024-06-01", 12, 0, 50, 3));
-    Raw("b.dat", TowerRecords("2024-06-01", 12, 15, 30, 4) + TowerRecords("2024-06-01", 12, 30, 40, 5));
-    inputs.firstFile = P("a.dat");
-    inputs.secondFile = P("b.dat");
-    inputs.outputFile = P("out");
-    EXPECT_TRUE(Run());
-    ExpectFinished();
-    std::vector<std::string> lines = Lines(Read("out.r1w"));
-    ASSERT_EQ(2u, lines.size());
-    EXPECT_EQ("2024-06-01 12:30", Fields(lines[1])[0]);
-    EXPECT_EQ("80", Fields(lines[1])[16]);
-}
-
-TEST_F(SingleRunTest, HeaderOnlyFirstFileGivesHeaderAlone) {
-    Raw("a.dat", "");
-    inputs.firstFile = P("a.dat");
-    inputs.outputFile = P("out");
-    EXPECT_TRUE(Run());
-    ExpectFinished();
-    EXPECT_EQ(kHeaderLine, Read("out.r1w"));
-}
-
-TEST_F(SingleRunTest, ShortBlockEndsTheRun) {
-    Raw("a.dat", TowerRecords("2024-06-01", 10, 0, 60, 1) + TowerRecords("2024-06-01", 10, 30, 4, 2) +
-                     TowerRecords("2024-06-01", 11, 0, 60, 3));
-    inputs.firstFile = P("a.dat");
-    inputs.outputFile = P("out");
-    EXPECT_TRUE(Run());
-    ExpectFinished();
-    std::vector<std::string> lines = Lines(Read("out.r1w"));
-    ASSERT_EQ(2u, lines.size());
-    EXPECT_EQ("2024-06-01 10:30", Fields(lines[1])[0]);
-}
-
-TEST_F(SingleRunTest, RejectedBlockAndLateBlockLines) {
-    std::string records = TowerRecords("2024-06-01", 23, 0, 60, 1);
-    RawValues tooMuchCO2;
-    tooMuchCO2.co2 = 1500.0;  // equal to the maximum: out of range
-    for (int i = 0; i < 20; ++i) records += RawLine("2024-06-01", testing::Clock(23, 30, i * 0.1), tooMuchCO2);
-    records += TowerRecords("2024-06-02", 0, 0, 60, 2);
-    Raw("a.dat", records);
-    inputs.firstFile = P("a.dat");
-    inputs.outputFile = P("out");
-    EXPECT_TRUE(Run());
-    std::vector<std::string> lines = Lines(Read("out.r1w"));
-    ASSERT_EQ(4u, lines.size());
-    EXPECT_EQ("2024-06-01 23:30", Fields(lines[1])[0]);
-    EXPECT_EQ("2024-06-01 0:0" + kSixteenCommas, lines[2]);
-    EXPECT_EQ("2024-06-02 0:30", Fields(lines[3])[0]);
-}
-
-TEST_F(SingleRunTest, RangeFileIsReadAtEveryPress) {
-    ThreeHalfHours("a.dat");
-    inputs.firstFile = P("a.dat");
-    inputs.outputFile = P("out");
-    WriteFile(dir / "range.ini", "U-Min\t-50\nU-Max\t50\nV-Min\t-50\nV-Max\t50\nW-Min\t-50\nW-Max\t50\n"
-                                 "CO2-Min\t0\nCO2-Max\t600\nH2O-Min\t-20\nH2O-Max\t100\nTs-Min\t-50\n"
-                                 "Ts-Max\t50\nP-Min\t30\nP-Max\t150\n");
-    ASSERT_TRUE(Run());
-    std::vector<std::string> lines = Lines(Read("out.r1w"));
-    ASSERT_EQ(4u, lines.size());
-    EXPECT_EQ("2024-06-01 10:30" + kSixteenCommas, lines[1]);
-    EXPECT_EQ("2024-06-01 11:30" + kSixteenCommas, lines[3]);
-
-    fs::rename(dir / "range.ini", dir / "limits.ini");
-    ASSERT_TRUE(Run());
-    EXPECT_EQ(WithHeader(PipelineLines(dir / "a.dat", RotationSettings{})), Lines(Read("out.r1w")));
-
-    // A named range file replaces range.ini.
-    ASSERT_TRUE(job.Run(inputs, port, dir / "limits.ini"));
-    EXPECT_EQ("2024-06-01 11:0" + kSixteenCommas, Lines(Read("out.r1w"))[2]);
-}
-
-TEST_F(SingleRunTest, OutputThatNamesAnInputIsRefused) {
-    ThreeHalfHours("data.r1w");
-    ThreeHalfHours("two.rfw", 7);
-    const std::string first = Read("data.r1w"), second = Read("two.rfw");
-    fs::create_symlink(dir / "data.r1w", dir / "link.r1w");
-    struct Case {
-        std::string output;
-        int choice;
-    };
-    for (const Case& c : {Case{"data", 0}, Case{"link", 0}, Case{"two", 1}, Case{"sub/../data", 0}}) {
-        port = RecordingPort{};
-        inputs = {P("data.r1w"), P("two.rfw"), P(c.output), c.choice, "0", "0", "0"};
-        EXPECT_FALSE(Run()) << c.output;
-        ExpectOnlyMessage("Output File Is An Input File", "Please choose another output file!", MessageIcon::Exclamation);
-        EXPECT_EQ(first, Read("data.r1w"));
-        EXPECT_EQ(second, Read("two.rfw"));
-        fs::create_directories(dir / "sub");
-    }
-}
-
-#ifdef __linux__
-TEST_F(SingleRunTest, FailedWriteStopsWithItsOwnMessage) {
-    ThreeHalfHours("a.dat");
-    fs::create_symlink("/dev/full", dir / "full.r1w");
-    inputs.firstFile = P("a.dat");
-    inputs.outputFile = P("full");
-    EXPECT_FALSE(Run());
-    ExpectOnlyMessage("Can't Write Output File!", "Writing the output file failed!", MessageIcon::Exclamation);
-}
-#endif
-
-TEST_F(SingleRunTest, ProgressOfASmallFileCountsAsOneBlock) {
-    ThreeHalfHours("a.dat");
-    ASSERT_LT(fs::file_size(dir / "a.dat"), 1453990u);
-    inputs.firstFile = P("a.dat");
-    inputs.outputFile = P("out");
-    ASSERT_TRUE(Run());
-    EXPECT_EQ(0, port.progressLower);
-    EXPECT_EQ(100, port.progressUpper);
-    EXPECT_EQ(100, port.progressStep);
-    // The last block, during which the file ended, shows no percentage.
-    EXPECT_EQ((std::vector<std::string>{"100%", "200%"}), PercentTexts());
-    EXPECT_EQ(2, port.progressSteps);
-    EXPECT_EQ(100, port.progressPosition);
-}
-
-TEST_F(SingleRunTest, ProgressStepsOncePerRiseAndRestartsAtZero) {
-    std::string records;
-    for (int k = 0; k < 4; ++k) records += TowerRecords("2024-06-01", 10 + k / 2, (k % 2) * 30, 10000, k + 1);
-    Raw("big.dat", records);
-    ASSERT_EQ(2u, fs::file_size(dir / "big.dat") / 1453990u) << "the file must estimate two blocks";
-    inputs.firstFile = P("big.dat");
-    inputs.outputFile = P("out");
+    Raw("big.dat", Tower("2024-06-02", 0, 0, 18000, 5));  // one full block
+    WriteFile(dir / "list.txt", P("golden.dat") + "\n" + P("big.dat") + "\n");
+    BatchJob batch;
     for (int run = 0; run < 2; ++run) {
+        ASSERT_TRUE(batch.Run({P("list.txt"), 0, "", "", ""}, port));
+        EXPECT_EQ(kTwoAxis + kBatchTail, Read("golden.dat.r1w"));
+    }
+    EXPECT_EQ(kHeader + "2024-06-02 0:30,0.214066,0.0530862,699.982,10.0012,97.9979,20.0044,18.6974,3.03473,"
+                        "-6.02925e-07,-4.02311e-07,66.3428,0.10087,3.13411,74.7482,0.309042,18000\r\n",
+              Read("big.dat.r1w"));
+    ASSERT_TRUE(batch.Run({P("list.txt"), 1, "0.05", "0.02", "-0.03"}, port));
+    EXPECT_TRUE(Read("golden.dat.rfw").starts_with(kPlanarFit));
+
+    // range.ini is read at every press: with CO2 below 600 no block passes.
+    RangeTexts texts = {"-50", "50", "-50", "50", "-50", "50", "0", "600", "-20", "100", "-50", "50", "30", "150"};
+    ASSERT_TRUE(WriteRangeTexts(texts));
+    ASSERT_TRUE(single.Run({P("golden.dat"), "", P("out"), 0, "", "", ""}, port));
+    EXPECT_EQ(kHeader + "2024-06-01 10:30" + kCommas + "2024-06-01 11:0" + kCommas + "2024-06-01 11:30" + kCommas +
+                  "2024-06-01 12:0" + kCommas,
+              Read("out.r1w"));
+}
+
+TEST_F(JobTest, SingleRunChecksAndMessagesInOrder) {
+    Raw("a.dat", Tower("2024-06-01", 10, 0, 60, 1));
+    Raw("empty.dat", "");
+    Raw("two.rfw", "");
+    const std::string input = Read("a.dat");
+    fs::create_directory(dir / "sub");
+    fs::create_symlink(dir / "a.dat", dir / "link.rfw");
+#ifdef __linux__
+    fs::create_symlink("/dev/full", dir / "full.r1w");
+#endif
+    struct Case {
+        std::string first, second, output;
+        int choice;
+        std::string b1;
+        SecondFileAnswer answer;
+        std::vector<std::string> said;
+        std::string headerOnly;  // a results file that must hold the header line alone
+    };
+    const auto go = SecondFileAnswer::Continue;
+    const Case cases[] = {
+        {"", "", "", 1, "", go, {"No b0, b1 and b2 values|Please Input b0, b1,and b2 values!|!"}, ""},
+        {"", "", "", 1, " ", go, {"No First File|Please Input the First File!|!"}, ""},  // blanks count as given
+        {"a.dat", "", "re", 0, "", SecondFileAnswer::ReInput, {"ask"}, ""},
+        {"a.dat", "", "", 0, "", go, {"ask", "No Output File|Please Input the Output File!|!"}, ""},
+        {"a.dat", "", "no-dir/x", 0, "", go, {"ask", "Can't Open Output File|Can't Open Output file!|!"}, ""},
+        {"absent.dat", "", "x", 0, "", go, {"ask", "Can't Open The First Raw Data File!|Raw Data File Doesn't Exit!|!"}, "x.r1w"},
+        {"a.dat", "absent.dat", "y", 0, "", go, {"Can't Open The Second Raw Data File!|Raw Data File Doesn't Exit!|!"}, "y.r1w"},
+        {"a.dat", "two.rfw", "two", 1, "0", go, {kOutputIsInput}, ""},
+        {"link.rfw", "", "sub/../link", 1, "0", go, {"ask", kOutputIsInput}, ""},
+#ifdef __linux__
+        {"a.dat", "", "full", 0, "", go, {"ask", kWriteFailed}, ""},
+#endif
+        {"empty.dat", "", "h", 0, "", go, {"ask", kFinished}, "h.r1w"},
+    };
+    SingleRunJob job;
+    for (const Case& c : cases) {
         port = RecordingPort{};
-        port.progressPosition = 77;  // the bar as a previous run left it
-        ASSERT_TRUE(Run());
-        EXPECT_EQ(50, port.progressStep);
-        EXPECT_EQ((std::vector<std::string>{"50%", "100%", "150%"}), PercentTexts());
-        EXPECT_EQ(3, port.progressSteps);
-        auto reset = std::find(port.events.begin(), port.events.end(), "position:0");
-        auto firstStep = std::find(port.events.begin(), port.events.end(), "step");
-        EXPECT_TRUE(reset < firstStep) << "the bar must start at 0";
+        port.secondFileAnswer = c.answer;
+        const bool finished = job.Run({P(c.first), P(c.second), P(c.output), c.choice, "0", c.b1, "0"}, port);
+        EXPECT_EQ(c.said, Said()) << c.output;
+        EXPECT_EQ(c.said.back() == kFinished, finished) << c.output;
+        if (!c.headerOnly.empty()) {
+            EXPECT_EQ(kHeader, Read(c.headerOnly)) << c.output;
+        }
+    }
+    EXPECT_FALSE(Exists("re.r1w"));  // "Re-Input" creates nothing
+    EXPECT_EQ(input, Read("a.dat"));
+    EXPECT_EQ(RawHeader(), Read("two.rfw"));
+}
+
+TEST_F(JobTest, BatchChecksAndMessagesInOrder) {
+    Raw("a.dat", Tower("2024-06-01", 10, 0, 60, 1) + Tower("2024-06-01", 10, 30, 60, 2));
+    Raw("b.dat", Tower("2024-06-01", 10, 0, 60, 3));
+    Raw("full.dat", Tower("2024-06-01", 10, 0, 60, 4));
+    fs::create_symlink(dir / "b.dat", dir / "b.dat.r1w");
+#ifdef __linux__
+    fs::create_symlink("/dev/full", dir / "full.dat.r1w");
+#endif
+    WriteFile(dir / "L.r1w", "L\n");
+    struct Case {
+        std::string list;  // the list file's text; "" names no list file, "-" one that does not exist
+        int choice;
+        std::string b1, said, wait;
+        std::vector<std::pair<std::string, std::string>> files;  // name, whole text ("?" absent, "*" more than a header)
+    };
+    const Case cases[] = {
+        {"a.dat", 1, "", "No b0, b1 and b2 values|Please Input b0, b1,and b2 values!|!", "", {}},
+        {"", 0, "", "No Input File|Please Input the File!|!", "", {}},  // empty b texts are fine for 2-axis
+        {"-", 0, "", "Can't Open File!|File Doesn't Exit!|!", "", {}},
+        {"no-dir/x.dat", 0, "", "Can't Open Output File!|Open Output File Failed!|!", kWait, {}},
+        {"a.dat\nabsent.dat\nc.dat\n", 0, "", kNoRaw, kWait, {{"a.dat.r1w", "*"}, {"absent.dat.r1w", kHeader}, {"c.dat.r1w", "?"}}},
+        {"a.dat\n\nc.dat", 0, "", kNoRaw, kWait, {{".r1w", kHeader}, {"c.dat.r1w", "?"}}},  // an empty line is a name
+        {"(empty)", 1, "0", kNoRaw, kWait, {{".rfw", kHeader}}},                            // so is an empty list
+        {"b.dat\n", 0, "", kOutputIsInput, kWait, {}},
+#ifdef __linux__
+        {"full.dat", 0, "", kWriteFailed, kWait, {}},
+#endif
+        {"a.dat\r\nempty.dat\r\n", 1, "0", kFinished, "", {{"a.dat.rfw", "*"}, {"empty.dat.rfw", kHeader}, {"a.dat.r1w", "*"}}},
+    };
+    fs::path here = fs::current_path();
+    fs::current_path(dir.path());  // names in the list are relative to the current directory
+    Raw("empty.dat", "");
+    BatchJob job;
+    for (const Case& c : cases) {
+        port = RecordingPort{};
+        WriteFile(dir / "list.txt", c.list == "(empty)" ? "" : c.list);
+        const bool finished =
+            job.Run({c.list.empty() ? "" : P(c.list == "-" ? "absent.txt" : "list.txt"), c.choice, "0", c.b1, "0"}, port);
+        EXPECT_EQ(std::vector<std::string>{c.said}, Said()) << c.list;
+        EXPECT_EQ(c.said == kFinished, finished) << c.list;
+        EXPECT_EQ(c.wait, port.waitNotice) << c.list;
+        for (const auto& [name, text] : c.files) {
+            const std::string actual = Exists(name) ? Read(name) : "?";
+            EXPECT_TRUE(text == "*" ? actual.size() > kHeader.size() : actual == text) << name << ": " << actual;
+        }
+    }
+    port = RecordingPort{};
+    EXPECT_FALSE(job.Run({P("L.r1w"), 0, "", "", ""}, port));  // the list file itself
+    EXPECT_EQ(std::vector<std::string>{kOutputIsInput}, Said());
+    EXPECT_EQ("L\n", Read("L.r1w"));
+    fs::current_path(here);
+}
+
+TEST_F(JobTest, BatchStatusTextsAndNothingCarriedIntoTheNextFile) {
+    // a.dat ends on a record of the next half hour without a line end; b.dat
+    // starts in that half hour on another day.
+    Raw("a.dat", Tower("2024-01-01", 10, 0, 10, 1) + "\"2024-01-01 10:31:00.0\",9,0.5,0.1,700,10,20,98,0");
+    Raw("empty.dat", "");
+    Raw("b.dat", Tower("2024-01-02", 10, 32, 10, 2));
+    WriteFile(dir / "list.txt", P("a.dat") + "\n" + P("b.dat") + "\n" + P("empty.dat") + "\n");
+    BatchJob job;
+    ASSERT_TRUE(job.Run({P("list.txt"), 0, "", "", ""}, port));
+    EXPECT_EQ(kHeader, Read("empty.dat.r1w"));
+    EXPECT_TRUE(Read("b.dat.r1w").starts_with(kHeader + "2024-01-02 11:0,"));
+    EXPECT_TRUE(Read("b.dat.r1w").ends_with(",10\r\n"));
+    std::vector<std::string> expected;
+    for (const char* t : {"1 ,record 0", "1 ,record 1", "1 ,record 2", "1 ,record 3", "2 ,record 0", "2 ,record 1",
+                          "3 ,record 0", "3 ,record 1", "4 ,record 0"})
+        expected.push_back(std::string("Processing file ") + t);
+    EXPECT_EQ(expected, port.progressTexts);
+    EXPECT_EQ((std::vector<std::string>{kWait, ""}), Events("wait:"));
+}
+
+TEST_F(JobTest, ProgressStepsOncePerRiseOfThePercentage) {
+    Raw("small.dat", GoldenRecords());  // under one block's worth of bytes: estimated as 1
+    std::string records;
+    for (int k = 0; k < 4; ++k) records += Tower("2024-06-01", 10 + k / 2, k % 2 * 30, 10000, k + 1);
+    Raw("big.dat", records);
+    ASSERT_EQ(2u, fs::file_size(dir / "big.dat") / 1453990u);
+    struct Case {
+        const char* file;
+        int step;
+        std::vector<std::string> percents;
+    };
+    SingleRunJob job;
+    for (const Case& c : {Case{"small.dat", 100, {"100%", "200%", "300%", "400%"}}, Case{"big.dat", 50, {"50%", "100%", "150%"}}}) {
+        port = RecordingPort{};
+        port.progressPosition = 77;  // as an earlier run left the bar
+        ASSERT_TRUE(job.Run({P(c.file), "", P("out"), 0, "", "", ""}, port));
+        EXPECT_EQ(0, port.progressLower);
+        EXPECT_EQ(100, port.progressUpper);
+        EXPECT_EQ(c.step, port.progressStep);
+        EXPECT_EQ(c.percents, Events("percent:"));  // the block in which the file ended shows none
+        EXPECT_EQ(static_cast<int>(c.percents.size()), port.progressSteps);
+        EXPECT_LT(std::find(port.events.begin(), port.events.end(), "position:0"),
+                  std::find(port.events.begin(), port.events.end(), "step"));
         EXPECT_EQ(100, port.progressPosition);
     }
-}
-
-TEST_F(SingleRunTest, SecondPressGivesTheSameFile) {
-    ThreeHalfHours("a.dat");
-    inputs.firstFile = P("a.dat");
-    inputs.outputFile = P("out");
-    ASSERT_TRUE(Run());
-    std::string first = Read("out.r1w");
-    ASSERT_TRUE(Run());
-    EXPECT_EQ(first, Read("out.r1w"));
-    EXPECT_EQ(2u, port.messages.size());
-}
-
-// ------------------------------------------------------------------ Batch
-
-class BatchTest : public JobTest {
-protected:
-    BatchJob job;
-    BatchInputs inputs;
-
-    bool Run() { return job.Run(inputs, port); }
-    void List(const std::string& text) {
-        WriteFile(dir / "list.txt", text);
-        inputs.listFile = P("list.txt");
-    }
-};
-
-TEST_F(BatchTest, OneResultsFilePerNameAndTheStatusTexts) {
-    Raw("a.dat", TowerRecords("2024-06-01", 10, 0, 60, 1) + TowerRecords("2024-06-01", 10, 30, 60, 2));
-    Raw("b.dat", TowerRecords("2024-06-02", 8, 0, 60, 3));
-    List(P("a.dat") + "\n" + P("b.dat"));
-    EXPECT_TRUE(Run());
-    ExpectFinished();
-    EXPECT_EQ(WithHeader(PipelineLines(dir / "a.dat", RotationSettings{})), Lines(Read("a.dat.r1w")));
-    EXPECT_EQ(WithHeader(PipelineLines(dir / "b.dat", RotationSettings{})), Lines(Read("b.dat.r1w")));
-    EXPECT_EQ(3u, Lines(Read("a.dat.r1w")).size());
-    EXPECT_EQ((std::vector<std::string>{"Processing file 1 ,record 0", "Processing file 1 ,record 1",
-                                        "Processing file 1 ,record 2", "Processing file 1 ,record 3",
-                                        "Processing file 2 ,record 0", "Processing file 2 ,record 1",
-                                        "Processing file 3 ,record 0"}),
-              port.progressTexts);
-    EXPECT_EQ((std::vector<std::string>{"Please wait, it will take a long time!", ""}), WaitNotices());
-}
-
-TEST_F(BatchTest, PlanarFitAndTrailingLineEndCreateNothingElse) {
-    ThreeHalfHours("a.dat");
-    ThreeHalfHours("b.dat", 9);
-    List(P("a.dat") + "\r\n" + P("b.dat") + "\r\n");
-    inputs.rotationChoice = 1;
-    inputs.b0Text = "0.05";
-    inputs.b1Text = "0.02";
-    inputs.b2Text = "-0.03";
-    EXPECT_TRUE(Run());
-    ExpectFinished();
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir.path())) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ((std::vector<std::string>{"a.dat", "a.dat.rfw", "b.dat", "b.dat.rfw", "list.txt"}), names);
-    RotationSettings planar{1, 0.05f, 0.02f, -0.03f};
-    EXPECT_EQ(WithHeader(PipelineLines(dir / "b.dat", planar)), Lines(Read("b.dat.rfw")));
-}
-
-TEST_F(BatchTest, MatchesTheSingleRunOfEachFile) {
-    std::string records = TowerRecords("2024-06-01", 23, 0, 60, 1);
-    RawValues tooMuchCO2;
-    tooMuchCO2.co2 = 1600.0;
-    for (int i = 0; i < 20; ++i) records += RawLine("2024-06-01", testing::Clock(23, 30, i * 0.1), tooMuchCO2);
-    records += TowerRecords("2024-06-02", 0, 0, 60, 2);
-    Raw("a.dat", records);
-    List(P("a.dat"));
-    ASSERT_TRUE(Run());
-    SingleRunJob single;
-    SingleRunInputs one{P("a.dat"), "", P("single"), 0, "", "", ""};
-    ASSERT_TRUE(single.Run(one, port));
-    EXPECT_EQ(Read("single.r1w"), Read("a.dat.r1w"));
-}
-
-TEST_F(BatchTest, CheckOrderAndMessages) {
-    inputs.rotationChoice = 1;
-    inputs.b0Text = inputs.b2Text = "1";
-    EXPECT_FALSE(Run());
-    ExpectOnlyMessage("No b0, b1 and b2 values", "Please Input b0, b1,and b2 values!", MessageIcon::Exclamation);
-
-    port = RecordingPort{};
-    inputs.rotationChoice = 0;  // empty coefficients are fine without the planar fit
-    EXPECT_FALSE(Run());
-    ExpectOnlyMessage("No Input File", "Please Input the File!", MessageIcon::Exclamation);
-
-    port = RecordingPort{};
-    inputs.listFile = P("absent-list.txt");
-    EXPECT_FALSE(Run());
-    ExpectOnlyMessage("Can't Open File!", "File Doesn't Exit!", MessageIcon::Exclamation);
-    EXPECT_TRUE(WaitNotices().empty());
-
-    port = RecordingPort{};
-    List((dir / "no-such-directory" / "x.dat").string() + "\n");
-    EXPECT_FALSE(Run());
-    ExpectOnlyMessage("Can't Open Output File!", "Open Output File Failed!", MessageIcon::Exclamation);
-    EXPECT_EQ("Please wait, it will take a long time!", port.waitNotice);
-}
-
-TEST_F(BatchTest, MissingRawFileStopsTheBatchThere) {
-    ThreeHalfHours("a.dat");
-    ThreeHalfHours("c.dat");
-    List(P("a.dat") + "\n" + P("b.dat") + "\n" + P("c.dat") + "\n");
-    EXPECT_FALSE(Run());
-    ExpectOnlyMessage("Can't Open Raw Data File!", "Raw Data File Doesn't Exit!", MessageIcon::Exclamation);
-    EXPECT_EQ(4u, Lines(Read("a.dat.r1w")).size());
-    EXPECT_EQ(kHeaderLine, Read("b.dat.r1w"));
-    EXPECT_FALSE(Exists("c.dat.r1w"));
-    EXPECT_EQ("Please wait, it will take a long time!", port.waitNotice);
-}
-
-TEST_F(BatchTest, EmptyLineIsAnEmptyName) {
-    ThreeHalfHours("a.dat");
-    ThreeHalfHours("b.dat");
-    List(P("a.dat") + "\n\n" + P("b.dat") + "\n");
-    {
-        ScopedCurrentDirectory here(dir.path());
-        EXPECT_FALSE(Run());
-    }
-    ExpectOnlyMessage("Can't Open Raw Data File!", "Raw Data File Doesn't Exit!", MessageIcon::Exclamation);
-    EXPECT_EQ(4u, Lines(Read("a.dat.r1w")).size());
-    EXPECT_EQ(kHeaderLine, Read(".r1w"));
-    EXPECT_FALSE(Exists("b.dat.r1w"));
-}
-
-TEST_F(BatchTest, EmptyListFile) {
-    List("");
-    {
-        ScopedCurrentDirectory here(dir.path());
-        inputs.rotationChoice = 1;
-        inputs.b0Text = inputs.b1Text = inputs.b2Text = "0";
-        EXPECT_FALSE(Run());
-    }
-    ExpectOnlyMessage("Can't Open Raw Data File!", "Raw Data File Doesn't Exit!", MessageIcon::Exclamation);
-    EXPECT_EQ(kHeaderLine, Read(".rfw"));
-}
-
-TEST_F(BatchTest, ShortBlocksAreSkippedAndTheBatchGoesOn) {
-    Raw("a.dat", TowerRecords("2024-06-01", 10, 0, 60, 1) + TowerRecords("2024-06-01", 10, 30, 4, 2) +
-                     TowerRecords("2024-06-01", 11, 0, 60, 3));
-    Raw("empty.dat", "");
-    ThreeHalfHours("c.dat");
-    List(P("a.dat") + "\n" + P("empty.dat") + "\n" + P("c.dat"));
-    EXPECT_TRUE(Run());
-    ExpectFinished();
-    std::vector<std::string> lines = Lines(Read("a.dat.r1w"));
-    ASSERT_EQ(3u, lines.size());
-    EXPECT_EQ("2024-06-01 10:30", Fields(lines[1])[0]);
-    EXPECT_EQ("2024-06-01 11:30", Fields(lines[2])[0]);
-    EXPECT_EQ(kHeaderLine, Read("empty.dat.r1w"));
-    EXPECT_EQ(4u, Lines(Read("c.dat.r1w")).size());
-}
-
-TEST_F(BatchTest, CarriedRecordNeverEntersTheNextFile) {
-    // a.dat ends with a record of a new half hour (no line end after it);
-    // b.dat begins in that same half hour on another day.
-    std::string a = TowerRecords("2024-01-01", 10, 0, 10, 1);
-    RawValues odd;
-    odd.u = 9.0;
-    a += RawLine("2024-01-01", "10:31:00.0", odd, 0, "");
-    Raw("a.dat", a);
-    std::string b;
-    for (int i = 0; i < 10; ++i) b += RawLine("2024-01-02", testing::Clock(10, 32, i * 0.1), RawValues{});
-    Raw("b.dat", b);
-    List(P("a.dat") + "\n" + P("b.dat") + "\n");
-    EXPECT_TRUE(Run());
-    std::vector<std::string> lines = Lines(Read("b.dat.r1w"));
-    ASSERT_EQ(2u, lines.size());
-    EXPECT_EQ("2024-01-02 11:0", Fields(lines[1])[0]);
-    EXPECT_EQ("10", Fields(lines[1])[16]);
-}
-
-TEST_F(BatchTest, ResultsFileThatNamesAnInputIsRefused) {
-    ThreeHalfHours("a.dat");
-    const std::string raw = Read("a.dat");
-    fs::create_symlink(dir / "a.dat", dir / "a.dat.r1w");
-    List(P("a.dat") + "\n");
-    EXPECT_FALSE(Run());
-    ExpectOnlyMessage("Output File Is An Input File", "Please choose another output file!", MessageIcon::Exclamation);
-    EXPECT_EQ(raw, Read("a.dat"));
-
-    port = RecordingPort{};
-    WriteFile(dir / "L.r1w", P("L") + "\n");
-    inputs.listFile = P("L.r1w");
-    EXPECT_FALSE(Run());
-    ExpectOnlyMessage("Output File Is An Input File", "Please choose another output file!", MessageIcon::Exclamation);
-    EXPECT_EQ(P("L") + "\n", Read("L.r1w"));
-}
-
-#ifdef __linux__
-TEST_F(BatchTest, FailedWriteStopsWithItsOwnMessage) {
-    ThreeHalfHours("a.dat");
-    fs::create_symlink("/dev/full", dir / "a.dat.r1w");
-    List(P("a.dat"));
-    EXPECT_FALSE(Run());
-    ExpectOnlyMessage("Can't Write Output File!", "Writing the output file failed!", MessageIcon::Exclamation);
-}
-#endif
-
-TEST_F(BatchTest, LongNamesAreTakenWhole) {
-    fs::path deep = dir.path();
-    for (int i = 0; i < 3; ++i) deep /= std::string(90, static_cast<char>('p' + i));
-    fs::create_directories(deep);
-    fs::path raw = deep / "a.dat";
-    ASSERT_GT(raw.string().size(), 250u);
-    WriteFile(raw, RawHeader() + TowerRecords("2024-06-01", 10, 0, 60, 1));
-    List(raw.string() + "\n");
-    EXPECT_TRUE(Run());
-    ExpectFinished();
-    EXPECT_EQ(2u, Lines(ReadFile(deep / "a.dat.r1w")).size());
-}
-
-TEST_F(BatchTest, RangeLimitsApplyToEveryFileAndRunsRepeat) {
-    ThreeHalfHours("a.dat");
-    ThreeHalfHours("b.dat", 5);
-    WriteFile(dir / "range.ini", "U-Min\t-50\r\nU-Max\t50\r\nV-Min\t-50\r\nV-Max\t50\r\nW-Min\t-50\r\nW-Max\t50\r\n"
-                                 "CO2-Min\t0\r\nCO2-Max\t1500\r\nH2O-Min\t100\r\nH2O-Max\t-20\r\nTs-Min\t-50\r\n"
-                                 "Ts-Max\t50\r\nP-Min\t30\r\nP-Max\t150\r\n");
-    List(P("a.dat") + "\n" + P("b.dat"));
-    ASSERT_TRUE(Run());
-    for (const char* name : {"a.dat.r1w", "b.dat.r1w"}) {
-        std::vector<std::string> lines = Lines(Read(name));
-        ASSERT_EQ(4u, lines.size());
-        for (std::size_t k = 1; k < 4; ++k) EXPECT_EQ(kSixteenCommas, lines[k].substr(lines[k].size() - 16));
-    }
-    fs::remove(dir / "range.ini");
-    ASSERT_TRUE(Run());
-    std::string first = Read("b.dat.r1w");
-    ASSERT_TRUE(Run());
-    EXPECT_EQ(first, Read("b.dat.r1w"));
-    EXPECT_EQ(WithHeader(PipelineLines(dir / "b.dat", RotationSettings{})), Lines(first));
 }
 
 }  // namespace

@@ -1,0 +1,239 @@
+// The dialogs as built from their templates, the commands of the main
+// window, and the jobs driven through the real dialogs: every message box's
+// text, title and icon, and the files written.
+
+#include <wx/textctrl.h>
+#include <wx/uiaction.h>
+
+#include "GuiTestSupport.h"
+#include "KelvaraView.h"
+#include "Resources.h"
+#include "SampleGenerator.h"
+
+namespace kelvara::testing {
+namespace {
+
+constexpr ControlTemplate kSampleControls[] = {
+    {ControlKind::DefPushButton, 1, "Go", 10, 80, 50, 14},
+    {ControlKind::PushButton, 2, "Stop", 70, 80, 50, 14},
+    {ControlKind::RightText, kUnnumbered, "Name: ", 5, 7, 40, 9},
+    {ControlKind::Edit, 1000, "", 50, 5, 80, 13},
+    {ControlKind::GroupBox, kUnnumbered, "Choice", 5, 25, 150, 40},
+    {ControlKind::AutoRadio, 1001, "One", 10, 35, 40, 10, kStartsGroup},
+    {ControlKind::CentredText, 1005, "", 130, 80, 40, 8},
+    {ControlKind::Progress, 1006, "", 5, 68, 150, 8},
+    {ControlKind::Picture, kUnnumbered, "", 160, 5, 40, 20, kSunken, IDB_APPEND_BANNER},
+};
+const char* const kSampleClasses[] = {"wxButton",      "wxButton",     "wxStaticText", "wxTextCtrl",    "wxStaticBox",
+                                      "wxRadioButton", "wxStaticText", "wxGauge",      "wxStaticBitmap"};
+
+TEST(DialogBuilder, MakesEachControlOfItsKindNumberTextAndRectangle) {
+    TemplateDialog dialog(MainFrame(), {999, "Sample", 210, 100, kSampleControls});
+    EXPECT_EQ(dialog.GetClientSize(), dialog.ConvertDialogToPixels(wxSize(210, 100)));
+    std::vector<const wxWindow*> built;  // without the hidden "none checked" radio button
+    std::copy_if(dialog.GetChildren().begin(), dialog.GetChildren().end(), std::back_inserter(built),
+                 [](const wxWindow* child) { return child->IsShown(); });
+    ASSERT_EQ(built.size(), std::size(kSampleControls));
+    for (size_t i = 0; i < built.size(); ++i) {
+        const ControlTemplate& control = kSampleControls[i];
+        SCOPED_TRACE(i);
+        EXPECT_EQ(wxString(built[i]->GetClassInfo()->GetClassName()), kSampleClasses[i]);
+        EXPECT_EQ(control.id > 2 ? built[i]->GetId() : control.id, control.id);
+        EXPECT_EQ(built[i]->GetLabel(), control.text);
+        const wxPoint topLeft = dialog.ConvertDialogToPixels(wxPoint(control.x, control.y));
+        const wxPoint end = dialog.ConvertDialogToPixels(wxPoint(control.x + control.cx, control.y + control.cy));
+        EXPECT_EQ(built[i]->GetRect(), wxRect(topLeft, end - wxPoint(1, 1)));  // corners converted, not sizes
+    }
+    EXPECT_EQ(dialog.FindWindow(wxID_OK), built[0]);  // so Enter and Escape reach them
+    EXPECT_EQ(dialog.FindWindow(wxID_CANCEL), built[1]);
+    EXPECT_TRUE(built[2]->HasFlag(wxALIGN_RIGHT));
+    EXPECT_TRUE(built[6]->HasFlag(wxALIGN_CENTRE_HORIZONTAL));
+}
+
+template <class Dialog>
+void CheckDialog(const char* title, const std::vector<int>& tabOrder, const std::function<void(Dialog&)>& more = {}) {
+    SCOPED_TRACE(title);
+    Dialog dialog(MainFrame());
+    EXPECT_EQ(dialog.GetTitle(), title);
+    std::vector<int> order;  // template numbers of the visible controls the keyboard can focus, in tab order
+    for (const wxWindow* child : dialog.GetChildren()) {
+        const int id = child->GetId(), number = id == wxID_OK ? 1 : id == wxID_CANCEL ? 2 : id;
+        if (child->IsShown() && child->CanAcceptFocusFromKeyboard()) order.push_back(number);
+    }
+    EXPECT_EQ(order, tabOrder);
+    EXPECT_EQ(dialog.GetDefaultItem(), dialog.Control(1));
+    if (more) more(dialog);
+}
+
+TEST(Dialogs, TitlesTabOrdersDefaultButtonsAndSpotChecks) {
+    CheckDialog<CSetRangeDlg>("Range Setting", {1, 2, 1013, 1014, 1015, 1016, 1017, 1018, 1019, 1020, 1021, 1022,
+                                                1023, 1024, 1025, 1026}, [](CSetRangeDlg& range) {
+        for (int typed = 0; typed < 25; ++typed) dynamic_cast<wxTextCtrl*>(range.Control(1013))->WriteText("7");
+        EXPECT_EQ(range.ControlText(1013), std::string(19, '7'));
+    });
+    CheckDialog<CECProcessDlg>("EC Process",
+                               {1, 2, 1000, 1002, 1001, 1003, 1008, 1009, 1004, 1031, 1032, 1033, 1034});
+    CheckDialog<CBatchProcessDlg>("Batch File Processor", {1, 2, 1028, 1026, 1004, 1036, 1032, 1033, 1034});
+    CheckDialog<CAppendDlg>("Append Files", {1, 2, 1024, 1025, 1026, 1027, 1028, 1029, 1030, 1031, 1032, 1033,
+                                             1034, 1035, 1036, 1037, 1038});
+    CheckDialog<CSecondFileDlg>("No Second File", {1, 2});
+    CheckDialog<CAboutDlg>("About Kelvara", {1});
+    CheckDialog<CMergeDlg>("Merge Files", {1014, 1015, 1020, 1021, 1022, 1023, 1016, 1017, 1024, 1025, 1026, 1027,
+                                           1018, 1019, 1, 2}, [](CMergeDlg& merge) {
+        EXPECT_EQ(merge.RadioIndex(IDC_FIRST_TAB), -1) << "no separator checked at first";
+        EXPECT_EQ(merge.RadioIndex(IDC_SECOND_TAB), -1);
+    });
+}
+
+void ChooseMenuItem(int command, char) {
+    ASSERT_NE(MainFrame()->GetMenuBar()->FindItem(ToWxId(command)), nullptr);
+    MainFrame()->ProcessCommand(ToWxId(command));
+}
+
+// Types Ctrl+key into the focused view as a user does, and lets the program deal with it.
+void TypeCtrl(int, char key) {
+    auto* view = dynamic_cast<CKelvaraView*>(wxGetApp().DocManager()->GetAnyUsableView());
+    ASSERT_NE(view, nullptr);
+    view->Canvas()->SetFocus();
+    PumpEvents();
+    wxUIActionSimulator().Char(key, wxMOD_CONTROL);
+    for (int i = 0; i < 20; ++i, wxMilliSleep(10)) PumpEvents();
+}
+
+void PressToolbarButton(int command, char) {
+    wxCommandEvent click(wxEVT_TOOL, ToWxId(command));
+    click.SetEventObject(MainFrame()->GetToolBarPane());
+    MainFrame()->GetToolBarPane()->ProcessWindowEvent(click);
+}
+
+const auto kNoRangeFile = ExpectMessage("No range initial file!", "Range initial File Doesn't Exit!", true);
+
+// Range Setting first reports the missing range.ini, then opens.
+template <class Dialog>
+void ExpectEveryWayOpens(int command, char key, const std::string& title) {
+    for (auto way : {ChooseMenuItem, TypeCtrl, PressToolbarButton}) {
+        SCOPED_TRACE(title + (way == TypeCtrl ? " key" : way == ChooseMenuItem ? " menu" : " toolbar"));
+        wxTEST_DIALOG(way(command, key), command == ID_RANGE_SETTING ? kNoRangeFile : kNoRangeFile.Optional(),
+                      Answer<Dialog>(title, wxID_CANCEL));
+    }
+}
+
+TEST(Commands, MenuAcceleratorAndToolbarOpenTheSameDialog) {
+    ExpectEveryWayOpens<CECProcessDlg>(ID_EC_DATA_PROCESS, 'E', "EC Process");
+    ExpectEveryWayOpens<CSetRangeDlg>(ID_RANGE_SETTING, 'R', "Range Setting");
+    ExpectEveryWayOpens<CAppendDlg>(ID_DATA_APPEND, 'A', "Append Files");
+    ExpectEveryWayOpens<CBatchProcessDlg>(ID_BATCH_PROCESS, 'B', "Batch File Processor");
+}
+
+// A dialog, a question included, fails the test through the unexpected-dialog hook.
+TEST(Commands, CtrlMAndCtrlQDoNothingExitAndCtrlXCloseWithoutAQuestion) {
+    for (char key : {'M', 'Q'}) TypeCtrl(0, key);
+    EXPECT_EQ(wxTopLevelWindows.size(), 1u);
+    for (auto way : {ChooseMenuItem, TypeCtrl}) {
+        way(ID_APP_EXIT, 'X');
+        PumpEvents();
+        EXPECT_TRUE(wxTopLevelWindows.empty()) << (way == TypeCtrl ? "Ctrl+X" : "Exit");
+        wxTheApp->SetExitOnFrameDelete(true);  // the following tests need a main window again
+        ASSERT_TRUE(wxGetApp().StartUp(wxString()));
+    }
+}
+
+TEST(Commands, HoveringOverAToolbarButtonShowsItsPromptInTheStatusBar) {
+    wxAuiToolBar* toolbar = MainFrame()->GetToolBarPane();
+    for (wxEventType type : {wxEVT_MOTION, wxEVT_LEAVE_WINDOW}) {
+        wxMouseEvent mouse(type);
+        mouse.SetPosition(toolbar->GetToolRect(ToWxId(ID_RANGE_SETTING)).GetPosition() + wxPoint(4, 4));
+        toolbar->ProcessWindowEvent(mouse);
+        EXPECT_EQ(MainFrame()->GetStatusBar()->GetStatusText(),
+                  type == wxEVT_MOTION ? "Set EC Data Variables Range" : "Ready");
+    }
+}
+
+// A scratch folder per test, which also holds range.ini.
+class JobDialogs : public ::testing::Test {
+protected:
+    ~JobDialogs() override { SetFilePrompt({}); }
+    std::string Path(const char* name) const { return (dir_ / name).string(); }
+    void WriteRaw(const char* name) const { WriteFile(dir_ / name, samples::MakeRawSample({.hours = 0.6})); }
+    bool HasResults(const char* file) const {
+        return ReadFile(dir_ / file).find("\r\n2024-06-01 0:30,") != std::string::npos;
+    }
+    // Browse buttons choose `answer` and must ask, or not, to confirm overwriting.
+    static void AnswerFilePrompts(const std::string& answer, bool overwritePrompt) {
+        SetFilePrompt([=](const FilePromptRequest& request) {
+            EXPECT_EQ(request.overwritePrompt, overwritePrompt);
+            return std::optional(wxString::FromUTF8(answer));
+        });
+    }
+    TempDir dir_;
+    ScopedEnv windir_{"WINDIR", dir_.path().c_str()};
+};
+
+TEST_F(JobDialogs, SingleRunChecksItsInputsAndAsksAboutTheSecondFile) {
+    WriteRaw("0601.dat");
+    CECProcessDlg dialog(MainFrame());
+    wxTEST_DIALOG(Press(&dialog, wxID_OK), ExpectMessage("No First File", "Please Input the First File!", true));
+    dialog.SetControlText(IDC_FIRST_FILE, Path("0601.dat"));
+    dialog.SetControlText(IDC_OUTPUT_FILE, Path("site"));
+    wxTEST_DIALOG(Press(&dialog, wxID_OK), Answer<CSecondFileDlg>("No Second File", wxID_CANCEL));  // Re-Input
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "site.r1w"));
+    wxTEST_DIALOG(Press(&dialog, wxID_OK), Answer<CSecondFileDlg>("No Second File", wxID_OK),
+                  ExpectMessage("Processing Finished!", "Status", false));
+    EXPECT_TRUE(HasResults("site.r1w"));
+}
+
+// Only the first file's Browse brings back the stored rotation choice.
+TEST_F(JobDialogs, FirstBrowseRevertsTheRotationChoiceOthersDoNot) {
+    AnswerFilePrompts("/data/raw.dat", false);
+    CECProcessDlg dialog(MainFrame());
+    dialog.SetRadioIndex(IDC_EC_TWO_AXIS, 1);
+    Press(&dialog, IDC_BROWSE_SECOND);
+    EXPECT_EQ(dialog.RadioIndex(IDC_EC_TWO_AXIS), 1);
+    Press(&dialog, IDC_BROWSE_FIRST);
+    EXPECT_EQ(dialog.RadioIndex(IDC_EC_TWO_AXIS), 0);
+}
+
+TEST_F(JobDialogs, BatchProcessesTheListAndReportsAMissingOne) {
+    WriteRaw("a.dat");
+    WriteRaw("b.dat");
+    WriteFile(dir_ / "list.txt", Path("a.dat") + "\n" + Path("b.dat"));
+    AnswerFilePrompts(Path("list.txt"), true);
+    CBatchProcessDlg dialog(MainFrame());
+    Press(&dialog, IDC_BATCH_BROWSER);
+    wxTEST_DIALOG(Press(&dialog, wxID_OK), ExpectMessage("Processing Finished!", "Status", false));
+    EXPECT_TRUE(HasResults("a.dat.r1w") && HasResults("b.dat.r1w"));
+    EXPECT_EQ(dialog.ControlText(IDC_PROGRESS_TEXT), "Processing file 3 ,record 0");
+    dialog.SetControlText(IDC_LIST_FILE, Path("missing.txt"));
+    wxTEST_DIALOG(Press(&dialog, wxID_OK), ExpectMessage("Can't Open File!", "File Doesn't Exit!", true));
+}
+
+TEST_F(JobDialogs, AppendJoinsTheSlotsKeepingOneHead) {
+    WriteFile(dir_ / "one.txt", "head1\r\nhead2\r\na\r\nb\r\n");
+    WriteFile(dir_ / "two.txt", "head1\r\nhead2\r\nc\r\nd\r\n");
+    AnswerFilePrompts(Path("two.txt"), true);
+    CAppendDlg dialog(MainFrame());
+    dialog.SetControlText(IDC_HEAD_LINES, "2");
+    dialog.SetControlText(IDC_FILE1 + 2, Path("one.txt"));  // slot 2
+    Press(&dialog, 1032);                                   // Browser of slot 4
+    dialog.SetControlText(IDC_APPEND_OUTPUT, Path("joined.txt"));
+    wxTEST_DIALOG(Press(&dialog, wxID_OK), ExpectMessage("Processing Finished!", "Status", false));
+    EXPECT_EQ(ReadFile(dir_ / "joined.txt"), "head1\r\nhead2\r\na\r\nb\r\nc\r\nd\r\n");
+}
+
+// Set writes range.ini as typed and keeps the dialog open.
+TEST_F(JobDialogs, RangeSettingWritesTheBoxesOnSet) {
+    const char* typed[] = {"-10", "10", "-9", "9", "-8", "8", "1e3", "50abc", "", "100", "-40", "45", "80", "110"};
+    const auto setTyped = Drive<CSetRangeDlg>([&](CSetRangeDlg& dialog) {
+        for (int i = 0; i < 14; ++i) dialog.SetControlText(kRangeBoxesInFileOrder[i], typed[i]);
+        Press(&dialog, wxID_OK);
+        return wxID_CANCEL;
+    });
+    wxTEST_DIALOG(MainFrame()->ProcessCommand(ToWxId(ID_RANGE_SETTING)), kNoRangeFile, setTyped,
+                  ExpectMessage("Finished the range setting!", "Finished", false));
+    const std::string saved = ReadFile(dir_ / "range.ini");
+    EXPECT_EQ(saved.substr(0, 21), "U-Min\t-10\r\nU-Max\t10\r\n");
+    EXPECT_NE(saved.find("CO2-Min\t1e3\r\nCO2-Max\t50abc\r\nH2O-Min\t\r\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kelvara::testing
