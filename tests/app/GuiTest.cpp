@@ -2,6 +2,9 @@
 // window, and the jobs driven through the real dialogs: every message box's
 // text, title and icon, and the files written.
 
+#include <algorithm>
+#include <cstdlib>
+
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
@@ -233,6 +236,16 @@ TEST_F(JobDialogs, RangeSettingWritesTheBoxesOnSet) {
     const std::string saved = ReadFile(dir_ / "range.ini");
     EXPECT_EQ(saved.substr(0, 21), "U-Min\t-10\r\nU-Max\t10\r\n");
     EXPECT_NE(saved.find("CO2-Min\t1e3\r\nCO2-Max\t50abc\r\nH2O-Min\t\r\n"), std::string::npos);
+}
+
+TEST(CommandLine, AFileThatCannotBeOpenedEndsTheProgramBeforeAnyWindow) {
+    TempDir dir;
+    const std::string command = std::string(KELVARA_APP_PATH) + " '" + (dir / "missing.kel").string() + "' 2>'" +
+                                (dir / "stderr.txt").string() + "'";
+    EXPECT_NE(std::system(command.c_str()), 0);
+    const std::string message = ReadFile(dir / "stderr.txt");
+    EXPECT_NE(message.find("missing.kel"), std::string::npos) << message;
+    EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
 }
 
 }  // namespace
