@@ -63,12 +63,13 @@ private:
         if (negative) ++q;
         std::uint64_t mantissa = 0;
         const char* const integer = q;
-        while (q < end_ && detail::IsDecimalDigit(*q)) mantissa = mantissa * 10 + static_cast<unsigned>(*q++ - '0');
+        // The line feed at end_ is a non-digit sentinel: no bounds check needed.
+        while (detail::IsDecimalDigit(*q)) mantissa = mantissa * 10 + static_cast<unsigned>(*q++ - '0');
         const auto integerDigits = q - integer;
         std::ptrdiff_t fractionDigits = 0;
         if (q < end_ && *q == '.') {
             const char* const fraction = ++q;
-            while (q < end_ && detail::IsDecimalDigit(*q)) mantissa = mantissa * 10 + static_cast<unsigned>(*q++ - '0');
+            while (detail::IsDecimalDigit(*q)) mantissa = mantissa * 10 + static_cast<unsigned>(*q++ - '0');
             fractionDigits = q - fraction;
         }
         if (q == end_ || *q != ',' || q - p_ > kValueWidth || integerDigits + fractionDigits == 0 ||
