@@ -1,0 +1,69 @@
+// libFuzzer target: any bytes, split into a first and a second raw file,
+// go through the reader, the block pipeline and the results line, and any
+// text through the number readers. Nothing may crash or overrun a buffer.
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "BlockPipeline.h"
+#include "NumberText.h"
+#include "RawReader.h"
+#include "ResultsFile.h"
+
+namespace {
+
+using namespace kelvara;
+
+void WriteBytes(const std::filesystem::path& file, const std::uint8_t* data, std::size_t size) {
+    if (std::FILE* out = std::fopen(file.c_str(), "wb")) {
+        std::fwrite(data, 1, size, out);
+        std::fclose(out);
+    }
+}
+
+void ProcessFirstFile(ReaderState& reader, BlockBuffer& block, int rotationChoice) {
+    const RangeLimits limits = DefaultRangeLimits();
+    const RotationSettings rotation{rotationChoice, 0.05f, 0.02f, -0.03f};
+    char line[kMaxBlockLineLength];
+    for (int blocks = 0; blocks < 100 && !reader.endOfFirstFile; ++blocks) {
+        const int n = ReadBlock(reader, block);
+        if (n < kMinimumBlockSamples) continue;
+        FluxResult result;
+        if (ProcessBlock(block, n, limits, rotation, result) == BlockOutcome::Computed) {
+            FormatBlockLine(reader.BlockDate, reader.BlockLabel, result, line);
+        }
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static BlockBuffer* const block = new BlockBuffer;
+    static ReaderState* const reader = new ReaderState;
+    static const std::filesystem::path folder = std::filesystem::temp_directory_path();
+    const std::filesystem::path first = folder / "kelvara-fuzz-first.dat";
+    const std::filesystem::path second = folder / "kelvara-fuzz-second.dat";
+
+    // The first byte says where the second file begins.
+    const std::size_t cut = size == 0 ? 0 : data[0] * size / 256;
+    WriteBytes(first, data, cut);
+    WriteBytes(second, data + cut, size - cut);
+    reader->first.Open(first);
+    reader->second.Open(second);
+    SkipHeaderLines(reader->first);
+    SkipHeaderLines(reader->second);
+    reader->carry = false;
+    reader->endOfFirstFile = false;
+    reader->noSecondFile = size % 2 == 0;
+    ProcessFirstFile(*reader, *block, static_cast<int>(size % 3 == 0));
+    reader->first.Close();
+    reader->second.Close();
+
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    AtofText(text);
+    AtoiText(text);
+    return 0;
+}
