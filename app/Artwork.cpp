@@ -32,7 +32,7 @@ void DrawCentredLines(wxGraphicsContext& gc, const wxArrayString& lines, const w
         gc.GetTextExtent(line, &w, &h);
         lineHeight = std::max(lineHeight, h);
     }
-    double y = area.y + (area.height - lineHeight * lines.size()) / 2.0;
+    double y = area.y + (area.height - lineHeight * static_cast<double>(lines.size())) / 2.0;
     for (const wxString& line : lines) {
         double w, h;
         gc.GetTextExtent(line, &w, &h);

@@ -175,7 +175,7 @@ void TemplateDialog::SetRadioIndex(int firstButton, int index) {
     const RadioGroup* group = FindGroup(firstButton);
     if (group == nullptr) return;
     if (index >= 0 && index < static_cast<int>(group->buttons.size())) {
-        group->buttons[index]->SetValue(true);
+        group->buttons[static_cast<std::size_t>(index)]->SetValue(true);
     } else {
         group->noneButton->SetValue(true);
     }

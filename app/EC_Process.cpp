@@ -12,14 +12,10 @@ CECProcessDlg::CECProcessDlg(wxWindow* parent) : JobDialog(parent, kECProcessTem
 
 void CECProcessDlg::OnProcess(wxCommandEvent&) {
     m_nRotation = RadioIndex(IDC_EC_TWO_AXIS);
-    kelvara::SingleRunInputs inputs;
-    inputs.firstFile = ControlBytes(IDC_FIRST_FILE);
-    inputs.secondFile = ControlBytes(IDC_SECOND_FILE);
-    inputs.outputFile = ControlBytes(IDC_OUTPUT_FILE);
-    inputs.rotationChoice = m_nRotation;
-    inputs.b0Text = ControlBytes(IDC_EC_B0);
-    inputs.b1Text = ControlBytes(IDC_EC_B1);
-    inputs.b2Text = ControlBytes(IDC_EC_B2);
+    const kelvara::SingleRunInputs inputs{.firstFile = ControlBytes(IDC_FIRST_FILE),
+                                          .secondFile = ControlBytes(IDC_SECOND_FILE),
+                                          .outputFile = ControlBytes(IDC_OUTPUT_FILE),
+                                          .rotation = ReadRotationInputs(m_nRotation, IDC_EC_B0)};
     job_.Run(inputs, *this);
 }
 

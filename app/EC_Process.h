@@ -3,7 +3,7 @@
 // open; Close (2) ends the dialog.
 
 #include "JobDialog.h"
-#include "SingleRunJob.h"
+#include "jobs/SingleRunJob.h"
 
 namespace kelvara::app {
 

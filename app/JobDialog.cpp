@@ -33,22 +33,19 @@ kelvara::SecondFileAnswer JobDialog::AskNoSecondFile() {
 }
 
 void JobDialog::SetProgressRange(int lower, int upper) {
-    lower_ = lower;
-    upper_ = std::max(lower, upper);
-    position_ = std::clamp(position_, lower_, upper_);
+    bar_.SetRange(lower, upper);
     ShowProgress();
 }
 
-void JobDialog::SetProgressStep(int step) { step_ = step; }
+void JobDialog::SetProgressStep(int step) { bar_.SetStep(step); }
 
 void JobDialog::SetProgressPosition(int position) {
-    position_ = std::clamp(position, lower_, upper_);
+    bar_.SetPosition(position);
     ShowProgress();
 }
 
-// The bar stays full once a step would pass its upper end.
 void JobDialog::StepProgress() {
-    position_ = std::clamp(position_ + step_, lower_, upper_);
+    bar_.Step();
     ShowProgress();
 }
 
@@ -60,8 +57,8 @@ void JobDialog::SetStatusText(kelvara::StatusText which, std::string_view text) 
 
 void JobDialog::ShowProgress() {
     if (gauge_ == nullptr) return;
-    gauge_->SetRange(std::max(1, upper_ - lower_));
-    gauge_->SetValue(position_ - lower_);
+    gauge_->SetRange(std::max(1, bar_.upper - bar_.lower));
+    gauge_->SetValue(bar_.position - bar_.lower);
     RepaintNow();
 }
 
@@ -78,6 +75,12 @@ void JobDialog::RepaintNow() {
     }
     wxEventLoopGuarantor loopWhileNoneRuns;
     wxEventLoopBase::GetActive()->YieldFor(wxEVT_CATEGORY_UI);
+}
+
+kelvara::RotationInputs JobDialog::ReadRotationInputs(int radioIndex, int b0Edit) const {
+    // The second radio button of the group is the planar fit.
+    const auto rotation = radioIndex == 1 ? kelvara::Rotation::PlanarFit : kelvara::Rotation::TwoAxis;
+    return kelvara::RotationInputs{rotation, ControlBytes(b0Edit), ControlBytes(b0Edit + 1), ControlBytes(b0Edit + 2)};
 }
 
 bool JobDialog::BrowseInto(int editNumber, bool overwritePrompt) {

@@ -5,7 +5,9 @@
 // one of these controls ignores what would go to it.
 
 #include "DialogBuilder.h"
-#include "JobPort.h"
+#include "jobs/JobPort.h"
+#include "jobs/ProgressBar.h"
+#include "jobs/RotationInputs.h"
 
 class wxGauge;
 
@@ -27,6 +29,9 @@ public:
 protected:
     // Replaces the text of an edit with a path the user picks; true if one was.
     bool BrowseInto(int editNumber, bool overwritePrompt);
+    // The rotation from the radio group's index and the three coefficient
+    // boxes, which follow one another from b0Edit on.
+    kelvara::RotationInputs ReadRotationInputs(int radioIndex, int b0Edit) const;
 
 private:
     void ShowProgress();
@@ -36,10 +41,7 @@ private:
     void RepaintNow();
 
     wxGauge* gauge_ = nullptr;
-    int lower_ = 0;
-    int upper_ = 100;
-    int step_ = 10;
-    int position_ = 0;
+    kelvara::ProgressBar bar_;
 };
 
 }  // namespace kelvara::app

@@ -6,11 +6,14 @@
 
 #include <wx/window.h>
 
-#include "JobPort.h"
+#include "jobs/JobMessages.h"
 
 namespace kelvara::app {
 
 void ShowMessageBox(wxWindow* parent, std::string_view text, std::string_view title,
                     kelvara::MessageIcon icon);
+inline void ShowMessageBox(wxWindow* parent, const kelvara::JobMessage& message) {
+    ShowMessageBox(parent, message.text, message.title, message.icon);
+}
 
 }  // namespace kelvara::app

@@ -15,7 +15,7 @@ void CAppendDlg::OnOK(wxCommandEvent&) {
     kelvara::AppendInputs inputs;
     inputs.headLinesText = ControlBytes(IDC_HEAD_LINES);
     for (int slot = 0; slot < kelvara::kAppendSlotCount; ++slot) {
-        inputs.files[slot] = ControlBytes(IDC_FILE1 + 2 * slot);
+        inputs.files[static_cast<std::size_t>(slot)] = ControlBytes(IDC_FILE1 + 2 * slot);
     }
     inputs.outputFile = ControlBytes(IDC_APPEND_OUTPUT);
     kelvara::RunAppendJob(inputs, *this);

@@ -10,12 +10,8 @@ CBatchProcessDlg::CBatchProcessDlg(wxWindow* parent) : JobDialog(parent, kBatchT
 
 void CBatchProcessDlg::OnProcess(wxCommandEvent&) {
     m_nRotation = RadioIndex(IDC_BATCH_TWO_AXIS);
-    kelvara::BatchInputs inputs;
-    inputs.listFile = ControlBytes(IDC_LIST_FILE);
-    inputs.rotationChoice = m_nRotation;
-    inputs.b0Text = ControlBytes(IDC_BATCH_B0);
-    inputs.b1Text = ControlBytes(IDC_BATCH_B1);
-    inputs.b2Text = ControlBytes(IDC_BATCH_B2);
+    const kelvara::BatchInputs inputs{.listFile = ControlBytes(IDC_LIST_FILE),
+                                      .rotation = ReadRotationInputs(m_nRotation, IDC_BATCH_B0)};
     job_.Run(inputs, *this);
 }
 

@@ -2,7 +2,7 @@
 // "Batch File Processor": every raw file named in a list file. Process (1)
 // runs the batch and leaves the dialog open; Close (2) ends the dialog.
 
-#include "BatchJob.h"
+#include "jobs/BatchJob.h"
 #include "JobDialog.h"
 
 namespace kelvara::app {

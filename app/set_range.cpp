@@ -3,6 +3,7 @@
 #include <wx/textctrl.h>
 
 #include "MessageBox.h"
+#include "jobs/JobMessages.h"
 
 namespace kelvara::app {
 
@@ -21,8 +22,7 @@ int CSetRangeDlg::ShowModal() {
 void CSetRangeDlg::LoadBoxes() {
     kelvara::RangeTexts texts;
     if (!kelvara::ReadRangeTexts(texts)) {
-        ShowMessageBox(GetParent(), "No range initial file!", "Range initial File Doesn't Exit!",
-                       kelvara::MessageIcon::Exclamation);
+        ShowMessageBox(GetParent(), kelvara::messages::range_setting::kNoRangeFile);
         return;
     }
     for (size_t i = 0; i < texts.size(); ++i) {
@@ -34,10 +34,9 @@ void CSetRangeDlg::OnSet(wxCommandEvent&) {
     kelvara::RangeTexts texts;
     for (size_t i = 0; i < texts.size(); ++i) texts[i] = ControlBytes(kRangeBoxesInFileOrder[i]);
     if (!kelvara::WriteRangeTexts(texts)) {
-        ShowMessageBox(this, "Can't Open file!", "Range initial file can't be opened!\nPlease try it again!",
-                       kelvara::MessageIcon::Exclamation);
+        ShowMessageBox(this, kelvara::messages::range_setting::kCannotWriteRangeFile);
     } else {
-        ShowMessageBox(this, "Finished the range setting!", "Finished", kelvara::MessageIcon::None);
+        ShowMessageBox(this, kelvara::messages::range_setting::kFinished);
     }
 }
 

@@ -6,7 +6,7 @@
 #include <array>
 
 #include "DialogBuilder.h"
-#include "RangeLimits.h"
+#include "io/RangeFile.h"
 
 namespace kelvara::app {
 

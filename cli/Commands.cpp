@@ -1,14 +1,12 @@
 #include "Commands.h"
 
 #include <filesystem>
-#include <fstream>
 #include <optional>
-#include <system_error>
 
 #include "AppendJob.h"
-#include "BatchJob.h"
-#include "FileNames.h"
-#include "SingleRunJob.h"
+#include "io/FileNames.h"
+#include "jobs/BatchJob.h"
+#include "jobs/SingleRunJob.h"
 
 namespace kelvara::cli {
 
@@ -16,20 +14,13 @@ namespace {
 
 int ExitStatus(bool finished) { return finished ? kJobFinishedExitStatus : kJobFailedExitStatus; }
 
-bool CanOpenForReading(const std::filesystem::path& file) {
-    std::error_code error;
-    if (std::filesystem::is_directory(file, error)) return false;
-    std::ifstream probe(file, std::ios::binary);
-    return probe.is_open();
-}
-
 // The user named the range file, so a file that cannot be read is an error
 // rather than a silent fall back to the built-in limits.
 bool ResolveRangeFile(const CommandLine& commandLine, std::FILE* errors,
                       std::optional<std::filesystem::path>& rangeFile) {
     if (!commandLine.rangeFile) return true;
     const std::filesystem::path path = PathFromText(*commandLine.rangeFile);
-    if (!CanOpenForReading(path)) {
+    if (!IsReadableFile(path)) {
         std::fprintf(errors, "kelvara-cli: cannot read the range file \"%s\"\n",
                      commandLine.rangeFile->c_str());
         return false;
@@ -38,31 +29,25 @@ bool ResolveRangeFile(const CommandLine& commandLine, std::FILE* errors,
     return true;
 }
 
-template <typename Inputs>
-void SetRotation(const CommandLine& commandLine, Inputs& inputs) {
-    if (!commandLine.planarFit.Given()) return;
-    inputs.rotationChoice = 1;
-    inputs.b0Text = commandLine.planarFit.coefficients[0];
-    inputs.b1Text = commandLine.planarFit.coefficients[1];
-    inputs.b2Text = commandLine.planarFit.coefficients[2];
+RotationInputs RotationOf(const CommandLine& commandLine) {
+    if (!commandLine.planarFit.Given()) return RotationInputs{};
+    const auto& texts = commandLine.planarFit.coefficients;
+    return RotationInputs{Rotation::PlanarFit, texts[0], texts[1], texts[2]};
 }
 
 int RunSingle(const CommandLine& commandLine, JobPort& port,
               const std::optional<std::filesystem::path>& rangeFile) {
-    SingleRunInputs inputs;
-    inputs.firstFile = commandLine.firstFile;
-    inputs.secondFile = commandLine.secondFile;
-    inputs.outputFile = commandLine.outputFile;
-    SetRotation(commandLine, inputs);
+    const SingleRunInputs inputs{.firstFile = commandLine.firstFile,
+                                 .secondFile = commandLine.secondFile,
+                                 .outputFile = commandLine.outputFile,
+                                 .rotation = RotationOf(commandLine)};
     SingleRunJob job;
     return ExitStatus(job.Run(inputs, port, rangeFile));
 }
 
 int RunBatch(const CommandLine& commandLine, JobPort& port,
              const std::optional<std::filesystem::path>& rangeFile) {
-    BatchInputs inputs;
-    inputs.listFile = commandLine.listFile;
-    SetRotation(commandLine, inputs);
+    const BatchInputs inputs{.listFile = commandLine.listFile, .rotation = RotationOf(commandLine)};
     BatchJob job;
     return ExitStatus(job.Run(inputs, port, rangeFile));
 }

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "CommandLine.h"
-#include "JobPort.h"
+#include "jobs/JobPort.h"
 
 namespace kelvara::cli {
 

@@ -32,23 +32,19 @@ void TerminalPort::ShowMessage(std::string_view text, std::string_view title, Me
 SecondFileAnswer TerminalPort::AskNoSecondFile() { return SecondFileAnswer::Continue; }
 
 void TerminalPort::SetProgressRange(int lower, int upper) {
-    lower_ = lower;
-    upper_ = upper;
-    position_ = std::clamp(position_, lower_, std::max(lower_, upper_));
+    bar_.SetRange(lower, upper);
     DrawProgress();
 }
 
-void TerminalPort::SetProgressStep(int step) { step_ = step; }
+void TerminalPort::SetProgressStep(int step) { bar_.SetStep(step); }
 
 void TerminalPort::SetProgressPosition(int position) {
-    position_ = std::clamp(position, lower_, std::max(lower_, upper_));
+    bar_.SetPosition(position);
     DrawProgress();
 }
 
 void TerminalPort::StepProgress() {
-    // As the desktop bar does: never past the upper end.
-    const long long next = static_cast<long long>(position_) + step_;
-    position_ = static_cast<int>(std::clamp<long long>(next, lower_, std::max(lower_, upper_)));
+    bar_.Step();
     DrawProgress();
 }
 
@@ -64,8 +60,8 @@ void TerminalPort::SetStatusText(StatusText which, std::string_view text) {
 
 void TerminalPort::DrawProgress() {
     if (!liveOutput_) return;
-    const long long span = static_cast<long long>(upper_) - lower_;
-    const long long done = static_cast<long long>(position_) - lower_;
+    const long long span = static_cast<long long>(bar_.upper) - bar_.lower;
+    const long long done = static_cast<long long>(bar_.position) - bar_.lower;
     const int filled = span > 0 ? static_cast<int>(done * kBarWidth / span) : 0;
     line_.clear();
     line_.push_back('[');

@@ -7,7 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "JobPort.h"
+#include "jobs/JobPort.h"
+#include "jobs/ProgressBar.h"
 
 namespace kelvara::cli {
 
@@ -37,7 +38,7 @@ private:
 
     std::FILE* stream_;
     bool liveOutput_;
-    int lower_ = 0, upper_ = 100, step_ = 1, position_ = 0;
+    ProgressBar bar_;
     std::string percentText_;
     std::string waitNotice_;
     std::string progressText_;

@@ -10,7 +10,7 @@
 #include <system_error>
 
 #include "RangeFileInstall.h"
-#include "WindowsDirectory.h"
+#include "io/WindowsDirectory.h"
 
 int main() {
     try {

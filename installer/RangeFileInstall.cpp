@@ -2,7 +2,7 @@
 
 #include <system_error>
 
-#include "WindowsDirectory.h"
+#include "io/WindowsDirectory.h"
 
 namespace kelvara::installer {
 

@@ -2,13 +2,12 @@
 
 #include <array>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string_view>
-#include <system_error>
 
-#include "FileNames.h"
-#include "NumberText.h"
+#include "io/FileNames.h"
+#include "io/NumberText.h"
+#include "jobs/JobMessages.h"
 #include "TextModeReader.h"
 #include "TextModeWriter.h"
 
@@ -31,20 +30,17 @@ struct AppendBuffers {
     std::array<char, kStreamBlockSize> output;
 };
 
-void Warn(JobPort& port, std::string_view text, std::string_view title) {
-    port.ShowMessage(text, title, MessageIcon::Exclamation);
-}
+using namespace messages::append;
 
-bool CanOpenForReading(const std::filesystem::path& file) {
-    std::error_code error;
-    if (std::filesystem::is_directory(file, error)) return false;
-    std::ifstream probe(file, std::ios::binary);
-    return probe.is_open();
+// Shows the message and ends the job as failed.
+bool Stop(JobPort& port, const JobMessage& message) {
+    Show(port, message);
+    return false;
 }
 
 bool AllInputsOpen(const AppendInputs& inputs) {
     for (const std::string& file : inputs.files) {
-        if (!file.empty() && !CanOpenForReading(PathFromText(file))) return false;
+        if (!file.empty() && !IsReadableFile(PathFromText(file))) return false;
     }
     return true;
 }
@@ -101,33 +97,18 @@ SlotResult AppendSlot(const std::string& file, int headLines, bool& headWritten,
 }  // namespace
 
 bool RunAppendJob(const AppendInputs& inputs, JobPort& port) {
-    if (inputs.headLinesText.empty()) {
-        Warn(port, "No File Head Lines", "Please Input the Number of File Head Lines!");
-        return false;
-    }
+    if (inputs.headLinesText.empty()) return Stop(port, kNoHeadLines);
     // Zero or negative: no line is a head line.
     const int headLines = AtoiText(inputs.headLinesText);
-    if (inputs.outputFile.empty()) {
-        Warn(port, "No Output File", "Please Input the Output File!");
-        return false;
-    }
+    if (inputs.outputFile.empty()) return Stop(port, messages::kNoOutputFile);
     // Checked before the output exists, so a failure leaves nothing behind.
-    if (!AllInputsOpen(inputs)) {
-        Warn(port, "Can't Open Input File!", "Input file can't be opened!");
-        return false;
-    }
+    if (!AllInputsOpen(inputs)) return Stop(port, kCannotOpenInput);
     const std::filesystem::path output = PathFromText(inputs.outputFile);
-    if (OutputIsAnInput(output, inputs)) {
-        Warn(port, "Output File Is An Input File", "Please choose another output file!");
-        return false;
-    }
+    if (OutputIsAnInput(output, inputs)) return Stop(port, messages::kOutputIsInput);
 
     auto buffers = std::make_unique<AppendBuffers>();
     TextModeWriter writer(buffers->output);
-    if (!writer.Create(output)) {
-        Warn(port, "Can't Open Output File", "Can't Open Output file!");
-        return false;
-    }
+    if (!writer.Create(output)) return Stop(port, kCannotOpenOutput);
     TextModeReader reader(buffers->input);
     bool headWritten = false;
     for (const std::string& file : inputs.files) {
@@ -136,16 +117,12 @@ bool RunAppendJob(const AppendInputs& inputs, JobPort& port) {
         if (result == SlotResult::CannotOpen) {
             // Opened a moment ago by the check: it went away since.
             writer.Close();
-            Warn(port, "Can't Open Input File!", "Input file can't be opened!");
-            return false;
+            return Stop(port, kCannotOpenInput);
         }
         if (result == SlotResult::WriteFailed) break;
     }
-    if (!writer.Close()) {
-        Warn(port, "Can't Write Output File!", "Writing the output file failed!");
-        return false;
-    }
-    port.ShowMessage("Processing Finished!", "Status", MessageIcon::None);
+    if (!writer.Close()) return Stop(port, messages::kCannotWriteOutput);
+    Show(port, messages::kFinished);
     return true;
 }
 

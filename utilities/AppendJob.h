@@ -4,16 +4,16 @@
 #include <array>
 #include <string>
 
-#include "JobPort.h"
+#include "jobs/JobPort.h"
 
 namespace kelvara {
 
 inline constexpr int kAppendSlotCount = 6;
 
 struct AppendInputs {
-    std::string headLinesText;                       // edit 1024
+    std::string headLinesText;
     std::array<std::string, kAppendSlotCount> files;  // File 1 .. File 6; empty = unused slot
-    std::string outputFile;                          // edit 1037
+    std::string outputFile;
 };
 
 // One press of "OK". True when the job ended with "Processing Finished!".

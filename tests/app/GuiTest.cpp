@@ -227,7 +227,7 @@ TEST_F(JobDialogs, AppendJoinsTheSlotsKeepingOneHead) {
 TEST_F(JobDialogs, RangeSettingWritesTheBoxesOnSet) {
     const char* typed[] = {"-10", "10", "-9", "9", "-8", "8", "1e3", "50abc", "", "100", "-40", "45", "80", "110"};
     const auto setTyped = Drive<CSetRangeDlg>([&](CSetRangeDlg& dialog) {
-        for (int i = 0; i < 14; ++i) dialog.SetControlText(kRangeBoxesInFileOrder[i], typed[i]);
+        for (std::size_t i = 0; i < 14; ++i) dialog.SetControlText(kRangeBoxesInFileOrder[i], typed[i]);
         Press(&dialog, wxID_OK);
         return wxID_CANCEL;
     });

@@ -8,12 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "BatchJob.h"
 #include "ProgramRun.h"
 #include "RecordingPort.h"
 #include "SampleGenerator.h"
-#include "SingleRunJob.h"
 #include "TempDir.h"
+#include "io/ResultsFile.h"
+#include "jobs/BatchJob.h"
+#include "jobs/SingleRunJob.h"
 
 namespace kelvara {
 namespace {
@@ -78,12 +79,15 @@ TEST_F(KelvaraCliTest, RunWritesWhatTheJobWrites) {
     std::string strict = ReadFile(fs::path(KELVARA_SOURCE_DIR) / "res" / "range.ini");
     WriteFile(dir / "strict.ini", strict.replace(strict.find("H2O-Min\t-20"), 11, "H2O-Min\t100"));
     const struct { Args options; SingleRunInputs inputs; std::optional<fs::path> rangeFile; } cases[] = {
-        {{}, {first, "", "", 0, "", "", ""}, std::nullopt},
+        {{}, {.firstFile = first}, std::nullopt},
         {{"--second", second, "--planar-fit", "-0.012", "0.05", "-0.5e-2"},
-         {first, second, "", 1, "-0.012", "0.05", "-0.5e-2"}, std::nullopt},
+         {.firstFile = first, .secondFile = second, .rotation = {Rotation::PlanarFit, "-0.012", "0.05", "-0.5e-2"}},
+         std::nullopt},
         // A coefficient with a sign and no leading digit is a value, not an option.
-        {{"--planar-fit", "0.05", "0.02", "-.03"}, {first, "", "", 1, "0.05", "0.02", "-.03"}, std::nullopt},
-        {{"--range-file", "strict.ini"}, {first, "", "", 0, "", "", ""}, dir / "strict.ini"},
+        {{"--planar-fit", "0.05", "0.02", "-.03"},
+         {.firstFile = first, .rotation = {Rotation::PlanarFit, "0.05", "0.02", "-.03"}},
+         std::nullopt},
+        {{"--range-file", "strict.ini"}, {.firstFile = first}, dir / "strict.ini"},
     };
     for (auto [options, inputs, rangeFile] : cases) {
         Args arguments = {"run", first, "--output", "cli"};
@@ -96,7 +100,7 @@ TEST_F(KelvaraCliTest, RunWritesWhatTheJobWrites) {
         inputs.outputFile = (dir / "job").string();
         RecordingPort port;
         ASSERT_TRUE(SingleRunJob().Run(inputs, port, rangeFile));
-        const std::string suffix = inputs.rotationChoice == 1 ? ".rfw" : ".r1w";
+        const std::string suffix(ResultsSuffix(inputs.rotation.rotation));
         EXPECT_EQ(ReadFile(dir / ("cli" + suffix)), ReadFile(dir / ("job" + suffix))) << arguments.back();
         fs::remove(dir / ("cli" + suffix));
     }
@@ -110,7 +114,7 @@ TEST_F(KelvaraCliTest, BatchWritesWhatTheJobWrites) {
     EXPECT_EQ(run.err, "Status: Processing Finished!\n");
     const std::string written = ReadFile(first + ".r1w") + "|" + ReadFile(second + ".r1w");
     RecordingPort port;
-    ASSERT_TRUE(BatchJob().Run({(dir / "list.txt").string(), 0, "", "", ""}, port));
+    ASSERT_TRUE(BatchJob().Run({.listFile = (dir / "list.txt").string()}, port));
     EXPECT_EQ(written, ReadFile(first + ".r1w") + "|" + ReadFile(second + ".r1w"));
 }
 

@@ -11,13 +11,13 @@
 #include <utility>
 #include <vector>
 
-#include "BatchJob.h"
 #include "EngineTestSupport.h"
-#include "RangeLimits.h"
 #include "RecordingPort.h"
-#include "ResultsFile.h"
-#include "SingleRunJob.h"
 #include "TempDir.h"
+#include "io/RangeFile.h"
+#include "io/ResultsFile.h"
+#include "jobs/BatchJob.h"
+#include "jobs/SingleRunJob.h"
 
 namespace kelvara {
 namespace {
@@ -32,6 +32,9 @@ using testing::Tower;
 using testing::WriteFile;
 
 const std::string kHeader = std::string(kResultsHeader) + "\r\n";
+const RotationInputs kPlane{Rotation::PlanarFit, "0.05", "0.02", "-0.03"};
+constexpr Rotation kFit = Rotation::PlanarFit;
+constexpr Rotation kAxes = Rotation::TwoAxis;
 const std::string kCommas = ",,,,,,,,,,,,,,,,\r\n";
 const std::string kWait = "Please wait, it will take a long time!";
 const std::string kFinished = "Processing Finished!|Status|";
@@ -91,8 +94,9 @@ protected:
     }
     std::vector<std::string> Events(const std::string& prefix) const {
         std::vector<std::string> found;
-        for (const std::string& e : port.events)
+        for (const std::string& e : port.events) {
             if (e.rfind(prefix, 0) == 0) found.push_back(e.substr(prefix.size()));
+        }
         return found;
     }
 };
@@ -101,29 +105,29 @@ TEST_F(JobTest, GoldenResultsOfBothJobsAndBothRotations) {
     Raw("golden.dat", GoldenRecords());
     SingleRunJob single;
     for (int run = 0; run < 2; ++run) {  // a second press repeats the job exactly
-        ASSERT_TRUE(single.Run({P("golden.dat"), "", P("out"), 0, "", "", ""}, port));
+        ASSERT_TRUE(single.Run({.firstFile = P("golden.dat"), .outputFile = P("out")}, port));
         EXPECT_EQ(kTwoAxis, Read("out.r1w"));
     }
-    ASSERT_TRUE(single.Run({P("golden.dat"), "", P("out"), 1, "0.05", "0.02", "-0.03"}, port));
+    ASSERT_TRUE(single.Run({.firstFile = P("golden.dat"), .outputFile = P("out"), .rotation = kPlane}, port));
     EXPECT_EQ(kPlanarFit, Read("out.rfw"));
 
     Raw("big.dat", Tower("2024-06-02", 0, 0, 18000, 5));  // one full block
     WriteFile(dir / "list.txt", P("golden.dat") + "\n" + P("big.dat") + "\n");
     BatchJob batch;
     for (int run = 0; run < 2; ++run) {
-        ASSERT_TRUE(batch.Run({P("list.txt"), 0, "", "", ""}, port));
+        ASSERT_TRUE(batch.Run({.listFile = P("list.txt")}, port));
         EXPECT_EQ(kTwoAxis + kBatchTail, Read("golden.dat.r1w"));
     }
     EXPECT_EQ(kHeader + "2024-06-02 0:30,0.214066,0.0530862,699.982,10.0012,97.9979,20.0044,18.6974,3.03473,"
                         "-6.02925e-07,-4.02311e-07,66.3428,0.10087,3.13411,74.7482,0.309042,18000\r\n",
               Read("big.dat.r1w"));
-    ASSERT_TRUE(batch.Run({P("list.txt"), 1, "0.05", "0.02", "-0.03"}, port));
+    ASSERT_TRUE(batch.Run({.listFile = P("list.txt"), .rotation = kPlane}, port));
     EXPECT_TRUE(Read("golden.dat.rfw").starts_with(kPlanarFit));
 
     // range.ini is read at every press: with CO2 below 600 no block passes.
     RangeTexts texts = {"-50", "50", "-50", "50", "-50", "50", "0", "600", "-20", "100", "-50", "50", "30", "150"};
     ASSERT_TRUE(WriteRangeTexts(texts));
-    ASSERT_TRUE(single.Run({P("golden.dat"), "", P("out"), 0, "", "", ""}, port));
+    ASSERT_TRUE(single.Run({.firstFile = P("golden.dat"), .outputFile = P("out")}, port));
     EXPECT_EQ(kHeader + "2024-06-01 10:30" + kCommas + "2024-06-01 11:0" + kCommas + "2024-06-01 11:30" + kCommas +
                   "2024-06-01 12:0" + kCommas,
               Read("out.r1w"));
@@ -141,7 +145,7 @@ TEST_F(JobTest, SingleRunChecksAndMessagesInOrder) {
 #endif
     struct Case {
         std::string first, second, output;
-        int choice;
+        Rotation rotation;
         std::string b1;
         SecondFileAnswer answer;
         std::vector<std::string> said;
@@ -149,25 +153,29 @@ TEST_F(JobTest, SingleRunChecksAndMessagesInOrder) {
     };
     const auto go = SecondFileAnswer::Continue;
     const Case cases[] = {
-        {"", "", "", 1, "", go, {"No b0, b1 and b2 values|Please Input b0, b1,and b2 values!|!"}, ""},
-        {"", "", "", 1, " ", go, {"No First File|Please Input the First File!|!"}, ""},  // blanks count as given
-        {"a.dat", "", "re", 0, "", SecondFileAnswer::ReInput, {"ask"}, ""},
-        {"a.dat", "", "", 0, "", go, {"ask", "No Output File|Please Input the Output File!|!"}, ""},
-        {"a.dat", "", "no-dir/x", 0, "", go, {"ask", "Can't Open Output File|Can't Open Output file!|!"}, ""},
-        {"absent.dat", "", "x", 0, "", go, {"ask", "Can't Open The First Raw Data File!|Raw Data File Doesn't Exit!|!"}, "x.r1w"},
-        {"a.dat", "absent.dat", "y", 0, "", go, {"Can't Open The Second Raw Data File!|Raw Data File Doesn't Exit!|!"}, "y.r1w"},
-        {"a.dat", "two.rfw", "two", 1, "0", go, {kOutputIsInput}, ""},
-        {"link.rfw", "", "sub/../link", 1, "0", go, {"ask", kOutputIsInput}, ""},
+        {"", "", "", kFit, "", go, {"No b0, b1 and b2 values|Please Input b0, b1,and b2 values!|!"}, ""},
+        {"", "", "", kFit, " ", go, {"No First File|Please Input the First File!|!"}, ""},  // blanks count as given
+        {"a.dat", "", "re", kAxes, "", SecondFileAnswer::ReInput, {"ask"}, ""},
+        {"a.dat", "", "", kAxes, "", go, {"ask", "No Output File|Please Input the Output File!|!"}, ""},
+        {"a.dat", "", "no-dir/x", kAxes, "", go, {"ask", "Can't Open Output File|Can't Open Output file!|!"}, ""},
+        {"absent.dat", "", "x", kAxes, "", go, {"ask", "Can't Open The First Raw Data File!|Raw Data File Doesn't Exit!|!"}, "x.r1w"},
+        {"a.dat", "absent.dat", "y", kAxes, "", go, {"Can't Open The Second Raw Data File!|Raw Data File Doesn't Exit!|!"}, "y.r1w"},
+        {"a.dat", "two.rfw", "two", kFit, "0", go, {kOutputIsInput}, ""},
+        {"link.rfw", "", "sub/../link", kFit, "0", go, {"ask", kOutputIsInput}, ""},
 #ifdef __linux__
-        {"a.dat", "", "full", 0, "", go, {"ask", kWriteFailed}, ""},
+        {"a.dat", "", "full", kAxes, "", go, {"ask", kWriteFailed}, ""},
 #endif
-        {"empty.dat", "", "h", 0, "", go, {"ask", kFinished}, "h.r1w"},
+        {"empty.dat", "", "h", kAxes, "", go, {"ask", kFinished}, "h.r1w"},
     };
     SingleRunJob job;
     for (const Case& c : cases) {
         port = RecordingPort{};
         port.secondFileAnswer = c.answer;
-        const bool finished = job.Run({P(c.first), P(c.second), P(c.output), c.choice, "0", c.b1, "0"}, port);
+        const SingleRunInputs inputs{.firstFile = P(c.first),
+                                     .secondFile = P(c.second),
+                                     .outputFile = P(c.output),
+                                     .rotation = {c.rotation, "0", c.b1, "0"}};
+        const bool finished = job.Run(inputs, port);
         EXPECT_EQ(c.said, Said()) << c.output;
         EXPECT_EQ(c.said.back() == kFinished, finished) << c.output;
         if (!c.headerOnly.empty()) {
@@ -190,23 +198,23 @@ TEST_F(JobTest, BatchChecksAndMessagesInOrder) {
     WriteFile(dir / "L.r1w", "L\n");
     struct Case {
         std::string list;  // the list file's text; "" names no list file, "-" one that does not exist
-        int choice;
+        Rotation rotation;
         std::string b1, said, wait;
         std::vector<std::pair<std::string, std::string>> files;  // name, whole text ("?" absent, "*" more than a header)
     };
     const Case cases[] = {
-        {"a.dat", 1, "", "No b0, b1 and b2 values|Please Input b0, b1,and b2 values!|!", "", {}},
-        {"", 0, "", "No Input File|Please Input the File!|!", "", {}},  // empty b texts are fine for 2-axis
-        {"-", 0, "", "Can't Open File!|File Doesn't Exit!|!", "", {}},
-        {"no-dir/x.dat", 0, "", "Can't Open Output File!|Open Output File Failed!|!", kWait, {}},
-        {"a.dat\nabsent.dat\nc.dat\n", 0, "", kNoRaw, kWait, {{"a.dat.r1w", "*"}, {"absent.dat.r1w", kHeader}, {"c.dat.r1w", "?"}}},
-        {"a.dat\n\nc.dat", 0, "", kNoRaw, kWait, {{".r1w", kHeader}, {"c.dat.r1w", "?"}}},  // an empty line is a name
-        {"(empty)", 1, "0", kNoRaw, kWait, {{".rfw", kHeader}}},                            // so is an empty list
-        {"b.dat\n", 0, "", kOutputIsInput, kWait, {}},
+        {"a.dat", kFit, "", "No b0, b1 and b2 values|Please Input b0, b1,and b2 values!|!", "", {}},
+        {"", kAxes, "", "No Input File|Please Input the File!|!", "", {}},  // empty b texts are fine for 2-axis
+        {"-", kAxes, "", "Can't Open File!|File Doesn't Exit!|!", "", {}},
+        {"no-dir/x.dat", kAxes, "", "Can't Open Output File!|Open Output File Failed!|!", kWait, {}},
+        {"a.dat\nabsent.dat\nc.dat\n", kAxes, "", kNoRaw, kWait, {{"a.dat.r1w", "*"}, {"absent.dat.r1w", kHeader}, {"c.dat.r1w", "?"}}},
+        {"a.dat\n\nc.dat", kAxes, "", kNoRaw, kWait, {{".r1w", kHeader}, {"c.dat.r1w", "?"}}},  // an empty line is a name
+        {"(empty)", kFit, "0", kNoRaw, kWait, {{".rfw", kHeader}}},                            // so is an empty list
+        {"b.dat\n", kAxes, "", kOutputIsInput, kWait, {}},
 #ifdef __linux__
-        {"full.dat", 0, "", kWriteFailed, kWait, {}},
+        {"full.dat", kAxes, "", kWriteFailed, kWait, {}},
 #endif
-        {"a.dat\r\nempty.dat\r\n", 1, "0", kFinished, "", {{"a.dat.rfw", "*"}, {"empty.dat.rfw", kHeader}, {"a.dat.r1w", "*"}}},
+        {"a.dat\r\nempty.dat\r\n", kFit, "0", kFinished, "", {{"a.dat.rfw", "*"}, {"empty.dat.rfw", kHeader}, {"a.dat.r1w", "*"}}},
     };
     fs::path here = fs::current_path();
     fs::current_path(dir.path());  // names in the list are relative to the current directory
@@ -215,8 +223,8 @@ TEST_F(JobTest, BatchChecksAndMessagesInOrder) {
     for (const Case& c : cases) {
         port = RecordingPort{};
         WriteFile(dir / "list.txt", c.list == "(empty)" ? "" : c.list);
-        const bool finished =
-            job.Run({c.list.empty() ? "" : P(c.list == "-" ? "absent.txt" : "list.txt"), c.choice, "0", c.b1, "0"}, port);
+        const std::string list = c.list.empty() ? "" : P(c.list == "-" ? "absent.txt" : "list.txt");
+        const bool finished = job.Run({.listFile = list, .rotation = {c.rotation, "0", c.b1, "0"}}, port);
         EXPECT_EQ(std::vector<std::string>{c.said}, Said()) << c.list;
         EXPECT_EQ(c.said == kFinished, finished) << c.list;
         EXPECT_EQ(c.wait, port.waitNotice) << c.list;
@@ -226,7 +234,7 @@ TEST_F(JobTest, BatchChecksAndMessagesInOrder) {
         }
     }
     port = RecordingPort{};
-    EXPECT_FALSE(job.Run({P("L.r1w"), 0, "", "", ""}, port));  // the list file itself
+    EXPECT_FALSE(job.Run({.listFile = P("L.r1w")}, port));  // the list file itself
     EXPECT_EQ(std::vector<std::string>{kOutputIsInput}, Said());
     EXPECT_EQ("L\n", Read("L.r1w"));
     fs::current_path(here);
@@ -240,7 +248,7 @@ TEST_F(JobTest, BatchStatusTextsAndNothingCarriedIntoTheNextFile) {
     Raw("b.dat", Tower("2024-01-02", 10, 32, 10, 2));
     WriteFile(dir / "list.txt", P("a.dat") + "\n" + P("b.dat") + "\n" + P("empty.dat") + "\n");
     BatchJob job;
-    ASSERT_TRUE(job.Run({P("list.txt"), 0, "", "", ""}, port));
+    ASSERT_TRUE(job.Run({.listFile = P("list.txt")}, port));
     EXPECT_EQ(kHeader, Read("empty.dat.r1w"));
     EXPECT_TRUE(Read("b.dat.r1w").starts_with(kHeader + "2024-01-02 11:0,"));
     EXPECT_TRUE(Read("b.dat.r1w").ends_with(",10\r\n"));
@@ -255,7 +263,7 @@ TEST_F(JobTest, BatchStatusTextsAndNothingCarriedIntoTheNextFile) {
 TEST_F(JobTest, ProgressStepsOncePerRiseOfThePercentage) {
     Raw("small.dat", GoldenRecords());  // under one block's worth of bytes: estimated as 1
     std::string records;
-    for (int k = 0; k < 4; ++k) records += Tower("2024-06-01", 10 + k / 2, k % 2 * 30, 10000, k + 1);
+    for (int k = 0; k < 4; ++k) records += Tower("2024-06-01", 10 + k / 2, k % 2 * 30, 10000, static_cast<std::uint32_t>(k + 1));
     Raw("big.dat", records);
     ASSERT_EQ(2u, fs::file_size(dir / "big.dat") / 1453990u);
     struct Case {
@@ -266,16 +274,16 @@ TEST_F(JobTest, ProgressStepsOncePerRiseOfThePercentage) {
     SingleRunJob job;
     for (const Case& c : {Case{"small.dat", 100, {"100%", "200%", "300%", "400%"}}, Case{"big.dat", 50, {"50%", "100%", "150%"}}}) {
         port = RecordingPort{};
-        port.progressPosition = 77;  // as an earlier run left the bar
-        ASSERT_TRUE(job.Run({P(c.file), "", P("out"), 0, "", "", ""}, port));
-        EXPECT_EQ(0, port.progressLower);
-        EXPECT_EQ(100, port.progressUpper);
-        EXPECT_EQ(c.step, port.progressStep);
+        port.bar.position = 77;  // as an earlier run left the bar
+        ASSERT_TRUE(job.Run({.firstFile = P(c.file), .outputFile = P("out")}, port));
+        EXPECT_EQ(0, port.bar.lower);
+        EXPECT_EQ(100, port.bar.upper);
+        EXPECT_EQ(c.step, port.bar.step);
         EXPECT_EQ(c.percents, Events("percent:"));  // the block in which the file ended shows none
         EXPECT_EQ(static_cast<int>(c.percents.size()), port.progressSteps);
         EXPECT_LT(std::find(port.events.begin(), port.events.end(), "position:0"),
                   std::find(port.events.begin(), port.events.end(), "step"));
-        EXPECT_EQ(100, port.progressPosition);
+        EXPECT_EQ(100, port.bar.position);
     }
 }
 

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "EngineTestSupport.h"
-#include "NumberText.h"
+#include "io/NumberText.h"
 
 namespace kelvara {
 namespace {
@@ -41,8 +41,11 @@ TEST(NumberText, AtofReadsEveryCornerCaseAsTheCLibrary) {
     std::mt19937 random(20240601);
     for (int i = 0; i < 3000; ++i) {
         std::string text = random() % 2 ? "-" : "";
-        for (int d = 0, digits = 1 + random() % 21, point = random() % (digits + 1); d < digits; ++d)
+        const auto digits = 1 + random() % 21;
+        const auto point = random() % (digits + 1);
+        for (unsigned long d = 0; d < digits; ++d) {
             text += std::string(d == point ? "." : "") + static_cast<char>('0' + random() % 10);
+        }
         if (random() % 3 == 0) text += "e" + std::to_string(static_cast<int>(random() % 600) - 300);
         EXPECT_PRED2(SameDouble, std::atof(text.c_str()), AtofText(text)) << text;
         EXPECT_SAME_FLOAT(static_cast<float>(std::atof(text.c_str())), AtofToFloat(text)) << text;

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "EngineTestSupport.h"
-#include "RawReader.h"
+#include "io/RawReader.h"
 #include "TempDir.h"
 
 namespace kelvara {
@@ -29,30 +29,27 @@ std::string L(const std::string& clock, const std::string& u, const std::string&
 class RawReaderTest : public ::testing::Test {
 protected:
     testing::TempDir dir;
-    std::unique_ptr<ReaderState> reader;
+    std::unique_ptr<RawReader> reader = std::make_unique<RawReader>();
     std::unique_ptr<BlockBuffer> block = std::make_unique<BlockBuffer>();
 
+    // One reader for the whole test: each file starts afresh.
     void Open(const std::string& records, const std::string& header = RawHeader("\n")) {
-        reader = std::make_unique<ReaderState>();
+        reader->Close();
         WriteFile(dir / "first.dat", header + records);
-        ASSERT_TRUE(reader->first.Open(dir / "first.dat"));
-        SkipHeaderLines(reader->first);
-        reader->noSecondFile = true;
+        ASSERT_TRUE(reader->OpenFirst(dir / "first.dat"));
     }
     void OpenSecond(const std::string& records) {
         WriteFile(dir / "second.dat", RawHeader("\n") + records);
-        ASSERT_TRUE(reader->second.Open(dir / "second.dat"));
-        SkipHeaderLines(reader->second);
-        reader->noSecondFile = false;
+        ASSERT_TRUE(reader->OpenSecond(dir / "second.dat"));
     }
     // One ReadBlock as "count label date", the U samples of a small block,
     // and "eof" once the end of the first file was found.
     std::string Read() {
-        const int n = ReadBlock(*reader, *block);
+        const int n = reader->ReadBlock(*block);
         std::ostringstream text;
-        text << n << ' ' << reader->BlockLabel << ' ' << reader->BlockDate;
+        text << n << ' ' << reader->BlockLabel() << ' ' << reader->BlockDate();
         for (int i = 0; i < n && n <= 8; ++i) text << ' ' << block->U()[i];
-        if (reader->endOfFirstFile) text << " eof";
+        if (reader->FirstFileEnded()) text << " eof";
         return text.str();
     }
 };
@@ -93,13 +90,11 @@ TEST_F(RawReaderTest, StatusOutsideZeroToThirteenGivesNoSampleButUsesAPass) {
 }
 
 TEST_F(RawReaderTest, EndOfFile) {
+    Open(L("16:40:00.0", "1"), RawHeader("\n"));
+    EXPECT_EQ("1 17:0 2024-06-01 1 eof", Read());
     for (const std::string& header : {RawHeader("\n"), std::string("a\nb\nc\nd"), std::string()}) {
         Open("", header);
-        std::strcpy(reader->BlockDate, "date");
-        std::strcpy(reader->BlockLabel, "label");
-        EXPECT_EQ(1, ReadBlock(*reader, *block));
-        EXPECT_TRUE(reader->endOfFirstFile);
-        EXPECT_EQ("label date", std::string(reader->BlockLabel) + " " + reader->BlockDate);
+        EXPECT_EQ("1 17:0 2024-06-01 1 eof", Read());  // nothing read: the last block's labels stay
     }
     Open(L("10:00:00.0", "1") + L("10:00:00.1", "2", "0", "2024-06-01", ""));  // complete without its line end
     EXPECT_EQ("2 10:30 2024-06-01 1 2 eof", Read());
@@ -131,7 +126,7 @@ TEST_F(RawReaderTest, SecondFileCompletesTheHalfHourOpenAtTheEndOfTheFirst) {
     OpenSecond(L("12:15:00.0", "3") + L("12:20:00.0", "4", "14") + L("12:29:59.9", "5") + L("12:30:00.0", "6") +
                L("12:31:00.0", "7"));
     EXPECT_EQ("4 12:30 2024-06-01 1 2 3 5 eof", Read());
-    EXPECT_EQ(1, ReadBlock(*reader, *block));  // the 12:30 record was dropped, nothing more is read
+    EXPECT_EQ(1, reader->ReadBlock(*block));  // the 12:30 record was dropped, nothing more is read
 
     Open(L("12:14:59.9", "1"));
     OpenSecond(L("12:30:00.0", "3") + L("12:30:00.1", "4"));
@@ -162,13 +157,13 @@ TEST_F(RawReaderTest, SurvivesGarbage) {
         garbage += alphabet[(seed >> 8) % (sizeof alphabet - 1)];
     }
     Open(garbage);
-    for (int calls = 0; !reader->endOfFirstFile && calls < 1000000; ++calls) {
-        const int n = ReadBlock(*reader, *block);
+    for (int calls = 0; !reader->FirstFileEnded() && calls < 1000000; ++calls) {
+        const int n = reader->ReadBlock(*block);
         ASSERT_TRUE(n >= 0 && n <= kBlockCapacity) << n;
-        ASSERT_LT(std::strlen(reader->BlockDate), sizeof reader->BlockDate);
-        ASSERT_LT(std::strlen(reader->BlockLabel), sizeof reader->BlockLabel);
+        ASSERT_LE(std::strlen(reader->BlockDate()), static_cast<std::size_t>(kDateWidth));
+        ASSERT_LE(std::strlen(reader->BlockLabel()), static_cast<std::size_t>(kDateWidth));
     }
-    EXPECT_TRUE(reader->endOfFirstFile);
+    EXPECT_TRUE(reader->FirstFileEnded());
 }
 
 }  // namespace

@@ -7,8 +7,8 @@
 #include <limits>
 #include <string>
 
-#include "ResultsFile.h"
 #include "TempDir.h"
+#include "io/ResultsFile.h"
 
 namespace kelvara {
 namespace {

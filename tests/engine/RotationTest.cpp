@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "EngineTestSupport.h"
-#include "Rotation.h"
+#include "pipeline/Rotation.h"
 
 namespace kelvara {
 namespace {
@@ -24,15 +24,20 @@ protected:
 
     // Loads the records (every other one flagged: they turn all the same).
     void Load(const std::vector<Wind>& records) {
+        block->count = static_cast<int>(records.size());
         for (std::size_t i = 0; i < records.size(); ++i) {
-            block->U()[i] = records[i].u, block->V()[i] = records[i].v, block->W()[i] = records[i].w;
+            block->U()[i] = records[i].u;
+            block->V()[i] = records[i].v;
+            block->W()[i] = records[i].w;
             for (int v = 0; v < kVariableCount; ++v) block->flag[v][i] = static_cast<std::int16_t>(i % 2);
         }
     }
     void TwoAxis(const std::vector<Wind>& records, Wind mean) {
         Load(records);
-        block->mean[kU] = mean.u, block->mean[kV] = mean.v, block->mean[kW] = mean.w;
-        RotateTwoAxis(*block, static_cast<int>(records.size()));
+        block->mean[kU] = mean.u;
+        block->mean[kV] = mean.v;
+        block->mean[kW] = mean.w;
+        RotateTwoAxis(*block);
     }
     void Expect(const std::vector<Wind>& expected) const {
         for (std::size_t i = 0; i < expected.size(); ++i) {
@@ -67,20 +72,22 @@ TEST_F(RotationTest, TwoAxisTakesZeroForAZeroByZeroAngle) {
 
 TEST_F(RotationTest, PlanarFitTurnsEveryRecordIntoItsOwnDirection) {
     Load({{3, 4, 0.2f}, {-3, 4, 0.2f}, {0, 0, 0.7f}});  // level plane; up = vp = 0 gives gamma = 0
-    RotatePlanarFit(*block, 3, 0, 0, 0);
+    RotatePlanarFit(*block, {});
     Expect({{5.0f, 5.0121585e-08f, 0.2f}, {-5.0f, 5.0121585e-08f, 0.2f}, {0.0f, 0.0f, 0.7f}});
     Load({{3, 1, 0.2f}, {-2, 0.5f, -0.1f}});  // tilted plane; U keeps the sign of up
-    RotatePlanarFit(*block, 2, 0.05f, 0.02f, -0.03f);
+    RotatePlanarFit(*block, {0.05f, 0.02f, -0.03f});
     Expect({{3.1635597f, -3.7983e-08f, 0.119955026f}, {-2.0648205f, 1.310851e-08f, -0.09495329f}});
 }
 
 TEST_F(RotationTest, BothTouchOnlyUVWOfTheFirstNRecords) {
-    for (int v = 0; v < kVariableCount; ++v)
+    for (int v = 0; v < kVariableCount; ++v) {
         for (int i = 0; i < kBlockCapacity; ++i) block->sample[v][i] = static_cast<float>(v + i % 7);
-    for (int v = 0; v < kVariableCount; ++v) block->mean[v] = 1.0f + v;
+        block->mean[v] = static_cast<float>(1 + v);
+    }
+    block->count = 100;
     auto before = std::make_unique<BlockBuffer>(*block);
-    RotateTwoAxis(*block, 100);
-    RotatePlanarFit(*block, 100, 0.05f, 0.02f, -0.03f);
+    RotateTwoAxis(*block);
+    RotatePlanarFit(*block, {0.05f, 0.02f, -0.03f});
     EXPECT_EQ(0, std::memcmp(before->flag, block->flag, sizeof block->flag));
     EXPECT_EQ(0, std::memcmp(before->mean, block->mean, sizeof block->mean));
     EXPECT_EQ(0, std::memcmp(before->sample[kCO2], block->sample[kCO2], sizeof(float) * kBlockCapacity * 4));

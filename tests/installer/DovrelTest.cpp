@@ -8,9 +8,9 @@
 #include <iterator>
 #include <string>
 
-#include "../cli/ProgramRun.h"
-#include "RangeLimits.h"
+#include "ProgramRun.h"
 #include "TempDir.h"
+#include "io/RangeFile.h"
 
 namespace kelvara {
 namespace {

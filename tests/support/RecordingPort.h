@@ -4,7 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "JobPort.h"
+#include "jobs/JobPort.h"
+#include "jobs/ProgressBar.h"
 
 namespace kelvara::testing {
 
@@ -21,12 +22,12 @@ public:
     std::vector<RecordedMessage> messages;
     std::vector<std::string> events;  // every call, in order, as readable text
     int secondFileQuestions = 0;
-    int progressLower = 0, progressUpper = 0, progressStep = 0, progressPosition = 0;
+    ProgressBar bar;
     int progressSteps = 0;
     std::string percentText;
     std::string waitNotice;
     std::string progressText;
-    std::vector<std::string> progressTexts;  // every text set on control 1030
+    std::vector<std::string> progressTexts;  // every progress text set
 
     void ShowMessage(std::string_view text, std::string_view title, MessageIcon icon) override {
         messages.push_back({std::string(text), std::string(title), icon});
@@ -38,22 +39,20 @@ public:
         return secondFileAnswer;
     }
     void SetProgressRange(int lower, int upper) override {
-        progressLower = lower;
-        progressUpper = upper;
+        bar.SetRange(lower, upper);
         events.push_back("range:" + std::to_string(lower) + "-" + std::to_string(upper));
     }
     void SetProgressStep(int step) override {
-        progressStep = step;
+        bar.SetStep(step);
         events.push_back("step-size:" + std::to_string(step));
     }
     void SetProgressPosition(int position) override {
-        progressPosition = position;
+        bar.SetPosition(position);
         events.push_back("position:" + std::to_string(position));
     }
     void StepProgress() override {
         ++progressSteps;
-        progressPosition += progressStep;
-        if (progressPosition > progressUpper) progressPosition = progressUpper;
+        bar.Step();
         events.push_back("step");
     }
     void SetPercentText(std::string_view text) override {

@@ -30,7 +30,7 @@ class AppendJobTest : public ::testing::Test {
 protected:
     AppendInputs Inputs(const std::string& headLines, const Slots& slots) {
         AppendInputs inputs{headLines, {}, (dir / "out.txt").string()};
-        for (int slot = 0; slot < kAppendSlotCount; ++slot) {
+        for (std::size_t slot = 0; slot < inputs.files.size(); ++slot) {
             if (slots[slot].empty()) continue;
             inputs.files[slot] = (dir / ("in" + std::to_string(slot + 1) + ".txt")).string();
             WriteFile(inputs.files[slot], slots[slot]);

@@ -8,10 +8,10 @@
 #include <string>
 #include <string_view>
 
-#include "BlockPipeline.h"
-#include "NumberText.h"
-#include "RawReader.h"
-#include "ResultsFile.h"
+#include "io/NumberText.h"
+#include "io/RawReader.h"
+#include "io/ResultsFile.h"
+#include "pipeline/BlockPipeline.h"
 
 namespace {
 
@@ -24,16 +24,15 @@ void WriteBytes(const std::filesystem::path& file, const std::uint8_t* data, std
     }
 }
 
-void ProcessFirstFile(ReaderState& reader, BlockBuffer& block, int rotationChoice) {
+void ProcessFirstFile(RawReader& reader, BlockBuffer& block, Rotation rotation) {
     const RangeLimits limits = DefaultRangeLimits();
-    const RotationSettings rotation{rotationChoice, 0.05f, 0.02f, -0.03f};
+    const RotationSettings settings{rotation, {0.05f, 0.02f, -0.03f}};
     char line[kMaxBlockLineLength];
-    for (int blocks = 0; blocks < 100 && !reader.endOfFirstFile; ++blocks) {
-        const int n = ReadBlock(reader, block);
-        if (n < kMinimumBlockSamples) continue;
+    for (int blocks = 0; blocks < 100 && !reader.FirstFileEnded(); ++blocks) {
+        if (reader.ReadBlock(block) < kMinimumBlockSamples) continue;
         FluxResult result;
-        if (ProcessBlock(block, n, limits, rotation, result) == BlockOutcome::Computed) {
-            FormatBlockLine(reader.BlockDate, reader.BlockLabel, result, line);
+        if (ProcessBlock(block, limits, settings, result) == BlockOutcome::Computed) {
+            FormatBlockLine(reader.BlockDate(), reader.BlockLabel(), result, line);
         }
     }
 }
@@ -42,7 +41,7 @@ void ProcessFirstFile(ReaderState& reader, BlockBuffer& block, int rotationChoic
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static BlockBuffer* const block = new BlockBuffer;
-    static ReaderState* const reader = new ReaderState;
+    static RawReader* const reader = new RawReader;
     static const std::filesystem::path folder = std::filesystem::temp_directory_path();
     const std::filesystem::path first = folder / "kelvara-fuzz-first.dat";
     const std::filesystem::path second = folder / "kelvara-fuzz-second.dat";
@@ -51,16 +50,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t cut = size == 0 ? 0 : data[0] * size / 256;
     WriteBytes(first, data, cut);
     WriteBytes(second, data + cut, size - cut);
-    reader->first.Open(first);
-    reader->second.Open(second);
-    SkipHeaderLines(reader->first);
-    SkipHeaderLines(reader->second);
-    reader->carry = false;
-    reader->endOfFirstFile = false;
-    reader->noSecondFile = size % 2 == 0;
-    ProcessFirstFile(*reader, *block, static_cast<int>(size % 3 == 0));
-    reader->first.Close();
-    reader->second.Close();
+    reader->OpenFirst(first);
+    if (size % 2 != 0) reader->OpenSecond(second);
+    ProcessFirstFile(*reader, *block, size % 3 == 0 ? Rotation::PlanarFit : Rotation::TwoAxis);
+    reader->Close();
 
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     AtofText(text);

@@ -1,0 +1,46 @@
+#include "io/FileNames.h"
+
+#include <string>
+#include <system_error>
+
+namespace kelvara {
+
+std::filesystem::path PathFromText(std::string_view text) {
+#ifdef _WIN32
+    // Texts are UTF-8; Windows paths are wide.
+    std::u8string utf8(text.begin(), text.end());
+    return std::filesystem::path(utf8);
+#else
+    return std::filesystem::path(std::string(text));
+#endif
+}
+
+std::FILE* OpenFile(const std::filesystem::path& file, const char* mode) {
+#ifdef _WIN32
+    const std::wstring wideMode(mode, mode + std::char_traits<char>::length(mode));
+    return _wfopen(file.c_str(), wideMode.c_str());
+#else
+    return std::fopen(file.c_str(), mode);
+#endif
+}
+
+bool IsSameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+    std::error_code error;
+    const bool same = std::filesystem::equivalent(a, b, error);
+    return !error && same;
+}
+
+bool IsDirectory(const std::filesystem::path& file) {
+    std::error_code error;
+    return std::filesystem::is_directory(file, error);
+}
+
+bool IsReadableFile(const std::filesystem::path& file) {
+    if (IsDirectory(file)) return false;
+    std::FILE* stream = OpenFile(file, "rb");
+    if (stream == nullptr) return false;
+    std::fclose(stream);
+    return true;
+}
+
+}  // namespace kelvara

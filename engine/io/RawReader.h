@@ -1,0 +1,58 @@
+#pragma once
+// The raw data reader: records of one raw file, optionally completed by the
+// file that follows it, grouped into half-hour blocks.
+
+#include <cstdint>
+#include <filesystem>
+#include <string_view>
+
+#include "io/RawRecord.h"
+#include "io/RawStream.h"
+#include "pipeline/BlockBuffer.h"
+
+namespace kelvara {
+
+inline constexpr int kHeaderLineCount = 4;
+
+class RawReader {
+public:
+    // Each opens a file behind its four header lines. OpenFirst forgets
+    // everything read before, so nothing of an earlier file enters a block
+    // of this one.
+    bool OpenFirst(const std::filesystem::path& file);
+    // The half hour open at the first file's end continues here.
+    bool OpenSecond(const std::filesystem::path& file);
+    void Close();
+
+    // Reads the next block into block.sample (records 0..count-1), sets
+    // block.count and returns it; 1 once the first file had ended.
+    int ReadBlock(BlockBuffer& block);
+
+    // The first file's end was met while reading a block.
+    bool FirstFileEnded() const { return firstFileEnded_; }
+    // The date of the block's first record and the end of its half hour.
+    const char* BlockDate() const { return blockDate_; }
+    const char* BlockLabel() const { return blockLabel_; }
+    std::int64_t FirstFileSize() const { return first_.Size(); }
+
+    // The hour and half hour that every record of a block shares.
+    struct BlockKey {
+        int hour;
+        int minute;
+        bool operator==(const BlockKey&) const = default;
+    };
+
+private:
+    static void SkipHeaderLines(RawStream& stream);
+    void ContinueFromSecondFile(BlockBuffer& block, BlockKey key, int& count);
+
+    RawStream first_;
+    RawStream second_;
+    RawRecord record_;  // the most recently read record
+    char blockDate_[kDateWidth + 1] = {};
+    char blockLabel_[kDateWidth + 1] = {};
+    bool carry_ = false;  // record_ holds the first record of the next block
+    bool firstFileEnded_ = false;
+};
+
+}  // namespace kelvara

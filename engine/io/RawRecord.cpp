@@ -1,0 +1,145 @@
+#include "io/RawRecord.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+#include "io/NumberText.h"
+
+namespace kelvara {
+
+namespace {
+
+constexpr int kStatusMinimum = 0;
+constexpr int kStatusMaximum = 13;
+
+// Fast path for a record whose line is already in the buffer: the same
+// fields, widths and conversions, read straight from the buffer. A line that
+// lacks a delimiter (its fields would run across the line end) is left to
+// the character-by-character reader.
+class BufferedLine {
+public:
+    BufferedLine(const char* begin, const char* lineFeed) : p_(begin), end_(lineFeed) {}
+
+    bool SkipLeadingCharacter() {
+        if (p_ == end_) return false;
+        ++p_;
+        return true;
+    }
+    // Copies the field up to the delimiter (at most width characters).
+    bool CopyField(char delimiter, int width, char* out) {
+        const char* start = p_;
+        if (!Find(delimiter)) return false;
+        const std::size_t length = std::min<std::size_t>(static_cast<std::size_t>(p_ - start), static_cast<std::size_t>(width));
+        std::memcpy(out, start, length);
+        out[length] = '\0';
+        ++p_;
+        return true;
+    }
+    bool SkipField(char delimiter) {
+        if (!Find(delimiter)) return false;
+        ++p_;
+        return true;
+    }
+    bool ReadValue(float& value) {
+        if (ReadPlainValue(value)) return true;
+        const char* start = p_;
+        if (!Find(',')) return false;
+        value = AtofToFloat(FieldText(start, p_, kValueWidth));
+        ++p_;
+        return true;
+    }
+    // The status runs to the line feed.
+    std::int32_t ReadStatus() { return AtoiText(FieldText(p_, end_, kStatusWidth)); }
+    const char* LineFeed() const { return end_; }
+
+private:
+    // The usual field, [-]digits[.digits] right up to its comma, converted in
+    // the same pass that finds the comma. Gives exactly what the general
+    // reading gives; anything else is left to it.
+    bool ReadPlainValue(float& value) {
+        // The line feed at end_ is a non-digit sentinel.
+        const detail::PlainDecimal number = detail::ScanPlainDecimal<true>(p_, end_);
+        const char* const stop = number.stop;
+        if (stop == end_ || *stop != ',' || stop - p_ > kValueWidth || !number.IsExact()) return false;
+        value = static_cast<float>(number.Value());
+        p_ = stop + 1;
+        return true;
+    }
+
+    bool Find(char delimiter) {
+        while (p_ < end_ && *p_ != delimiter) ++p_;
+        return p_ < end_;
+    }
+    static std::string_view FieldText(const char* start, const char* stop, int width) {
+        const auto length = static_cast<std::size_t>(stop - start);
+        return std::string_view(start, std::min(length, static_cast<std::size_t>(width)));
+    }
+
+    const char* p_;
+    const char* const end_;
+};
+
+bool ParseTimeStamp(BufferedLine& line, RawRecord& record) {
+    return line.SkipLeadingCharacter() && line.CopyField(' ', kDateWidth, record.date) &&
+           line.CopyField(':', kClockWidth, record.hour) && line.CopyField(':', kClockWidth, record.minute) &&
+           line.SkipField(',');
+}
+
+bool ParseValuesAndStatus(BufferedLine& line, RawRecord& record) {
+    for (float& value : record.value) {
+        if (!line.ReadValue(value)) return false;
+    }
+    record.status = line.ReadStatus();
+    return true;
+}
+
+// Reads the record from the buffer when its whole line is there. Returns
+// false, having consumed nothing, when the slow reader must take it.
+bool TryBufferedRecord(RawStream& stream, RawRecord& record, bool withTimeStamp) {
+    const char* begin;
+    const char* lineFeed;
+    if (!stream.PeekLine(begin, lineFeed)) return false;
+    BufferedLine line(begin, lineFeed);
+    // A record left half-parsed here is read again from the start by the
+    // character reader, which overwrites every field it reads.
+    if (withTimeStamp && !ParseTimeStamp(line, record)) return false;
+    if (!ParseValuesAndStatus(line, record)) return false;
+    stream.ConsumeTo(lineFeed + 1);
+    return true;
+}
+
+}  // namespace
+
+bool ReadTimeStamp(RawStream& stream, RawRecord& record) {
+    char rest[kRestWidth + 1];
+    return stream.Get() != RawStream::kEnd && stream.ReadField(' ', kDateWidth, record.date) >= 0 &&
+           stream.ReadField(':', kClockWidth, record.hour) >= 0 &&
+           stream.ReadField(':', kClockWidth, record.minute) >= 0 &&
+           stream.ReadField(',', kRestWidth, rest) >= 0;
+}
+
+bool ReadValuesAndStatus(RawStream& stream, RawRecord& record) {
+    if (TryBufferedRecord(stream, record, /*withTimeStamp=*/false)) return true;
+    char text[kValueWidth + 1];
+    for (float& value : record.value) {
+        const int length = stream.ReadField(',', kValueWidth, text);
+        if (length < 0) return false;
+        value = AtofToFloat(std::string_view(text, static_cast<std::size_t>(length)));
+    }
+    const int length = stream.ReadField('\n', kStatusWidth, text, /*stopAtEnd=*/true);
+    if (length < 0) return false;
+    record.status = AtoiText(std::string_view(text, static_cast<std::size_t>(length)));
+    return true;
+}
+
+bool ReadWholeRecord(RawStream& stream, RawRecord& record) {
+    if (TryBufferedRecord(stream, record, /*withTimeStamp=*/true)) return true;
+    return ReadTimeStamp(stream, record) && ReadValuesAndStatus(stream, record);
+}
+
+bool HasValidStatus(const RawRecord& record) {
+    return record.status >= kStatusMinimum && record.status <= kStatusMaximum;
+}
+
+}  // namespace kelvara

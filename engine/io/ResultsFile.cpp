@@ -1,0 +1,76 @@
+#include "io/ResultsFile.h"
+
+#include <cstring>
+
+#include "io/FileNames.h"
+#include "io/NumberText.h"
+
+namespace kelvara {
+
+namespace {
+
+char* AppendText(char* out, const char* text) {
+    const std::size_t length = std::strlen(text);
+    std::memcpy(out, text, length);
+    return out + length;
+}
+
+char* AppendTime(char* out, const char* date, const char* label) {
+    out = AppendText(out, date);
+    *out++ = ' ';
+    return AppendText(out, label);
+}
+
+char* AppendValue(char* out, float value) {
+    *out++ = ',';
+    return out + FormatGeneral(value, out);
+}
+
+}  // namespace
+
+std::string_view ResultsSuffix(Rotation rotation) { return rotation == Rotation::PlanarFit ? ".rfw" : ".r1w"; }
+
+ResultsFile::~ResultsFile() { Close(); }
+
+bool ResultsFile::Create(const std::filesystem::path& file) {
+    Close();
+    file_ = OpenFile(file, "wb");
+    return file_ != nullptr;
+}
+
+void ResultsFile::Close() {
+    if (file_ != nullptr) std::fclose(file_);
+    file_ = nullptr;
+}
+
+bool ResultsFile::WriteLine(const char* text, std::size_t length) {
+    if (file_ == nullptr) return false;
+    const bool written = std::fwrite(text, 1, length, file_) == length &&
+                         std::fwrite("\r\n", 1, 2, file_) == 2;
+    // Flushed line by line: the file always holds the complete lines so far.
+    return std::fflush(file_) == 0 && written;
+}
+
+bool ResultsFile::WriteHeader() { return WriteLine(kResultsHeader.data(), kResultsHeader.size()); }
+
+bool ResultsFile::WriteBlockLine(const char* date, const char* label, const FluxResult& result) {
+    char line[kMaxBlockLineLength];
+    const int length = FormatBlockLine(date, label, result, line);
+    return WriteLine(line, static_cast<std::size_t>(length));
+}
+
+bool ResultsFile::WriteRejectedLine(const char* date, const char* label) {
+    char line[kMaxBlockLineLength];
+    char* end = AppendTime(line, date, label);
+    end = AppendText(end, ",,,,,,,,,,,,,,,,");
+    return WriteLine(line, static_cast<std::size_t>(end - line));
+}
+
+int FormatBlockLine(const char* date, const char* label, const FluxResult& result, char* out) {
+    char* end = AppendTime(out, date, label);
+    for (const auto field : kFluxResultFloats) end = AppendValue(end, result.*field);
+    end += std::snprintf(end, 16, ",%d", result.Records);
+    return static_cast<int>(end - out);
+}
+
+}  // namespace kelvara

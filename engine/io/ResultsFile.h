@@ -1,0 +1,49 @@
+#pragma once
+// The comma-separated results file of both processing jobs.
+
+#include <cstdio>
+#include <filesystem>
+#include <string_view>
+
+#include "pipeline/FluxResult.h"
+#include "pipeline/Rotation.h"
+
+namespace kelvara {
+
+inline constexpr std::string_view kResultsHeader =
+    "Time,ustar,tau,ave_CO2,ave_H2O,ave_P,ave_Ts,ave_Tc,ave_U,ave_V,ave_W,Hs,co2wplLE,co2wplH,"
+    "LE_leuning,Fc_leuning,Records";
+
+// ".r1w" for the 2-axis rotation, ".rfw" for the planar fit.
+std::string_view ResultsSuffix(Rotation rotation);
+
+// Writes CR LF line ends on every platform and flushes every line, so the
+// file always holds the complete lines written so far.
+class ResultsFile {
+public:
+    ResultsFile() = default;
+    ~ResultsFile();
+    ResultsFile(const ResultsFile&) = delete;
+    ResultsFile& operator=(const ResultsFile&) = delete;
+
+    bool Create(const std::filesystem::path& file);  // created or truncated
+    void Close();
+    bool IsOpen() const { return file_ != nullptr; }
+
+    // Each returns false when the write failed.
+    bool WriteHeader();
+    bool WriteBlockLine(const char* date, const char* label, const FluxResult& result);
+    bool WriteRejectedLine(const char* date, const char* label);
+
+private:
+    bool WriteLine(const char* text, std::size_t length);
+
+    std::FILE* file_ = nullptr;
+};
+
+// The text of one block line without its line end; returns its length.
+// out must hold at least kMaxBlockLineLength characters.
+inline constexpr int kMaxBlockLineLength = 1024;
+int FormatBlockLine(const char* date, const char* label, const FluxResult& result, char* out);
+
+}  // namespace kelvara

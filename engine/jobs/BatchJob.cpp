@@ -1,0 +1,143 @@
+#include "jobs/BatchJob.h"
+
+#include <cstdio>
+#include <string>
+
+#include "io/FileNames.h"
+#include "io/ListFile.h"
+#include "io/RangeFile.h"
+#include "jobs/JobMessages.h"
+#include "jobs/JobState.h"
+#include "pipeline/BlockPipeline.h"
+
+namespace kelvara {
+
+namespace {
+
+using namespace messages::batch;
+
+void ShowFileAndBlock(JobPort& port, int fileNumber, int blockCounter) {
+    char text[64];
+    std::snprintf(text, sizeof text, "Processing file %d ,record %d", fileNumber, blockCounter);
+    port.SetStatusText(StatusText::ProgressText, text);
+}
+
+class BatchRun {
+public:
+    BatchRun(JobState& state, JobPort& port, const BatchInputs& inputs)
+        : state_(state), port_(port), inputs_(inputs), rotation_(inputs.rotation.Settings()) {}
+
+    bool Run(const std::optional<std::filesystem::path>& rangeFile);
+
+private:
+    bool Stop(const JobMessage& message) {
+        list_.Close();
+        state_.CloseFiles();
+        Show(port_, message);
+        return false;
+    }
+    // Creates the results file of the current name, writes its header and
+    // opens the raw file behind its four header lines.
+    bool StartFile();
+    // Closes the finished raw file and starts the next name. False when the
+    // list has ended (finished set) or a step failed (message shown).
+    bool SwitchFile(bool& finished);
+    bool WriteBlock();
+
+    JobState& state_;
+    JobPort& port_;
+    const BatchInputs& inputs_;
+    const RotationSettings rotation_;
+    ListFile list_;
+    std::string name_;
+    int fileNumber_ = 1;
+    int blockCounter_ = 0;
+};
+
+bool BatchRun::StartFile() {
+    const auto rawPath = PathFromText(name_);
+    const auto resultsPath = PathFromText(name_ + std::string(ResultsSuffix(rotation_.rotation)));
+    // Creating the results file would destroy an input of the same name.
+    if (IsSameFile(resultsPath, rawPath) || IsSameFile(resultsPath, PathFromText(inputs_.listFile))) {
+        return Stop(messages::kOutputIsInput);
+    }
+    if (!state_.results.Create(resultsPath)) return Stop(kCannotOpenOutput);
+    if (!state_.results.WriteHeader()) return Stop(messages::kCannotWriteOutput);
+    if (!state_.reader.OpenFirst(rawPath)) return Stop(kCannotOpenRaw);
+    return true;
+}
+
+bool BatchRun::SwitchFile(bool& finished) {
+    blockCounter_ = 0;
+    ++fileNumber_;
+    ShowFileAndBlock(port_, fileNumber_, blockCounter_);
+    state_.reader.Close();
+    if (!list_.ReadName(name_)) {
+        finished = true;
+        return false;
+    }
+    state_.results.Close();
+    // Opening the next raw file forgets everything read from the previous one.
+    return StartFile();
+}
+
+bool BatchRun::WriteBlock() {
+    const RawReader& reader = state_.reader;
+    FluxResult result;
+    if (ProcessBlock(state_.block, state_.limits, rotation_, result) == BlockOutcome::Rejected) {
+        return state_.results.WriteRejectedLine(reader.BlockDate(), reader.BlockLabel());
+    }
+    return state_.results.WriteBlockLine(reader.BlockDate(), reader.BlockLabel(), result);
+}
+
+bool BatchRun::Run(const std::optional<std::filesystem::path>& rangeFile) {
+    RawReader& reader = state_.reader;
+    if (!list_.Open(PathFromText(inputs_.listFile))) return Stop(kCannotOpenList);
+    port_.SetStatusText(StatusText::WaitNotice, kWaitNotice);
+    list_.ReadName(name_);  // an empty list gives an empty first name
+    if (!StartFile()) return false;
+    LoadRangeLimits(state_.limits, rangeFile);
+    ShowFileAndBlock(port_, fileNumber_, blockCounter_);
+
+    for (;;) {
+        ++blockCounter_;
+        ShowFileAndBlock(port_, fileNumber_, blockCounter_);
+        if (reader.FirstFileEnded()) {
+            bool finished = false;
+            if (!SwitchFile(finished)) {
+                if (finished) break;
+                return false;
+            }
+        }
+        if (reader.ReadBlock(state_.block) < kMinimumBlockSamples) continue;
+        if (!WriteBlock()) return Stop(messages::kCannotWriteOutput);
+    }
+
+    list_.Close();
+    state_.CloseFiles();
+    port_.SetStatusText(StatusText::WaitNotice, "");
+    Show(port_, messages::kFinished);
+    return true;
+}
+
+}  // namespace
+
+BatchJob::BatchJob() : state_(std::make_unique<JobState>()) {}
+
+BatchJob::~BatchJob() = default;
+
+bool BatchJob::Run(const BatchInputs& inputs, JobPort& port,
+                   const std::optional<std::filesystem::path>& rangeFile) {
+    if (inputs.rotation.MissesCoefficient()) {
+        Show(port, messages::kNoPlaneCoefficients);
+        return false;
+    }
+    if (inputs.listFile.empty()) {
+        Show(port, messages::batch::kNoInputFile);
+        return false;
+    }
+    BatchRun run(*state_, port, inputs);
+    return run.Run(rangeFile);
+}
+
+}  // namespace kelvara

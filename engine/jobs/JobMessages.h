@@ -1,0 +1,57 @@
+#pragma once
+// Every message box of the jobs and the range setting, in one catalogue:
+// text, title and icon, worded as the program has always shown them.
+
+#include <string_view>
+
+#include "jobs/JobPort.h"
+
+namespace kelvara {
+
+struct JobMessage {
+    std::string_view text;
+    std::string_view title;
+    MessageIcon icon = MessageIcon::Exclamation;
+};
+
+inline void Show(JobPort& port, const JobMessage& message) { port.ShowMessage(message.text, message.title, message.icon); }
+
+namespace messages {
+
+// Shared by several jobs.
+inline constexpr JobMessage kFinished{"Processing Finished!", "Status", MessageIcon::None};
+inline constexpr JobMessage kNoPlaneCoefficients{"No b0, b1 and b2 values", "Please Input b0, b1,and b2 values!"};
+inline constexpr JobMessage kNoOutputFile{"No Output File", "Please Input the Output File!"};
+inline constexpr JobMessage kOutputIsInput{"Output File Is An Input File", "Please choose another output file!"};
+inline constexpr JobMessage kCannotWriteOutput{"Can't Write Output File!", "Writing the output file failed!"};
+
+namespace single_run {
+inline constexpr JobMessage kNoFirstFile{"No First File", "Please Input the First File!"};
+inline constexpr JobMessage kCannotOpenOutput{"Can't Open Output File", "Can't Open Output file!"};
+inline constexpr JobMessage kCannotOpenFirst{"Can't Open The First Raw Data File!", "Raw Data File Doesn't Exit!"};
+inline constexpr JobMessage kCannotOpenSecond{"Can't Open The Second Raw Data File!", "Raw Data File Doesn't Exit!"};
+}  // namespace single_run
+
+namespace batch {
+inline constexpr JobMessage kNoInputFile{"No Input File", "Please Input the File!"};
+inline constexpr JobMessage kCannotOpenList{"Can't Open File!", "File Doesn't Exit!"};
+inline constexpr JobMessage kCannotOpenOutput{"Can't Open Output File!", "Open Output File Failed!"};
+inline constexpr JobMessage kCannotOpenRaw{"Can't Open Raw Data File!", "Raw Data File Doesn't Exit!"};
+inline constexpr std::string_view kWaitNotice = "Please wait, it will take a long time!";
+}  // namespace batch
+
+namespace append {
+inline constexpr JobMessage kNoHeadLines{"No File Head Lines", "Please Input the Number of File Head Lines!"};
+inline constexpr JobMessage kCannotOpenInput{"Can't Open Input File!", "Input file can't be opened!"};
+inline constexpr JobMessage kCannotOpenOutput{"Can't Open Output File", "Can't Open Output file!"};
+}  // namespace append
+
+namespace range_setting {
+inline constexpr JobMessage kNoRangeFile{"No range initial file!", "Range initial File Doesn't Exit!"};
+inline constexpr JobMessage kCannotWriteRangeFile{"Can't Open file!",
+                                                  "Range initial file can't be opened!\nPlease try it again!"};
+inline constexpr JobMessage kFinished{"Finished the range setting!", "Finished", MessageIcon::None};
+}  // namespace range_setting
+
+}  // namespace messages
+}  // namespace kelvara

@@ -1,0 +1,41 @@
+#pragma once
+// The one channel through which a job talks to its user. The desktop dialogs,
+// the command-line program and the tests each implement it.
+
+#include <string_view>
+
+namespace kelvara {
+
+enum class MessageIcon { None, Exclamation };
+
+// Answer to the "No Second File" question of the single run.
+enum class SecondFileAnswer { Continue, ReInput };
+
+// The two status texts of the batch: the wait notice and the progress text.
+enum class StatusText { WaitNotice, ProgressText };
+
+class JobPort {
+public:
+    virtual ~JobPort() = default;
+
+    // A modal message with an OK button.
+    virtual void ShowMessage(std::string_view text, std::string_view title, MessageIcon icon) = 0;
+
+    // The single run's "No Second File" dialog.
+    virtual SecondFileAnswer AskNoSecondFile() = 0;
+
+    // Progress bar of the single run. StepProgress advances by the step and
+    // never past the upper end of the range: the bar stays full above it.
+    virtual void SetProgressRange(int lower, int upper) = 0;
+    virtual void SetProgressStep(int step) = 0;
+    virtual void SetProgressPosition(int position) = 0;
+    virtual void StepProgress() = 0;
+
+    // The percentage text beside the bar.
+    virtual void SetPercentText(std::string_view text) = 0;
+
+    // The batch's status texts.
+    virtual void SetStatusText(StatusText which, std::string_view text) = 0;
+};
+
+}  // namespace kelvara

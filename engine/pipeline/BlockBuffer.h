@@ -1,0 +1,58 @@
+#pragma once
+// One half-hour averaging block: its samples, keep-flags and block means.
+
+#include <cstdint>
+
+#include "pipeline/Variable.h"
+
+namespace kelvara {
+
+inline constexpr int kBlockCapacity = 18000;
+
+// Means of the air properties over the block's good records.
+struct AirMeans {
+    float rho_d;  // dry air density
+    float rho;    // moist air density
+    float chi_v;  // water vapour mole fraction
+    float n_a;    // molar density of air
+};
+
+struct BlockBuffer {
+    int count = 0;
+
+    // Measured samples, indexed [variable][record].
+    float sample[kVariableCount][kBlockCapacity];
+    // Air temperature in kelvin, written for good records only.
+    float Tc[kBlockCapacity];
+    // Keep-flags, 1 = kept, 0 = spike.
+    std::int16_t flag[kVariableCount][kBlockCapacity];
+
+    // Block means over the good records.
+    float mean[kVariableCount];
+    float meanTc;
+    AirMeans air;
+
+    // A record is good when all seven of its flags are set.
+    bool IsGood(int i) const {
+        for (int v = 0; v < kVariableCount; ++v) {
+            if (flag[v][i] == 0) return false;
+        }
+        return true;
+    }
+
+    // Records whose seven flags are all set (valid after Despike).
+    int GoodRecordCount() const {
+        int good = 0;
+        for (int i = 0; i < count; ++i) good += IsGood(i) ? 1 : 0;
+        return good;
+    }
+
+    float* U() { return sample[kU]; }
+    float* V() { return sample[kV]; }
+    float* W() { return sample[kW]; }
+    const float* U() const { return sample[kU]; }
+    const float* V() const { return sample[kV]; }
+    const float* W() const { return sample[kW]; }
+};
+
+}  // namespace kelvara

@@ -1,0 +1,24 @@
+#include "pipeline/BlockPipeline.h"
+
+#include "pipeline/AirProperties.h"
+#include "pipeline/Despike.h"
+#include "pipeline/Fluxes.h"
+#include "pipeline/Means.h"
+
+namespace kelvara {
+
+BlockOutcome ProcessBlock(BlockBuffer& block, const RangeLimits& limits, const RotationSettings& rotation,
+                          FluxResult& result) {
+    if (!Despike(block, limits)) return BlockOutcome::Rejected;
+    // Spikes of different variables on different records can leave no record
+    // with all seven flags: nothing to average, so the block is rejected.
+    if (block.GoodRecordCount() == 0) return BlockOutcome::Rejected;
+    ComputeAirProperties(block);
+    ComputeMeans(block);
+    Rotate(block, rotation);
+    ComputeMeans(block);
+    result = ComputeFluxes(block);
+    return BlockOutcome::Computed;
+}
+
+}  // namespace kelvara

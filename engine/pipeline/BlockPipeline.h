@@ -1,0 +1,23 @@
+#pragma once
+// The per-block sequence shared by the single run and the batch.
+
+#include "pipeline/BlockBuffer.h"
+#include "pipeline/FluxResult.h"
+#include "pipeline/RangeLimits.h"
+#include "pipeline/Rotation.h"
+
+namespace kelvara {
+
+// A block of fewer samples yields no results line.
+inline constexpr int kMinimumBlockSamples = 5;
+
+enum class BlockOutcome {
+    Rejected,  // screening failed, or no record kept all seven flags
+    Computed,
+};
+
+// Despike, air properties, means, rotation, means again, fluxes.
+BlockOutcome ProcessBlock(BlockBuffer& block, const RangeLimits& limits, const RotationSettings& rotation,
+                          FluxResult& result);
+
+}  // namespace kelvara

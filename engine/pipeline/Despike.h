@@ -1,0 +1,14 @@
+#pragma once
+// Screening against the range limits and the 6-sigma spike test of one block.
+
+#include "pipeline/BlockBuffer.h"
+#include "pipeline/RangeLimits.h"
+
+namespace kelvara {
+
+// False (and nothing changed) when some variable has no sample strictly
+// inside its range limits. Otherwise sets every keep-flag and replaces the
+// samples outside the band by the variable's second mean.
+bool Despike(BlockBuffer& block, const RangeLimits& limits);
+
+}  // namespace kelvara
