@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds Kelvara, writes a two-hour synthetic raw data file and turns it into
-# half-hourly fluxes with kelvara-cli.
+# half-hourly fluxes with kelvara-cli. Afterwards `cmake --install build`
+# installs the programs.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -8,7 +9,8 @@ bash scripts/ensure-packages.sh
 
 echo "== Building (Release) in build/"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
-cmake --build build -j2 --target kelvara-sample kelvara-cli
+# The programs that `cmake --install build` installs, and the sample generator.
+cmake --build build -j2 --target kelvara-sample kelvara-cli Dovrel Kelvara
 
 raw=sample/tower_20240601.dat
 results=sample/tower_20240601

@@ -12,6 +12,7 @@ packages=(
     libwxgtk3.2-dev
     xvfb
     xauth
+    desktop-file-utils
 )
 
 is_installed() {

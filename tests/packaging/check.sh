@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# Checks the files that a Linux installation adds beside the programs.
+#   check.sh desktop-entry SOURCE_DIR
+#   check.sh manual-page   SOURCE_DIR
+#   check.sh completion    SOURCE_DIR
+#   check.sh cli-options   SOURCE_DIR KELVARA_CLI
+# Exit status 77 (CTest's SKIP_RETURN_CODE) when the tool a check needs is
+# not installed.
+set -euo pipefail
+
+readonly skipped=77
+readonly check=$1 source=$2 cli=${3:-}
+readonly desktop_entry=$source/res/kelvara.desktop
+readonly manual_page=$source/packaging/kelvara-cli.1
+readonly completion=$source/packaging/kelvara-cli.bash-completion
+
+fail() {
+    echo "$*" >&2
+    exit 1
+}
+
+# Any output of desktop-file-validate, hints included, is a fault: a hint
+# such as two main categories puts the program twice into menus.
+check_desktop_entry() {
+    command -v desktop-file-validate >/dev/null || exit $skipped
+    local report
+    report=$(desktop-file-validate "$desktop_entry" 2>&1) || fail "$report"
+    [[ -z $report ]] || fail "$report"
+}
+
+check_manual_page() {
+    local warnings
+    if command -v groff >/dev/null; then
+        warnings=$(LC_ALL=C.UTF-8 groff -man -Tutf8 -ww -z "$manual_page" 2>&1) || fail "$warnings"
+    elif command -v man >/dev/null; then
+        warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$manual_page" 2>&1 >/dev/null) || fail "$warnings"
+    else
+        exit $skipped
+    fi
+    [[ -z $warnings ]] || fail "$warnings"
+}
+
+check_completion() {
+    bash -n "$completion"
+    # Loaded into a shell without bash-completion, it completes the subcommands.
+    local offered
+    offered=$(bash -c 'source "$1"; COMP_WORDS=(kelvara-cli ""); COMP_CWORD=1; _kelvara_cli; echo "${COMPREPLY[*]}"' \
+        _ "$completion")
+    [[ $offered == "run batch append" ]] || fail "completion offers '$offered' for the subcommand"
+}
+
+# Option names as the program's --help lists them: "-o,--output OUT ..." gives
+# -o and --output.
+options_in_help() {
+    "$@" --help | awk '/^ +-/ { n = split($1, names, ","); for (i = 1; i <= n; ++i) print names[i] }'
+}
+
+subcommands_in_help() {
+    "$cli" --help | awk '/^Subcommands:/ { listing = 1; next } listing && NF == 0 { exit } listing { print $1 }'
+}
+
+# The manual page and the completion are kept by hand: every subcommand and
+# option of the program must be in both.
+check_cli_options() {
+    local commands names name missing=()
+    commands=$(subcommands_in_help)
+    [[ -n $commands ]] || fail "$cli --help lists no subcommands"
+    names=$(
+        echo "$commands"
+        options_in_help "$cli"
+        for command in $commands; do options_in_help "$cli" "$command"; done
+    )
+    for name in $(echo "$names" | sort -u); do
+        grep -qF -- "${name//-/\\-}" "$manual_page" || missing+=("$name (manual page)")
+        grep -qE -- "(^|[ \"(|])$name([ \")|]|$)" "$completion" || missing+=("$name (completion)")
+    done
+    ((${#missing[@]} == 0)) || fail "not described: ${missing[*]}"
+}
+
+case $check in
+    desktop-entry) check_desktop_entry ;;
+    manual-page) check_manual_page ;;
+    completion) check_completion ;;
+    cli-options) check_cli_options ;;
+    *) fail "unknown check: $check" ;;
+esac
