@@ -1,0 +1,495 @@
+#!/usr/bin/env python3
+"""Independent reference of the standard-methods mode.
+
+Written from the published formulas (double rotation or a planar fit with one
+yaw per block, Schotanus and Webb-Pearman-Leuning corrections, an iterated air
+state), not from Kelvara's code. The reader, the range limits and Despike are
+taken from kelvara_oracle.py, the reference of the default mode, so that both
+modes screen a block identically.
+
+Usage:
+  standard_oracle.py run FILE... --output OUT [--planar-fit B0 B1 B2] [--range-file PATH]
+  standard_oracle.py batch LIST [--planar-fit B0 B1 B2] [--range-file PATH]
+
+Results go to OUT.s1w (double rotation) or OUT.sfw (planar fit); in batch, to
+each listed raw file's name plus that suffix. Everything after Despike is
+IEEE double arithmetic on the block's single values, evaluated in the order
+the formulas are written, with plain left-to-right sums in record order (no
+compensated or pairwise summation: never Python's sum() or numpy); every
+output value is rounded to single once.
+"""
+
+import math
+import os
+import re
+import sys
+
+# A dev tool run from the source tree: leave no __pycache__ beside it.
+sys.dont_write_bytecode = True
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import kelvara_oracle as ko  # noqa: E402
+
+f32 = ko.f32
+div = ko.div
+sqrt = ko.sqrt
+
+U, V, W, CO2, H2O, TS, P = range(7)
+WIND = (U, V, W)
+SCALARS = (TS, CO2, H2O)
+
+# Constants (SI); the gas constants are derived in double once.
+R_GAS = 8.31446
+M_DRY = 0.0289645
+M_VAPOUR = 0.01801528
+R_DRY = R_GAS / M_DRY
+R_VAPOUR = R_GAS / M_VAPOUR
+MU = M_DRY / M_VAPOUR
+KELVIN = 273.15
+CP_DRY = 1004.67
+SONIC_VAPOUR = 0.51
+UMOL_PER_MG_CO2 = 1000.0 / 44.0095
+
+HEADER = (b'Time,ustar,tau,ave_CO2,ave_H2O,ave_P,ave_Ts,ave_Ta,ave_U,ave_V,ave_W,'
+          b'H,Fc_wplE,Fc_wplT,LE,Fc,Records')
+SUFFIX_DOUBLE = '.s1w'
+SUFFIX_PLANAR = '.sfw'
+MIN_SAMPLES = 5
+
+# ---------------------------------------------------------------------------
+# One stream of records over several files
+
+
+class StreamRecords:
+    """The records of several raw files, in order, as one sequence.
+
+    Each file is read by the default reader's own record grammar (one leading
+    character, date, hour, minute, rest of the time stamp, seven values read
+    to the next comma, status to the line end), from behind its four header
+    lines. A record that its file's end cuts short is no record at all: it
+    gives neither a sample nor a block key, and its pieces are never joined
+    with the next file's first line. Then the next file's first record
+    follows. Nothing else about a file boundary matters.
+    """
+
+    def __init__(self, datas):
+        self.streams = []
+        for data in datas:
+            stream = ko.RawStream(data)
+            for _ in range(4):
+                stream.skip_line()
+            self.streams.append(stream)
+        self.index = 0
+
+    def next(self):
+        while self.index < len(self.streams):
+            stream = self.streams[self.index]
+            if not stream.at_end:
+                rec = ko.RawRecord()
+                if ko.Reader.read_timestamp(stream, rec) and ko.Reader.read_values(stream, rec):
+                    return rec
+            self.index += 1
+        return None
+
+
+def record_key(rec):
+    return ko.atoi(rec.hour), ko.half_hour(ko.atoi(rec.minute))
+
+
+def read_blocks(stream):
+    """Yields (date text, block hour, block minute, samples, count) for every
+    half hour of the stream, whatever its count.
+
+    The grouping is the default reader's without its 18000-record cap and
+    without its end-of-first-file stop: the block key and date come from the
+    block's first record (even one whose bad status makes it no sample); a
+    record with a status outside 0..13 gives no sample and never ends a
+    block; the first good record of another hour or half hour ends the block
+    and opens the next one. Dates are never compared.
+    """
+    rec = stream.next()
+    while rec is not None:
+        hour, minute = record_key(rec)
+        date = ko.c_string(rec.date)
+        samples = [[] for _ in range(7)]
+        carried = None
+        while rec is not None:
+            if 0 <= rec.status <= 13:
+                if record_key(rec) != (hour, minute):
+                    carried = rec
+                    break
+                for k in range(7):
+                    samples[k].append(rec.values[k])
+            rec = stream.next()
+        yield date, hour, minute, samples, len(samples[0])
+        rec = carried
+
+# ---------------------------------------------------------------------------
+# Time field
+
+_DATE = re.compile(rb'^([0-9]{4})-([0-9]{2})-([0-9]{2})$')
+
+
+def days_in_month(year, month):
+    if month == 2:
+        leap = year % 4 == 0 and (year % 100 != 0 or year % 400 == 0)
+        return 29 if leap else 28
+    return 30 if month in (4, 6, 9, 11) else 31
+
+
+def next_day_text(date):
+    """The day after a YYYY-MM-DD date text (proleptic Gregorian); a text
+    that is not such a valid date is kept as it stands."""
+    m = _DATE.match(date)
+    if not m:
+        return date
+    year, month, day = (int(g) for g in m.groups())
+    if not (1 <= month <= 12 and 1 <= day <= days_in_month(year, month)):
+        return date
+    day += 1
+    if day > days_in_month(year, month):
+        day = 1
+        month += 1
+        if month > 12:
+            month = 1
+            year += 1
+    return ('%04d-%02d-%02d' % (year, month, day)).encode('ascii')
+
+
+def end_time_text(date, end_hour, end_minute):
+    """`date HH:MM` for a half hour that ends at end_hour:end_minute; the
+    date advances by one day exactly when the end is 00:00 (the 23:30 block),
+    whatever odd clock values the block had."""
+    next_day = end_hour == 0 and end_minute == 0
+    day = next_day_text(date) if next_day else date
+    return day + (' %02d:%02d' % (end_hour, end_minute)).encode('ascii')
+
+
+def block_time(date, hour, minute):
+    """The end of the half hour that starts at hour:minute on date, its clock
+    by the default label rule: minute + 30, 60 carries into the hour, an hour
+    above 23 loses 24."""
+    minute += 30
+    if minute == 60:
+        minute = 0
+        hour += 1
+    if hour > 23:
+        hour -= 24
+    return end_time_text(date, hour, minute)
+
+# ---------------------------------------------------------------------------
+# Block moments, rotation and fluxes
+
+
+def moments(x_all, good):
+    """Means of the seven variables and the covariances (two-pass, divided
+    by N) of every pair the rotation needs, in double over the good records."""
+    n = len(good)
+    means = []
+    dev = []
+    for k in range(7):
+        xs = x_all[k]
+        s = 0.0
+        for i in good:
+            s += xs[i]
+        m = s / n
+        means.append(m)
+        dev.append([xs[i] - m for i in good])
+    cov = {}
+    for a in WIND:
+        for b in list(WIND) + list(SCALARS):
+            if (b, a) in cov:
+                cov[(a, b)] = cov[(b, a)]
+                continue
+            da, db = dev[a], dev[b]
+            s = 0.0
+            for j in range(n):
+                s += da[j] * db[j]
+            cov[(a, b)] = s / n
+    return means, cov
+
+
+def matrix_product(a, b):
+    out = [[0.0] * 3 for _ in range(3)]
+    for r in range(3):
+        for c in range(3):
+            s = 0.0
+            for k in range(3):
+                s += a[r][k] * b[k][c]
+            out[r][c] = s
+    return out
+
+
+def double_rotation(means):
+    mu, mv, mw = means[U], means[V], means[W]
+    h = sqrt(mu * mu + mv * mv)
+    eta = 0.0 if h == 0 else math.atan2(mv, mu)
+    theta = math.atan2(mw, h)
+    ce, se = ko.c_cos(eta), ko.c_sin(eta)
+    ct, st = ko.c_cos(theta), ko.c_sin(theta)
+    r = [[ct * ce, ct * se, st],
+         [-se, ce, 0.0],
+         [-st * ce, -st * se, ct]]
+    return r, (0.0, 0.0, 0.0)
+
+
+def planar_fit_rotation(means, b0, b1, b2):
+    """Wilczak et al. (2001): the tilt of the plane, then one yaw per block
+    onto the block's mean wind in the plane."""
+    s = sqrt(b1 * b1 + b2 * b2 + 1.0)
+    k1 = div(-b1, s)
+    k2 = div(-b2, s)
+    k3 = div(1.0, s)
+    sin_a = k1
+    cos_a = sqrt(k2 * k2 + k3 * k3)
+    sin_b = div(-k2, cos_a)
+    cos_b = div(k3, cos_a)
+    p = [[cos_a, sin_a * sin_b, -sin_a * cos_b],
+         [0.0, cos_b, sin_b],
+         [sin_a, -cos_a * sin_b, cos_a * cos_b]]
+    m = (means[U], means[V], means[W] - b0)
+    up = 0.0
+    vp = 0.0
+    for k in range(3):
+        up += p[0][k] * m[k]
+        vp += p[1][k] * m[k]
+    gamma = 0.0 if up == 0 and vp == 0 else math.atan2(vp, up)
+    cg, sg = ko.c_cos(gamma), ko.c_sin(gamma)
+    yaw = [[cg, sg, 0.0], [-sg, cg, 0.0], [0.0, 0.0, 1.0]]
+    return matrix_product(yaw, p), (0.0, 0.0, b0)
+
+
+def rotated_moments(r, d, means, cov):
+    """Rotated mean wind, the rotated (U,W) and (V,W) covariances and the
+    rotated W covariances with Ts, CO2 and H2O. Every sum starts from 0 and
+    runs over k, then l, ascending."""
+    mean_rot = []
+    for a in range(3):
+        s = 0.0
+        for k in range(3):
+            s += r[a][k] * (means[WIND[k]] - d[k])
+        mean_rot.append(s)
+
+    def wind_pair(a, b):
+        s = 0.0
+        for k in range(3):
+            for ll in range(3):
+                s += r[a][k] * cov[(WIND[k], WIND[ll])] * r[b][ll]
+        return s
+
+    def w_scalar(sc):
+        s = 0.0
+        for k in range(3):
+            s += r[2][k] * cov[(WIND[k], sc)]
+        return s
+
+    return (mean_rot, wind_pair(0, 2), wind_pair(1, 2),
+            {sc: w_scalar(sc) for sc in SCALARS})
+
+
+def air_state(means):
+    p = 1000.0 * means[P]
+    rho_v = means[H2O] / 1000.0
+    t_sonic = means[TS] + KELVIN
+    t = t_sonic
+    for _ in range(3):
+        e = rho_v * R_VAPOUR * t
+        rho_d = div(p - e, R_DRY * t)
+        rho = rho_d + rho_v
+        t = div(t_sonic, 1.0 + div(SONIC_VAPOUR * rho_v, rho))
+    e = rho_v * R_VAPOUR * t
+    rho_d = div(p - e, R_DRY * t)
+    rho = rho_d + rho_v
+    return t, rho_v, rho_d, rho
+
+
+def standard_values(x_all, good, rotation):
+    """The 15 values of a block line (ustar ... Fc), in double."""
+    means, cov = moments(x_all, good)
+    if rotation is None:
+        r, d = double_rotation(means)
+    else:
+        r, d = planar_fit_rotation(means, *rotation)
+    mean_rot, uw, vw, w_s = rotated_moments(r, d, means, cov)
+
+    t, rho_v, rho_d, rho = air_state(means)
+    q = div(rho_v, rho)
+    sigma = div(rho_v, rho_d)
+    a = 1.0 + MU * sigma
+    cp = CP_DRY * (1.0 + 0.84 * q)
+    ratio = div(t, t - 33.91)
+    latent = 1.91846e6 * (ratio * ratio)
+
+    s = sqrt(uw * uw + vw * vw)
+    ustar = sqrt(s)
+    tau = rho * s
+    flux_q = w_s[H2O] / 1000.0
+    flux_ts = w_s[TS]
+    flux_c = w_s[CO2]
+    wt = div(flux_ts - div(SONIC_VAPOUR * t * a * flux_q, rho),
+             1.0 + div(SONIC_VAPOUR * a * rho_v, rho))
+    evap = a * (flux_q + div(rho_v * wt, t))
+    h = rho * cp * wt
+    le = latent * evap
+    wpl_e = MU * div(means[CO2], rho_d) * flux_q * UMOL_PER_MG_CO2
+    wpl_t = a * div(means[CO2], t) * wt * UMOL_PER_MG_CO2
+    fc = flux_c * UMOL_PER_MG_CO2 + wpl_e + wpl_t
+    return [ustar, tau, means[CO2], means[H2O], means[P], means[TS], t - KELVIN,
+            mean_rot[0], mean_rot[1], mean_rot[2], h, wpl_e, wpl_t, le, fc]
+
+
+def screened_block(samples, n, limits):
+    """Despike as the default mode does it: (values after Despike, good
+    record indices), or None when the block is rejected."""
+    x_all = [list(samples[k][:n]) for k in range(7)]
+    flags = ko.despike(x_all, n, limits)
+    if flags is None:
+        return None
+    good = ko.good_records(flags, n)
+    if not good:
+        return None
+    return x_all, good
+
+
+def block_line(time, samples, n, limits, rotation):
+    screened = screened_block(samples, n, limits)
+    if screened is None:
+        return time + b',' * 16 + ko.CRLF
+    x_all, good = screened
+    values = standard_values(x_all, good, rotation)
+    text = ','.join(ko.fmt_g(f32(v)) for v in values) + ',' + str(len(good))
+    return time + b',' + text.encode('ascii') + ko.CRLF
+
+
+def write_stream(datas, limits, rotation, out):
+    for date, hour, minute, samples, n in read_blocks(StreamRecords(datas)):
+        if n < MIN_SAMPLES:
+            continue
+        out.write(block_line(block_time(date, hour, minute), samples, n, limits, rotation))
+
+# ---------------------------------------------------------------------------
+# Jobs
+
+
+def plane_coefficients(planar):
+    """None for double rotation, else (b0, b1, b2) as the job holds them;
+    False when a text is empty."""
+    if planar is None:
+        return None
+    if any(t == '' for t in planar):
+        ko.message('No b0, b1 and b2 values', 'Please Input b0, b1,and b2 values!')
+        return False
+    return tuple(f32(ko.atof(os.fsencode(t))) for t in planar)
+
+
+def single_run(files, output, planar, range_file):
+    limits = ko.load_limits(range_file)
+    if limits is None:
+        return 1
+    rotation = plane_coefficients(planar)
+    if rotation is False:
+        return 1
+    if not files or files[0] == '':
+        ko.message('No First File', 'Please Input the First File!')
+        return 1
+    if output == '':
+        ko.message('No Output File', 'Please Input the Output File!')
+        return 1
+    results = output + (SUFFIX_DOUBLE if rotation is None else SUFFIX_PLANAR)
+    if any(ko.same_file(results, f) for f in files):
+        ko.message('Output File Is An Input File', 'Please choose another output file!')
+        return 1
+    try:
+        out = open(results, 'wb')
+    except OSError:
+        ko.message("Can't Open Output File", "Can't Open Output file!")
+        return 1
+    with out:
+        out.write(HEADER + ko.CRLF)
+        datas = []
+        for f in files:
+            data = ko.read_file(f)
+            if data is None:
+                ko.message("Can't Open Raw Data File " + f, "Raw Data File Doesn't Exit!")
+                return 1
+            datas.append(data)
+        write_stream(datas, limits, rotation, out)
+    ko.message('Processing Finished!', 'Status')
+    return 0
+
+
+def batch(list_file, planar, range_file):
+    """One results file per listed raw file, each file a stream of its own."""
+    rotation = plane_coefficients(planar)
+    if rotation is False:
+        return 1
+    if list_file == '':
+        ko.message('No Input File', 'Please Input the File!')
+        return 1
+    data = ko.read_file(list_file)
+    if data is None:
+        ko.message("Can't Open File!", "File Doesn't Exit!")
+        return 1
+    limits = ko.load_limits(range_file)
+    if limits is None:
+        return 1
+    suffix = os.fsencode(SUFFIX_DOUBLE if rotation is None else SUFFIX_PLANAR)
+    names = ko.ListReader(data)
+    list_path = os.fsencode(list_file)
+    while True:
+        name = names.read_line()
+        if name is None:
+            break
+        results = name + suffix
+        if ko.same_file(results, name) or ko.same_file(results, list_path):
+            ko.message('Output File Is An Input File', 'Please choose another output file!')
+            return 1
+        try:
+            out = open(results, 'wb')
+        except OSError:
+            ko.message("Can't Open Output File!", 'Open Output File Failed!')
+            return 1
+        with out:
+            out.write(HEADER + ko.CRLF)
+            raw = ko.read_file(name) if name else None
+            if raw is None:
+                ko.message("Can't Open Raw Data File!", "Raw Data File Doesn't Exit!")
+                return 1
+            write_stream([raw], limits, rotation, out)
+    ko.message('Processing Finished!', 'Status')
+    return 0
+
+
+def take_planar_fit(argv):
+    """Removes `--planar-fit B0 B1 B2` from argv and returns the three texts
+    verbatim (a text may start with a minus sign), or None."""
+    if '--planar-fit' not in argv:
+        return None
+    i = argv.index('--planar-fit')
+    texts = argv[i + 1:i + 4]
+    if len(texts) < 3:
+        raise SystemExit('--planar-fit needs three values')
+    del argv[i:i + 4]
+    return texts
+
+
+def main(argv):
+    import argparse
+    argv = list(argv)
+    planar = take_planar_fit(argv)
+    parser = argparse.ArgumentParser(prog='standard_oracle.py')
+    sub = parser.add_subparsers(dest='command', required=True)
+    p_run = sub.add_parser('run')
+    p_run.add_argument('files', nargs='+')
+    p_run.add_argument('--output', required=True)
+    p_run.add_argument('--range-file')
+    p_batch = sub.add_parser('batch')
+    p_batch.add_argument('list')
+    p_batch.add_argument('--range-file')
+    args = parser.parse_args(argv)
+    if args.command == 'run':
+        return single_run(args.files, args.output, planar, args.range_file)
+    return batch(args.list, planar, args.range_file)
+
+
+if __name__ == '__main__':
+    sys.exit(main(sys.argv[1:]))
