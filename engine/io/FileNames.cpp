@@ -1,5 +1,6 @@
 #include "io/FileNames.h"
 
+#include <cerrno>
 #include <string>
 #include <system_error>
 
@@ -41,6 +42,20 @@ bool IsReadableFile(const std::filesystem::path& file) {
     if (stream == nullptr) return false;
     std::fclose(stream);
     return true;
+}
+
+std::string SystemErrorText(int errorNumber) { return std::generic_category().message(errorNumber); }
+
+std::string ReasonCannotRead(const std::filesystem::path& file) {
+    if (IsDirectory(file)) return SystemErrorText(EISDIR);
+    errno = 0;
+    std::FILE* stream = OpenFile(file, "rb");
+    const int error = errno;
+    if (stream != nullptr) {
+        std::fclose(stream);
+        return "cannot be read";
+    }
+    return error != 0 ? SystemErrorText(error) : "cannot be opened";
 }
 
 }  // namespace kelvara

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 namespace kelvara {
@@ -20,5 +21,11 @@ bool IsDirectory(const std::filesystem::path& file);
 
 // Exists, is no directory, and opens for reading.
 bool IsReadableFile(const std::filesystem::path& file);
+
+// The C library's wording of an errno value ("No such file or directory").
+std::string SystemErrorText(int errorNumber);
+
+// Why a file cannot be opened for reading, in the C library's words.
+std::string ReasonCannotRead(const std::filesystem::path& file);
 
 }  // namespace kelvara

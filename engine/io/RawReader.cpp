@@ -62,19 +62,29 @@ void RawReader::Close() {
     second_.Close();
 }
 
+bool RawReader::Keeps(const RawRecord& record) {
+    ++counts_.records;
+    if (HasValidStatus(record)) return true;
+    ++counts_.badStatus;
+    return false;
+}
+
 void RawReader::SkipHeaderLines(RawStream& stream) {
     for (int line = 0; line < kHeaderLineCount; ++line) stream.SkipLine();
 }
 
 int RawReader::ReadBlock(BlockBuffer& block) {
+    // Nothing left to read: the 1 the callers know as the end, on an empty block.
     if (first_.AtEnd()) {
         firstFileEnded_ = true;
+        block.count = 0;
         return 1;
     }
     bool timeStampRead = false;
     if (!carry_) {
         if (!ReadTimeStamp(first_, record_)) {
             firstFileEnded_ = true;
+            block.count = 0;
             return 1;
         }
         timeStampRead = true;
@@ -96,9 +106,11 @@ int RawReader::ReadBlock(BlockBuffer& block) {
                 break;
             }
         }
+        // A carried record was counted and kept when it was read.
+        const bool fresh = !carry_;
         carry_ = false;
         timeStampRead = false;
-        if (!HasValidStatus(record_)) continue;
+        if (fresh && !Keeps(record_)) continue;
         if (!(KeyOf(record_) == key)) {
             carry_ = true;
             break;
@@ -119,7 +131,7 @@ void RawReader::ContinueFromSecondFile(BlockBuffer& block, BlockKey key, int& co
     if (!second_.IsOpen()) return;
     for (int pass = count; pass < kBlockCapacity; ++pass) {
         if (!ReadWholeRecord(second_, record_)) return;
-        if (!HasValidStatus(record_)) continue;
+        if (!Keeps(record_)) continue;
         if (!(KeyOf(record_) == key)) return;
         AppendSample(block, record_, count);
     }

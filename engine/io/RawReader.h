@@ -25,7 +25,8 @@ public:
     void Close();
 
     // Reads the next block into block.sample (records 0..count-1), sets
-    // block.count and returns it; 1 once the first file had ended.
+    // block.count and returns it; 1 (with a count of 0) once the first file
+    // had ended.
     int ReadBlock(BlockBuffer& block);
 
     // The first file's end was met while reading a block.
@@ -34,6 +35,16 @@ public:
     const char* BlockDate() const { return blockDate_; }
     const char* BlockLabel() const { return blockLabel_; }
     std::int64_t FirstFileSize() const { return first_.Size(); }
+    std::int64_t FirstFileConsumed() const { return first_.Consumed(); }
+
+    // Records read since the counts were last reset, and those dropped for
+    // their status.
+    struct Counts {
+        std::int64_t records = 0;
+        std::int64_t badStatus = 0;
+    };
+    const Counts& RecordCounts() const { return counts_; }
+    void ResetCounts() { counts_ = Counts{}; }
 
     // The hour and half hour that every record of a block shares.
     struct BlockKey {
@@ -44,6 +55,8 @@ public:
 
 private:
     static void SkipHeaderLines(RawStream& stream);
+    // Counts a freshly read record; true when its status keeps it.
+    bool Keeps(const RawRecord& record);
     void ContinueFromSecondFile(BlockBuffer& block, BlockKey key, int& count);
 
     RawStream first_;
@@ -53,6 +66,7 @@ private:
     char blockLabel_[kDateWidth + 1] = {};
     bool carry_ = false;  // record_ holds the first record of the next block
     bool firstFileEnded_ = false;
+    Counts counts_;
 };
 
 }  // namespace kelvara

@@ -35,6 +35,7 @@ void RawStream::Close() {
     if (file_ != nullptr) std::fclose(file_);
     file_ = nullptr;
     next_ = last_ = nullptr;
+    filled_ = 0;
     atEnd_ = false;
     size_ = -1;
 }
@@ -49,6 +50,7 @@ bool RawStream::Fill() {
     const std::size_t got = std::fread(buffer_.get(), 1, kBufferSize, file_);
     next_ = buffer_.get();
     last_ = next_ + got;
+    filled_ += static_cast<std::int64_t>(got);
     if (got == 0) {
         atEnd_ = true;
         return false;

@@ -27,6 +27,8 @@ public:
 
     // Size in bytes of the open file, or -1.
     std::int64_t Size() const;
+    // Bytes of the file consumed so far.
+    std::int64_t Consumed() const { return filled_ - (last_ - next_); }
 
     // The next character, or kEnd (and AtEnd() from then on).
     int Get() {
@@ -66,6 +68,7 @@ private:
     std::unique_ptr<char[]> buffer_;
     const char* next_ = nullptr;
     const char* last_ = nullptr;
+    std::int64_t filled_ = 0;  // bytes loaded into the buffer since the file was opened
     bool atEnd_ = false;
 };
 

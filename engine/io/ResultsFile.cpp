@@ -1,5 +1,6 @@
 #include "io/ResultsFile.h"
 
+#include <cerrno>
 #include <cstring>
 
 #include "io/FileNames.h"
@@ -34,7 +35,9 @@ ResultsFile::~ResultsFile() { Close(); }
 
 bool ResultsFile::Create(const std::filesystem::path& file) {
     Close();
+    errno = 0;
     file_ = OpenFile(file, "wb");
+    lastError_ = file_ == nullptr ? errno : 0;
     return file_ != nullptr;
 }
 
@@ -45,10 +48,12 @@ void ResultsFile::Close() {
 
 bool ResultsFile::WriteLine(const char* text, std::size_t length) {
     if (file_ == nullptr) return false;
-    const bool written = std::fwrite(text, 1, length, file_) == length &&
-                         std::fwrite("\r\n", 1, 2, file_) == 2;
+    errno = 0;
+    const bool written = std::fwrite(text, 1, length, file_) == length && std::fwrite("\r\n", 1, 2, file_) == 2;
     // Flushed line by line: the file always holds the complete lines so far.
-    return std::fflush(file_) == 0 && written;
+    const bool flushed = std::fflush(file_) == 0;
+    if (!(written && flushed)) lastError_ = errno;
+    return written && flushed;
 }
 
 bool ResultsFile::WriteHeader() { return WriteLine(kResultsHeader.data(), kResultsHeader.size()); }

@@ -35,10 +35,14 @@ public:
     bool WriteBlockLine(const char* date, const char* label, const FluxResult& result);
     bool WriteRejectedLine(const char* date, const char* label);
 
+    // The errno of the last failed create or write, 0 if none failed.
+    int LastError() const { return lastError_; }
+
 private:
     bool WriteLine(const char* text, std::size_t length);
 
     std::FILE* file_ = nullptr;
+    int lastError_ = 0;
 };
 
 // The text of one block line without its line end; returns its length.

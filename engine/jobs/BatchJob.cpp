@@ -24,8 +24,8 @@ void ShowFileAndBlock(JobPort& port, int fileNumber, int blockCounter) {
 
 class BatchRun {
 public:
-    BatchRun(JobState& state, JobPort& port, const BatchInputs& inputs)
-        : state_(state), port_(port), inputs_(inputs), rotation_(inputs.rotation.Settings()) {}
+    BatchRun(JobState& state, JobPort& port, const BatchInputs& inputs, RunTally& tally)
+        : state_(state), port_(port), inputs_(inputs), rotation_(inputs.rotation.Settings()), tally_(tally) {}
 
     bool Run(const std::optional<std::filesystem::path>& rangeFile);
 
@@ -33,9 +33,19 @@ private:
     bool Stop(const JobMessage& message) {
         list_.Close();
         state_.CloseFiles();
+        tally_.TakeRecordCounts(state_.reader.RecordCounts());
         Show(port_, message);
         return false;
     }
+    // A failure that concerns one file: the system's reason goes first.
+    bool StopOnFile(const JobMessage& message, const std::string& file, const std::string& reason) {
+        port_.ExplainFailure(file, reason);
+        return Stop(message);
+    }
+    bool StopOnResultsFile(const JobMessage& message) {
+        return StopOnFile(message, ResultsName(), SystemErrorText(state_.results.LastError()));
+    }
+    std::string ResultsName() const { return name_ + std::string(ResultsSuffix(rotation_.rotation)); }
     // Creates the results file of the current name, writes its header and
     // opens the raw file behind its four header lines.
     bool StartFile();
@@ -48,6 +58,7 @@ private:
     JobPort& port_;
     const BatchInputs& inputs_;
     const RotationSettings rotation_;
+    RunTally& tally_;
     ListFile list_;
     std::string name_;
     int fileNumber_ = 1;
@@ -56,14 +67,14 @@ private:
 
 bool BatchRun::StartFile() {
     const auto rawPath = PathFromText(name_);
-    const auto resultsPath = PathFromText(name_ + std::string(ResultsSuffix(rotation_.rotation)));
+    const auto resultsPath = PathFromText(ResultsName());
     // Creating the results file would destroy an input of the same name.
     if (IsSameFile(resultsPath, rawPath) || IsSameFile(resultsPath, PathFromText(inputs_.listFile))) {
         return Stop(messages::kOutputIsInput);
     }
-    if (!state_.results.Create(resultsPath)) return Stop(kCannotOpenOutput);
-    if (!state_.results.WriteHeader()) return Stop(messages::kCannotWriteOutput);
-    if (!state_.reader.OpenFirst(rawPath)) return Stop(kCannotOpenRaw);
+    if (!state_.results.Create(resultsPath)) return StopOnResultsFile(kCannotOpenOutput);
+    if (!state_.results.WriteHeader()) return StopOnResultsFile(messages::kCannotWriteOutput);
+    if (!state_.reader.OpenFirst(rawPath)) return StopOnFile(kCannotOpenRaw, name_, ReasonCannotRead(rawPath));
     return true;
 }
 
@@ -84,7 +95,9 @@ bool BatchRun::SwitchFile(bool& finished) {
 bool BatchRun::WriteBlock() {
     const RawReader& reader = state_.reader;
     FluxResult result;
-    if (ProcessBlock(state_.block, state_.limits, rotation_, result) == BlockOutcome::Rejected) {
+    const BlockOutcome outcome = ProcessBlock(state_.block, state_.limits, rotation_, result);
+    tally_.CountScreenedBlock(state_.block, outcome);
+    if (outcome == BlockOutcome::Rejected) {
         return state_.results.WriteRejectedLine(reader.BlockDate(), reader.BlockLabel());
     }
     return state_.results.WriteBlockLine(reader.BlockDate(), reader.BlockLabel(), result);
@@ -92,7 +105,9 @@ bool BatchRun::WriteBlock() {
 
 bool BatchRun::Run(const std::optional<std::filesystem::path>& rangeFile) {
     RawReader& reader = state_.reader;
-    if (!list_.Open(PathFromText(inputs_.listFile))) return Stop(kCannotOpenList);
+    reader.ResetCounts();
+    const auto listPath = PathFromText(inputs_.listFile);
+    if (!list_.Open(listPath)) return StopOnFile(kCannotOpenList, inputs_.listFile, ReasonCannotRead(listPath));
     port_.SetStatusText(StatusText::WaitNotice, kWaitNotice);
     list_.ReadName(name_);  // an empty list gives an empty first name
     if (!StartFile()) return false;
@@ -109,12 +124,18 @@ bool BatchRun::Run(const std::optional<std::filesystem::path>& rangeFile) {
                 return false;
             }
         }
-        if (reader.ReadBlock(state_.block) < kMinimumBlockSamples) continue;
-        if (!WriteBlock()) return Stop(messages::kCannotWriteOutput);
+        const int count = reader.ReadBlock(state_.block);
+        port_.ShowBytesRead(reader.FirstFileConsumed(), reader.FirstFileSize());
+        if (count < kMinimumBlockSamples) {
+            if (state_.block.count > 0) tally_.CountShortBlock(state_.block);
+            continue;
+        }
+        if (!WriteBlock()) return StopOnResultsFile(messages::kCannotWriteOutput);
     }
 
     list_.Close();
     state_.CloseFiles();
+    tally_.TakeRecordCounts(reader.RecordCounts());
     port_.SetStatusText(StatusText::WaitNotice, "");
     Show(port_, messages::kFinished);
     return true;
@@ -128,6 +149,7 @@ BatchJob::~BatchJob() = default;
 
 bool BatchJob::Run(const BatchInputs& inputs, JobPort& port,
                    const std::optional<std::filesystem::path>& rangeFile) {
+    tally_ = RunTally{};
     if (inputs.rotation.MissesCoefficient()) {
         Show(port, messages::kNoPlaneCoefficients);
         return false;
@@ -136,7 +158,7 @@ bool BatchJob::Run(const BatchInputs& inputs, JobPort& port,
         Show(port, messages::batch::kNoInputFile);
         return false;
     }
-    BatchRun run(*state_, port, inputs);
+    BatchRun run(*state_, port, inputs, tally_);
     return run.Run(rangeFile);
 }
 

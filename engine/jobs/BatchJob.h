@@ -8,6 +8,7 @@
 
 #include "jobs/JobPort.h"
 #include "jobs/RotationInputs.h"
+#include "jobs/RunTally.h"
 
 namespace kelvara {
 
@@ -30,8 +31,12 @@ public:
     bool Run(const BatchInputs& inputs, JobPort& port,
              const std::optional<std::filesystem::path>& rangeFile = std::nullopt);
 
+    // What the last batch did with its data, over all its files.
+    const RunTally& Tally() const { return tally_; }
+
 private:
     std::unique_ptr<JobState> state_;
+    RunTally tally_;
 };
 
 }  // namespace kelvara

@@ -2,6 +2,7 @@
 // The one channel through which a job talks to its user. The desktop dialogs,
 // the command-line program and the tests each implement it.
 
+#include <cstdint>
 #include <string_view>
 
 namespace kelvara {
@@ -36,6 +37,22 @@ public:
 
     // The batch's status texts.
     virtual void SetStatusText(StatusText which, std::string_view text) = 0;
+
+    // Told just before a failure message that concerns one file: the file's
+    // name as given and the system's reason. Ports that show only the
+    // message ignore it.
+    virtual void ExplainFailure(std::string_view file, std::string_view reason) {
+        (void)file;
+        (void)reason;
+    }
+
+    // How much of the raw file being read has been consumed, in bytes. A
+    // finer measure than the blocks begun; ports that draw the block
+    // percentage ignore it.
+    virtual void ShowBytesRead(std::int64_t done, std::int64_t total) {
+        (void)done;
+        (void)total;
+    }
 };
 
 }  // namespace kelvara

@@ -19,15 +19,25 @@ bool OutputNamesAnInput(const std::filesystem::path& output, const SingleRunInpu
 }
 
 // The block loop. False when a results line could not be written.
-bool ProcessBlocks(JobState& state, const RotationSettings& rotation, ProgressMeter& progress) {
+bool ProcessBlocks(JobState& state, const RotationSettings& rotation, ProgressMeter& progress, JobPort& port,
+                   RunTally& tally) {
     RawReader& reader = state.reader;
     for (;;) {
         progress.BlockBegun();
-        // A short block ends the run, even in the middle of the file.
-        if (reader.ReadBlock(state.block) < kMinimumBlockSamples) return true;
+        const int count = reader.ReadBlock(state.block);
+        port.ShowBytesRead(reader.FirstFileConsumed(), reader.FirstFileSize());
+        if (count < kMinimumBlockSamples) {
+            // A short half hour (a logger restart, say) gets no line; the run
+            // goes on to the end of the first file.
+            if (state.block.count > 0) tally.CountShortBlock(state.block);
+            if (reader.FirstFileEnded()) return true;
+            continue;
+        }
         if (!reader.FirstFileEnded()) progress.Show();
         FluxResult result;
-        if (ProcessBlock(state.block, state.limits, rotation, result) == BlockOutcome::Rejected) {
+        const BlockOutcome outcome = ProcessBlock(state.block, state.limits, rotation, result);
+        tally.CountScreenedBlock(state.block, outcome);
+        if (outcome == BlockOutcome::Rejected) {
             if (!state.results.WriteRejectedLine(reader.BlockDate(), reader.BlockLabel())) return false;
             continue;
         }
@@ -45,10 +55,18 @@ SingleRunJob::~SingleRunJob() = default;
 bool SingleRunJob::Run(const SingleRunInputs& inputs, JobPort& port,
                        const std::optional<std::filesystem::path>& rangeFile) {
     JobState& state = *state_;
+    tally_ = RunTally{};
+    state.reader.ResetCounts();
     const auto stop = [&](const JobMessage& message) {
         state.CloseFiles();
+        tally_.TakeRecordCounts(state.reader.RecordCounts());
         Show(port, message);
         return false;
+    };
+    // A failure that concerns one file: the system's reason goes first.
+    const auto stopOnFile = [&](const JobMessage& message, const std::string& file, const std::string& reason) {
+        port.ExplainFailure(file, reason);
+        return stop(message);
     };
 
     LoadRangeLimits(state.limits, rangeFile);
@@ -66,16 +84,27 @@ bool SingleRunJob::Run(const SingleRunInputs& inputs, JobPort& port,
     const auto outputPath = PathFromText(inputs.outputFile + std::string(ResultsSuffix(rotation.rotation)));
     // Creating the results file would destroy an input of the same name.
     if (OutputNamesAnInput(outputPath, inputs, noSecondFile)) return stop(messages::kOutputIsInput);
-    if (!state.results.Create(outputPath)) return stop(kCannotOpenOutput);
-    if (!state.results.WriteHeader()) return stop(messages::kCannotWriteOutput);
+    const std::string outputName = inputs.outputFile + std::string(ResultsSuffix(rotation.rotation));
+    const auto writeFailure = [&]() { return SystemErrorText(state.results.LastError()); };
+    if (!state.results.Create(outputPath)) return stopOnFile(kCannotOpenOutput, outputName, writeFailure());
+    if (!state.results.WriteHeader()) return stopOnFile(messages::kCannotWriteOutput, outputName, writeFailure());
 
-    if (!state.reader.OpenFirst(PathFromText(inputs.firstFile))) return stop(kCannotOpenFirst);
-    if (!noSecondFile && !state.reader.OpenSecond(PathFromText(inputs.secondFile))) return stop(kCannotOpenSecond);
+    const auto firstPath = PathFromText(inputs.firstFile);
+    if (!state.reader.OpenFirst(firstPath)) {
+        return stopOnFile(kCannotOpenFirst, inputs.firstFile, ReasonCannotRead(firstPath));
+    }
+    const auto secondPath = PathFromText(inputs.secondFile);
+    if (!noSecondFile && !state.reader.OpenSecond(secondPath)) {
+        return stopOnFile(kCannotOpenSecond, inputs.secondFile, ReasonCannotRead(secondPath));
+    }
 
     ProgressMeter progress(port, state.reader.FirstFileSize());
-    if (!ProcessBlocks(state, rotation, progress)) return stop(messages::kCannotWriteOutput);
+    if (!ProcessBlocks(state, rotation, progress, port, tally_)) {
+        return stopOnFile(messages::kCannotWriteOutput, outputName, writeFailure());
+    }
 
     state.CloseFiles();
+    tally_.TakeRecordCounts(state.reader.RecordCounts());
     Show(port, messages::kFinished);
     return true;
 }

@@ -9,6 +9,7 @@
 
 #include "jobs/JobPort.h"
 #include "jobs/RotationInputs.h"
+#include "jobs/RunTally.h"
 
 namespace kelvara {
 
@@ -34,8 +35,12 @@ public:
     bool Run(const SingleRunInputs& inputs, JobPort& port,
              const std::optional<std::filesystem::path>& rangeFile = std::nullopt);
 
+    // What the last run did with its data.
+    const RunTally& Tally() const { return tally_; }
+
 private:
     std::unique_ptr<JobState> state_;
+    RunTally tally_;
 };
 
 }  // namespace kelvara

@@ -27,6 +27,10 @@ struct BlockBuffer {
     // Keep-flags, 1 = kept, 0 = spike.
     std::int16_t flag[kVariableCount][kBlockCapacity];
 
+    // Samples strictly inside their range limits, per variable: set by
+    // Despike, also when it rejects the block.
+    int inRange[kVariableCount];
+
     // Block means over the good records.
     float mean[kVariableCount];
     float meanTc;

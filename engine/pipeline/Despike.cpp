@@ -105,6 +105,7 @@ bool Despike(BlockBuffer& block, const RangeLimits& limits) {
         state.maximum[v] = limits.Maximum(static_cast<Variable>(v));
     }
     ScreenSamples(block, n, state);
+    for (int v = 0; v < kVariableCount; ++v) block.inRange[v] = state.count[v];
     for (const int count : state.count) {
         if (count == 0) return false;
     }

@@ -6,9 +6,9 @@
 
 namespace kelvara {
 
-// False (and nothing changed) when some variable has no sample strictly
-// inside its range limits. Otherwise sets every keep-flag and replaces the
-// samples outside the band by the variable's second mean.
+// False (and nothing changed but the in-range counts) when some variable has
+// no sample strictly inside its range limits. Otherwise sets every keep-flag
+// and replaces the samples outside the band by the variable's second mean.
 bool Despike(BlockBuffer& block, const RangeLimits& limits);
 
 }  // namespace kelvara

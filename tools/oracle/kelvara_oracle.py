@@ -662,7 +662,11 @@ def single_run(first, second, output, planar, range_file):
         while True:
             n = reader.read_block(samples)
             if n < 5:
-                break
+                # A short half hour gets no line; only one at the first
+                # file's end ends the run.
+                if reader.end_of_first:
+                    break
+                continue
             run_block(reader, samples, n, limits, rotation, out)
             if reader.end_of_first:
                 break
