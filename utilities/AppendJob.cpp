@@ -78,7 +78,7 @@ void CopyData(TextModeReader& reader, TextModeWriter& writer, char* piece) {
     }
 }
 
-enum class SlotResult { Copied, CannotOpen, WriteFailed };
+enum class SlotResult { Copied, CannotOpen, ReadFailed, WriteFailed };
 
 SlotResult AppendSlot(const std::string& file, int headLines, bool& headWritten,
                       TextModeReader& reader, TextModeWriter& writer, AppendBuffers& buffers) {
@@ -90,7 +90,9 @@ SlotResult AppendSlot(const std::string& file, int headLines, bool& headWritten,
         SkipHeadLines(reader, headLines, buffers.line.data());
     }
     CopyData(reader, writer, buffers.piece.data());
+    const bool readFailed = reader.ReadError() != 0;
     reader.Close();
+    if (readFailed) return SlotResult::ReadFailed;
     return writer.Failed() ? SlotResult::WriteFailed : SlotResult::Copied;
 }
 
@@ -118,6 +120,10 @@ bool RunAppendJob(const AppendInputs& inputs, JobPort& port) {
             // Opened a moment ago by the check: it went away since.
             writer.Close();
             return Stop(port, kCannotOpenInput);
+        }
+        if (result == SlotResult::ReadFailed) {
+            writer.Close();
+            return Stop(port, kCannotReadInput);
         }
         if (result == SlotResult::WriteFailed) break;
     }

@@ -1,7 +1,10 @@
 #include "TextModeReader.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+
+#include "io/FileNames.h"
 
 namespace kelvara {
 
@@ -13,13 +16,15 @@ TextModeReader::TextModeReader(std::span<char> buffer) : buffer_(buffer) {}
 
 bool TextModeReader::Open(const std::filesystem::path& file) {
     Close();
-    stream_.open(file, std::ios::binary);
-    return stream_.is_open();
+    if (IsDirectory(file)) return false;
+    stream_ = OpenFile(file, "rb");
+    return stream_ != nullptr;
 }
 
 void TextModeReader::Close() {
-    if (stream_.is_open()) stream_.close();
-    stream_.clear();
+    if (stream_ != nullptr) std::fclose(stream_);
+    stream_ = nullptr;
+    readError_ = 0;
     position_ = 0;
     length_ = 0;
 }
@@ -27,9 +32,15 @@ void TextModeReader::Close() {
 bool TextModeReader::Fill() {
     position_ = 0;
     length_ = 0;
-    if (!stream_.is_open() || !stream_.good()) return false;
-    stream_.read(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
-    length_ = static_cast<std::size_t>(stream_.gcount());
+    if (stream_ == nullptr || readError_ != 0 || std::feof(stream_) != 0) return false;
+    errno = 0;
+    length_ = std::fread(buffer_.data(), 1, buffer_.size(), stream_);
+    // A short read is the end of the file or an error; only ferror tells.
+    if (length_ < buffer_.size() && std::ferror(stream_) != 0) {
+        readError_ = errno != 0 ? errno : EIO;
+        length_ = 0;
+        return false;
+    }
     return length_ > 0;
 }
 

@@ -4,8 +4,8 @@
 // fills); a lone CR and byte 0x1A are ordinary data.
 
 #include <cstddef>
+#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <span>
 
 namespace kelvara {
@@ -30,6 +30,10 @@ public:
 
     bool AtEnd();
 
+    // A read failed (its errno, 0 if none): reading stopped there, which is
+    // no end of the file.
+    int ReadError() const { return readError_; }
+
 private:
     static constexpr int kEnd = -1;
 
@@ -38,7 +42,8 @@ private:
     bool Fill();
 
     std::span<char> buffer_;
-    std::ifstream stream_;
+    std::FILE* stream_ = nullptr;
+    int readError_ = 0;
     std::size_t position_ = 0;
     std::size_t length_ = 0;
 };

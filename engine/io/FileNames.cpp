@@ -1,5 +1,6 @@
 #include "io/FileNames.h"
 
+#include <atomic>
 #include <cerrno>
 #include <string>
 #include <system_error>
@@ -16,13 +17,25 @@ std::filesystem::path PathFromText(std::string_view text) {
 #endif
 }
 
-std::FILE* OpenFile(const std::filesystem::path& file, const char* mode) {
+namespace {
+
+std::FILE* OpenPlainFile(const std::filesystem::path& file, const char* mode) {
 #ifdef _WIN32
     const std::wstring wideMode(mode, mode + std::char_traits<char>::length(mode));
     return _wfopen(file.c_str(), wideMode.c_str());
 #else
     return std::fopen(file.c_str(), mode);
 #endif
+}
+
+std::atomic<StreamOpener> streamOpener{OpenPlainFile};
+
+}  // namespace
+
+std::FILE* OpenFile(const std::filesystem::path& file, const char* mode) { return streamOpener.load()(file, mode); }
+
+StreamOpener SetStreamOpener(StreamOpener opener) {
+    return streamOpener.exchange(opener != nullptr ? opener : OpenPlainFile);
 }
 
 bool IsSameFile(const std::filesystem::path& a, const std::filesystem::path& b) {

@@ -13,6 +13,12 @@ std::filesystem::path PathFromText(std::string_view text);
 // A C stream on a path of any encoding ("rb", "wb", ...); nullptr on failure.
 std::FILE* OpenFile(const std::filesystem::path& file, const char* mode);
 
+// What OpenFile opens streams with. Tests put in one that gives streams
+// failing on demand, to see read errors handled as errors; returns the
+// opener it replaces.
+using StreamOpener = std::FILE* (*)(const std::filesystem::path& file, const char* mode);
+StreamOpener SetStreamOpener(StreamOpener opener);
+
 // True when both name one existing file, however spelled (links too).
 bool IsSameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 

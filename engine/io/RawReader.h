@@ -35,6 +35,10 @@ public:
     const char* BlockDate() const { return blockDate_; }
     const char* BlockLabel() const { return blockLabel_; }
     std::int64_t FirstFileSize() const { return first_.Size(); }
+    // A read of either file failed (its errno, 0 if none): what was read is
+    // incomplete, and the block just read must not be used.
+    int ReadError() const { return first_.Failed() ? first_.ReadError() : second_.ReadError(); }
+    bool SecondFileFailed() const { return !first_.Failed() && second_.Failed(); }
     std::int64_t FirstFileConsumed() const { return first_.Consumed(); }
 
     // Records read since the counts were last reset, and those dropped for

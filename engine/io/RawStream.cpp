@@ -1,5 +1,6 @@
 #include "io/RawStream.h"
 
+#include <cerrno>
 #include <cstring>
 #include <system_error>
 
@@ -36,6 +37,7 @@ void RawStream::Close() {
     file_ = nullptr;
     next_ = last_ = nullptr;
     filled_ = 0;
+    readError_ = 0;
     atEnd_ = false;
     size_ = -1;
 }
@@ -47,10 +49,19 @@ bool RawStream::Fill() {
         atEnd_ = true;
         return false;
     }
+    errno = 0;
     const std::size_t got = std::fread(buffer_.get(), 1, kBufferSize, file_);
     next_ = buffer_.get();
     last_ = next_ + got;
     filled_ += static_cast<std::int64_t>(got);
+    // A short read is the end of the file or an error; only ferror tells.
+    if (got < kBufferSize && std::ferror(file_) != 0) {
+        readError_ = errno != 0 ? errno : EIO;
+        // Nothing of the failing read counts: the block it would end is unknown.
+        next_ = last_;
+        atEnd_ = true;
+        return false;
+    }
     if (got == 0) {
         atEnd_ = true;
         return false;

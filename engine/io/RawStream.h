@@ -23,7 +23,11 @@ public:
     bool Open(const std::filesystem::path& file);
     void Close();
     bool IsOpen() const { return file_ != nullptr; }
+    // At the end of the file, or stopped by a read error.
     bool AtEnd() const { return atEnd_; }
+    // A read failed: the rest of the file is unknown, which is no end of it.
+    bool Failed() const { return readError_ != 0; }
+    int ReadError() const { return readError_; }
 
     // Size in bytes of the open file, or -1.
     std::int64_t Size() const;
@@ -69,6 +73,7 @@ private:
     const char* next_ = nullptr;
     const char* last_ = nullptr;
     std::int64_t filled_ = 0;  // bytes loaded into the buffer since the file was opened
+    int readError_ = 0;        // the errno of a failed read, 0 if none failed
     bool atEnd_ = false;
 };
 

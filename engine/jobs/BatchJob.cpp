@@ -125,6 +125,9 @@ bool BatchRun::Run(const std::optional<std::filesystem::path>& rangeFile) {
             }
         }
         const int count = reader.ReadBlock(state_.block);
+        if (reader.ReadError() != 0) {
+            return StopOnFile(messages::kCannotReadRaw, name_, SystemErrorText(reader.ReadError()));
+        }
         port_.ShowBytesRead(reader.FirstFileConsumed(), reader.FirstFileSize());
         if (count < kMinimumBlockSamples) {
             if (state_.block.count > 0) tally_.CountShortBlock(state_.block);

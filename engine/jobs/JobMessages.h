@@ -24,6 +24,8 @@ inline constexpr JobMessage kNoPlaneCoefficients{"No b0, b1 and b2 values", "Ple
 inline constexpr JobMessage kNoOutputFile{"No Output File", "Please Input the Output File!"};
 inline constexpr JobMessage kOutputIsInput{"Output File Is An Input File", "Please choose another output file!"};
 inline constexpr JobMessage kCannotWriteOutput{"Can't Write Output File!", "Writing the output file failed!"};
+// A read error is no end of file: the data after it is unknown.
+inline constexpr JobMessage kCannotReadRaw{"Can't Read Raw Data File!", "Reading the raw data file failed!"};
 
 namespace single_run {
 inline constexpr JobMessage kNoFirstFile{"No First File", "Please Input the First File!"};
@@ -44,6 +46,7 @@ namespace append {
 inline constexpr JobMessage kNoHeadLines{"No File Head Lines", "Please Input the Number of File Head Lines!"};
 inline constexpr JobMessage kCannotOpenInput{"Can't Open Input File!", "Input file can't be opened!"};
 inline constexpr JobMessage kCannotOpenOutput{"Can't Open Output File", "Can't Open Output file!"};
+inline constexpr JobMessage kCannotReadInput{"Can't Read Input File!", "Reading an input file failed!"};
 }  // namespace append
 
 namespace range_setting {

@@ -18,19 +18,22 @@ bool OutputNamesAnInput(const std::filesystem::path& output, const SingleRunInpu
            (!noSecondFile && IsSameFile(output, PathFromText(inputs.secondFile)));
 }
 
-// The block loop. False when a results line could not be written.
-bool ProcessBlocks(JobState& state, const RotationSettings& rotation, ProgressMeter& progress, JobPort& port,
-                   RunTally& tally) {
+enum class LoopEnd { Finished, ReadFailed, WriteFailed };
+
+// The block loop.
+LoopEnd ProcessBlocks(JobState& state, const RotationSettings& rotation, ProgressMeter& progress, JobPort& port,
+                      RunTally& tally) {
     RawReader& reader = state.reader;
     for (;;) {
         progress.BlockBegun();
         const int count = reader.ReadBlock(state.block);
+        if (reader.ReadError() != 0) return LoopEnd::ReadFailed;
         port.ShowBytesRead(reader.FirstFileConsumed(), reader.FirstFileSize());
         if (count < kMinimumBlockSamples) {
             // A short half hour (a logger restart, say) gets no line; the run
             // goes on to the end of the first file.
             if (state.block.count > 0) tally.CountShortBlock(state.block);
-            if (reader.FirstFileEnded()) return true;
+            if (reader.FirstFileEnded()) return LoopEnd::Finished;
             continue;
         }
         if (!reader.FirstFileEnded()) progress.Show();
@@ -38,11 +41,11 @@ bool ProcessBlocks(JobState& state, const RotationSettings& rotation, ProgressMe
         const BlockOutcome outcome = ProcessBlock(state.block, state.limits, rotation, result);
         tally.CountScreenedBlock(state.block, outcome);
         if (outcome == BlockOutcome::Rejected) {
-            if (!state.results.WriteRejectedLine(reader.BlockDate(), reader.BlockLabel())) return false;
+            if (!state.results.WriteRejectedLine(reader.BlockDate(), reader.BlockLabel())) return LoopEnd::WriteFailed;
             continue;
         }
-        if (!state.results.WriteBlockLine(reader.BlockDate(), reader.BlockLabel(), result)) return false;
-        if (reader.FirstFileEnded()) return true;
+        if (!state.results.WriteBlockLine(reader.BlockDate(), reader.BlockLabel(), result)) return LoopEnd::WriteFailed;
+        if (reader.FirstFileEnded()) return LoopEnd::Finished;
     }
 }
 
@@ -99,8 +102,16 @@ bool SingleRunJob::Run(const SingleRunInputs& inputs, JobPort& port,
     }
 
     ProgressMeter progress(port, state.reader.FirstFileSize());
-    if (!ProcessBlocks(state, rotation, progress, port, tally_)) {
-        return stopOnFile(messages::kCannotWriteOutput, outputName, writeFailure());
+    switch (ProcessBlocks(state, rotation, progress, port, tally_)) {
+        case LoopEnd::ReadFailed: {
+            const bool second = state.reader.SecondFileFailed();
+            const std::string reason = SystemErrorText(state.reader.ReadError());
+            return stopOnFile(messages::kCannotReadRaw, second ? inputs.secondFile : inputs.firstFile, reason);
+        }
+        case LoopEnd::WriteFailed:
+            return stopOnFile(messages::kCannotWriteOutput, outputName, writeFailure());
+        case LoopEnd::Finished:
+            break;
     }
 
     state.CloseFiles();

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "EngineTestSupport.h"
+#include "FailingStreams.h"
 #include "RecordingPort.h"
 #include "TempDir.h"
 #include "io/RangeFile.h"
@@ -154,6 +155,40 @@ TEST_F(JobTest, TallyOfWhatBecameOfTheData) {
     EXPECT_EQ(224, batch.Tally().recordsRead);  // over every file of the list
     EXPECT_EQ(6, batch.Tally().blocksComputed);
     EXPECT_EQ(2, batch.Tally().shortBlocksSkipped);
+}
+
+TEST_F(JobTest, AReadErrorStopsBothJobsAndIsNeverTakenForTheEndOfTheFile) {
+    testing::FailingStreams failing;
+    const std::string kReadFailed = "Can't Read Raw Data File!|Reading the raw data file failed!|!";
+    Raw("failing.dat", GoldenRecords());
+    const std::string header = RawHeader();
+    // In the header lines, in the first half hour, and at the last half hour.
+    for (const long bytes : {0L, static_cast<long>(header.size()) + 500, static_cast<long>(Read("failing.dat").size()) - 10}) {
+        testing::FailingStreams::bytesBeforeFailure = bytes;
+        port = RecordingPort{};
+        SingleRunJob single;
+        EXPECT_FALSE(single.Run({.firstFile = P("failing.dat"), .outputFile = P("out")}, port));
+        EXPECT_EQ((std::vector<std::string>{"ask", kReadFailed}), Said()) << bytes;
+        // Only whole half hours read before the error have lines; the one it cut has none.
+        const std::string written = Read("out.r1w");
+        EXPECT_TRUE(kTwoAxis.starts_with(written)) << written;
+        EXPECT_LT(written.size(), kTwoAxis.size());
+
+        WriteFile(dir / "list.txt", P("failing.dat") + "\n");
+        port = RecordingPort{};
+        BatchJob batch;
+        EXPECT_FALSE(batch.Run({.listFile = P("list.txt")}, port));
+        EXPECT_EQ(std::vector<std::string>{kReadFailed}, Said()) << bytes;
+    }
+    // The second file fails while it completes the first file's last half hour.
+    Raw("first.dat", Tower("2024-06-01", 10, 0, 20, 1));
+    Raw("failing2.dat", Tower("2024-06-01", 10, 2, 20, 2));
+    testing::FailingStreams::bytesBeforeFailure = static_cast<long>(header.size()) + 300;
+    port = RecordingPort{};
+    EXPECT_FALSE(SingleRunJob().Run({.firstFile = P("first.dat"), .secondFile = P("failing2.dat"), .outputFile = P("two")},
+                                    port));
+    EXPECT_EQ(std::vector<std::string>{kReadFailed}, Said());
+    EXPECT_EQ(kHeader, Read("two.r1w"));
 }
 
 TEST_F(JobTest, SingleRunChecksAndMessagesInOrder) {

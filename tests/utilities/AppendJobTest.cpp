@@ -10,6 +10,7 @@
 
 #include "AppendJob.h"
 #include "RecordingPort.h"
+#include "FailingStreams.h"
 #include "TempDir.h"
 #include "TextModeReader.h"
 
@@ -152,6 +153,19 @@ std::vector<std::string> ReadAll(const std::string& bytes, std::size_t bufferSiz
         reads.emplace_back(out.data(), length);
     }
     return reads;
+}
+
+TEST_F(AppendJobTest, AReadErrorIsAFailureNeverTheEndOfTheFile) {
+    FailingStreams failing;
+    std::string big = "h\r\n";
+    for (int i = 0; i < 20000; ++i) big += "line " + std::to_string(i) + "\r\n";
+    WriteFile(dir / "failing.txt", big);
+    for (const long bytes : {0L, 100L, 70000L}) {  // before any line, in the head, past a buffer
+        FailingStreams::bytesBeforeFailure = bytes;
+        AppendInputs inputs = Inputs("1", {kFirst});
+        inputs.files[1] = (dir / "failing.txt").string();
+        Expect(inputs, "Can't Read Input File!", "Reading an input file failed!");
+    }
 }
 
 TEST(TextModeReader, CrLfIsOneLineFeedAtEveryBufferBoundaryAndLimit) {

@@ -1,0 +1,171 @@
+#pragma once
+// A file written under a private temporary name beside its final name and
+// renamed into place when complete: a reader never sees half a file, two
+// writers never mix their lines, and a killed process leaves only the
+// temporary. The temporary is created exclusively under a fresh name, so a
+// link planted in the folder is never followed.
+//
+// Header-only: the installer shares it and links the standard library only.
+
+#include <array>
+#include <atomic>
+#include <cerrno>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <system_error>
+
+namespace kelvara {
+
+// The temporaries being written, for a signal handler to remove. Slots hold
+// plain characters, so that reading them needs nothing a handler may not do.
+class PendingTemporaries {
+public:
+    static constexpr std::size_t kSlots = 16;
+    static constexpr std::size_t kPathLength = 4096;
+
+    static int Add(const std::filesystem::path& file) {
+        const std::string text = file.string();
+        if (text.size() >= kPathLength) return -1;
+        for (std::size_t slot = 0; slot < kSlots; ++slot) {
+            bool expected = false;
+            if (!Taken()[slot].compare_exchange_strong(expected, true)) continue;
+            std::memcpy(Paths()[slot].data(), text.c_str(), text.size() + 1);
+            Ready()[slot].store(true);
+            return static_cast<int>(slot);
+        }
+        return -1;
+    }
+    static void Remove(int slot) {
+        if (slot < 0) return;
+        Ready()[static_cast<std::size_t>(slot)].store(false);
+        Taken()[static_cast<std::size_t>(slot)].store(false);
+    }
+    // Removes every temporary still being written; safe in a signal handler.
+    static void DeleteAll() {
+        for (std::size_t slot = 0; slot < kSlots; ++slot) {
+            if (Ready()[slot].load()) std::remove(Paths()[slot].data());
+        }
+    }
+
+private:
+    static std::array<std::atomic<bool>, kSlots>& Taken() {
+        static std::array<std::atomic<bool>, kSlots> taken{};
+        return taken;
+    }
+    static std::array<std::atomic<bool>, kSlots>& Ready() {
+        static std::array<std::atomic<bool>, kSlots> ready{};
+        return ready;
+    }
+    static std::array<std::array<char, kPathLength>, kSlots>& Paths() {
+        static std::array<std::array<char, kPathLength>, kSlots> paths{};
+        return paths;
+    }
+};
+
+class TemporaryFile {
+public:
+    TemporaryFile() = default;
+    ~TemporaryFile() { Abandon(); }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    // Creates the temporary beside target for writing in binary mode. False
+    // (with LastError set) when no temporary could be created there.
+    bool Create(const std::filesystem::path& target) {
+        Abandon();
+        target_ = target;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            temporary_ = target;
+            temporary_ += "." + UniqueText() + ".part";
+            errno = 0;
+            // "x": created only if it does not exist, never through a link.
+            stream_ = std::fopen(temporary_.string().c_str(), "wbx");
+            if (stream_ != nullptr) {
+                pendingSlot_ = PendingTemporaries::Add(temporary_);
+                lastError_ = 0;
+                return true;
+            }
+            lastError_ = errno;
+            if (lastError_ != EEXIST) break;
+        }
+        temporary_.clear();
+        return false;
+    }
+
+    std::FILE* Stream() const { return stream_; }
+    bool IsOpen() const { return stream_ != nullptr; }
+    const std::filesystem::path& Target() const { return target_; }
+    const std::filesystem::path& Temporary() const { return temporary_; }
+    int LastError() const { return lastError_; }
+
+    // Closes the temporary and renames it over the target. False (with
+    // LastError set, the temporary removed) when the close or the rename
+    // failed: on a full disk or over quota that is where a write error shows.
+    bool Commit() {
+        if (stream_ == nullptr) return false;
+        errno = 0;
+        const bool closed = std::fclose(stream_) == 0;
+        stream_ = nullptr;
+        if (!closed) {
+            lastError_ = errno != 0 ? errno : EIO;
+            Discard();
+            return false;
+        }
+        std::error_code error;
+        std::filesystem::rename(temporary_, target_, error);
+        if (error) {
+            lastError_ = error.value();
+            Discard();
+            return false;
+        }
+        Forget();
+        return true;
+    }
+
+    // Closes and removes the temporary; the target is left as it was.
+    void Abandon() {
+        if (stream_ != nullptr) std::fclose(stream_);
+        stream_ = nullptr;
+        if (!temporary_.empty()) Discard();
+    }
+
+private:
+    void Discard() {
+        std::error_code ignored;
+        std::filesystem::remove(temporary_, ignored);
+        Forget();
+    }
+    void Forget() {
+        PendingTemporaries::Remove(pendingSlot_);
+        pendingSlot_ = -1;
+        temporary_.clear();
+    }
+    static std::string UniqueText() {
+        static std::atomic<std::uint64_t> counter{0};
+        static const std::uint64_t seed = [] {
+            std::random_device device;
+            return (static_cast<std::uint64_t>(device()) << 32) ^ device();
+        }();
+        std::uint64_t value = seed ^ (counter.fetch_add(1) * 0x9E3779B97F4A7C15ull);
+        static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuv";
+        std::string text;
+        for (int i = 0; i < 10; ++i) {
+            text += kDigits[value & 31u];
+            value >>= 5;
+        }
+        return text;
+    }
+
+    std::filesystem::path target_;
+    std::filesystem::path temporary_;
+    std::FILE* stream_ = nullptr;
+    int pendingSlot_ = -1;
+    int lastError_ = 0;
+};
+
+}  // namespace kelvara
