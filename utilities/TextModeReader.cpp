@@ -16,7 +16,7 @@ TextModeReader::TextModeReader(std::span<char> buffer) : buffer_(buffer) {}
 
 bool TextModeReader::Open(const std::filesystem::path& file) {
     Close();
-    if (IsDirectory(file)) return false;
+    if (!IsRegularFile(file)) return false;
     stream_ = OpenFile(file, "rb");
     return stream_ != nullptr;
 }

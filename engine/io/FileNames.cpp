@@ -49,8 +49,18 @@ bool IsDirectory(const std::filesystem::path& file) {
     return std::filesystem::is_directory(file, error);
 }
 
+bool IsRegularFile(const std::filesystem::path& file) {
+    std::error_code error;
+    return std::filesystem::is_regular_file(file, error);
+}
+
+bool IsSpecialFile(const std::filesystem::path& file) {
+    std::error_code error;
+    return std::filesystem::exists(file, error) && !IsRegularFile(file);
+}
+
 bool IsReadableFile(const std::filesystem::path& file) {
-    if (IsDirectory(file)) return false;
+    if (!IsRegularFile(file)) return false;
     std::FILE* stream = OpenFile(file, "rb");
     if (stream == nullptr) return false;
     std::fclose(stream);
@@ -61,6 +71,8 @@ std::string SystemErrorText(int errorNumber) { return std::generic_category().me
 
 std::string ReasonCannotRead(const std::filesystem::path& file) {
     if (IsDirectory(file)) return SystemErrorText(EISDIR);
+    std::error_code existence;
+    if (std::filesystem::exists(file, existence) && !IsRegularFile(file)) return "not a regular file";
     errno = 0;
     std::FILE* stream = OpenFile(file, "rb");
     const int error = errno;

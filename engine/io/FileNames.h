@@ -25,7 +25,15 @@ bool IsSameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 // A directory opens as a stream on some platforms, so every reader asks first.
 bool IsDirectory(const std::filesystem::path& file);
 
-// Exists, is no directory, and opens for reading.
+// A regular file, through links. Readers take nothing else: a pipe blocks
+// in its open, and a device such as /dev/zero never ends.
+bool IsRegularFile(const std::filesystem::path& file);
+
+// There, but a pipe, a device or a folder: refused before any output of the
+// job is created.
+bool IsSpecialFile(const std::filesystem::path& file);
+
+// A regular file that opens for reading.
 bool IsReadableFile(const std::filesystem::path& file);
 
 // The C library's wording of an errno value ("No such file or directory").

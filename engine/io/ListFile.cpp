@@ -5,17 +5,31 @@
 namespace kelvara {
 
 bool ListFile::Open(const std::filesystem::path& file) {
-    if (IsDirectory(file)) return false;
-    in_.open(file, std::ios::binary);
-    return in_.is_open();
+    Close();
+    // A pipe would block in the open, a device never end.
+    if (!IsRegularFile(file)) return false;
+    in_ = OpenFile(file, "rb");
+    return in_ != nullptr;
+}
+
+void ListFile::Close() {
+    if (in_ != nullptr) std::fclose(in_);
+    in_ = nullptr;
 }
 
 bool ListFile::ReadName(std::string& name) {
     name.clear();
-    if (!in_.is_open() || in_.peek() == std::ifstream::traits_type::eof()) return false;
-    std::getline(in_, name);
-    const bool endedByLineFeed = !in_.eof();
-    if (endedByLineFeed && !name.empty() && name.back() == '\r') name.pop_back();
+    if (in_ == nullptr) return false;
+    int c = std::getc(in_);
+    if (c == EOF) return false;
+    std::size_t length = 0;  // the whole line's, kept or not
+    int last = 0;
+    for (; c != EOF && c != '\n'; c = std::getc(in_)) {
+        if (++length <= kMaxNameLength) name.push_back(static_cast<char>(c));
+        last = c;
+    }
+    const bool endedByLineFeed = c == '\n';
+    if (endedByLineFeed && last == '\r' && length == name.size()) name.pop_back();
     return true;
 }
 

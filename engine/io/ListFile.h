@@ -1,16 +1,26 @@
 #pragma once
-// The batch's list file: one raw file name per line, taken whole.
+// The batch's list file: one raw file name per line.
 
+#include <cstddef>
+#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 namespace kelvara {
 
 class ListFile {
 public:
+    // No path a system takes is longer; the rest of such a line is skipped
+    // unstored, so a line with no end costs no memory.
+    static constexpr std::size_t kMaxNameLength = 4096;
+
+    ListFile() = default;
+    ~ListFile() { Close(); }
+    ListFile(const ListFile&) = delete;
+    ListFile& operator=(const ListFile&) = delete;
+
     bool Open(const std::filesystem::path& file);
-    void Close() { in_.close(); }
+    void Close();
 
     // The next line without its line end (a CR before the LF is dropped).
     // False when the read met the end of the file before any character: the
@@ -18,7 +28,7 @@ public:
     bool ReadName(std::string& name);
 
 private:
-    std::ifstream in_;
+    std::FILE* in_ = nullptr;
 };
 
 }  // namespace kelvara

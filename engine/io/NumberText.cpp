@@ -32,6 +32,24 @@ double StrtodOutOfRange(std::string token) {
     return std::strtod(token.c_str(), nullptr);
 }
 
+// The end of a hexadecimal floating text's mantissa and exponent. A "p"
+// belongs to it only when a decimal digit follows, after at most one sign:
+// "0x1p+-5" is 1, as strtod reads it (some from_chars read it as 2^-5).
+const char* HexNumberEnd(const char* digits, const char* end) {
+    const char* q = digits;
+    while (q < end && IsHexDigit(*q)) ++q;
+    if (q < end && *q == '.') {
+        ++q;
+        while (q < end && IsHexDigit(*q)) ++q;
+    }
+    if (q == end || (*q | 0x20) != 'p') return q;
+    const char* exponent = q + 1;
+    if (exponent < end && (*exponent == '+' || *exponent == '-')) ++exponent;
+    if (exponent == end || !detail::IsDecimalDigit(*exponent)) return q;
+    while (exponent < end && detail::IsDecimalDigit(*exponent)) ++exponent;
+    return exponent;
+}
+
 double ParseHexMagnitude(const char* p, const char* end) {
     const char* digits = p + 2;  // after "0x"
     const bool hasMantissa =
@@ -39,7 +57,7 @@ double ParseHexMagnitude(const char* p, const char* end) {
                          (*digits == '.' && digits + 1 < end && IsHexDigit(digits[1])));
     if (!hasMantissa) return 0.0;  // strtod reads the "0" alone
     double value = 0.0;
-    const auto result = std::from_chars(digits, end, value, std::chars_format::hex);
+    const auto result = std::from_chars(digits, HexNumberEnd(digits, end), value, std::chars_format::hex);
     if (result.ec == std::errc::result_out_of_range) {
         return StrtodOutOfRange("0x" + std::string(digits, result.ptr));
     }

@@ -1,11 +1,12 @@
 #include "io/RangeFile.h"
 
-#include <fstream>
+#include <cstdio>
 #include <string_view>
 #include <system_error>
 
 #include "io/FileNames.h"
 #include "io/NumberText.h"
+#include "io/TemporaryFile.h"
 #include "io/WindowsDirectory.h"
 
 namespace kelvara {
@@ -18,44 +19,60 @@ namespace {
 
 constexpr std::size_t kFieldWidth = 19;
 
-// One file line is one label/value pair: the value is what follows the first
-// TAB, both cut at 19 characters, so an over-long text never shifts the
-// lines after it.
-std::string ValueTextOfLine(std::string_view line) {
-    const auto tab = line.find('\t');
-    if (tab == std::string_view::npos) return std::string();
-    return std::string(line.substr(tab + 1, kFieldWidth));
+// Reads one line (LF ends it; a CR in front of the LF is dropped) and keeps
+// its value text: what follows the first TAB, cut at 19 characters, so an
+// over-long text never shifts the lines after it. Only what could be kept is
+// stored, so a line of any length costs no memory. False at the end of the
+// file before any character.
+bool ReadValueText(std::FILE* in, std::string& value) {
+    value.clear();
+    int c = std::getc(in);
+    if (c == EOF) return false;
+    bool afterTab = false;
+    std::size_t valueLength = 0;  // the whole value's, kept or not
+    int last = 0;
+    bool endedByLineFeed = false;
+    for (; c != EOF; c = std::getc(in)) {
+        if (c == '\n') {
+            endedByLineFeed = true;
+            break;
+        }
+        if (afterTab) {
+            ++valueLength;
+            if (value.size() <= kFieldWidth) value.push_back(static_cast<char>(c));
+        } else if (c == '\t') {
+            afterTab = true;
+        }
+        last = c;
+    }
+    // The CR of a CR LF belongs to the line end, also when it would be the
+    // twentieth character of the value.
+    if (endedByLineFeed && last == '\r' && valueLength == value.size() && !value.empty()) value.pop_back();
+    if (value.size() > kFieldWidth) value.resize(kFieldWidth);
+    return true;
 }
 
-// Reads up to 14 lines (LF ends a line; a CR in front of it is dropped).
-// Returns how many value texts were read.
-int ReadValueTexts(std::istream& in, RangeTexts& texts) {
-    std::string line;
+// Reads up to 14 lines. Returns how many value texts were read.
+int ReadValueTexts(std::FILE* in, RangeTexts& texts) {
     int count = 0;
-    while (count < kRangeFieldCount && std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r' && !in.eof()) line.pop_back();
-        texts[static_cast<std::size_t>(count++)] = ValueTextOfLine(line);
-    }
+    while (count < kRangeFieldCount && ReadValueText(in, texts[static_cast<std::size_t>(count)])) ++count;
     return count;
 }
 
-bool OpenForReading(std::ifstream& in, const std::filesystem::path& file) {
-    if (IsDirectory(file)) return false;
-    in.open(file, std::ios::binary);
-    return in.is_open();
+// A range file is a regular file: a pipe or a device would block or never end.
+std::FILE* OpenForReading(const std::filesystem::path& file) {
+    if (!IsRegularFile(file)) return nullptr;
+    return OpenFile(file, "rb");
 }
 
-bool WriteLines(const std::filesystem::path& file, const RangeTexts& texts) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    for (int i = 0; i < kRangeFieldCount; ++i) {
-        out << kRangeLabels[static_cast<std::size_t>(i)] << '\t'
-            << texts[static_cast<std::size_t>(i)] << "\r\n";
+bool WriteLines(std::FILE* out, const RangeTexts& texts) {
+    bool written = true;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        written = written && std::fputs(kRangeLabels[i], out) >= 0 && std::fputc('\t', out) != EOF &&
+                  std::fwrite(texts[i].data(), 1, texts[i].size(), out) == texts[i].size() &&
+                  std::fputs("\r\n", out) >= 0;
     }
-    out.flush();
-    if (!out) return false;
-    out.close();
-    return !out.fail();
+    return written && std::fflush(out) == 0;
 }
 
 }  // namespace
@@ -66,10 +83,11 @@ bool LoadRangeLimits(RangeLimits& limits) { return LoadRangeLimits(limits, Range
 
 bool LoadRangeLimits(RangeLimits& limits, const std::filesystem::path& file) {
     limits = DefaultRangeLimits();
-    std::ifstream in;
-    if (!OpenForReading(in, file)) return false;
+    std::FILE* in = OpenForReading(file);
+    if (in == nullptr) return false;
     RangeTexts texts;
     const int count = ReadValueTexts(in, texts);
+    std::fclose(in);
     for (int i = 0; i < count; ++i) limits.Field(i) = AtofToFloat(texts[static_cast<std::size_t>(i)]);
     return true;
 }
@@ -82,9 +100,10 @@ bool ReadRangeTexts(RangeTexts& texts) { return ReadRangeTexts(texts, RangeFileP
 
 bool ReadRangeTexts(RangeTexts& texts, const std::filesystem::path& file) {
     texts = RangeTexts{};
-    std::ifstream in;
-    if (!OpenForReading(in, file)) return false;
+    std::FILE* in = OpenForReading(file);
+    if (in == nullptr) return false;
     ReadValueTexts(in, texts);
+    std::fclose(in);
     return true;
 }
 
@@ -93,19 +112,10 @@ bool WriteRangeTexts(const RangeTexts& texts) { return WriteRangeTexts(texts, Ra
 bool WriteRangeTexts(const RangeTexts& texts, const std::filesystem::path& file) {
     std::error_code ignored;
     if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), ignored);
-    std::filesystem::path temporary = file;
-    temporary += ".tmp";
-    if (!WriteLines(temporary, texts)) {
-        std::filesystem::remove(temporary, ignored);
-        return false;
-    }
-    std::error_code renamed;
-    std::filesystem::rename(temporary, file, renamed);
-    if (renamed) {
-        std::filesystem::remove(temporary, ignored);
-        return false;
-    }
-    return true;
+    TemporaryFile temporary;
+    if (!temporary.Create(file)) return false;
+    if (!WriteLines(temporary.Stream(), texts)) return false;  // the temporary goes with it
+    return temporary.Commit();
 }
 
 }  // namespace kelvara

@@ -20,8 +20,8 @@ RawStream::~RawStream() { Close(); }
 
 bool RawStream::Open(const std::filesystem::path& file) {
     Close();
-    // A directory opens as a stream on some platforms; it is no raw file.
-    if (IsDirectory(file)) return false;
+    // Checked before the open: a pipe would block in it, a device never end.
+    if (!IsRegularFile(file)) return false;
     file_ = OpenFile(file, "rb");
     if (file_ == nullptr) return false;
     // The stream does its own buffering.

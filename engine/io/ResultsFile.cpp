@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <system_error>
 
 #include "io/FileNames.h"
 #include "io/NumberText.h"
@@ -33,24 +34,51 @@ std::string_view ResultsSuffix(Rotation rotation) { return rotation == Rotation:
 
 ResultsFile::~ResultsFile() { Close(); }
 
-bool ResultsFile::Create(const std::filesystem::path& file) {
-    Close();
+namespace {
+
+// The errno with which creating the file in place would fail, 0 if it would
+// not: a results file is written only where it could be written directly.
+int ReasonNotWritable(const std::filesystem::path& file) {
+    std::error_code error;
+    const auto status = std::filesystem::status(file, error);
+    if (status.type() == std::filesystem::file_type::not_found) return 0;
+    if (status.type() == std::filesystem::file_type::directory) return EISDIR;
+    // A device, a pipe or a socket is no results file to replace.
+    if (status.type() != std::filesystem::file_type::regular) return EINVAL;
     errno = 0;
-    file_ = OpenFile(file, "wb");
-    lastError_ = file_ == nullptr ? errno : 0;
-    return file_ != nullptr;
+    std::FILE* probe = OpenFile(file, "r+b");  // opens without truncating
+    if (probe == nullptr) return errno != 0 ? errno : EACCES;
+    std::fclose(probe);
+    return 0;
 }
 
-void ResultsFile::Close() {
-    if (file_ != nullptr) std::fclose(file_);
+}  // namespace
+
+bool ResultsFile::Create(const std::filesystem::path& file) {
+    Close();
+    lastError_ = ReasonNotWritable(file);
+    if (lastError_ != 0) return false;
+    if (!temporary_.Create(file)) {
+        lastError_ = temporary_.LastError();
+        return false;
+    }
+    file_ = temporary_.Stream();
+    return true;
+}
+
+bool ResultsFile::Close() {
+    if (file_ == nullptr) return true;
     file_ = nullptr;
+    if (temporary_.Commit()) return true;
+    lastError_ = temporary_.LastError();
+    return false;
 }
 
 bool ResultsFile::WriteLine(const char* text, std::size_t length) {
     if (file_ == nullptr) return false;
     errno = 0;
     const bool written = std::fwrite(text, 1, length, file_) == length && std::fwrite("\r\n", 1, 2, file_) == 2;
-    // Flushed line by line: the file always holds the complete lines so far.
+    // Flushed line by line, so that a full disk shows at the line it cut.
     const bool flushed = std::fflush(file_) == 0;
     if (!(written && flushed)) lastError_ = errno;
     return written && flushed;

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string_view>
 
+#include "io/TemporaryFile.h"
 #include "pipeline/FluxResult.h"
 #include "pipeline/Rotation.h"
 
@@ -17,8 +18,10 @@ inline constexpr std::string_view kResultsHeader =
 // ".r1w" for the 2-axis rotation, ".rfw" for the planar fit.
 std::string_view ResultsSuffix(Rotation rotation);
 
-// Writes CR LF line ends on every platform and flushes every line, so the
-// file always holds the complete lines written so far.
+// Writes CR LF line ends on every platform. The lines go to a private
+// temporary beside the results file, which Close renames into place: until
+// then the results file is as it was, and a killed run leaves only the
+// temporary, never a finished-looking file.
 class ResultsFile {
 public:
     ResultsFile() = default;
@@ -26,8 +29,13 @@ public:
     ResultsFile(const ResultsFile&) = delete;
     ResultsFile& operator=(const ResultsFile&) = delete;
 
-    bool Create(const std::filesystem::path& file);  // created or truncated
-    void Close();
+    // False when the file could not be written in place of what is there:
+    // a directory, a file the user may not write, or a folder that is not
+    // there or takes no new file.
+    bool Create(const std::filesystem::path& file);
+    // Puts what was written in place of the results file. False (with
+    // LastError set) when the close or the rename failed.
+    bool Close();
     bool IsOpen() const { return file_ != nullptr; }
 
     // Each returns false when the write failed.
@@ -41,6 +49,7 @@ public:
 private:
     bool WriteLine(const char* text, std::size_t length);
 
+    TemporaryFile temporary_;
     std::FILE* file_ = nullptr;
     int lastError_ = 0;
 };

@@ -84,7 +84,11 @@ public:
             temporary_ += "." + UniqueText() + ".part";
             errno = 0;
             // "x": created only if it does not exist, never through a link.
-            stream_ = std::fopen(temporary_.string().c_str(), "wbx");
+#ifdef _WIN32
+            stream_ = _wfopen(temporary_.c_str(), L"wbx");
+#else
+            stream_ = std::fopen(temporary_.c_str(), "wbx");
+#endif
             if (stream_ != nullptr) {
                 pendingSlot_ = PendingTemporaries::Add(temporary_);
                 lastError_ = 0;

@@ -1,7 +1,11 @@
 #include "jobs/BatchJob.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <map>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "io/FileNames.h"
 #include "io/ListFile.h"
@@ -20,6 +24,44 @@ void ShowFileAndBlock(JobPort& port, int fileNumber, int blockCounter) {
     char text[64];
     std::snprintf(text, sizeof text, "Processing file %d ,record %d", fileNumber, blockCounter);
     port.SetStatusText(StatusText::ProgressText, text);
+}
+
+// Whether some results name of the list is one of the batch's inputs: a raw
+// file of the list, the list itself or the range file. Checked before any
+// results file exists, so a list naming "a.dat" and "a.dat.r1w" cannot have
+// the second raw file replaced before it is read. Only files of equal size
+// can be one file, which keeps this quick for long lists.
+bool ListNamesAnInputAsResults(const std::filesystem::path& listPath, const std::filesystem::path& rangePath,
+                               std::string_view suffix) {
+    ListFile list;
+    if (!list.Open(listPath)) return false;
+    std::vector<std::string> names;
+    std::string name;
+    // The first name is taken even from an empty list, as the batch takes it.
+    list.ReadName(name);
+    do names.push_back(name);
+    while (list.ReadName(name));
+
+    std::multimap<std::uintmax_t, std::filesystem::path> inputsBySize;
+    const auto addInput = [&](const std::filesystem::path& input) {
+        std::error_code error;
+        const auto size = std::filesystem::file_size(input, error);
+        if (!error) inputsBySize.emplace(size, input);
+    };
+    for (const std::string& raw : names) addInput(PathFromText(raw));
+    addInput(listPath);
+    addInput(rangePath);
+    for (const std::string& raw : names) {
+        const auto results = PathFromText(raw + std::string(suffix));
+        std::error_code error;
+        const auto size = std::filesystem::file_size(results, error);
+        if (error) continue;  // not there yet: nothing to destroy
+        const auto [first, last] = inputsBySize.equal_range(size);
+        for (auto input = first; input != last; ++input) {
+            if (IsSameFile(results, input->second)) return true;
+        }
+    }
+    return false;
 }
 
 class BatchRun {
@@ -72,6 +114,8 @@ bool BatchRun::StartFile() {
     if (IsSameFile(resultsPath, rawPath) || IsSameFile(resultsPath, PathFromText(inputs_.listFile))) {
         return Stop(messages::kOutputIsInput);
     }
+    // A pipe or a device is refused before its results file exists.
+    if (IsSpecialFile(rawPath)) return StopOnFile(kCannotOpenRaw, name_, ReasonCannotRead(rawPath));
     if (!state_.results.Create(resultsPath)) return StopOnResultsFile(kCannotOpenOutput);
     if (!state_.results.WriteHeader()) return StopOnResultsFile(messages::kCannotWriteOutput);
     if (!state_.reader.OpenFirst(rawPath)) return StopOnFile(kCannotOpenRaw, name_, ReasonCannotRead(rawPath));
@@ -83,11 +127,11 @@ bool BatchRun::SwitchFile(bool& finished) {
     ++fileNumber_;
     ShowFileAndBlock(port_, fileNumber_, blockCounter_);
     state_.reader.Close();
+    if (!state_.results.Close()) return StopOnResultsFile(messages::kCannotWriteOutput);
     if (!list_.ReadName(name_)) {
         finished = true;
         return false;
     }
-    state_.results.Close();
     // Opening the next raw file forgets everything read from the previous one.
     return StartFile();
 }
@@ -108,6 +152,9 @@ bool BatchRun::Run(const std::optional<std::filesystem::path>& rangeFile) {
     reader.ResetCounts();
     const auto listPath = PathFromText(inputs_.listFile);
     if (!list_.Open(listPath)) return StopOnFile(kCannotOpenList, inputs_.listFile, ReasonCannotRead(listPath));
+    if (ListNamesAnInputAsResults(listPath, rangeFile.value_or(RangeFilePath()), ResultsSuffix(rotation_.rotation))) {
+        return Stop(messages::kOutputIsInput);
+    }
     port_.SetStatusText(StatusText::WaitNotice, kWaitNotice);
     list_.ReadName(name_);  // an empty list gives an empty first name
     if (!StartFile()) return false;
@@ -137,7 +184,7 @@ bool BatchRun::Run(const std::optional<std::filesystem::path>& rangeFile) {
     }
 
     list_.Close();
-    state_.CloseFiles();
+    if (!state_.CloseFiles()) return StopOnResultsFile(messages::kCannotWriteOutput);
     tally_.TakeRecordCounts(reader.RecordCounts());
     port_.SetStatusText(StatusText::WaitNotice, "");
     Show(port_, messages::kFinished);

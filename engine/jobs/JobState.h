@@ -16,10 +16,11 @@ struct JobState {
     RawReader reader;
     ResultsFile results;
 
-    // Closes every file of a run, whatever way the run ends.
-    void CloseFiles() {
+    // Closes every file of a run, whatever way the run ends; the results
+    // file goes in place with what was written. False when that failed.
+    bool CloseFiles() {
         reader.Close();
-        results.Close();
+        return results.Close();
     }
 };
 

@@ -13,9 +13,10 @@ namespace {
 
 using namespace messages::single_run;
 
-bool OutputNamesAnInput(const std::filesystem::path& output, const SingleRunInputs& inputs, bool noSecondFile) {
+bool OutputNamesAnInput(const std::filesystem::path& output, const SingleRunInputs& inputs, bool noSecondFile,
+                        const std::filesystem::path& rangePath) {
     return IsSameFile(output, PathFromText(inputs.firstFile)) ||
-           (!noSecondFile && IsSameFile(output, PathFromText(inputs.secondFile)));
+           (!noSecondFile && IsSameFile(output, PathFromText(inputs.secondFile))) || IsSameFile(output, rangePath);
 }
 
 enum class LoopEnd { Finished, ReadFailed, WriteFailed };
@@ -86,17 +87,25 @@ bool SingleRunJob::Run(const SingleRunInputs& inputs, JobPort& port,
 
     const auto outputPath = PathFromText(inputs.outputFile + std::string(ResultsSuffix(rotation.rotation)));
     // Creating the results file would destroy an input of the same name.
-    if (OutputNamesAnInput(outputPath, inputs, noSecondFile)) return stop(messages::kOutputIsInput);
+    if (OutputNamesAnInput(outputPath, inputs, noSecondFile, rangeFile.value_or(RangeFilePath()))) {
+        return stop(messages::kOutputIsInput);
+    }
+    // A pipe or a device as a raw file is refused before the results file
+    // exists: its open could block, its reading never end.
+    const auto firstPath = PathFromText(inputs.firstFile);
+    const auto secondPath = PathFromText(inputs.secondFile);
+    if (IsSpecialFile(firstPath)) return stopOnFile(kCannotOpenFirst, inputs.firstFile, ReasonCannotRead(firstPath));
+    if (!noSecondFile && IsSpecialFile(secondPath)) {
+        return stopOnFile(kCannotOpenSecond, inputs.secondFile, ReasonCannotRead(secondPath));
+    }
     const std::string outputName = inputs.outputFile + std::string(ResultsSuffix(rotation.rotation));
     const auto writeFailure = [&]() { return SystemErrorText(state.results.LastError()); };
     if (!state.results.Create(outputPath)) return stopOnFile(kCannotOpenOutput, outputName, writeFailure());
     if (!state.results.WriteHeader()) return stopOnFile(messages::kCannotWriteOutput, outputName, writeFailure());
 
-    const auto firstPath = PathFromText(inputs.firstFile);
     if (!state.reader.OpenFirst(firstPath)) {
         return stopOnFile(kCannotOpenFirst, inputs.firstFile, ReasonCannotRead(firstPath));
     }
-    const auto secondPath = PathFromText(inputs.secondFile);
     if (!noSecondFile && !state.reader.OpenSecond(secondPath)) {
         return stopOnFile(kCannotOpenSecond, inputs.secondFile, ReasonCannotRead(secondPath));
     }
@@ -114,7 +123,7 @@ bool SingleRunJob::Run(const SingleRunInputs& inputs, JobPort& port,
             break;
     }
 
-    state.CloseFiles();
+    if (!state.CloseFiles()) return stopOnFile(messages::kCannotWriteOutput, outputName, writeFailure());
     tally_.TakeRecordCounts(state.reader.RecordCounts());
     Show(port, messages::kFinished);
     return true;

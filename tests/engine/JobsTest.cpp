@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#ifdef __linux__
+#include <sys/stat.h>
+#endif
+
 #include <algorithm>
 #include <filesystem>
 #include <string>
@@ -13,6 +17,7 @@
 
 #include "EngineTestSupport.h"
 #include "FailingStreams.h"
+#include "FileSizeLimit.h"
 #include "RecordingPort.h"
 #include "TempDir.h"
 #include "io/RangeFile.h"
@@ -191,6 +196,21 @@ TEST_F(JobTest, AReadErrorStopsBothJobsAndIsNeverTakenForTheEndOfTheFile) {
     EXPECT_EQ(kHeader, Read("two.r1w"));
 }
 
+TEST_F(JobTest, AFullDiskIsAFailureAndLeavesWhatWasWritten) {
+    Raw("golden.dat", GoldenRecords());
+    WriteFile(dir / "list.txt", P("golden.dat") + "\n");
+    {
+        testing::FileSizeLimit full(400);  // the header and one line
+        EXPECT_FALSE(SingleRunJob().Run({.firstFile = P("golden.dat"), .outputFile = P("out")}, port));
+        EXPECT_FALSE(BatchJob().Run({.listFile = P("list.txt")}, port));
+    }
+    EXPECT_EQ((std::vector<std::string>{"ask", kWriteFailed, kWriteFailed}), Said());
+    EXPECT_TRUE(kTwoAxis.starts_with(Read("out.r1w")));
+    EXPECT_GT(Read("out.r1w").size(), kHeader.size());
+    EXPECT_TRUE(kTwoAxis.starts_with(Read("golden.dat.r1w")));
+    EXPECT_EQ(4, std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()));  // no temporary left
+}
+
 TEST_F(JobTest, SingleRunChecksAndMessagesInOrder) {
     Raw("a.dat", Tower("2024-06-01", 10, 0, 60, 1));
     Raw("empty.dat", "");
@@ -221,7 +241,7 @@ TEST_F(JobTest, SingleRunChecksAndMessagesInOrder) {
         {"a.dat", "two.rfw", "two", kFit, "0", go, {kOutputIsInput}, ""},
         {"link.rfw", "", "sub/../link", kFit, "0", go, {"ask", kOutputIsInput}, ""},
 #ifdef __linux__
-        {"a.dat", "", "full", kAxes, "", go, {"ask", kWriteFailed}, ""},
+        {"a.dat", "", "full", kAxes, "", go, {"ask", "Can't Open Output File|Can't Open Output file!|!"}, ""},
 #endif
         {"empty.dat", "", "h", kAxes, "", go, {"ask", kFinished}, "h.r1w"},
     };
@@ -268,9 +288,9 @@ TEST_F(JobTest, BatchChecksAndMessagesInOrder) {
         {"a.dat\nabsent.dat\nc.dat\n", kAxes, "", kNoRaw, kWait, {{"a.dat.r1w", "*"}, {"absent.dat.r1w", kHeader}, {"c.dat.r1w", "?"}}},
         {"a.dat\n\nc.dat", kAxes, "", kNoRaw, kWait, {{".r1w", kHeader}, {"c.dat.r1w", "?"}}},  // an empty line is a name
         {"(empty)", kFit, "0", kNoRaw, kWait, {{".rfw", kHeader}}},                            // so is an empty list
-        {"b.dat\n", kAxes, "", kOutputIsInput, kWait, {}},
+        {"b.dat\n", kAxes, "", kOutputIsInput, "", {}},  // refused before anything is created
 #ifdef __linux__
-        {"full.dat", kAxes, "", kWriteFailed, kWait, {}},
+        {"full.dat", kAxes, "", "Can't Open Output File!|Open Output File Failed!|!", kWait, {}},
 #endif
         {"a.dat\r\nempty.dat\r\n", kFit, "0", kFinished, "", {{"a.dat.rfw", "*"}, {"empty.dat.rfw", kHeader}, {"a.dat.r1w", "*"}}},
     };
@@ -297,6 +317,62 @@ TEST_F(JobTest, BatchChecksAndMessagesInOrder) {
     EXPECT_EQ("L\n", Read("L.r1w"));
     fs::current_path(here);
 }
+
+TEST_F(JobTest, NoResultsFileMayReplaceAnInputOfItsJob) {
+    Raw("a.dat", Tower("2024-06-01", 10, 0, 60, 1));
+    Raw("a.dat.r1w", Tower("2024-06-01", 10, 0, 60, 2));  // a raw file whose name is a results name
+    Raw("c.dat", Tower("2024-06-01", 10, 0, 60, 3));
+    fs::create_hard_link(dir / "c.dat", dir / "hard.r1w");  // "hard" in a list would write over c.dat
+    WriteFile(dir / "limits.ini", "U-Min\t-50\r\n");
+    const std::vector<std::string> lists = {P("a.dat") + "\n" + P("a.dat.r1w") + "\n",
+                                            P("a.dat.r1w") + "\n" + P("a.dat") + "\n",
+                                            P("c.dat") + "\n" + P("hard") + "\n"};
+    for (const std::string& list : lists) {
+        WriteFile(dir / "list.txt", list);
+        port = RecordingPort{};
+        EXPECT_FALSE(BatchJob().Run({.listFile = P("list.txt")}, port)) << list;
+        EXPECT_EQ(std::vector<std::string>{kOutputIsInput}, Said()) << list;
+        EXPECT_EQ("", port.waitNotice);
+    }
+    EXPECT_FALSE(Exists("a.dat.r1w.r1w"));
+    EXPECT_FALSE(Exists("c.dat.r1w"));
+    EXPECT_EQ(RawHeader() + Tower("2024-06-01", 10, 0, 60, 2), Read("a.dat.r1w"));
+    // The range file is an input too, in both jobs.
+    WriteFile(dir / "list.txt", P("limits.ini") + "\n");
+    fs::rename(dir / "limits.ini", dir / "limits.ini.r1w");
+    port = RecordingPort{};
+    EXPECT_FALSE(BatchJob().Run({.listFile = P("list.txt")}, port, dir / "limits.ini.r1w"));
+    EXPECT_FALSE(SingleRunJob().Run({.firstFile = P("a.dat"), .outputFile = P("limits.ini")}, port,
+                                    dir / "limits.ini.r1w"));
+    EXPECT_EQ((std::vector<std::string>{kOutputIsInput, "ask", kOutputIsInput}), Said());
+    EXPECT_EQ("U-Min\t-50\r\n", Read("limits.ini.r1w"));
+}
+
+#ifdef __linux__
+TEST_F(JobTest, APipeOrADeviceIsNoRawFileAndCreatesNothing) {
+    ASSERT_EQ(0, mkfifo((dir / "pipe.dat").c_str(), 0600));
+    fs::create_symlink("/dev/zero", dir / "zero.dat");
+    const std::string kNoFirst = "Can't Open The First Raw Data File!|Raw Data File Doesn't Exit!|!";
+    for (const std::string name : {"pipe.dat", "zero.dat"}) {
+        port = RecordingPort{};
+        EXPECT_FALSE(SingleRunJob().Run({.firstFile = P(name), .outputFile = P("out")}, port));
+        EXPECT_EQ((std::vector<std::string>{"ask", kNoFirst}), Said());
+        WriteFile(dir / "list.txt", P(name) + "\n");
+        port = RecordingPort{};
+        EXPECT_FALSE(BatchJob().Run({.listFile = P("list.txt")}, port));
+        EXPECT_EQ(std::vector<std::string>{kNoRaw}, Said());
+        // The list and the range file: a pipe as either is no file to read.
+        port = RecordingPort{};
+        EXPECT_FALSE(BatchJob().Run({.listFile = P(name)}, port));
+        EXPECT_EQ(std::vector<std::string>{"Can't Open File!|File Doesn't Exit!|!"}, Said());
+        RangeLimits limits;
+        EXPECT_FALSE(LoadRangeLimits(limits, dir / name));
+    }
+    EXPECT_FALSE(Exists("out.r1w"));
+    EXPECT_FALSE(Exists("pipe.dat.r1w"));
+    EXPECT_FALSE(Exists("zero.dat.r1w"));
+}
+#endif
 
 TEST_F(JobTest, BatchStatusTextsAndNothingCarriedIntoTheNextFile) {
     // a.dat ends on a record of the next half hour without a line end; b.dat

@@ -28,7 +28,7 @@ TEST(NumberText, AtofReadsEveryCornerCaseAsTheCLibrary) {
     const std::string halfway = "1.00000000000000011102230246251565404236316680908203125";
     const std::string texts[] = {"", " ", "-", ".", "e5", "abc", "12.5abc", " \t\n\v\f\r42.25", "+-1", "-.5e-1", "5.",
                                  "1e", "1e+", "1.2.3", "1,5", "-0", "0x1p3", "0X1P-2", "0x", "-0x1.8p1", "0x1p",
-                                 "0x1.8p-1075", "0x1p1024", "0xABCDEF.8p-4", "inf", "-INFINITY", "infinit", "nan", "-nan",
+                                 "0x1.8p-1075", "0x1p1024", "0xABCDEF.8p-4", "0x1p+-5", "0x1p-+5", "0x1.8p+", "0X1P+07x", "inf", "-INFINITY", "infinit", "nan", "-nan",
                                  "nan(123)", "nan(", "1e400", "-1e400", "1e-400", "4.9e-324", "2.4703282292062327e-324",
                                  "1.7976931348623159e308", "9007199254740993", std::string(1000, '7'),
                                  "0." + std::string(700, '0') + "1", halfway, halfway + std::string(400, '0') + "1"};

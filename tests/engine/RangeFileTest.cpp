@@ -10,11 +10,8 @@
 #include <string>
 #include <vector>
 
-#ifndef _WIN32
-#include <csignal>
-#include <sys/resource.h>
-#endif
 
+#include "FileSizeLimit.h"
 #include "TempDir.h"
 #include "io/RangeFile.h"
 
@@ -128,20 +125,33 @@ TEST(RangeFile, FailedWriteKeepsTheOldFileWhole) {
     TempDir dir;
     ASSERT_TRUE(WriteRangeTexts(kDefaultTexts, dir / "range.ini"));
     const std::string before = ReadFile(dir / "range.ini");
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit small = old;
-    small.rlim_cur = 40;  // as a full disk would
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &small);
-    const bool written = WriteRangeTexts(RangeTexts{"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"}, dir / "range.ini");
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    bool written;
+    {
+        testing::FileSizeLimit full(40);
+        written = WriteRangeTexts(RangeTexts{"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"},
+                                  dir / "range.ini");
+    }
     EXPECT_FALSE(written);
     EXPECT_EQ(before, ReadFile(dir / "range.ini"));
     EXPECT_EQ(1, std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()));
 }
 #endif
+
+TEST(RangeFile, LinesOfAnyLengthKeepOnlyWhatIsRead) {
+    TempDir dir;
+    // Megabytes in one line are skipped, not stored; the CR of a CR LF never
+    // counts to the value, even as its twentieth character.
+    WriteFile(dir / "range.ini", "U-Min\t" + std::string(3'000'000, '7') + "\r\nU-Max\t" + std::string(19, '8') +
+                                     "\r\nV-Min\t" + std::string(20, '9') + "\r\n" + std::string(2'000'000, 'x') +
+                                     "\nW-Min\t\r\n");
+    RangeTexts texts;
+    ASSERT_TRUE(ReadRangeTexts(texts, dir / "range.ini"));
+    EXPECT_EQ(std::string(19, '7'), texts[0]);
+    EXPECT_EQ(std::string(19, '8'), texts[1]);
+    EXPECT_EQ(std::string(19, '9'), texts[2]);
+    EXPECT_EQ("", texts[3]);
+    EXPECT_EQ("", texts[4]);
+}
 
 TEST(RangeFile, LivesInWindirElseInTheUsersConfigDirectory) {
     struct Case {

@@ -53,9 +53,21 @@ TEST(Dovrel, InstallsTheRangeFileByteForByteForTheLoaderToRead) {
     EXPECT_NE(missing.err.find("range.ini"), std::string::npos) << missing.err;
     EXPECT_EQ(std::count(missing.err.begin(), missing.err.end(), '\n'), 1) << missing.err;
     EXPECT_EQ(ReadFile(windows / "range.ini"), "U-Min\t5\r\n");
+    EXPECT_NE(missing.err.find("No such file or directory"), std::string::npos) << missing.err;
+    // Not a regular file: the real reason, not "Is a directory".
+    fs::create_symlink("/dev/null", source / "range.ini");
+    EXPECT_NE(install().err.find("not a regular file"), std::string::npos);
+    fs::remove(source / "range.ini");
+    fs::create_directory(source / "range.ini");
+    EXPECT_NE(install().err.find("Is a directory"), std::string::npos);
+    fs::remove(source / "range.ini");
     fs::rename(source / "kept", source / "range.ini");
+    // A link planted in the Windows directory is never written through.
+    WriteFile(dir / "victim", "precious");
+    fs::create_symlink(dir / "victim", windows / "range.ini.partial");
     ASSERT_EQ(install().exitStatus, 0);
     EXPECT_EQ(ReadFile(windows / "range.ini"), shipped);
+    EXPECT_EQ(ReadFile(dir / "victim"), "precious");
 }
 
 }  // namespace
