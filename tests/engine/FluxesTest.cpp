@@ -21,13 +21,7 @@
 namespace kelvara {
 namespace {
 
-// n equal records, every variable in range.
-std::unique_ptr<BlockBuffer> Block(int n, const float (&values)[kVariableCount] = {3, 0.5f, 0.1f, 700, 10, 20, 98}) {
-    auto block = std::make_unique<BlockBuffer>();
-    for (int v = 0; v < kVariableCount; ++v) std::fill_n(block->sample[v], n, values[v]);
-    block->count = n;
-    return block;
-}
+using testing::Block;
 
 TEST(Fluxes, AirPropertiesMeansAndFluxesOfTheWorkedExample) {
     // Ts = 20, H2O = 10, P = 100 on the ten good records; an eleventh record

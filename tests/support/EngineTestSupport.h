@@ -4,7 +4,11 @@
 #include <bit>
 #include <cstdint>
 #include <cstdio>
+#include <algorithm>
+#include <memory>
 #include <string>
+
+#include "pipeline/BlockBuffer.h"
 
 namespace kelvara::testing {
 
@@ -14,6 +18,15 @@ inline std::uint32_t Bits(float value) { return std::bit_cast<std::uint32_t>(val
 #define EXPECT_SAME_FLOAT(expected, actual)                                          \
     EXPECT_EQ(::kelvara::testing::Bits(expected), ::kelvara::testing::Bits(actual)) \
         << static_cast<double>(expected) << " vs " << static_cast<double>(actual)
+
+// n equal records, every variable in range.
+inline std::unique_ptr<BlockBuffer> Block(int n, const float (&values)[kVariableCount] = {3, 0.5f, 0.1f, 700, 10, 20,
+                                                                                           98}) {
+    auto block = std::make_unique<BlockBuffer>();
+    for (int v = 0; v < kVariableCount; ++v) std::fill_n(block->sample[v], n, values[v]);
+    block->count = n;
+    return block;
+}
 
 // The four header lines a logger writes before its records.
 inline std::string RawHeader(const char* eol = "\r\n") {
