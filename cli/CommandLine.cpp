@@ -94,7 +94,8 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& commandL
     app.require_subcommand(1);
     app.fallthrough();
     app.footer(
-        "Messages go to stderr as 'title: text'.\n"
+        "Messages go to stderr as 'title: text'; a failure that concerns a file adds\n"
+        "'kelvara-cli: FILE: REASON'.\n"
         "Exit status: 0 when the job finished, 1 after a failure message, 2 for usage errors.\n");
     AddRunCommand(app, commandLine);
     AddBatchCommand(app, commandLine);

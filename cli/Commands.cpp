@@ -21,8 +21,7 @@ bool ResolveRangeFile(const CommandLine& commandLine, std::FILE* errors,
     if (!commandLine.rangeFile) return true;
     const std::filesystem::path path = PathFromText(*commandLine.rangeFile);
     if (!IsReadableFile(path)) {
-        std::fprintf(errors, "kelvara-cli: cannot read the range file \"%s\"\n",
-                     commandLine.rangeFile->c_str());
+        std::fprintf(errors, "kelvara-cli: %s: %s\n", commandLine.rangeFile->c_str(), ReasonCannotRead(path).c_str());
         return false;
     }
     rangeFile = path;

@@ -26,7 +26,19 @@ void TerminalPort::ShowMessage(std::string_view text, std::string_view title, Me
     std::fputs(": ", stream_);
     WriteOneLine(text);
     std::fputc('\n', stream_);
+    if (!explanation_.empty()) {
+        WriteOneLine(explanation_);
+        std::fputc('\n', stream_);
+        explanation_.clear();
+    }
     std::fflush(stream_);
+}
+
+void TerminalPort::ExplainFailure(std::string_view file, std::string_view reason) {
+    explanation_ = "kelvara-cli: ";
+    explanation_.append(file);
+    explanation_.append(": ");
+    explanation_.append(reason);
 }
 
 SecondFileAnswer TerminalPort::AskNoSecondFile() { return SecondFileAnswer::Continue; }

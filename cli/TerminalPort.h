@@ -1,6 +1,8 @@
 #pragma once
-// The jobs' user on a terminal: messages as "title: text" lines, progress and
-// batch status as one line redrawn in place (only when live output is wanted).
+// The jobs' user on a terminal: messages as "title: text" lines, a failure
+// that concerns a file followed by the Unix tool's "kelvara-cli: FILE: REASON",
+// progress and batch status as one line redrawn in place (only when live
+// output is wanted).
 
 #include <chrono>
 #include <cstdio>
@@ -28,6 +30,7 @@ public:
     void StepProgress() override;
     void SetPercentText(std::string_view text) override;
     void SetStatusText(StatusText which, std::string_view text) override;
+    void ExplainFailure(std::string_view file, std::string_view reason) override;
 
 private:
     void DrawProgress();
@@ -38,6 +41,7 @@ private:
 
     std::FILE* stream_;
     bool liveOutput_;
+    std::string explanation_;  // the Unix line for the next failure message
     ProgressBar bar_;
     std::string percentText_;
     std::string waitNotice_;

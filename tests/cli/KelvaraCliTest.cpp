@@ -44,6 +44,7 @@ protected:
 
 TEST_F(KelvaraCliTest, ExitStatusAndWhatIsShown) {
     WriteFile(dir / "a.txt", "h\na\n");
+    WriteFile(dir / "gone-list.txt", "gone.dat\r\n");
     fs::create_directory(dir / "folder.ini");
     const std::string raw = Raw("raw.dat", 0.6, 1);
     const struct { Args arguments; int exitStatus; Args shown; } cases[] = {  // shown: on stdout or stderr
@@ -56,19 +57,36 @@ TEST_F(KelvaraCliTest, ExitStatusAndWhatIsShown) {
         {{}, 2, {}}, {{"frobnicate"}, 2, {}}, {{"run", raw}, 2, {}}, {{"batch"}, 2, {}},
         {{"run", raw, "-o", "bad", "--planar-fit", "1", "2"}, 2, {}}, {{"append", "-o", "bad", "a.txt"}, 2, {}},
         {{"append", "--head-lines", "1", "-o", "bad", "a", "b", "c", "d", "e", "f", "g"}, 2, {}},
-        // The job's own failures, and range files that cannot be read.
-        {{"run", "no.dat", "-o", "out"}, 1, {"Raw Data File Doesn't Exit!: Can't Open The First Raw Data File!\n"}},
-        {{"batch", "missing-list.txt"}, 1, {"File Doesn't Exit!: Can't Open File!\n"}},
-        {{"append", "--head-lines", "1", "-o", "o.txt", "a.txt", "no.txt"}, 1, {"Can't Open Input File!\n"}},
-        {{"run", raw, "-o", "bad", "--range-file", "missing.ini"}, 1, {"missing.ini"}},
-        {{"run", raw, "-o", "bad", "--range-file", "folder.ini"}, 1, {"folder.ini"}},
-        {{"batch", "missing-list.txt", "--range-file", "folder.ini"}, 1, {"folder.ini"}},
+        // The job's own failures keep their message and add the Unix tool's line.
+        {{"run", "no.dat", "-o", "out"}, 1,
+         {"Raw Data File Doesn't Exit!: Can't Open The First Raw Data File!\n"
+          "kelvara-cli: no.dat: No such file or directory\n"}},
+        {{"run", raw, "--second", "gone.dat", "-o", "out"}, 1,
+         {"Can't Open The Second Raw Data File!\nkelvara-cli: gone.dat: No such file or directory\n"}},
+        {{"run", raw, "-o", "no folder/bad"}, 1,
+         {"Can't Open Output File\nkelvara-cli: no folder/bad.r1w: No such file or directory\n"}},
+        {{"batch", "missing-list.txt"}, 1,
+         {"File Doesn't Exit!: Can't Open File!\nkelvara-cli: missing-list.txt: No such file or directory\n"}},
+        {{"batch", "gone-list.txt"}, 1,
+         {"Can't Open Raw Data File!\nkelvara-cli: gone.dat: No such file or directory\n"}},
+        {{"append", "--head-lines", "1", "-o", "o.txt", "a.txt", "no.txt"}, 1,
+         {"Input file can't be opened!: Can't Open Input File!\nkelvara-cli: no.txt: No such file or directory\n"}},
+        {{"append", "--head-lines", "1", "-o", "no folder/o.txt", "a.txt"}, 1,
+         {"Can't Open Output File\nkelvara-cli: no folder/o.txt: No such file or directory\n"}},
+        {{"append", "--head-lines", "1", "-o", "/dev/full", "a.txt"}, 1, {"\nkelvara-cli: /dev/full: "}},
+        // Range files that cannot be read: no job starts.
+        {{"run", raw, "-o", "bad", "--range-file", "missing.ini"}, 1,
+         {"kelvara-cli: missing.ini: No such file or directory\n"}},
+        {{"run", raw, "-o", "bad", "--range-file", "folder.ini"}, 1, {"kelvara-cli: folder.ini: Is a directory\n"}},
+        {{"batch", "missing-list.txt", "--range-file", "folder.ini"}, 1, {"kelvara-cli: folder.ini: Is a directory\n"}},
     };
     for (const auto& [arguments, exitStatus, shown] : cases) {
         const ProgramRun run = Cli(arguments);
         EXPECT_EQ(run.exitStatus, exitStatus) << arguments.size() << " arguments\n" << run.err;
         EXPECT_EQ(run.err.empty(), exitStatus == 0) << run.err;
-        for (const std::string& part : shown) EXPECT_TRUE(Contains(run.out + run.err, part)) << part << "\n" << run.out;
+        for (const std::string& part : shown) {
+            EXPECT_TRUE(Contains(run.out + run.err, part)) << part << "\n" << run.out << run.err;
+        }
     }
     for (const char* made : {"bad", "bad.r1w", "bad.rfw"}) EXPECT_FALSE(fs::exists(dir / made)) << made;
 }
