@@ -85,6 +85,38 @@ std::vector<char*> TakePlaneCoefficients(int argc, char** argv, CommandLine& com
     return rest;
 }
 
+std::string SubcommandNames(const CLI::App& app) {
+    std::string names;
+    for (const CLI::App* command : app.get_subcommands([](const CLI::App*) { return true; })) {
+        if (!names.empty()) names += ", ";
+        names += command->get_name();
+    }
+    return names;
+}
+
+// Usage errors as Unix tools word them: the program, what was typed and
+// where to look next.
+std::string UsageMessage(const CLI::App* app, const CLI::Error& error) {
+    const std::vector<CLI::App*> chosen = app->get_subcommands();
+    const std::string program = app->get_name();
+    const std::string command = chosen.empty() ? "" : chosen.front()->get_name();
+    const std::vector<std::string> typed = app->remaining(true);
+    std::string problem;
+    if (typed.empty()) {
+        const bool noCommand = command.empty() && dynamic_cast<const CLI::RequiredError*>(&error) != nullptr;
+        problem = noCommand ? "no subcommand given" : error.what();
+    } else if (typed.front().starts_with('-')) {
+        problem = "unknown option '" + typed.front() + "'";
+    } else if (command.empty()) {
+        problem = "unknown subcommand '" + typed.front() + "'";
+    } else {
+        problem = "unexpected argument '" + typed.front() + "'";
+    }
+    const std::string where = command.empty() ? program : program + " " + command;
+    return where + ": " + problem + "\n" + program + ": subcommands: " + SubcommandNames(*app) + "; see " + where +
+           " --help\n";
+}
+
 }  // namespace
 
 std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& commandLine) {
@@ -93,6 +125,7 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& commandL
     app.add_flag("-q,--quiet", commandLine.quiet, "No progress bar and no status line");
     app.require_subcommand(1);
     app.fallthrough();
+    app.failure_message(UsageMessage);
     app.footer(
         "Messages go to stderr as 'title: text'; a failure that concerns a file adds\n"
         "'kelvara-cli: FILE: REASON'.\n"

@@ -46,6 +46,7 @@ TEST_F(KelvaraCliTest, ExitStatusAndWhatIsShown) {
     WriteFile(dir / "a.txt", "h\na\n");
     WriteFile(dir / "gone-list.txt", "gone.dat\r\n");
     fs::create_directory(dir / "folder.ini");
+    const std::string kSubcommands = "kelvara-cli: subcommands: run, batch, append; see kelvara-cli";
     const std::string raw = Raw("raw.dat", 0.6, 1);
     const struct { Args arguments; int exitStatus; Args shown; } cases[] = {  // shown: on stdout or stderr
         {{"--version"}, 0, {"kelvara-cli 1.0.0.1\n"}},
@@ -53,10 +54,17 @@ TEST_F(KelvaraCliTest, ExitStatusAndWhatIsShown) {
         {{"run", "--help"}, 0, {"FIRST", "--second", "--output", "--planar-fit", "--range-file"}},
         {{"batch", "--help"}, 0, {"LIST", "--planar-fit", "--range-file"}},
         {{"append", "--help"}, 0, {"--head-lines", "--output", "FILE"}},
-        // Usage errors run nothing.
-        {{}, 2, {}}, {{"frobnicate"}, 2, {}}, {{"run", raw}, 2, {}}, {{"batch"}, 2, {}},
-        {{"run", raw, "-o", "bad", "--planar-fit", "1", "2"}, 2, {}}, {{"append", "-o", "bad", "a.txt"}, 2, {}},
-        {{"append", "--head-lines", "1", "-o", "bad", "a", "b", "c", "d", "e", "f", "g"}, 2, {}},
+        // Usage errors run nothing; they name what was typed and the subcommands.
+        {{}, 2, {"kelvara-cli: no subcommand given\n", kSubcommands}},
+        {{"frobnicate"}, 2, {"kelvara-cli: unknown subcommand 'frobnicate'\n", kSubcommands}},
+        {{"--frob", "run", raw, "-o", "bad"}, 2, {"unknown option '--frob'", kSubcommands}},
+        {{"run", raw, "-o", "bad", "--frob"}, 2, {"kelvara-cli run: unknown option '--frob'\n", kSubcommands}},
+        {{"run", raw}, 2, {"kelvara-cli run: --output is required\n", kSubcommands}},
+        {{"run", raw, "-o", "bad", "extra"}, 2, {"kelvara-cli run: unexpected argument 'extra'\n", kSubcommands}},
+        {{"batch"}, 2, {"kelvara-cli batch: LIST is required\n", kSubcommands}},
+        {{"run", raw, "-o", "bad", "--planar-fit", "1", "2"}, 2, {"--planar-fit", kSubcommands}},
+        {{"append", "-o", "bad", "a.txt"}, 2, {"--head-lines", kSubcommands}},
+        {{"append", "--head-lines", "1", "-o", "bad", "a", "b", "c", "d", "e", "f", "g"}, 2, {kSubcommands}},
         // The job's own failures keep their message and add the Unix tool's line.
         {{"run", "no.dat", "-o", "out"}, 1,
          {"Raw Data File Doesn't Exit!: Can't Open The First Raw Data File!\n"
