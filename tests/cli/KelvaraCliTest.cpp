@@ -65,6 +65,12 @@ TEST_F(KelvaraCliTest, ExitStatusAndWhatIsShown) {
         {{"run", raw, "-o", "bad", "--planar-fit", "1", "2"}, 2, {"--planar-fit", kSubcommands}},
         {{"append", "-o", "bad", "a.txt"}, 2, {"--head-lines", kSubcommands}},
         {{"append", "--head-lines", "1", "-o", "bad", "a", "b", "c", "d", "e", "f", "g"}, 2, {kSubcommands}},
+        // A coefficient left out: the program's own options are not coefficients.
+        {{"run", raw, "-o", "bad", "--planar-fit", "--second", raw, "1"}, 2, {"not the option --second\n"}},
+        {{"run", raw, "--planar-fit", "1", "2", "-o", "bad"}, 2, {"not the option -o\n"}},
+        {{"run", raw, "-o", "bad", "--planar-fit", "1", "2", "-q"}, 2, {"not the option -q\n"}},
+        {{"batch", "a.txt", "--planar-fit", "1", "--range-file=x.ini", "2"}, 2, {"batch: --planar-fit", "-file=x"}},
+        {{"run", raw, "-o", "bad", "--planar-fit", "1", "2", "--help"}, 2, {"not the option --help\n"}},
         // The job's own failures keep their message and add the Unix tool's line.
         {{"run", "no.dat", "-o", "out"}, 1,
          {"Raw Data File Doesn't Exit!: Can't Open The First Raw Data File!\n"
@@ -109,9 +115,12 @@ TEST_F(KelvaraCliTest, RunWritesWhatTheJobWrites) {
         {{"--second", second, "--planar-fit", "-0.012", "0.05", "-0.5e-2"},
          {.firstFile = first, .secondFile = second, .rotation = {Rotation::PlanarFit, "-0.012", "0.05", "-0.5e-2"}},
          std::nullopt},
-        // A coefficient with a sign and no leading digit is a value, not an option.
+        // A coefficient with a sign and no leading digit is a value, not an option; so is "-inf".
         {{"--planar-fit", "0.05", "0.02", "-.03"},
          {.firstFile = first, .rotation = {Rotation::PlanarFit, "0.05", "0.02", "-.03"}},
+         std::nullopt},
+        {{"--planar-fit", "-inf", "-0", "-1e-3"},
+         {.firstFile = first, .rotation = {Rotation::PlanarFit, "-inf", "-0", "-1e-3"}},
          std::nullopt},
         {{"--range-file", "strict.ini"}, {.firstFile = first}, dir / "strict.ini"},
     };
