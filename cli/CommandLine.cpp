@@ -158,7 +158,9 @@ std::string UsageMessage(const CLI::App* app, const CLI::Error& error) {
 std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& commandLine) {
     CLI::App app{"Eddy-covariance flux processing from the command line", "kelvara-cli"};
     app.set_version_flag("--version", "kelvara-cli " KELVARA_VERSION);
-    app.add_flag("-q,--quiet", commandLine.quiet, "No progress bar and no status line");
+    app.add_flag("-q,--quiet", commandLine.quiet,
+                 "Silent when the job succeeds: no progress bar and no status line; "
+                 "failures still print");
     app.require_subcommand(1);
     app.fallthrough();
     app.failure_message(UsageMessage);

@@ -10,8 +10,8 @@ constexpr int kBarWidth = 40;
 constexpr std::chrono::milliseconds kStatusRedrawInterval{100};
 }  // namespace
 
-TerminalPort::TerminalPort(std::FILE* stream, bool liveOutput)
-    : stream_(stream), liveOutput_(liveOutput) {}
+TerminalPort::TerminalPort(std::FILE* stream, bool liveOutput, bool quiet)
+    : stream_(stream), liveOutput_(liveOutput), quiet_(quiet) {}
 
 TerminalPort::~TerminalPort() { EndLiveLine(); }
 
@@ -20,8 +20,10 @@ void TerminalPort::WriteOneLine(std::string_view text) {
     for (char c : text) std::fputc(c == '\n' || c == '\r' ? ' ' : c, stream_);
 }
 
-void TerminalPort::ShowMessage(std::string_view text, std::string_view title, MessageIcon) {
+void TerminalPort::ShowMessage(std::string_view text, std::string_view title, MessageIcon icon) {
     EndLiveLine();
+    // Only the completion notices come without an icon.
+    if (quiet_ && icon == MessageIcon::None) return;
     WriteOneLine(title);
     std::fputs(": ", stream_);
     WriteOneLine(text);

@@ -16,7 +16,8 @@ namespace kelvara::cli {
 
 class TerminalPort : public JobPort {
 public:
-    TerminalPort(std::FILE* stream, bool liveOutput);
+    // quiet: silent on success, so the completion notice is not shown.
+    TerminalPort(std::FILE* stream, bool liveOutput, bool quiet);
     ~TerminalPort() override;
     TerminalPort(const TerminalPort&) = delete;
     TerminalPort& operator=(const TerminalPort&) = delete;
@@ -41,6 +42,7 @@ private:
 
     std::FILE* stream_;
     bool liveOutput_;
+    bool quiet_;
     std::string explanation_;  // the Unix line for the next failure message
     ProgressBar bar_;
     std::string percentText_;

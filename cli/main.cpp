@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
     try {
         CommandLine commandLine;
         if (const auto exitStatus = ParseCommandLine(argc, argv, commandLine)) return *exitStatus;
-        TerminalPort port(stderr, !commandLine.quiet && IsTerminal(stderr));
+        TerminalPort port(stderr, !commandLine.quiet && IsTerminal(stderr), commandLine.quiet);
         return RunCommand(commandLine, port, stderr);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "kelvara-cli: %s\n", error.what());

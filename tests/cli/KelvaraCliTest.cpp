@@ -159,8 +159,20 @@ TEST_F(KelvaraCliTest, AppendTakesEmptySlotsAndQuietAnywhere) {
     EXPECT_EQ(run.exitStatus, 0) << run.err;
     EXPECT_EQ(run.err, "Status: Processing Finished!\n");
     EXPECT_EQ(ReadFile(dir / "j.txt"), "h1\r\nh2\r\na\r\na\r\n");
-    EXPECT_EQ(Cli({"--quiet", "append", "--head-lines", "1", "-o", "q1.txt", "a.txt"}).exitStatus, 0);
-    EXPECT_EQ(Cli({"append", "--head-lines", "1", "-o", "q2.txt", "a.txt", "-q"}).exitStatus, 0);
+    // Quiet is silent on success and still tells a failure.
+    for (const Args& arguments : {Args{"--quiet", "append", "--head-lines", "1", "-o", "q1.txt", "a.txt"},
+                                  Args{"append", "--head-lines", "1", "-o", "q2.txt", "a.txt", "-q"},
+                                  Args{"-q", "run", Raw("raw.dat", 0.6, 7), "-o", "q3"},
+                                  Args{"-q", "batch", "list.txt"}}) {
+        if (arguments[1] == "batch") WriteFile(dir / "list.txt", "raw.dat\r\n");
+        const ProgramRun quiet = Cli(arguments);
+        EXPECT_EQ(quiet.exitStatus, 0) << arguments[1];
+        EXPECT_EQ(quiet.err, "") << arguments[1];
+    }
+    const ProgramRun failed = Cli({"-q", "append", "--head-lines", "1", "-o", "q4.txt", "no.txt"});
+    EXPECT_EQ(failed.exitStatus, 1);
+    EXPECT_EQ(failed.err,
+              "Input file can't be opened!: Can't Open Input File!\nkelvara-cli: no.txt: No such file or directory\n");
 }
 
 TEST_F(KelvaraCliTest, ProgressBarOnATerminalUnlessQuiet) {
@@ -169,7 +181,7 @@ TEST_F(KelvaraCliTest, ProgressBarOnATerminalUnlessQuiet) {
     for (const std::string quiet : {"", " --quiet"}) {
         const ProgramRun run = RunProgram("script", {"-qec", command + quiet, "/dev/null"}, dir.path());
         EXPECT_EQ(Contains(run.out, "] ") && Contains(run.out, "%"), quiet.empty()) << run.out;
-        EXPECT_TRUE(Contains(run.out, "Status: Processing Finished!")) << run.out;
+        EXPECT_EQ(Contains(run.out, "Status: Processing Finished!"), quiet.empty()) << run.out;
     }
 }
 
