@@ -160,14 +160,15 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& commandL
     app.set_version_flag("--version", "kelvara-cli " KELVARA_VERSION);
     app.add_flag("-q,--quiet", commandLine.quiet,
                  "Silent when the job succeeds: no progress bar and no status line; "
-                 "failures still print");
+                 "failures and warnings still print");
     app.require_subcommand(1);
     app.fallthrough();
     app.failure_message(UsageMessage);
     app.footer(
         "Messages go to stderr as 'title: text'; a failure that concerns a file adds\n"
         "'kelvara-cli: FILE: REASON'.\n"
-        "Exit status: 0 when the job finished, 1 after a failure message, 2 for usage errors.\n");
+        "Exit status: 0 when the job finished, 1 after a failure message, 2 for usage\n"
+        "errors, 3 when a run or batch finished without fluxes for any half hour.\n");
     AddRunCommand(app, commandLine);
     AddBatchCommand(app, commandLine);
     AddAppendCommand(app, commandLine);

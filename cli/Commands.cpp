@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "AppendJob.h"
+#include "RunReport.h"
 #include "io/FileNames.h"
 #include "jobs/BatchJob.h"
 #include "jobs/SingleRunJob.h"
@@ -13,6 +14,15 @@ namespace kelvara::cli {
 namespace {
 
 int ExitStatus(bool finished) { return finished ? kJobFinishedExitStatus : kJobFailedExitStatus; }
+
+// After "Processing Finished!": a warning when the results hold no fluxes,
+// which a script must not mistake for a good run.
+int ReportFinishedRun(const RunTally& tally, std::FILE* errors) {
+    const std::string warning = NoFluxWarning(tally);
+    if (warning.empty()) return kJobFinishedExitStatus;
+    std::fprintf(errors, "%s\n", warning.c_str());
+    return kNoFluxesExitStatus;
+}
 
 // The user named the range file, so a file that cannot be read is an error
 // rather than a silent fall back to the built-in limits.
@@ -34,21 +44,23 @@ RotationInputs RotationOf(const CommandLine& commandLine) {
     return RotationInputs{Rotation::PlanarFit, texts[0], texts[1], texts[2]};
 }
 
-int RunSingle(const CommandLine& commandLine, JobPort& port,
-              const std::optional<std::filesystem::path>& rangeFile) {
+int RunSingle(const CommandLine& commandLine, JobPort& port, const std::optional<std::filesystem::path>& rangeFile,
+              std::FILE* errors) {
     const SingleRunInputs inputs{.firstFile = commandLine.firstFile,
                                  .secondFile = commandLine.secondFile,
                                  .outputFile = commandLine.outputFile,
                                  .rotation = RotationOf(commandLine)};
     SingleRunJob job;
-    return ExitStatus(job.Run(inputs, port, rangeFile));
+    if (!job.Run(inputs, port, rangeFile)) return kJobFailedExitStatus;
+    return ReportFinishedRun(job.Tally(), errors);
 }
 
-int RunBatch(const CommandLine& commandLine, JobPort& port,
-             const std::optional<std::filesystem::path>& rangeFile) {
+int RunBatch(const CommandLine& commandLine, JobPort& port, const std::optional<std::filesystem::path>& rangeFile,
+             std::FILE* errors) {
     const BatchInputs inputs{.listFile = commandLine.listFile, .rotation = RotationOf(commandLine)};
     BatchJob job;
-    return ExitStatus(job.Run(inputs, port, rangeFile));
+    if (!job.Run(inputs, port, rangeFile)) return kJobFailedExitStatus;
+    return ReportFinishedRun(job.Tally(), errors);
 }
 
 int RunAppend(const CommandLine& commandLine, JobPort& port) {
@@ -68,8 +80,8 @@ int RunCommand(const CommandLine& commandLine, JobPort& port, std::FILE* errors)
     if (commandLine.command == Command::Append) return RunAppend(commandLine, port);
     std::optional<std::filesystem::path> rangeFile;
     if (!ResolveRangeFile(commandLine, errors, rangeFile)) return kJobFailedExitStatus;
-    if (commandLine.command == Command::Batch) return RunBatch(commandLine, port, rangeFile);
-    return RunSingle(commandLine, port, rangeFile);
+    if (commandLine.command == Command::Batch) return RunBatch(commandLine, port, rangeFile, errors);
+    return RunSingle(commandLine, port, rangeFile, errors);
 }
 
 }  // namespace kelvara::cli

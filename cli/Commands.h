@@ -10,8 +10,12 @@ namespace kelvara::cli {
 
 inline constexpr int kJobFinishedExitStatus = 0;
 inline constexpr int kJobFailedExitStatus = 1;
+// A run or batch that finished without fluxes for any half hour: a script
+// should not take its results for data.
+inline constexpr int kNoFluxesExitStatus = 3;
 
-// Errors found before a job starts (an unreadable range file) go to errors.
+// Errors found before a job starts (an unreadable range file) and the
+// warning after a run or batch without fluxes go to errors.
 int RunCommand(const CommandLine& commandLine, JobPort& port, std::FILE* errors);
 
 }  // namespace kelvara::cli

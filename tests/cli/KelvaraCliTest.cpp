@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -24,6 +26,22 @@ using namespace testing;
 using Args = std::vector<std::string>;
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+std::size_t LineCount(const std::string& text) {
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+// A logger file with a record number after the time stamp: every value moves
+// one field on, so the pressure lands in the status and each record is dropped.
+std::string WithRecordNumbers(const std::string& raw) {
+    std::istringstream lines(raw);
+    std::string line, out;
+    for (int number = -3; std::getline(lines, line); ++number) {
+        if (number > 0) line.insert(line.find(',') + 1, std::to_string(number) + ",");
+        out += line + "\n";
+    }
+    return out;
+}
 
 class KelvaraCliTest : public ::testing::Test {
 protected:
@@ -110,27 +128,28 @@ TEST_F(KelvaraCliTest, RunWritesWhatTheJobWrites) {
     // No H2O sample can be in range: every block is rejected.
     std::string strict = ReadFile(fs::path(KELVARA_SOURCE_DIR) / "res" / "range.ini");
     WriteFile(dir / "strict.ini", strict.replace(strict.find("H2O-Min\t-20"), 11, "H2O-Min\t100"));
-    const struct { Args options; SingleRunInputs inputs; std::optional<fs::path> rangeFile; } cases[] = {
-        {{}, {.firstFile = first}, std::nullopt},
+    const struct { Args options; SingleRunInputs inputs; std::optional<fs::path> rangeFile; bool fluxes; } cases[] = {
+        {{}, {.firstFile = first}, std::nullopt, true},
         {{"--second", second, "--planar-fit", "-0.012", "0.05", "-0.5e-2"},
          {.firstFile = first, .secondFile = second, .rotation = {Rotation::PlanarFit, "-0.012", "0.05", "-0.5e-2"}},
-         std::nullopt},
+         std::nullopt, true},
         // A coefficient with a sign and no leading digit is a value, not an option; so is "-inf".
         {{"--planar-fit", "0.05", "0.02", "-.03"},
-         {.firstFile = first, .rotation = {Rotation::PlanarFit, "0.05", "0.02", "-.03"}},
-         std::nullopt},
+         {.firstFile = first, .rotation = {Rotation::PlanarFit, "0.05", "0.02", "-.03"}}, std::nullopt, true},
         {{"--planar-fit", "-inf", "-0", "-1e-3"},
-         {.firstFile = first, .rotation = {Rotation::PlanarFit, "-inf", "-0", "-1e-3"}},
-         std::nullopt},
-        {{"--range-file", "strict.ini"}, {.firstFile = first}, dir / "strict.ini"},
+         {.firstFile = first, .rotation = {Rotation::PlanarFit, "-inf", "-0", "-1e-3"}}, std::nullopt, true},
+        {{"--range-file", "strict.ini"}, {.firstFile = first}, dir / "strict.ini", false},
     };
-    for (auto [options, inputs, rangeFile] : cases) {
+    for (auto [options, inputs, rangeFile, fluxes] : cases) {
         Args arguments = {"run", first, "--output", "cli"};
         arguments.insert(arguments.end(), options.begin(), options.end());
         const ProgramRun run = Cli(arguments);
-        EXPECT_EQ(run.exitStatus, 0) << run.err;
+        EXPECT_EQ(run.exitStatus, fluxes ? 0 : 3) << run.err;
         // Not a terminal: the message alone, no progress drawing.
-        EXPECT_EQ(run.err, "Status: Processing Finished!\n");
+        EXPECT_TRUE(run.err.starts_with("Status: Processing Finished!\n")) << run.err;
+        if (fluxes) {
+            EXPECT_EQ(run.err, "Status: Processing Finished!\n");
+        }
 
         inputs.outputFile = (dir / "job").string();
         RecordingPort port;
@@ -151,6 +170,45 @@ TEST_F(KelvaraCliTest, BatchWritesWhatTheJobWrites) {
     RecordingPort port;
     ASSERT_TRUE(BatchJob().Run({.listFile = (dir / "list.txt").string()}, port));
     EXPECT_EQ(written, ReadFile(first + ".r1w") + "|" + ReadFile(second + ".r1w"));
+}
+
+// A run that read its files but wrote no fluxes is no success for a script:
+// after the finished message, one warning line naming the likely cause.
+TEST_F(KelvaraCliTest, RunOrBatchWithoutFluxesWarnsAndExitsThree) {
+    const std::string good = Raw("good.dat", 1.0, 31);
+    WriteFile(dir / "numbered.dat", WithRecordNumbers(ReadFile(Raw("plain.dat", 1.0, 32))));
+    WriteFile(dir / "numbered.txt", "numbered.dat\r\n");
+    WriteFile(dir / "mixed.txt", "numbered.dat\r\n" + good + "\r\n");
+    const std::string goodText = ReadFile(good);
+    WriteFile(dir / "headers.dat", goodText.substr(0, goodText.find("\n\"2024") + 1));
+    std::string strict = ReadFile(fs::path(KELVARA_SOURCE_DIR) / "res" / "range.ini");
+    WriteFile(dir / "strict.ini", strict.replace(strict.find("H2O-Min\t-20"), 11, "H2O-Min\t100"));
+    const std::string noHalfHour = "kelvara-cli: warning: no fluxes computed: no half hour had 5 usable records; ";
+    const struct { Args arguments; int exitStatus; Args warned; } cases[] = {
+        {{"run", "numbered.dat", "-o", "n"}, 3,
+         {noHalfHour, "36000 records read: 36000 dropped for a status outside 0-13", "status the last field"}},
+        {{"batch", "numbered.txt"}, 3, {noHalfHour, "36000 records read: 36000 dropped"}},
+        {{"run", "headers.dat", "-o", "h"}, 3, {"kelvara-cli: warning: no fluxes computed: no records"}},
+        {{"run", good, "-o", "s", "--range-file", "strict.ini"}, 3,
+         {"kelvara-cli: warning: no fluxes computed: every half hour was rejected; 36000 records read: ",
+          "values out of range"}},
+        // One file with fluxes is enough.
+        {{"batch", "mixed.txt"}, 0, {}},
+    };
+    for (const auto& [arguments, exitStatus, warned] : cases) {
+        for (const bool quiet : {false, true}) {
+            Args withQuiet = arguments;
+            if (quiet) withQuiet.push_back("--quiet");
+            const ProgramRun run = Cli(withQuiet);
+            EXPECT_EQ(run.exitStatus, exitStatus) << arguments[1] << "\n" << run.err;
+            // Quiet leaves out the finished message, never the warning.
+            const std::string finished = quiet ? "" : "Status: Processing Finished!\n";
+            EXPECT_TRUE(run.err.starts_with(finished)) << run.err;
+            const std::string warning = run.err.substr(finished.size());
+            EXPECT_EQ(LineCount(warning), warned.empty() ? 0u : 1u) << warning;
+            for (const std::string& part : warned) EXPECT_TRUE(Contains(warning, part)) << part << "\n" << warning;
+        }
+    }
 }
 
 TEST_F(KelvaraCliTest, AppendTakesEmptySlotsAndQuietAnywhere) {
