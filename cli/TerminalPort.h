@@ -5,12 +5,12 @@
 // output is wanted).
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
 
 #include "jobs/JobPort.h"
-#include "jobs/ProgressBar.h"
 
 namespace kelvara::cli {
 
@@ -25,11 +25,14 @@ public:
     void ShowMessage(std::string_view text, std::string_view title, MessageIcon icon) override;
     // The command line names the second file up front; without one the run goes on.
     SecondFileAnswer AskNoSecondFile() override;
+    // The bar shows the bytes of the raw file read, so it ends full at 100%;
+    // the block count the desktop program shows can overshoot its estimate.
     void SetProgressRange(int lower, int upper) override;
-    void SetProgressStep(int step) override;
-    void SetProgressPosition(int position) override;
-    void StepProgress() override;
-    void SetPercentText(std::string_view text) override;
+    void SetProgressStep(int) override {}
+    void SetProgressPosition(int) override {}
+    void StepProgress() override {}
+    void SetPercentText(std::string_view) override {}
+    void ShowBytesRead(std::int64_t done, std::int64_t total) override;
     void SetStatusText(StatusText which, std::string_view text) override;
     void ExplainFailure(std::string_view file, std::string_view reason) override;
 
@@ -43,9 +46,10 @@ private:
     std::FILE* stream_;
     bool liveOutput_;
     bool quiet_;
-    std::string explanation_;  // the Unix line for the next failure message
-    ProgressBar bar_;
-    std::string percentText_;
+    std::string explanation_;     // the Unix line for the next failure message
+    bool progressShown_ = false;  // only the single run has a progress bar
+    std::int64_t bytesDone_ = 0;
+    std::int64_t bytesTotal_ = 1;
     std::string waitNotice_;
     std::string progressText_;
     std::string line_;       // the line being composed
