@@ -159,7 +159,7 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& commandL
     CLI::App app{"Eddy-covariance flux processing from the command line", "kelvara-cli"};
     app.set_version_flag("--version", "kelvara-cli " KELVARA_VERSION);
     app.add_flag("-q,--quiet", commandLine.quiet,
-                 "Silent when the job succeeds: no progress bar and no status line; "
+                 "Silent when the job succeeds: no progress bar, status line or summary; "
                  "failures and warnings still print");
     app.require_subcommand(1);
     app.fallthrough();

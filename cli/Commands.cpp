@@ -13,14 +13,20 @@ namespace kelvara::cli {
 
 namespace {
 
+struct Reporting {
+    std::FILE* errors;
+    bool summary;
+};
+
 int ExitStatus(bool finished) { return finished ? kJobFinishedExitStatus : kJobFailedExitStatus; }
 
-// After "Processing Finished!": a warning when the results hold no fluxes,
-// which a script must not mistake for a good run.
-int ReportFinishedRun(const RunTally& tally, std::FILE* errors) {
+// After "Processing Finished!": the summary, and a warning when the results
+// hold no fluxes, which a script must not mistake for a good run.
+int ReportFinishedRun(const RunTally& tally, const Reporting& reporting) {
+    if (reporting.summary) std::fprintf(reporting.errors, "%s\n", RunSummary(tally).c_str());
     const std::string warning = NoFluxWarning(tally);
     if (warning.empty()) return kJobFinishedExitStatus;
-    std::fprintf(errors, "%s\n", warning.c_str());
+    std::fprintf(reporting.errors, "%s\n", warning.c_str());
     return kNoFluxesExitStatus;
 }
 
@@ -45,22 +51,22 @@ RotationInputs RotationOf(const CommandLine& commandLine) {
 }
 
 int RunSingle(const CommandLine& commandLine, JobPort& port, const std::optional<std::filesystem::path>& rangeFile,
-              std::FILE* errors) {
+              const Reporting& reporting) {
     const SingleRunInputs inputs{.firstFile = commandLine.firstFile,
                                  .secondFile = commandLine.secondFile,
                                  .outputFile = commandLine.outputFile,
                                  .rotation = RotationOf(commandLine)};
     SingleRunJob job;
     if (!job.Run(inputs, port, rangeFile)) return kJobFailedExitStatus;
-    return ReportFinishedRun(job.Tally(), errors);
+    return ReportFinishedRun(job.Tally(), reporting);
 }
 
 int RunBatch(const CommandLine& commandLine, JobPort& port, const std::optional<std::filesystem::path>& rangeFile,
-             std::FILE* errors) {
+             const Reporting& reporting) {
     const BatchInputs inputs{.listFile = commandLine.listFile, .rotation = RotationOf(commandLine)};
     BatchJob job;
     if (!job.Run(inputs, port, rangeFile)) return kJobFailedExitStatus;
-    return ReportFinishedRun(job.Tally(), errors);
+    return ReportFinishedRun(job.Tally(), reporting);
 }
 
 int RunAppend(const CommandLine& commandLine, JobPort& port) {
@@ -76,12 +82,13 @@ int RunAppend(const CommandLine& commandLine, JobPort& port) {
 
 }  // namespace
 
-int RunCommand(const CommandLine& commandLine, JobPort& port, std::FILE* errors) {
+int RunCommand(const CommandLine& commandLine, JobPort& port, std::FILE* errors, bool summary) {
     if (commandLine.command == Command::Append) return RunAppend(commandLine, port);
     std::optional<std::filesystem::path> rangeFile;
     if (!ResolveRangeFile(commandLine, errors, rangeFile)) return kJobFailedExitStatus;
-    if (commandLine.command == Command::Batch) return RunBatch(commandLine, port, rangeFile, errors);
-    return RunSingle(commandLine, port, rangeFile, errors);
+    const Reporting reporting{errors, summary};
+    if (commandLine.command == Command::Batch) return RunBatch(commandLine, port, rangeFile, reporting);
+    return RunSingle(commandLine, port, rangeFile, reporting);
 }
 
 }  // namespace kelvara::cli

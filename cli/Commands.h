@@ -14,8 +14,9 @@ inline constexpr int kJobFailedExitStatus = 1;
 // should not take its results for data.
 inline constexpr int kNoFluxesExitStatus = 3;
 
-// Errors found before a job starts (an unreadable range file) and the
-// warning after a run or batch without fluxes go to errors.
-int RunCommand(const CommandLine& commandLine, JobPort& port, std::FILE* errors);
+// Errors found before a job starts (an unreadable range file) and what a run
+// or batch adds at its end (the summary when asked for, a warning) go to
+// errors.
+int RunCommand(const CommandLine& commandLine, JobPort& port, std::FILE* errors, bool summary);
 
 }  // namespace kelvara::cli

@@ -37,6 +37,15 @@ std::string WhyRecordsWereDropped(const RunTally& tally) {
 
 }  // namespace
 
+std::string RunSummary(const RunTally& tally) {
+    const int written = tally.blocksComputed + tally.blocksRejected;
+    const std::int64_t dropped = tally.recordsBadStatus + tally.recordsInShortBlocks;
+    return "Summary: " + Counted(written, "half hour", "half hours") + " written (" +
+           std::to_string(tally.blocksRejected) + " rejected), " +
+           Counted(tally.shortBlocksSkipped, "short one", "short ones") + " skipped; " +
+           Counted(tally.recordsRead, "record", "records") + " read, " + std::to_string(dropped) + " dropped";
+}
+
 std::string NoFluxWarning(const RunTally& tally) {
     if (tally.blocksComputed > 0) return "";
     std::string warning = "kelvara-cli: warning: no fluxes computed: ";

@@ -260,5 +260,43 @@ TEST_F(KelvaraCliTest, ProgressBarOnATerminalUnlessQuiet) {
     }
 }
 
+// After the finished message on a terminal: what became of the half hours
+// and the records. Never in a log, never when quiet.
+TEST_F(KelvaraCliTest, SummaryOnATerminalUnlessQuiet) {
+    if (!fs::exists("/usr/bin/script")) GTEST_SKIP() << "script(1) gives the program a terminal; not installed";
+    Raw("raw.dat", 1.5, 5);
+    WriteFile(dir / "numbered.dat", WithRecordNumbers(ReadFile(Raw("plain.dat", 0.5, 6))));
+    WriteFile(dir / "list.txt", "numbered.dat\r\nraw.dat\r\n");
+    // Half an hour, then three records after a logger restart: a short half hour.
+    std::istringstream later(ReadFile(Raw("later.dat", 0.1, 7, "2024-06-01 02:00:00")));
+    std::string restart = ReadFile(Raw("early.dat", 0.5, 8)), line;
+    for (int number = 1; number <= 4 + 3 && std::getline(later, line); ++number) {
+        if (number > 4) restart += line + "\n";
+    }
+    WriteFile(dir / "restart.dat", restart);
+    std::string strict = ReadFile(fs::path(KELVARA_SOURCE_DIR) / "res" / "range.ini");
+    WriteFile(dir / "strict.ini", strict.replace(strict.find("H2O-Min\t-20"), 11, "H2O-Min\t100"));
+    const struct { Args arguments; std::string shown; } cases[] = {
+        {{"run", "raw.dat", "-o", "r"},
+         "Summary: 3 half hours written (0 rejected), 0 short ones skipped; 54000 records read, 0 dropped\r\n"},
+        {{"batch", "list.txt"},
+         "Summary: 3 half hours written (0 rejected), 0 short ones skipped; 72000 records read, 18000 dropped\r\n"},
+        {{"run", "restart.dat", "-o", "r"},
+         "Summary: 1 half hour written (0 rejected), 1 short one skipped; 18003 records read, 3 dropped\r\n"},
+        {{"run", "raw.dat", "-o", "r", "--range-file", "strict.ini"},
+         "Summary: 3 half hours written (3 rejected), 0 short ones skipped; 54000 records read, 0 dropped\r\n"
+         "kelvara-cli: warning: no fluxes computed: every half hour was rejected"},
+    };
+    for (const auto& [arguments, shown] : cases) {
+        for (const std::string quiet : {"", " --quiet"}) {
+            const std::string command = ShellCommand(KELVARA_CLI_PATH, arguments) + quiet;
+            const ProgramRun run = RunProgram("script", {"-qec", command, "/dev/null"}, dir.path());
+            EXPECT_EQ(Contains(run.out, "Status: Processing Finished!\r\n" + shown), quiet.empty()) << run.out;
+            EXPECT_EQ(Contains(run.out, "Summary:"), quiet.empty()) << run.out;
+        }
+        EXPECT_FALSE(Contains(Cli(arguments).err, "Summary:")) << arguments[1];
+    }
+}
+
 }  // namespace
 }  // namespace kelvara
