@@ -66,23 +66,91 @@ void AddAppendCommand(CLI::App& app, CommandLine& commandLine) {
     append->callback([&commandLine] { commandLine.command = Command::Append; });
 }
 
+// A text that names an option of this program: "--name", "--name=value" or
+// "-x", defined by the subcommand or by the program itself.
+bool IsOptionName(const CLI::App& command, const std::string& text) {
+    if (text.size() < 2 || text[0] != '-') return false;
+    const std::string name = text.substr(0, text.find('='));
+    for (const CLI::App* owner = &command; owner != nullptr; owner = owner->get_parent()) {
+        if (owner->get_option_no_throw(name) != nullptr) return true;
+    }
+    return false;
+}
+
+// A text after --planar-fit that is one of the program's options: the user
+// left out a coefficient.
+class OptionAsCoefficient : public CLI::ValidationError {
+public:
+    OptionAsCoefficient(std::string command, const std::string& text)
+        : ValidationError("--planar-fit", "takes three coefficients B0 B1 B2, not the option " + text),
+          command_(std::move(command)) {}
+    const std::string& Command() const { return command_; }
+
+private:
+    std::string command_;
+};
+
 // The three texts after --planar-fit are taken as they stand, so that "-.5"
 // or "-inf" are coefficients rather than options (the jobs read them as atof
-// does, like the dialogs' edits). The option keeps its place in the help;
-// with fewer than three texts after it, the parser reports the usage error.
-std::vector<char*> TakePlaneCoefficients(int argc, char** argv, CommandLine& commandLine) {
+// does, like the dialogs' edits). The program's own option names are not:
+// "--planar-fit --second a.dat b" is a forgotten coefficient, not a plane.
+// The option keeps its place in the help; with fewer than three texts after
+// it, the parser reports the usage error.
+std::vector<char*> TakePlaneCoefficients(int argc, char** argv, const CLI::App& app, CommandLine& commandLine) {
     std::vector<char*> rest(argv, argv + argc);
-    bool inProcessingCommand = false;
+    const CLI::App* processingCommand = nullptr;
     for (std::size_t i = 1; i < rest.size(); ++i) {
         const std::string token = rest[i];
-        if (token == "run" || token == "batch") inProcessingCommand = true;
-        if (!inProcessingCommand || token != "--planar-fit" || i + 3 >= rest.size()) continue;
-        commandLine.planarFit.coefficients.assign(rest.begin() + static_cast<std::ptrdiff_t>(i) + 1,
-                                                  rest.begin() + static_cast<std::ptrdiff_t>(i) + 4);
-        rest.erase(rest.begin() + static_cast<std::ptrdiff_t>(i), rest.begin() + static_cast<std::ptrdiff_t>(i) + 4);
+        if (processingCommand == nullptr && (token == "run" || token == "batch")) {
+            processingCommand = app.get_subcommand(token);
+        }
+        if (processingCommand == nullptr || token != "--planar-fit" || i + 3 >= rest.size()) continue;
+        const auto first = rest.begin() + static_cast<std::ptrdiff_t>(i) + 1;
+        for (auto text = first; text != first + 3; ++text) {
+            if (IsOptionName(*processingCommand, *text)) {
+                throw OptionAsCoefficient(processingCommand->get_name(), *text);
+            }
+        }
+        commandLine.planarFit.coefficients.assign(first, first + 3);
+        rest.erase(first - 1, first + 3);
         --i;
     }
     return rest;
+}
+
+std::string SubcommandNames(const CLI::App& app) {
+    std::string names;
+    for (const CLI::App* command : app.get_subcommands([](const CLI::App*) { return true; })) {
+        if (!names.empty()) names += ", ";
+        names += command->get_name();
+    }
+    return names;
+}
+
+// Usage errors as Unix tools word them: the program, what was typed and
+// where to look next.
+std::string UsageMessage(const CLI::App* app, const CLI::Error& error) {
+    const std::vector<CLI::App*> chosen = app->get_subcommands();
+    const std::string program = app->get_name();
+    const auto* coefficient = dynamic_cast<const OptionAsCoefficient*>(&error);
+    const std::string command = coefficient != nullptr ? coefficient->Command()
+                                : chosen.empty()       ? ""
+                                                       : chosen.front()->get_name();
+    const std::vector<std::string> typed = app->remaining(true);
+    std::string problem;
+    if (typed.empty()) {
+        const bool noCommand = command.empty() && dynamic_cast<const CLI::RequiredError*>(&error) != nullptr;
+        problem = noCommand ? "no subcommand given" : error.what();
+    } else if (typed.front().starts_with('-')) {
+        problem = "unknown option '" + typed.front() + "'";
+    } else if (command.empty()) {
+        problem = "unknown subcommand '" + typed.front() + "'";
+    } else {
+        problem = "unexpected argument '" + typed.front() + "'";
+    }
+    const std::string where = command.empty() ? program : program + " " + command;
+    return where + ": " + problem + "\n" + program + ": subcommands: " + SubcommandNames(*app) + "; see " + where +
+           " --help\n";
 }
 
 }  // namespace
@@ -90,18 +158,23 @@ std::vector<char*> TakePlaneCoefficients(int argc, char** argv, CommandLine& com
 std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& commandLine) {
     CLI::App app{"Eddy-covariance flux processing from the command line", "kelvara-cli"};
     app.set_version_flag("--version", "kelvara-cli " KELVARA_VERSION);
-    app.add_flag("-q,--quiet", commandLine.quiet, "No progress bar and no status line");
+    app.add_flag("-q,--quiet", commandLine.quiet,
+                 "Silent when the job succeeds: no progress bar, status line or summary; "
+                 "failures and warnings still print");
     app.require_subcommand(1);
     app.fallthrough();
+    app.failure_message(UsageMessage);
     app.footer(
-        "Messages go to stderr as 'title: text'.\n"
-        "Exit status: 0 when the job finished, 1 after a failure message, 2 for usage errors.\n");
+        "Messages go to stderr as 'title: text'; a failure that concerns a file adds\n"
+        "'kelvara-cli: FILE: REASON'.\n"
+        "Exit status: 0 when the job finished, 1 after a failure message, 2 for usage\n"
+        "errors, 3 when a run or batch finished without fluxes for any half hour.\n");
     AddRunCommand(app, commandLine);
     AddBatchCommand(app, commandLine);
     AddAppendCommand(app, commandLine);
 
     try {
-        std::vector<char*> rest = TakePlaneCoefficients(argc, argv, commandLine);
+        std::vector<char*> rest = TakePlaneCoefficients(argc, argv, app, commandLine);
         app.parse(static_cast<int>(rest.size()), rest.data());
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e);

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "AppendJob.h"
+#include "RunReport.h"
 #include "io/FileNames.h"
 #include "jobs/BatchJob.h"
 #include "jobs/SingleRunJob.h"
@@ -12,7 +13,22 @@ namespace kelvara::cli {
 
 namespace {
 
+struct Reporting {
+    std::FILE* errors;
+    bool summary;
+};
+
 int ExitStatus(bool finished) { return finished ? kJobFinishedExitStatus : kJobFailedExitStatus; }
+
+// After "Processing Finished!": the summary, and a warning when the results
+// hold no fluxes, which a script must not mistake for a good run.
+int ReportFinishedRun(const RunTally& tally, const Reporting& reporting) {
+    if (reporting.summary) std::fprintf(reporting.errors, "%s\n", RunSummary(tally).c_str());
+    const std::string warning = NoFluxWarning(tally);
+    if (warning.empty()) return kJobFinishedExitStatus;
+    std::fprintf(reporting.errors, "%s\n", warning.c_str());
+    return kNoFluxesExitStatus;
+}
 
 // The user named the range file, so a file that cannot be read is an error
 // rather than a silent fall back to the built-in limits.
@@ -21,8 +37,7 @@ bool ResolveRangeFile(const CommandLine& commandLine, std::FILE* errors,
     if (!commandLine.rangeFile) return true;
     const std::filesystem::path path = PathFromText(*commandLine.rangeFile);
     if (!IsReadableFile(path)) {
-        std::fprintf(errors, "kelvara-cli: cannot read the range file \"%s\"\n",
-                     commandLine.rangeFile->c_str());
+        std::fprintf(errors, "kelvara-cli: %s: %s\n", commandLine.rangeFile->c_str(), ReasonCannotRead(path).c_str());
         return false;
     }
     rangeFile = path;
@@ -35,21 +50,23 @@ RotationInputs RotationOf(const CommandLine& commandLine) {
     return RotationInputs{Rotation::PlanarFit, texts[0], texts[1], texts[2]};
 }
 
-int RunSingle(const CommandLine& commandLine, JobPort& port,
-              const std::optional<std::filesystem::path>& rangeFile) {
+int RunSingle(const CommandLine& commandLine, JobPort& port, const std::optional<std::filesystem::path>& rangeFile,
+              const Reporting& reporting) {
     const SingleRunInputs inputs{.firstFile = commandLine.firstFile,
                                  .secondFile = commandLine.secondFile,
                                  .outputFile = commandLine.outputFile,
                                  .rotation = RotationOf(commandLine)};
     SingleRunJob job;
-    return ExitStatus(job.Run(inputs, port, rangeFile));
+    if (!job.Run(inputs, port, rangeFile)) return kJobFailedExitStatus;
+    return ReportFinishedRun(job.Tally(), reporting);
 }
 
-int RunBatch(const CommandLine& commandLine, JobPort& port,
-             const std::optional<std::filesystem::path>& rangeFile) {
+int RunBatch(const CommandLine& commandLine, JobPort& port, const std::optional<std::filesystem::path>& rangeFile,
+             const Reporting& reporting) {
     const BatchInputs inputs{.listFile = commandLine.listFile, .rotation = RotationOf(commandLine)};
     BatchJob job;
-    return ExitStatus(job.Run(inputs, port, rangeFile));
+    if (!job.Run(inputs, port, rangeFile)) return kJobFailedExitStatus;
+    return ReportFinishedRun(job.Tally(), reporting);
 }
 
 int RunAppend(const CommandLine& commandLine, JobPort& port) {
@@ -65,12 +82,13 @@ int RunAppend(const CommandLine& commandLine, JobPort& port) {
 
 }  // namespace
 
-int RunCommand(const CommandLine& commandLine, JobPort& port, std::FILE* errors) {
+int RunCommand(const CommandLine& commandLine, JobPort& port, std::FILE* errors, bool summary) {
     if (commandLine.command == Command::Append) return RunAppend(commandLine, port);
     std::optional<std::filesystem::path> rangeFile;
     if (!ResolveRangeFile(commandLine, errors, rangeFile)) return kJobFailedExitStatus;
-    if (commandLine.command == Command::Batch) return RunBatch(commandLine, port, rangeFile);
-    return RunSingle(commandLine, port, rangeFile);
+    const Reporting reporting{errors, summary};
+    if (commandLine.command == Command::Batch) return RunBatch(commandLine, port, rangeFile, reporting);
+    return RunSingle(commandLine, port, rangeFile, reporting);
 }
 
 }  // namespace kelvara::cli

@@ -10,8 +10,8 @@ constexpr int kBarWidth = 40;
 constexpr std::chrono::milliseconds kStatusRedrawInterval{100};
 }  // namespace
 
-TerminalPort::TerminalPort(std::FILE* stream, bool liveOutput)
-    : stream_(stream), liveOutput_(liveOutput) {}
+TerminalPort::TerminalPort(std::FILE* stream, bool liveOutput, bool quiet)
+    : stream_(stream), liveOutput_(liveOutput), quiet_(quiet) {}
 
 TerminalPort::~TerminalPort() { EndLiveLine(); }
 
@@ -20,37 +20,41 @@ void TerminalPort::WriteOneLine(std::string_view text) {
     for (char c : text) std::fputc(c == '\n' || c == '\r' ? ' ' : c, stream_);
 }
 
-void TerminalPort::ShowMessage(std::string_view text, std::string_view title, MessageIcon) {
+void TerminalPort::ShowMessage(std::string_view text, std::string_view title, MessageIcon icon) {
     EndLiveLine();
+    // Only the completion notices come without an icon.
+    if (quiet_ && icon == MessageIcon::None) return;
     WriteOneLine(title);
     std::fputs(": ", stream_);
     WriteOneLine(text);
     std::fputc('\n', stream_);
+    if (!explanation_.empty()) {
+        WriteOneLine(explanation_);
+        std::fputc('\n', stream_);
+        explanation_.clear();
+    }
     std::fflush(stream_);
+}
+
+void TerminalPort::ExplainFailure(std::string_view file, std::string_view reason) {
+    explanation_ = "kelvara-cli: ";
+    explanation_.append(file);
+    explanation_.append(": ");
+    explanation_.append(reason);
 }
 
 SecondFileAnswer TerminalPort::AskNoSecondFile() { return SecondFileAnswer::Continue; }
 
-void TerminalPort::SetProgressRange(int lower, int upper) {
-    bar_.SetRange(lower, upper);
+void TerminalPort::SetProgressRange(int, int) {
+    progressShown_ = true;
     DrawProgress();
 }
 
-void TerminalPort::SetProgressStep(int step) { bar_.SetStep(step); }
-
-void TerminalPort::SetProgressPosition(int position) {
-    bar_.SetPosition(position);
-    DrawProgress();
-}
-
-void TerminalPort::StepProgress() {
-    bar_.Step();
-    DrawProgress();
-}
-
-void TerminalPort::SetPercentText(std::string_view text) {
-    percentText_.assign(text);
-    DrawProgress();
+void TerminalPort::ShowBytesRead(std::int64_t done, std::int64_t total) {
+    // An empty file is read completely at once.
+    bytesTotal_ = total > 0 ? total : 1;
+    bytesDone_ = total > 0 ? std::clamp<std::int64_t>(done, 0, total) : 1;
+    if (progressShown_) DrawProgress();
 }
 
 void TerminalPort::SetStatusText(StatusText which, std::string_view text) {
@@ -60,16 +64,14 @@ void TerminalPort::SetStatusText(StatusText which, std::string_view text) {
 
 void TerminalPort::DrawProgress() {
     if (!liveOutput_) return;
-    const long long span = static_cast<long long>(bar_.upper) - bar_.lower;
-    const long long done = static_cast<long long>(bar_.position) - bar_.lower;
-    const int filled = span > 0 ? static_cast<int>(done * kBarWidth / span) : 0;
+    const auto filled = static_cast<std::size_t>(bytesDone_ * kBarWidth / bytesTotal_);
     line_.clear();
     line_.push_back('[');
-    line_.append(static_cast<std::size_t>(filled), '#');
-    line_.append(static_cast<std::size_t>(kBarWidth - filled), ' ');
-    line_.push_back(']');
-    line_.push_back(' ');
-    line_.append(percentText_);
+    line_.append(filled, '#');
+    line_.append(static_cast<std::size_t>(kBarWidth) - filled, ' ');
+    line_.append("] ");
+    line_.append(std::to_string(bytesDone_ * 100 / bytesTotal_));
+    line_.push_back('%');
     DrawLiveLine(line_);
 }
 

@@ -1,20 +1,23 @@
 #pragma once
-// The jobs' user on a terminal: messages as "title: text" lines, progress and
-// batch status as one line redrawn in place (only when live output is wanted).
+// The jobs' user on a terminal: messages as "title: text" lines, a failure
+// that concerns a file followed by the Unix tool's "kelvara-cli: FILE: REASON",
+// progress and batch status as one line redrawn in place (only when live
+// output is wanted).
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
 
 #include "jobs/JobPort.h"
-#include "jobs/ProgressBar.h"
 
 namespace kelvara::cli {
 
 class TerminalPort : public JobPort {
 public:
-    TerminalPort(std::FILE* stream, bool liveOutput);
+    // quiet: silent on success, so the completion notice is not shown.
+    TerminalPort(std::FILE* stream, bool liveOutput, bool quiet);
     ~TerminalPort() override;
     TerminalPort(const TerminalPort&) = delete;
     TerminalPort& operator=(const TerminalPort&) = delete;
@@ -22,12 +25,16 @@ public:
     void ShowMessage(std::string_view text, std::string_view title, MessageIcon icon) override;
     // The command line names the second file up front; without one the run goes on.
     SecondFileAnswer AskNoSecondFile() override;
+    // The bar shows the bytes of the raw file read, so it ends full at 100%;
+    // the block count the desktop program shows can overshoot its estimate.
     void SetProgressRange(int lower, int upper) override;
-    void SetProgressStep(int step) override;
-    void SetProgressPosition(int position) override;
-    void StepProgress() override;
-    void SetPercentText(std::string_view text) override;
+    void SetProgressStep(int) override {}
+    void SetProgressPosition(int) override {}
+    void StepProgress() override {}
+    void SetPercentText(std::string_view) override {}
+    void ShowBytesRead(std::int64_t done, std::int64_t total) override;
     void SetStatusText(StatusText which, std::string_view text) override;
+    void ExplainFailure(std::string_view file, std::string_view reason) override;
 
 private:
     void DrawProgress();
@@ -38,8 +45,11 @@ private:
 
     std::FILE* stream_;
     bool liveOutput_;
-    ProgressBar bar_;
-    std::string percentText_;
+    bool quiet_;
+    std::string explanation_;     // the Unix line for the next failure message
+    bool progressShown_ = false;  // only the single run has a progress bar
+    std::int64_t bytesDone_ = 0;
+    std::int64_t bytesTotal_ = 1;
     std::string waitNotice_;
     std::string progressText_;
     std::string line_;       // the line being composed

@@ -13,8 +13,10 @@ int main(int argc, char** argv) {
     try {
         CommandLine commandLine;
         if (const auto exitStatus = ParseCommandLine(argc, argv, commandLine)) return *exitStatus;
-        TerminalPort port(stderr, !commandLine.quiet && IsTerminal(stderr));
-        return RunCommand(commandLine, port, stderr);
+        // Live progress and the summary are for a person watching, not for logs.
+        const bool watched = !commandLine.quiet && IsTerminal(stderr);
+        TerminalPort port(stderr, watched, commandLine.quiet);
+        return RunCommand(commandLine, port, stderr, watched);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "kelvara-cli: %s\n", error.what());
         return kJobFailedExitStatus;

@@ -38,11 +38,18 @@ bool Stop(JobPort& port, const JobMessage& message) {
     return false;
 }
 
-bool AllInputsOpen(const AppendInputs& inputs) {
+// A failure that concerns one file: the system's reason goes first.
+bool StopOnFile(JobPort& port, const JobMessage& message, const std::string& file, const std::string& reason) {
+    port.ExplainFailure(file, reason);
+    return Stop(port, message);
+}
+
+// The first named input that cannot be read, or nullptr.
+const std::string* FirstUnreadableInput(const AppendInputs& inputs) {
     for (const std::string& file : inputs.files) {
-        if (!file.empty() && !IsReadableFile(PathFromText(file))) return false;
+        if (!file.empty() && !IsReadableFile(PathFromText(file))) return &file;
     }
-    return true;
+    return nullptr;
 }
 
 bool OutputIsAnInput(const std::filesystem::path& output, const AppendInputs& inputs) {
@@ -104,13 +111,16 @@ bool RunAppendJob(const AppendInputs& inputs, JobPort& port) {
     const int headLines = AtoiText(inputs.headLinesText);
     if (inputs.outputFile.empty()) return Stop(port, messages::kNoOutputFile);
     // Checked before the output exists, so a failure leaves nothing behind.
-    if (!AllInputsOpen(inputs)) return Stop(port, kCannotOpenInput);
+    if (const std::string* unreadable = FirstUnreadableInput(inputs)) {
+        return StopOnFile(port, kCannotOpenInput, *unreadable, ReasonCannotRead(PathFromText(*unreadable)));
+    }
     const std::filesystem::path output = PathFromText(inputs.outputFile);
     if (OutputIsAnInput(output, inputs)) return Stop(port, messages::kOutputIsInput);
 
     auto buffers = std::make_unique<AppendBuffers>();
     TextModeWriter writer(buffers->output);
-    if (!writer.Create(output)) return Stop(port, kCannotOpenOutput);
+    const auto writeFailure = [&]() { return SystemErrorText(writer.LastError()); };
+    if (!writer.Create(output)) return StopOnFile(port, kCannotOpenOutput, inputs.outputFile, writeFailure());
     TextModeReader reader(buffers->input);
     bool headWritten = false;
     for (const std::string& file : inputs.files) {
@@ -119,7 +129,7 @@ bool RunAppendJob(const AppendInputs& inputs, JobPort& port) {
         if (result == SlotResult::CannotOpen) {
             // Opened a moment ago by the check: it went away since.
             writer.Close();
-            return Stop(port, kCannotOpenInput);
+            return StopOnFile(port, kCannotOpenInput, file, ReasonCannotRead(PathFromText(file)));
         }
         if (result == SlotResult::ReadFailed) {
             writer.Close();
@@ -127,7 +137,7 @@ bool RunAppendJob(const AppendInputs& inputs, JobPort& port) {
         }
         if (result == SlotResult::WriteFailed) break;
     }
-    if (!writer.Close()) return Stop(port, messages::kCannotWriteOutput);
+    if (!writer.Close()) return StopOnFile(port, messages::kCannotWriteOutput, inputs.outputFile, writeFailure());
     Show(port, messages::kFinished);
     return true;
 }

@@ -1,5 +1,6 @@
 #include "TextModeWriter.h"
 
+#include <cerrno>
 #include <cstring>
 
 namespace kelvara {
@@ -9,15 +10,26 @@ TextModeWriter::TextModeWriter(std::span<char> buffer) : buffer_(buffer) {}
 bool TextModeWriter::Create(const std::filesystem::path& file) {
     length_ = 0;
     failed_ = false;
+    lastError_ = 0;
+    errno = 0;
     stream_.open(file, std::ios::binary | std::ios::trunc);
+    if (!stream_.is_open()) Fail();
     return stream_.is_open();
+}
+
+// Called right after the failing call, while errno still tells why. The
+// stream library does not promise to set it; EIO stands in then.
+void TextModeWriter::Fail() {
+    if (!failed_) lastError_ = errno != 0 ? errno : EIO;
+    failed_ = true;
 }
 
 void TextModeWriter::Flush() {
     if (length_ == 0) return;
     if (!failed_) {
+        errno = 0;
         stream_.write(buffer_.data(), static_cast<std::streamsize>(length_));
-        if (!stream_) failed_ = true;
+        if (!stream_) Fail();
     }
     length_ = 0;
 }
@@ -56,10 +68,12 @@ void TextModeWriter::WriteLineEnd() {
 bool TextModeWriter::Close() {
     if (!stream_.is_open()) return !failed_;
     Flush();
+    errno = 0;
     stream_.flush();
-    if (!stream_) failed_ = true;
+    if (!stream_) Fail();
+    errno = 0;
     stream_.close();
-    if (stream_.fail()) failed_ = true;
+    if (stream_.fail()) Fail();
     stream_.clear();
     return !failed_;
 }

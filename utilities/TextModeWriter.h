@@ -26,14 +26,20 @@ public:
 
     bool Failed() const { return failed_; }
 
+    // The errno of the first failed create or write, for telling the user
+    // why; 0 if none failed.
+    int LastError() const { return lastError_; }
+
 private:
     void Put(char c);
     void Flush();
+    void Fail();
 
     std::span<char> buffer_;
     std::ofstream stream_;
     std::size_t length_ = 0;
     bool failed_ = false;
+    int lastError_ = 0;
 };
 
 }  // namespace kelvara

@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -25,6 +28,22 @@ using Args = std::vector<std::string>;
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
+std::size_t LineCount(const std::string& text) {
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+// A logger file with a record number after the time stamp: every value moves
+// one field on, so the pressure lands in the status and each record is dropped.
+std::string WithRecordNumbers(const std::string& raw) {
+    std::istringstream lines(raw);
+    std::string line, out;
+    for (int number = -3; std::getline(lines, line); ++number) {
+        if (number > 0) line.insert(line.find(',') + 1, std::to_string(number) + ",");
+        out += line + "\n";
+    }
+    return out;
+}
+
 class KelvaraCliTest : public ::testing::Test {
 protected:
     ProgramRun Cli(const Args& arguments) { return RunProgram(KELVARA_CLI_PATH, arguments, dir.path()); }
@@ -44,7 +63,9 @@ protected:
 
 TEST_F(KelvaraCliTest, ExitStatusAndWhatIsShown) {
     WriteFile(dir / "a.txt", "h\na\n");
+    WriteFile(dir / "gone-list.txt", "gone.dat\r\n");
     fs::create_directory(dir / "folder.ini");
+    const std::string kSubcommands = "kelvara-cli: subcommands: run, batch, append; see kelvara-cli";
     const std::string raw = Raw("raw.dat", 0.6, 1);
     const struct { Args arguments; int exitStatus; Args shown; } cases[] = {  // shown: on stdout or stderr
         {{"--version"}, 0, {"kelvara-cli 1.0.0.1\n"}},
@@ -52,23 +73,53 @@ TEST_F(KelvaraCliTest, ExitStatusAndWhatIsShown) {
         {{"run", "--help"}, 0, {"FIRST", "--second", "--output", "--planar-fit", "--range-file"}},
         {{"batch", "--help"}, 0, {"LIST", "--planar-fit", "--range-file"}},
         {{"append", "--help"}, 0, {"--head-lines", "--output", "FILE"}},
-        // Usage errors run nothing.
-        {{}, 2, {}}, {{"frobnicate"}, 2, {}}, {{"run", raw}, 2, {}}, {{"batch"}, 2, {}},
-        {{"run", raw, "-o", "bad", "--planar-fit", "1", "2"}, 2, {}}, {{"append", "-o", "bad", "a.txt"}, 2, {}},
-        {{"append", "--head-lines", "1", "-o", "bad", "a", "b", "c", "d", "e", "f", "g"}, 2, {}},
-        // The job's own failures, and range files that cannot be read.
-        {{"run", "no.dat", "-o", "out"}, 1, {"Raw Data File Doesn't Exit!: Can't Open The First Raw Data File!\n"}},
-        {{"batch", "missing-list.txt"}, 1, {"File Doesn't Exit!: Can't Open File!\n"}},
-        {{"append", "--head-lines", "1", "-o", "o.txt", "a.txt", "no.txt"}, 1, {"Can't Open Input File!\n"}},
-        {{"run", raw, "-o", "bad", "--range-file", "missing.ini"}, 1, {"missing.ini"}},
-        {{"run", raw, "-o", "bad", "--range-file", "folder.ini"}, 1, {"folder.ini"}},
-        {{"batch", "missing-list.txt", "--range-file", "folder.ini"}, 1, {"folder.ini"}},
+        // Usage errors run nothing; they name what was typed and the subcommands.
+        {{}, 2, {"kelvara-cli: no subcommand given\n", kSubcommands}},
+        {{"frobnicate"}, 2, {"kelvara-cli: unknown subcommand 'frobnicate'\n", kSubcommands}},
+        {{"--frob", "run", raw, "-o", "bad"}, 2, {"unknown option '--frob'", kSubcommands}},
+        {{"run", raw, "-o", "bad", "--frob"}, 2, {"kelvara-cli run: unknown option '--frob'\n", kSubcommands}},
+        {{"run", raw}, 2, {"kelvara-cli run: --output is required\n", kSubcommands}},
+        {{"run", raw, "-o", "bad", "extra"}, 2, {"kelvara-cli run: unexpected argument 'extra'\n", kSubcommands}},
+        {{"batch"}, 2, {"kelvara-cli batch: LIST is required\n", kSubcommands}},
+        {{"run", raw, "-o", "bad", "--planar-fit", "1", "2"}, 2, {"--planar-fit", kSubcommands}},
+        {{"append", "-o", "bad", "a.txt"}, 2, {"--head-lines", kSubcommands}},
+        {{"append", "--head-lines", "1", "-o", "bad", "a", "b", "c", "d", "e", "f", "g"}, 2, {kSubcommands}},
+        // A coefficient left out: the program's own options are not coefficients.
+        {{"run", raw, "-o", "bad", "--planar-fit", "--second", raw, "1"}, 2, {"not the option --second\n"}},
+        {{"run", raw, "--planar-fit", "1", "2", "-o", "bad"}, 2, {"not the option -o\n"}},
+        {{"run", raw, "-o", "bad", "--planar-fit", "1", "2", "-q"}, 2, {"not the option -q\n"}},
+        {{"batch", "a.txt", "--planar-fit", "1", "--range-file=x.ini", "2"}, 2, {"batch: --planar-fit", "-file=x"}},
+        {{"run", raw, "-o", "bad", "--planar-fit", "1", "2", "--help"}, 2, {"not the option --help\n"}},
+        // The job's own failures keep their message and add the Unix tool's line.
+        {{"run", "no.dat", "-o", "out"}, 1,
+         {"Raw Data File Doesn't Exit!: Can't Open The First Raw Data File!\n"
+          "kelvara-cli: no.dat: No such file or directory\n"}},
+        {{"run", raw, "--second", "gone.dat", "-o", "out"}, 1,
+         {"Can't Open The Second Raw Data File!\nkelvara-cli: gone.dat: No such file or directory\n"}},
+        {{"run", raw, "-o", "no folder/bad"}, 1,
+         {"Can't Open Output File\nkelvara-cli: no folder/bad.r1w: No such file or directory\n"}},
+        {{"batch", "missing-list.txt"}, 1,
+         {"File Doesn't Exit!: Can't Open File!\nkelvara-cli: missing-list.txt: No such file or directory\n"}},
+        {{"batch", "gone-list.txt"}, 1,
+         {"Can't Open Raw Data File!\nkelvara-cli: gone.dat: No such file or directory\n"}},
+        {{"append", "--head-lines", "1", "-o", "o.txt", "a.txt", "no.txt"}, 1,
+         {"Input file can't be opened!: Can't Open Input File!\nkelvara-cli: no.txt: No such file or directory\n"}},
+        {{"append", "--head-lines", "1", "-o", "no folder/o.txt", "a.txt"}, 1,
+         {"Can't Open Output File\nkelvara-cli: no folder/o.txt: No such file or directory\n"}},
+        {{"append", "--head-lines", "1", "-o", "/dev/full", "a.txt"}, 1, {"\nkelvara-cli: /dev/full: "}},
+        // Range files that cannot be read: no job starts.
+        {{"run", raw, "-o", "bad", "--range-file", "missing.ini"}, 1,
+         {"kelvara-cli: missing.ini: No such file or directory\n"}},
+        {{"run", raw, "-o", "bad", "--range-file", "folder.ini"}, 1, {"kelvara-cli: folder.ini: Is a directory\n"}},
+        {{"batch", "missing-list.txt", "--range-file", "folder.ini"}, 1, {"kelvara-cli: folder.ini: Is a directory\n"}},
     };
     for (const auto& [arguments, exitStatus, shown] : cases) {
         const ProgramRun run = Cli(arguments);
         EXPECT_EQ(run.exitStatus, exitStatus) << arguments.size() << " arguments\n" << run.err;
         EXPECT_EQ(run.err.empty(), exitStatus == 0) << run.err;
-        for (const std::string& part : shown) EXPECT_TRUE(Contains(run.out + run.err, part)) << part << "\n" << run.out;
+        for (const std::string& part : shown) {
+            EXPECT_TRUE(Contains(run.out + run.err, part)) << part << "\n" << run.out << run.err;
+        }
     }
     for (const char* made : {"bad", "bad.r1w", "bad.rfw"}) EXPECT_FALSE(fs::exists(dir / made)) << made;
 }
@@ -78,24 +129,28 @@ TEST_F(KelvaraCliTest, RunWritesWhatTheJobWrites) {
     // No H2O sample can be in range: every block is rejected.
     std::string strict = ReadFile(fs::path(KELVARA_SOURCE_DIR) / "res" / "range.ini");
     WriteFile(dir / "strict.ini", strict.replace(strict.find("H2O-Min\t-20"), 11, "H2O-Min\t100"));
-    const struct { Args options; SingleRunInputs inputs; std::optional<fs::path> rangeFile; } cases[] = {
-        {{}, {.firstFile = first}, std::nullopt},
+    const struct { Args options; SingleRunInputs inputs; std::optional<fs::path> rangeFile; bool fluxes; } cases[] = {
+        {{}, {.firstFile = first}, std::nullopt, true},
         {{"--second", second, "--planar-fit", "-0.012", "0.05", "-0.5e-2"},
          {.firstFile = first, .secondFile = second, .rotation = {Rotation::PlanarFit, "-0.012", "0.05", "-0.5e-2"}},
-         std::nullopt},
-        // A coefficient with a sign and no leading digit is a value, not an option.
+         std::nullopt, true},
+        // A coefficient with a sign and no leading digit is a value, not an option; so is "-inf".
         {{"--planar-fit", "0.05", "0.02", "-.03"},
-         {.firstFile = first, .rotation = {Rotation::PlanarFit, "0.05", "0.02", "-.03"}},
-         std::nullopt},
-        {{"--range-file", "strict.ini"}, {.firstFile = first}, dir / "strict.ini"},
+         {.firstFile = first, .rotation = {Rotation::PlanarFit, "0.05", "0.02", "-.03"}}, std::nullopt, true},
+        {{"--planar-fit", "-inf", "-0", "-1e-3"},
+         {.firstFile = first, .rotation = {Rotation::PlanarFit, "-inf", "-0", "-1e-3"}}, std::nullopt, true},
+        {{"--range-file", "strict.ini"}, {.firstFile = first}, dir / "strict.ini", false},
     };
-    for (auto [options, inputs, rangeFile] : cases) {
+    for (auto [options, inputs, rangeFile, fluxes] : cases) {
         Args arguments = {"run", first, "--output", "cli"};
         arguments.insert(arguments.end(), options.begin(), options.end());
         const ProgramRun run = Cli(arguments);
-        EXPECT_EQ(run.exitStatus, 0) << run.err;
+        EXPECT_EQ(run.exitStatus, fluxes ? 0 : 3) << run.err;
         // Not a terminal: the message alone, no progress drawing.
-        EXPECT_EQ(run.err, "Status: Processing Finished!\n");
+        EXPECT_TRUE(run.err.starts_with("Status: Processing Finished!\n")) << run.err;
+        if (fluxes) {
+            EXPECT_EQ(run.err, "Status: Processing Finished!\n");
+        }
 
         inputs.outputFile = (dir / "job").string();
         RecordingPort port;
@@ -118,23 +173,128 @@ TEST_F(KelvaraCliTest, BatchWritesWhatTheJobWrites) {
     EXPECT_EQ(written, ReadFile(first + ".r1w") + "|" + ReadFile(second + ".r1w"));
 }
 
+// A run that read its files but wrote no fluxes is no success for a script:
+// after the finished message, one warning line naming the likely cause.
+TEST_F(KelvaraCliTest, RunOrBatchWithoutFluxesWarnsAndExitsThree) {
+    const std::string good = Raw("good.dat", 1.0, 31);
+    WriteFile(dir / "numbered.dat", WithRecordNumbers(ReadFile(Raw("plain.dat", 1.0, 32))));
+    WriteFile(dir / "numbered.txt", "numbered.dat\r\n");
+    WriteFile(dir / "mixed.txt", "numbered.dat\r\n" + good + "\r\n");
+    const std::string goodText = ReadFile(good);
+    WriteFile(dir / "headers.dat", goodText.substr(0, goodText.find("\n\"2024") + 1));
+    std::string strict = ReadFile(fs::path(KELVARA_SOURCE_DIR) / "res" / "range.ini");
+    WriteFile(dir / "strict.ini", strict.replace(strict.find("H2O-Min\t-20"), 11, "H2O-Min\t100"));
+    const std::string noHalfHour = "kelvara-cli: warning: no fluxes computed: no half hour had 5 usable records; ";
+    const struct { Args arguments; int exitStatus; Args warned; } cases[] = {
+        {{"run", "numbered.dat", "-o", "n"}, 3,
+         {noHalfHour, "36000 records read: 36000 dropped for a status outside 0-13", "status the last field"}},
+        {{"batch", "numbered.txt"}, 3, {noHalfHour, "36000 records read: 36000 dropped"}},
+        {{"run", "headers.dat", "-o", "h"}, 3, {"kelvara-cli: warning: no fluxes computed: no records"}},
+        {{"run", good, "-o", "s", "--range-file", "strict.ini"}, 3,
+         {"kelvara-cli: warning: no fluxes computed: every half hour was rejected; 36000 records read: ",
+          "values out of range"}},
+        // One file with fluxes is enough.
+        {{"batch", "mixed.txt"}, 0, {}},
+    };
+    for (const auto& [arguments, exitStatus, warned] : cases) {
+        for (const bool quiet : {false, true}) {
+            Args withQuiet = arguments;
+            if (quiet) withQuiet.push_back("--quiet");
+            const ProgramRun run = Cli(withQuiet);
+            EXPECT_EQ(run.exitStatus, exitStatus) << arguments[1] << "\n" << run.err;
+            // Quiet leaves out the finished message, never the warning.
+            const std::string finished = quiet ? "" : "Status: Processing Finished!\n";
+            EXPECT_TRUE(run.err.starts_with(finished)) << run.err;
+            const std::string warning = run.err.substr(finished.size());
+            EXPECT_EQ(LineCount(warning), warned.empty() ? 0u : 1u) << warning;
+            for (const std::string& part : warned) EXPECT_TRUE(Contains(warning, part)) << part << "\n" << warning;
+        }
+    }
+}
+
 TEST_F(KelvaraCliTest, AppendTakesEmptySlotsAndQuietAnywhere) {
     WriteFile(dir / "a.txt", "h1\nh2\na\n");
     const ProgramRun run = Cli({"append", "--head-lines", "2", "--output", "j.txt", "", "a.txt", "", "", "", "a.txt"});
     EXPECT_EQ(run.exitStatus, 0) << run.err;
     EXPECT_EQ(run.err, "Status: Processing Finished!\n");
     EXPECT_EQ(ReadFile(dir / "j.txt"), "h1\r\nh2\r\na\r\na\r\n");
-    EXPECT_EQ(Cli({"--quiet", "append", "--head-lines", "1", "-o", "q1.txt", "a.txt"}).exitStatus, 0);
-    EXPECT_EQ(Cli({"append", "--head-lines", "1", "-o", "q2.txt", "a.txt", "-q"}).exitStatus, 0);
+    // Quiet is silent on success and still tells a failure.
+    for (const Args& arguments : {Args{"--quiet", "append", "--head-lines", "1", "-o", "q1.txt", "a.txt"},
+                                  Args{"append", "--head-lines", "1", "-o", "q2.txt", "a.txt", "-q"},
+                                  Args{"-q", "run", Raw("raw.dat", 0.6, 7), "-o", "q3"},
+                                  Args{"-q", "batch", "list.txt"}}) {
+        if (arguments[1] == "batch") WriteFile(dir / "list.txt", "raw.dat\r\n");
+        const ProgramRun quiet = Cli(arguments);
+        EXPECT_EQ(quiet.exitStatus, 0) << arguments[1];
+        EXPECT_EQ(quiet.err, "") << arguments[1];
+    }
+    const ProgramRun failed = Cli({"-q", "append", "--head-lines", "1", "-o", "q4.txt", "no.txt"});
+    EXPECT_EQ(failed.exitStatus, 1);
+    EXPECT_EQ(failed.err,
+              "Input file can't be opened!: Can't Open Input File!\nkelvara-cli: no.txt: No such file or directory\n");
 }
 
+// On a terminal the run draws a bar of the bytes read, which ends full at
+// 100%; quiet, it shows nothing at all on success.
 TEST_F(KelvaraCliTest, ProgressBarOnATerminalUnlessQuiet) {
     if (!fs::exists("/usr/bin/script")) GTEST_SKIP() << "script(1) gives the program a terminal; not installed";
+    // 1.5 hours: three half hours against an estimate of two from the file's size.
     const std::string command = ShellCommand(KELVARA_CLI_PATH, {"run", Raw("raw.dat", 1.5, 5), "--output", "out"});
     for (const std::string quiet : {"", " --quiet"}) {
         const ProgramRun run = RunProgram("script", {"-qec", command + quiet, "/dev/null"}, dir.path());
-        EXPECT_EQ(Contains(run.out, "] ") && Contains(run.out, "%"), quiet.empty()) << run.out;
-        EXPECT_TRUE(Contains(run.out, "Status: Processing Finished!")) << run.out;
+        if (!quiet.empty()) {
+            EXPECT_EQ(run.out, "");
+            continue;
+        }
+        std::vector<int> percents;
+        const std::regex drawn(R"(\[([# ]{40})\] (\d+)%)");
+        for (std::sregex_iterator it(run.out.begin(), run.out.end(), drawn), end; it != end; ++it) {
+            percents.push_back(std::stoi((*it)[2]));
+            EXPECT_EQ((*it)[1].str().find(' ') == std::string::npos, percents.back() == 100) << (*it)[0];
+        }
+        ASSERT_GE(percents.size(), 2u) << run.out;
+        EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end())) << run.out;
+        EXPECT_EQ(percents.front(), 0);
+        EXPECT_EQ(percents.back(), 100) << run.out;
+        EXPECT_TRUE(Contains(run.out, "%\r\nStatus: Processing Finished!\r\n")) << run.out;
+    }
+}
+
+// After the finished message on a terminal: what became of the half hours
+// and the records. Never in a log, never when quiet.
+TEST_F(KelvaraCliTest, SummaryOnATerminalUnlessQuiet) {
+    if (!fs::exists("/usr/bin/script")) GTEST_SKIP() << "script(1) gives the program a terminal; not installed";
+    Raw("raw.dat", 1.5, 5);
+    WriteFile(dir / "numbered.dat", WithRecordNumbers(ReadFile(Raw("plain.dat", 0.5, 6))));
+    WriteFile(dir / "list.txt", "numbered.dat\r\nraw.dat\r\n");
+    // Half an hour, then three records after a logger restart: a short half hour.
+    std::istringstream later(ReadFile(Raw("later.dat", 0.1, 7, "2024-06-01 02:00:00")));
+    std::string restart = ReadFile(Raw("early.dat", 0.5, 8)), line;
+    for (int number = 1; number <= 4 + 3 && std::getline(later, line); ++number) {
+        if (number > 4) restart += line + "\n";
+    }
+    WriteFile(dir / "restart.dat", restart);
+    std::string strict = ReadFile(fs::path(KELVARA_SOURCE_DIR) / "res" / "range.ini");
+    WriteFile(dir / "strict.ini", strict.replace(strict.find("H2O-Min\t-20"), 11, "H2O-Min\t100"));
+    const struct { Args arguments; std::string shown; } cases[] = {
+        {{"run", "raw.dat", "-o", "r"},
+         "Summary: 3 half hours written (0 rejected), 0 short ones skipped; 54000 records read, 0 dropped\r\n"},
+        {{"batch", "list.txt"},
+         "Summary: 3 half hours written (0 rejected), 0 short ones skipped; 72000 records read, 18000 dropped\r\n"},
+        {{"run", "restart.dat", "-o", "r"},
+         "Summary: 1 half hour written (0 rejected), 1 short one skipped; 18003 records read, 3 dropped\r\n"},
+        {{"run", "raw.dat", "-o", "r", "--range-file", "strict.ini"},
+         "Summary: 3 half hours written (3 rejected), 0 short ones skipped; 54000 records read, 0 dropped\r\n"
+         "kelvara-cli: warning: no fluxes computed: every half hour was rejected"},
+    };
+    for (const auto& [arguments, shown] : cases) {
+        for (const std::string quiet : {"", " --quiet"}) {
+            const std::string command = ShellCommand(KELVARA_CLI_PATH, arguments) + quiet;
+            const ProgramRun run = RunProgram("script", {"-qec", command, "/dev/null"}, dir.path());
+            EXPECT_EQ(Contains(run.out, "Status: Processing Finished!\r\n" + shown), quiet.empty()) << run.out;
+            EXPECT_EQ(Contains(run.out, "Summary:"), quiet.empty()) << run.out;
+        }
+        EXPECT_FALSE(Contains(Cli(arguments).err, "Summary:")) << arguments[1];
     }
 }
 
