@@ -5,12 +5,14 @@
 
 #include "CommandLine.h"
 #include "Commands.h"
+#include "Interruption.h"
 #include "Terminal.h"
 #include "TerminalPort.h"
 
 int main(int argc, char** argv) {
     using namespace kelvara::cli;
     try {
+        EndCleanlyOnInterruption();
         CommandLine commandLine;
         if (const auto exitStatus = ParseCommandLine(argc, argv, commandLine)) return *exitStatus;
         // Live progress and the summary are for a person watching, not for logs.

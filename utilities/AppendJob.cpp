@@ -97,9 +97,9 @@ SlotResult AppendSlot(const std::string& file, int headLines, bool& headWritten,
         SkipHeadLines(reader, headLines, buffers.line.data());
     }
     CopyData(reader, writer, buffers.piece.data());
-    const bool readFailed = reader.ReadError() != 0;
+    // A failed read keeps its reason until the next file is opened.
+    if (reader.ReadError() != 0) return SlotResult::ReadFailed;
     reader.Close();
-    if (readFailed) return SlotResult::ReadFailed;
     return writer.Failed() ? SlotResult::WriteFailed : SlotResult::Copied;
 }
 
@@ -133,7 +133,7 @@ bool RunAppendJob(const AppendInputs& inputs, JobPort& port) {
         }
         if (result == SlotResult::ReadFailed) {
             writer.Close();
-            return Stop(port, kCannotReadInput);
+            return StopOnFile(port, kCannotReadInput, file, SystemErrorText(reader.ReadError()));
         }
         if (result == SlotResult::WriteFailed) break;
     }

@@ -15,6 +15,9 @@ public:
     // The raw bytes pass through buffer, which the caller owns; the reader
     // allocates nothing of its own.
     explicit TextModeReader(std::span<char> buffer);
+    ~TextModeReader() { Close(); }
+    TextModeReader(const TextModeReader&) = delete;
+    TextModeReader& operator=(const TextModeReader&) = delete;
 
     bool Open(const std::filesystem::path& file);
     void Close();

@@ -1,7 +1,10 @@
 #include "TextModeWriter.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+
+#include "io/FileNames.h"
 
 namespace kelvara {
 
@@ -10,11 +13,10 @@ TextModeWriter::TextModeWriter(std::span<char> buffer) : buffer_(buffer) {}
 bool TextModeWriter::Create(const std::filesystem::path& file) {
     length_ = 0;
     failed_ = false;
-    lastError_ = 0;
-    errno = 0;
-    stream_.open(file, std::ios::binary | std::ios::trunc);
-    if (!stream_.is_open()) Fail();
-    return stream_.is_open();
+    lastError_ = ReasonCannotReplace(file);
+    if (lastError_ == 0 && !file_.Create(file)) lastError_ = file_.LastError();
+    failed_ = lastError_ != 0;
+    return !failed_;
 }
 
 // Called right after the failing call, while errno still tells why. The
@@ -28,8 +30,7 @@ void TextModeWriter::Flush() {
     if (length_ == 0) return;
     if (!failed_) {
         errno = 0;
-        stream_.write(buffer_.data(), static_cast<std::streamsize>(length_));
-        if (!stream_) Fail();
+        if (std::fwrite(buffer_.data(), 1, length_, file_.Stream()) != length_) Fail();
     }
     length_ = 0;
 }
@@ -66,15 +67,12 @@ void TextModeWriter::WriteLineEnd() {
 }
 
 bool TextModeWriter::Close() {
-    if (!stream_.is_open()) return !failed_;
+    if (!file_.IsOpen()) return !failed_;
     Flush();
-    errno = 0;
-    stream_.flush();
-    if (!stream_) Fail();
-    errno = 0;
-    stream_.close();
-    if (stream_.fail()) Fail();
-    stream_.clear();
+    if (!file_.Commit() && !failed_) {
+        lastError_ = file_.LastError();
+        failed_ = true;
+    }
     return !failed_;
 }
 

@@ -1,12 +1,15 @@
 #pragma once
 // Writes a file as a Windows text stream writes it, on every platform: every
 // line feed goes out as CR LF. Output is gathered in a caller-owned buffer
-// and written in large blocks; a failed write is remembered, not thrown.
+// and written in large blocks; a failed write is remembered, not thrown. The
+// file is written under a private temporary beside it and put in place by
+// Close, so a killed job never leaves a finished-looking file.
 
 #include <cstddef>
 #include <filesystem>
-#include <fstream>
 #include <span>
+
+#include "io/TemporaryFile.h"
 
 namespace kelvara {
 
@@ -14,14 +17,16 @@ class TextModeWriter {
 public:
     explicit TextModeWriter(std::span<char> buffer);
 
-    // Creates the file or truncates an existing one.
+    // Starts the file that Close puts in place of whatever the name holds.
+    // False where the file could not have been written directly.
     bool Create(const std::filesystem::path& file);
 
     void Write(const char* data, std::size_t size);
     void WriteLineEnd();
 
-    // Writes what is still buffered and closes the file. False when any
-    // write since Create failed.
+    // Writes what is still buffered and puts the file in place, also after a
+    // failed write (what was written is kept). False when any write since
+    // Create, the close or the rename failed.
     bool Close();
 
     bool Failed() const { return failed_; }
@@ -36,7 +41,7 @@ private:
     void Fail();
 
     std::span<char> buffer_;
-    std::ofstream stream_;
+    TemporaryFile file_;
     std::size_t length_ = 0;
     bool failed_ = false;
     int lastError_ = 0;

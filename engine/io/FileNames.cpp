@@ -67,6 +67,19 @@ bool IsReadableFile(const std::filesystem::path& file) {
     return true;
 }
 
+int ReasonCannotReplace(const std::filesystem::path& file) {
+    std::error_code error;
+    const auto status = std::filesystem::status(file, error);
+    if (status.type() == std::filesystem::file_type::not_found) return 0;
+    if (status.type() == std::filesystem::file_type::directory) return EISDIR;
+    if (status.type() != std::filesystem::file_type::regular) return EINVAL;
+    errno = 0;
+    std::FILE* probe = OpenFile(file, "r+b");  // opens without truncating
+    if (probe == nullptr) return errno != 0 ? errno : EACCES;
+    std::fclose(probe);
+    return 0;
+}
+
 std::string SystemErrorText(int errorNumber) { return std::generic_category().message(errorNumber); }
 
 std::string ReasonCannotRead(const std::filesystem::path& file) {

@@ -39,6 +39,12 @@ bool IsReadableFile(const std::filesystem::path& file);
 // The C library's wording of an errno value ("No such file or directory").
 std::string SystemErrorText(int errorNumber);
 
+// The errno with which creating the file in place would fail, 0 if it would
+// not: an output written aside and renamed over it goes only where it could
+// have been written directly (no folder, no file the user may not write, no
+// device, pipe or socket).
+int ReasonCannotReplace(const std::filesystem::path& file);
+
 // Why a file cannot be opened for reading, in the C library's words.
 std::string ReasonCannotRead(const std::filesystem::path& file);
 

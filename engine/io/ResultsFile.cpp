@@ -34,29 +34,9 @@ std::string_view ResultsSuffix(Rotation rotation) { return rotation == Rotation:
 
 ResultsFile::~ResultsFile() { Close(); }
 
-namespace {
-
-// The errno with which creating the file in place would fail, 0 if it would
-// not: a results file is written only where it could be written directly.
-int ReasonNotWritable(const std::filesystem::path& file) {
-    std::error_code error;
-    const auto status = std::filesystem::status(file, error);
-    if (status.type() == std::filesystem::file_type::not_found) return 0;
-    if (status.type() == std::filesystem::file_type::directory) return EISDIR;
-    // A device, a pipe or a socket is no results file to replace.
-    if (status.type() != std::filesystem::file_type::regular) return EINVAL;
-    errno = 0;
-    std::FILE* probe = OpenFile(file, "r+b");  // opens without truncating
-    if (probe == nullptr) return errno != 0 ? errno : EACCES;
-    std::fclose(probe);
-    return 0;
-}
-
-}  // namespace
-
 bool ResultsFile::Create(const std::filesystem::path& file) {
     Close();
-    lastError_ = ReasonNotWritable(file);
+    lastError_ = ReasonCannotReplace(file);
     if (lastError_ != 0) return false;
     if (!temporary_.Create(file)) {
         lastError_ = temporary_.LastError();

@@ -51,6 +51,19 @@ public:
             if (Ready()[slot].load()) std::remove(Paths()[slot].data());
         }
     }
+    // Calls visit(temporary, length of its target's name) for each temporary
+    // being written; the target is the temporary's name less its suffix.
+    template <typename Visit>
+    static void ForEach(Visit visit) {
+        for (std::size_t slot = 0; slot < kSlots; ++slot) {
+            if (!Ready()[slot].load()) continue;
+            const char* path = Paths()[slot].data();
+            const std::size_t length = std::strlen(path);
+            visit(path, length > kSuffixLength ? length - kSuffixLength : length);
+        }
+    }
+    // "." + ten characters + ".part"
+    static constexpr std::size_t kSuffixLength = 16;
 
 private:
     static std::array<std::atomic<bool>, kSlots>& Taken() {
@@ -159,7 +172,7 @@ private:
         static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuv";
         std::string text;
         for (int i = 0; i < 10; ++i) {
-            text += kDigits[value & 31u];
+            text += kDigits[value & 31u];  // ten of them, as kSuffixLength counts
             value >>= 5;
         }
         return text;

@@ -298,5 +298,26 @@ TEST_F(KelvaraCliTest, SummaryOnATerminalUnlessQuiet) {
     }
 }
 
+TEST_F(KelvaraCliTest, AnInterruptedRunLeavesNoFinishedLookingFile) {
+    // Long enough that the signal comes in the middle of the batch.
+    const std::string raw = Raw("day.dat", 24, 7);
+    std::string list;
+    for (int i = 0; i < 40; ++i) list += raw + "\n";
+    WriteFile(dir / "list.txt", list);
+    for (const auto& [signal, number] : {std::pair{"INT", 2}, std::pair{"TERM", 15}, std::pair{"HUP", 1}}) {
+        fs::remove(dir / "day.dat.r1w");
+        // The signal comes once a results file is being written.
+        const std::string command = ShellCommand(KELVARA_CLI_PATH, {"batch", "list.txt"}) +
+                                    " & for i in $(seq 400); do ls *.part >/dev/null 2>&1 && break; sleep 0.02; done;"
+                                    " kill -" + std::string(signal) + " $!; wait $!; echo $?";
+        const ProgramRun run = RunProgram("sh", {"-c", command}, dir.path());
+        EXPECT_EQ(std::to_string(128 + number) + "\n", run.out) << signal << ": " << run.err;
+        EXPECT_TRUE(Contains(run.err, "kelvara-cli: interrupted; " + raw + ".r1w not written")) << run.err;
+        for (const auto& entry : fs::directory_iterator(dir.path())) {
+            EXPECT_FALSE(entry.path().string().ends_with(".part")) << entry.path();
+        }
+    }
+}
+
 }  // namespace
 }  // namespace kelvara

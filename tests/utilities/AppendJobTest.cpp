@@ -11,6 +11,7 @@
 #include "AppendJob.h"
 #include "RecordingPort.h"
 #include "FailingStreams.h"
+#include "FileSizeLimit.h"
 #include "TempDir.h"
 #include "TextModeReader.h"
 
@@ -117,9 +118,8 @@ TEST_F(AppendJobTest, EachFailureShowsItsMessageAndSparesTheFiles) {
         {"2", "folder", "out.txt", "Can't Open Input File!", "Input file can't be opened!"},
         {"2", "", "no such folder/out.txt", "Can't Open Output File", "Can't Open Output file!"},
         {"2", "", ".", "Can't Open Output File", "Can't Open Output file!"},
-        // Writing fails when the output is closed, and while the data streams.
-        {"2", "", "full", "Can't Write Output File!", "Writing the output file failed!"},
-        {"2", "big.txt", "full", "Can't Write Output File!", "Writing the output file failed!"},
+        // A device is no output to replace.
+        {"2", "", "full", "Can't Open Output File", "Can't Open Output file!"},
         {"2", "", "in1.txt", kSameFile[0], kSameFile[1]},
         {"2", "", "./in3.txt", kSameFile[0], kSameFile[1]},
         {"2", "", "link.txt", kSameFile[0], kSameFile[1]},
@@ -153,6 +153,18 @@ std::vector<std::string> ReadAll(const std::string& bytes, std::size_t bufferSiz
         reads.emplace_back(out.data(), length);
     }
     return reads;
+}
+
+TEST_F(AppendJobTest, AFullDiskFailsTheWriteAndLeavesWhatWasWritten) {
+    std::string big;
+    for (int i = 0; i < 20000; ++i) big += "line " + std::to_string(i) + "\n";
+    for (const auto& [first, limit] : {std::pair{kFirst, 10}, std::pair{big, 100000}}) {  // at the close, mid-stream
+        testing::FileSizeLimit full(static_cast<rlim_t>(limit));
+        Expect(Inputs("2", {first, kSecond}), "Can't Write Output File!", "Writing the output file failed!");
+    }
+    EXPECT_TRUE(Output().starts_with("line 0\r\nline 1\r\nline 2"));  // what was written is kept
+    EXPECT_LE(Output().size(), 100000u);
+    EXPECT_EQ(3, std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()));  // no temporary
 }
 
 TEST_F(AppendJobTest, AReadErrorIsAFailureNeverTheEndOfTheFile) {

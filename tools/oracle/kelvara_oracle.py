@@ -13,7 +13,8 @@ Usage:
   kelvara_oracle.py batch LIST [--planar-fit B0 B1 B2] [--range-file PATH]
 
 Without --range-file the built-in default limits are used. Messages go to
-stderr; the exit status is 0 after "Processing Finished!", 1 otherwise.
+stderr; the exit status is 0 after "Processing Finished!" (3 when no half
+hour had fluxes), 1 otherwise.
 """
 
 import argparse
@@ -598,8 +599,19 @@ def new_samples():
     return [[0.0] * CAPACITY for _ in range(7)]
 
 
+# Half hours with fluxes in this process's runs: a run that finishes without
+# any exits with 3, as kelvara-cli does.
+COMPUTED = [0]
+
+
+def finished_status():
+    return 0 if COMPUTED[0] > 0 else 3
+
+
 def run_block(reader, samples, n, limits, rotation, out):
     result = process_block(samples, n, limits, rotation)
+    if result is not None:
+        COMPUTED[0] += 1
     out.write(block_text(reader, result))
 
 
@@ -671,7 +683,7 @@ def single_run(first, second, output, planar, range_file):
             if reader.end_of_first:
                 break
     message('Processing Finished!', 'Status')
-    return 0
+    return finished_status()
 
 
 class ListReader:
@@ -769,7 +781,7 @@ def batch(list_file, planar, range_file):
         run_block(reader, samples, n, limits, rotation, out)
     out.close()
     message('Processing Finished!', 'Status')
-    return 0
+    return finished_status()
 
 
 def main(argv):

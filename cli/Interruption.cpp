@@ -1,0 +1,53 @@
+#include "Interruption.h"
+
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+#include "io/TemporaryFile.h"
+
+namespace kelvara::cli {
+
+namespace {
+
+// Only what a signal handler may do: plain writes of fixed texts.
+void WriteError(const char* text, std::size_t length) {
+#ifdef _WIN32
+    _write(2, text, static_cast<unsigned>(length));
+#else
+    const ssize_t ignored = write(2, text, length);
+    (void)ignored;
+#endif
+}
+
+void WriteError(const char* text) { WriteError(text, std::strlen(text)); }
+
+extern "C" void OnInterruption(int signalNumber) {
+    WriteError("\nkelvara-cli: interrupted");
+    PendingTemporaries::ForEach([](const char* temporary, std::size_t targetLength) {
+        WriteError("; ");
+        WriteError(temporary, targetLength);
+        WriteError(" not written");
+    });
+    WriteError("\n");
+    PendingTemporaries::DeleteAll();
+    std::_Exit(128 + signalNumber);
+}
+
+}  // namespace
+
+void EndCleanlyOnInterruption() {
+    std::signal(SIGINT, OnInterruption);
+    std::signal(SIGTERM, OnInterruption);
+#ifdef SIGHUP
+    std::signal(SIGHUP, OnInterruption);
+#endif
+}
+
+}  // namespace kelvara::cli
