@@ -30,9 +30,9 @@ void WriteError(const char* text) { WriteError(text, std::strlen(text)); }
 
 extern "C" void OnInterruption(int signalNumber) {
     WriteError("\nkelvara-cli: interrupted");
-    PendingTemporaries::ForEach([](const char* temporary, std::size_t targetLength) {
+    PendingTemporaries::ForEachTarget([](const char* target) {
         WriteError("; ");
-        WriteError(temporary, targetLength);
+        WriteError(target);
         WriteError(" not written");
     });
     WriteError("\n");

@@ -28,13 +28,14 @@ public:
     static constexpr std::size_t kSlots = 16;
     static constexpr std::size_t kPathLength = 4096;
 
-    static int Add(const std::filesystem::path& file) {
-        const std::string text = file.string();
-        if (text.size() >= kPathLength) return -1;
+    static int Add(const std::filesystem::path& temporary, const std::filesystem::path& target) {
+        const std::string temporaryText = temporary.string(), targetText = target.string();
+        if (temporaryText.size() >= kPathLength || targetText.size() >= kPathLength) return -1;
         for (std::size_t slot = 0; slot < kSlots; ++slot) {
             bool expected = false;
             if (!Taken()[slot].compare_exchange_strong(expected, true)) continue;
-            std::memcpy(Paths()[slot].data(), text.c_str(), text.size() + 1);
+            std::memcpy(Paths()[slot].data(), temporaryText.c_str(), temporaryText.size() + 1);
+            std::memcpy(Targets()[slot].data(), targetText.c_str(), targetText.size() + 1);
             Ready()[slot].store(true);
             return static_cast<int>(slot);
         }
@@ -51,19 +52,13 @@ public:
             if (Ready()[slot].load()) std::remove(Paths()[slot].data());
         }
     }
-    // Calls visit(temporary, length of its target's name) for each temporary
-    // being written; the target is the temporary's name less its suffix.
+    // Calls visit(target) for the target of each temporary being written.
     template <typename Visit>
-    static void ForEach(Visit visit) {
+    static void ForEachTarget(Visit visit) {
         for (std::size_t slot = 0; slot < kSlots; ++slot) {
-            if (!Ready()[slot].load()) continue;
-            const char* path = Paths()[slot].data();
-            const std::size_t length = std::strlen(path);
-            visit(path, length > kSuffixLength ? length - kSuffixLength : length);
+            if (Ready()[slot].load()) visit(static_cast<const char*>(Targets()[slot].data()));
         }
     }
-    // "." + ten characters + ".part"
-    static constexpr std::size_t kSuffixLength = 16;
 
 private:
     static std::array<std::atomic<bool>, kSlots>& Taken() {
@@ -77,6 +72,10 @@ private:
     static std::array<std::array<char, kPathLength>, kSlots>& Paths() {
         static std::array<std::array<char, kPathLength>, kSlots> paths{};
         return paths;
+    }
+    static std::array<std::array<char, kPathLength>, kSlots>& Targets() {
+        static std::array<std::array<char, kPathLength>, kSlots> targets{};
+        return targets;
     }
 };
 
@@ -93,8 +92,7 @@ public:
         Abandon();
         target_ = target;
         for (int attempt = 0; attempt < 100; ++attempt) {
-            temporary_ = target;
-            temporary_ += "." + UniqueText() + ".part";
+            temporary_ = TemporaryNameFor(target);
             errno = 0;
             // "x": created only if it does not exist, never through a link.
 #ifdef _WIN32
@@ -103,7 +101,7 @@ public:
             stream_ = std::fopen(temporary_.c_str(), "wbx");
 #endif
             if (stream_ != nullptr) {
-                pendingSlot_ = PendingTemporaries::Add(temporary_);
+                pendingSlot_ = PendingTemporaries::Add(temporary_, target_);
                 lastError_ = 0;
                 return true;
             }
@@ -162,6 +160,17 @@ private:
         pendingSlot_ = -1;
         temporary_.clear();
     }
+    // The target's name, cut so that a name near the system's limit still
+    // leaves room for the suffix, then "." + ten random characters + ".part".
+    static std::filesystem::path TemporaryNameFor(const std::filesystem::path& target) {
+        constexpr std::size_t kKeptNameLength = 200;
+        auto name = target.filename().native();
+        if (name.size() > kKeptNameLength) name.resize(kKeptNameLength);
+        std::filesystem::path temporary = target;
+        temporary.replace_filename(name);
+        temporary += "." + UniqueText() + ".part";
+        return temporary;
+    }
     static std::string UniqueText() {
         static std::atomic<std::uint64_t> counter{0};
         static const std::uint64_t seed = [] {
@@ -172,7 +181,7 @@ private:
         static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuv";
         std::string text;
         for (int i = 0; i < 10; ++i) {
-            text += kDigits[value & 31u];  // ten of them, as kSuffixLength counts
+            text += kDigits[value & 31u];
             value >>= 5;
         }
         return text;

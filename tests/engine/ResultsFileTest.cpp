@@ -39,6 +39,12 @@ TEST(ResultsFile, ReplacesOnlyWhatItMayWriteAndNeverFollowsALink) {
     ASSERT_TRUE(file.Close());
     EXPECT_EQ("precious", ReadFile(dir / "victim.txt"));
     EXPECT_FALSE(fs::is_symlink(dir / "planted.r1w"));
+    // A name near the system's limit still leaves room for its temporary.
+    const std::string longName = std::string(251, 'n') + ".r1w";
+    ASSERT_TRUE(file.Create(dir / longName));
+    ASSERT_TRUE(file.WriteHeader());
+    ASSERT_TRUE(file.Close());
+    EXPECT_TRUE(fs::exists(dir / longName));
     // A full disk shows at the write, with the system's reason for the user.
     ASSERT_TRUE(file.Create(dir / "full.r1w"));
     {
