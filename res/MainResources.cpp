@@ -1,8 +1,8 @@
 // Menu, accelerator table, string table, toolbar and pictures of the main
 // window (resource 128) and of the dialogs' banners.
 
-#include "CommandIds.h"
 #include "Resources.h"
+#include "framework/CommandIds.h"
 
 namespace kelvara::app {
 

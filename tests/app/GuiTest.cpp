@@ -9,9 +9,9 @@
 #include <wx/uiaction.h>
 
 #include "GuiTestSupport.h"
-#include "KelvaraView.h"
 #include "Resources.h"
 #include "SampleGenerator.h"
+#include "shell/KelvaraView.h"
 
 namespace kelvara::testing {
 namespace {
@@ -30,7 +30,7 @@ constexpr ControlTemplate kSampleControls[] = {
 const char* const kSampleClasses[] = {"wxButton",      "wxButton",     "wxStaticText", "wxTextCtrl",    "wxStaticBox",
                                       "wxRadioButton", "wxStaticText", "wxGauge",      "wxStaticBitmap"};
 
-TEST(DialogBuilder, MakesEachControlOfItsKindNumberTextAndRectangle) {
+TEST(TemplateDialog, MakesEachControlOfItsKindNumberTextAndRectangle) {
     TemplateDialog dialog(MainFrame(), {999, "Sample", 210, 100, kSampleControls});
     EXPECT_EQ(dialog.GetClientSize(), dialog.ConvertDialogToPixels(wxSize(210, 100)));
     std::vector<const wxWindow*> built;  // without the hidden "none checked" radio button

@@ -9,18 +9,18 @@
 #include <wx/generic/msgdlgg.h>
 #include <wx/testing.h>
 
-#include "AboutDlg.h"
-#include "CommandIds.h"
-#include "EC_Process.h"
-#include "FilePrompt.h"
-#include "Kelvara.h"
-#include "MainFrm.h"
 #include "TempDir.h"
-#include "append.h"
-#include "batch_process.h"
-#include "merge.h"
-#include "second_file.h"
-#include "set_range.h"
+#include "dialogs/AboutDlg.h"
+#include "dialogs/EC_Process.h"
+#include "dialogs/append.h"
+#include "dialogs/batch_process.h"
+#include "dialogs/merge.h"
+#include "dialogs/second_file.h"
+#include "dialogs/set_range.h"
+#include "framework/CommandIds.h"
+#include "framework/FilePrompt.h"
+#include "shell/Kelvara.h"
+#include "shell/MainFrm.h"
 
 namespace kelvara::testing {
 using namespace kelvara::app;

@@ -1,8 +1,8 @@
-#include "set_range.h"
+#include "dialogs/set_range.h"
 
 #include <wx/textctrl.h>
 
-#include "MessageBox.h"
+#include "framework/MessageBox.h"
 #include "jobs/JobMessages.h"
 
 namespace kelvara::app {

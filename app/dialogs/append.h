@@ -2,7 +2,7 @@
 // "Append Files": up to six files end to end into one output file. OK (1)
 // runs the job and leaves the dialog open; Cancel (2) ends the dialog.
 
-#include "JobDialog.h"
+#include "framework/JobDialog.h"
 
 namespace kelvara::app {
 

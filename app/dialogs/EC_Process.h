@@ -2,7 +2,7 @@
 // "EC Process": the single run. Process (1) runs it and leaves the dialog
 // open; Close (2) ends the dialog.
 
-#include "JobDialog.h"
+#include "framework/JobDialog.h"
 #include "jobs/SingleRunJob.h"
 
 namespace kelvara::app {

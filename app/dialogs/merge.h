@@ -3,7 +3,7 @@
 // perform. Browse buttons do nothing; Do Merge (1) takes the separators and
 // ends the dialog, Close (2) ends it.
 
-#include "DialogBuilder.h"
+#include "framework/TemplateDialog.h"
 
 namespace kelvara::app {
 

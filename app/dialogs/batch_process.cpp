@@ -1,4 +1,4 @@
-#include "batch_process.h"
+#include "dialogs/batch_process.h"
 
 namespace kelvara::app {
 

@@ -1,16 +1,16 @@
-#include "KelvaraView.h"
+#include "shell/KelvaraView.h"
 
 #include <wx/app.h>
 #include <wx/dcclient.h>
 #include <wx/window.h>
 
-#include "CommandIds.h"
-#include "EC_Process.h"
-#include "KelvaraDoc.h"
-#include "MainFrm.h"
-#include "append.h"
-#include "batch_process.h"
-#include "set_range.h"
+#include "dialogs/EC_Process.h"
+#include "dialogs/append.h"
+#include "dialogs/batch_process.h"
+#include "dialogs/set_range.h"
+#include "framework/CommandIds.h"
+#include "shell/KelvaraDoc.h"
+#include "shell/MainFrm.h"
 
 namespace kelvara::app {
 

@@ -1,13 +1,13 @@
-#include "JobDialog.h"
+#include "framework/JobDialog.h"
 
 #include <algorithm>
 
 #include <wx/evtloop.h>
 #include <wx/gauge.h>
 
-#include "FilePrompt.h"
-#include "MessageBox.h"
-#include "second_file.h"
+#include "dialogs/second_file.h"
+#include "framework/FilePrompt.h"
+#include "framework/MessageBox.h"
 
 namespace kelvara::app {
 

@@ -1,4 +1,4 @@
-#include "append.h"
+#include "dialogs/append.h"
 
 #include "AppendJob.h"
 

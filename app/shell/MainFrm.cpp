@@ -1,4 +1,4 @@
-#include "MainFrm.h"
+#include "shell/MainFrm.h"
 
 #include <vector>
 
@@ -7,9 +7,9 @@
 #include <wx/menu.h>
 #include <wx/statusbr.h>
 
-#include "Artwork.h"
-#include "CommandIds.h"
 #include "Resources.h"
+#include "framework/Artwork.h"
+#include "framework/CommandIds.h"
 
 namespace kelvara::app {
 

@@ -1,4 +1,4 @@
-#include "KelvaraDoc.h"
+#include "shell/KelvaraDoc.h"
 
 #include <fstream>
 

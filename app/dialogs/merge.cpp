@@ -1,4 +1,4 @@
-#include "merge.h"
+#include "dialogs/merge.h"
 
 namespace kelvara::app {
 

@@ -4,7 +4,7 @@
 // text 1010, and the batch's status texts 1029 and 1030. A dialog without
 // one of these controls ignores what would go to it.
 
-#include "DialogBuilder.h"
+#include "framework/TemplateDialog.h"
 #include "jobs/JobPort.h"
 #include "jobs/ProgressBar.h"
 #include "jobs/RotationInputs.h"

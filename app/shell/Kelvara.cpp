@@ -1,4 +1,4 @@
-#include "Kelvara.h"
+#include "shell/Kelvara.h"
 
 #include <cstdio>
 
@@ -9,13 +9,13 @@
 #include <wx/stdpaths.h>
 #include <wx/tokenzr.h>
 
-#include "AboutDlg.h"
-#include "Artwork.h"
-#include "CommandIds.h"
-#include "KelvaraDoc.h"
-#include "KelvaraView.h"
-#include "MainFrm.h"
 #include "Resources.h"
+#include "dialogs/AboutDlg.h"
+#include "framework/Artwork.h"
+#include "framework/CommandIds.h"
+#include "shell/KelvaraDoc.h"
+#include "shell/KelvaraView.h"
+#include "shell/MainFrm.h"
 
 namespace kelvara::app {
 

@@ -1,4 +1,4 @@
-#include "Artwork.h"
+#include "framework/Artwork.h"
 
 #include <memory>
 
@@ -8,10 +8,10 @@
 #include <wx/image.h>
 #include <wx/tokenzr.h>
 
-#include "../res/document16.xpm"
-#include "../res/document32.xpm"
-#include "../res/kelvara16.xpm"
-#include "../res/kelvara32.xpm"
+#include "../../res/document16.xpm"
+#include "../../res/document32.xpm"
+#include "../../res/kelvara16.xpm"
+#include "../../res/kelvara32.xpm"
 
 namespace kelvara::app {
 

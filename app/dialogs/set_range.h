@@ -5,7 +5,7 @@
 
 #include <array>
 
-#include "DialogBuilder.h"
+#include "framework/TemplateDialog.h"
 #include "io/RangeFile.h"
 
 namespace kelvara::app {

@@ -1,4 +1,4 @@
-#include "MessageBox.h"
+#include "framework/MessageBox.h"
 
 #include <wx/msgdlg.h>
 #include <wx/generic/msgdlgg.h>

@@ -1,4 +1,4 @@
-#include "DialogBuilder.h"
+#include "framework/TemplateDialog.h"
 
 #include <algorithm>
 
@@ -9,8 +9,8 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-#include "Artwork.h"
 #include "Resources.h"
+#include "framework/Artwork.h"
 
 namespace kelvara::app {
 
@@ -134,7 +134,9 @@ void TemplateDialog::FitRadioButton(wxWindow* control) {
     control->SetSize(rect);
 }
 
-// Like the original, the focus starts on the first tab stop.
+// A dialog opens with the focus on its first control in tab order, so the
+// keyboard starts where the template starts, whichever control the toolkit
+// would pick. Run after the dialog is shown, since showing moves the focus.
 void TemplateDialog::FocusFirstTabStop() {
     for (wxWindow* child : GetChildren()) {
         if (child->IsShown() && child->IsEnabled() && child->CanAcceptFocusFromKeyboard()) {

@@ -1,7 +1,7 @@
 #pragma once
 // "About Kelvara": icon, version line, maker's notice, OK.
 
-#include "DialogBuilder.h"
+#include "framework/TemplateDialog.h"
 
 namespace kelvara::app {
 

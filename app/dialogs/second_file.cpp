@@ -1,4 +1,4 @@
-#include "second_file.h"
+#include "dialogs/second_file.h"
 
 namespace kelvara::app {
 

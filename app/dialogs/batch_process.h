@@ -2,8 +2,8 @@
 // "Batch File Processor": every raw file named in a list file. Process (1)
 // runs the batch and leaves the dialog open; Close (2) ends the dialog.
 
+#include "framework/JobDialog.h"
 #include "jobs/BatchJob.h"
-#include "JobDialog.h"
 
 namespace kelvara::app {
 

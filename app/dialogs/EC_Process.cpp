@@ -1,4 +1,4 @@
-#include "EC_Process.h"
+#include "dialogs/EC_Process.h"
 
 namespace kelvara::app {
 

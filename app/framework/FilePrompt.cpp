@@ -1,4 +1,4 @@
-#include "FilePrompt.h"
+#include "framework/FilePrompt.h"
 
 #include <utility>
 
