@@ -1,29 +1,31 @@
 #include "dialogs/append.h"
 
 #include "AppendJob.h"
+#include "DialogTemplates.h"
 
 namespace kelvara::app {
 
-CAppendDlg::CAppendDlg(wxWindow* parent) : JobDialog(parent, kAppendTemplate) {
+static_assert(res::kAppendFileSlots.size() == static_cast<std::size_t>(kelvara::kAppendSlotCount),
+              "one input slot per file the job takes");
+
+CAppendDlg::CAppendDlg(wxWindow* parent) : JobDialog(parent, res::kAppendTemplate) {
     Bind(wxEVT_BUTTON, &CAppendDlg::OnOK, this, wxID_OK);
-    for (int button = IDC_FILE1 + 1; button <= IDC_APPEND_OUTPUT_BROWSER; button += 2) {
-        Bind(wxEVT_BUTTON, &CAppendDlg::OnBrowser, this, button);
-    }
+    for (const res::EditWithBrowser& slot : res::kAppendFileSlots) BindBrowser(slot);
+    BindBrowser({res::IDC_APPEND_OUTPUT, res::IDC_APPEND_OUTPUT_BROWSER});
 }
 
 void CAppendDlg::OnOK(wxCommandEvent&) {
     kelvara::AppendInputs inputs;
-    inputs.headLinesText = ControlBytes(IDC_HEAD_LINES);
-    for (int slot = 0; slot < kelvara::kAppendSlotCount; ++slot) {
-        inputs.files[static_cast<std::size_t>(slot)] = ControlBytes(IDC_FILE1 + 2 * slot);
+    inputs.headLinesText = ControlBytes(res::IDC_HEAD_LINES);
+    for (std::size_t slot = 0; slot < inputs.files.size(); ++slot) {
+        inputs.files[slot] = ControlBytes(res::kAppendFileSlots[slot].edit);
     }
-    inputs.outputFile = ControlBytes(IDC_APPEND_OUTPUT);
+    inputs.outputFile = ControlBytes(res::IDC_APPEND_OUTPUT);
     kelvara::RunAppendJob(inputs, *this);
 }
 
-// Each Browser button fills the edit just before it.
-void CAppendDlg::OnBrowser(wxCommandEvent& event) {
-    BrowseInto(event.GetId() - 1, true);
+void CAppendDlg::BindBrowser(res::EditWithBrowser slot) {
+    Bind(wxEVT_BUTTON, [this, edit = slot.edit](wxCommandEvent&) { BrowseInto(edit, true); }, slot.browser);
 }
 
 }  // namespace kelvara::app

@@ -7,18 +7,6 @@
 
 namespace kelvara::app {
 
-enum BatchControl {
-    IDC_BATCH_TWO_AXIS = 1004,
-    IDC_BATCH_BROWSER = 1026,
-    IDC_LIST_FILE = 1028,
-    IDC_WAIT_NOTICE = 1029,
-    IDC_PROGRESS_TEXT = 1030,
-    IDC_BATCH_B0 = 1032,
-    IDC_BATCH_B1 = 1033,
-    IDC_BATCH_B2 = 1034,
-    IDC_BATCH_PLANAR_FIT = 1036,
-};
-
 class CBatchProcessDlg : public JobDialog {
 public:
     explicit CBatchProcessDlg(wxWindow* parent);

@@ -7,16 +7,6 @@
 
 namespace kelvara::app {
 
-enum MergeControl {
-    IDC_MERGE_FIRST_FILE = 1014,
-    IDC_MERGE_SECOND_FILE = 1016,
-    IDC_MERGE_OUTPUT = 1018,
-    IDC_MERGE_FIRST_HEAD = 1020,
-    IDC_FIRST_TAB = 1021,
-    IDC_MERGE_SECOND_HEAD = 1024,
-    IDC_SECOND_TAB = 1025,
-};
-
 class CMergeDlg : public TemplateDialog {
 public:
     explicit CMergeDlg(wxWindow* parent);

@@ -2,12 +2,20 @@
 
 #include <wx/textctrl.h>
 
+#include "DialogTemplates.h"
+#include "ResourceIds.h"
 #include "framework/MessageBox.h"
+#include "io/RangeFile.h"
 #include "jobs/JobMessages.h"
 
 namespace kelvara::app {
 
-CSetRangeDlg::CSetRangeDlg(wxWindow* parent) : TemplateDialog(parent, kSetRangeTemplate) {
+using res::kRangeBoxesInFileOrder;
+
+static_assert(kRangeBoxesInFileOrder.size() == std::tuple_size_v<kelvara::RangeTexts>,
+              "one box per limit of range.ini");
+
+CSetRangeDlg::CSetRangeDlg(wxWindow* parent) : TemplateDialog(parent, res::kSetRangeTemplate) {
     for (int box : kRangeBoxesInFileOrder) {
         if (auto* edit = dynamic_cast<wxTextCtrl*>(Control(box))) edit->SetMaxLength(kRangeTextLimit);
     }

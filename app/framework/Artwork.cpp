@@ -8,10 +8,10 @@
 #include <wx/image.h>
 #include <wx/tokenzr.h>
 
-#include "../../res/document16.xpm"
-#include "../../res/document32.xpm"
-#include "../../res/kelvara16.xpm"
-#include "../../res/kelvara32.xpm"
+#include "document16.xpm"
+#include "document32.xpm"
+#include "kelvara16.xpm"
+#include "kelvara32.xpm"
 
 namespace kelvara::app {
 
@@ -81,7 +81,7 @@ wxBitmap DrawToolbarButton(const char* lettering, wxSize size) {
     return bitmap;
 }
 
-wxBitmap DrawBanner(const BannerResource& banner, wxSize size) {
+wxBitmap DrawBanner(const res::BannerResource& banner, wxSize size) {
     wxBitmap bitmap(size, 24);
     wxMemoryDC dc(bitmap);
     dc.SetBackground(wxBrush(kPaleGreen));
@@ -107,7 +107,7 @@ wxBitmap DrawBanner(const BannerResource& banner, wxSize size) {
 
 wxBitmap LoadIconBitmap(int resource, int pixels) {
     const bool small = pixels <= 16;
-    if (resource == IDR_DOCUMENT) return wxBitmap(small ? document16_xpm : document32_xpm);
+    if (resource == res::IDR_DOCUMENT) return wxBitmap(small ? document16_xpm : document32_xpm);
     return wxBitmap(small ? kelvara16_xpm : kelvara32_xpm);
 }
 

@@ -5,7 +5,7 @@
 #include <wx/bitmap.h>
 #include <wx/iconbndl.h>
 
-#include "Resources.h"
+#include "MainResources.h"
 
 namespace kelvara::app {
 
@@ -13,9 +13,9 @@ namespace kelvara::app {
 wxBitmap DrawToolbarButton(const char* lettering, wxSize size);
 
 // The banner words in bold serif letters on pale green, with a sunken edge.
-wxBitmap DrawBanner(const BannerResource& banner, wxSize size);
+wxBitmap DrawBanner(const res::BannerResource& banner, wxSize size);
 
-// Resource 128 (application) or 129 (document): 16 and 32 pixels.
+// IDR_MAINFRAME (application) or IDR_DOCUMENT (document): 16 and 32 pixels.
 wxIconBundle LoadIcons(int resource);
 wxBitmap LoadIconBitmap(int resource, int pixels);
 

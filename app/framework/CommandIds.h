@@ -1,18 +1,12 @@
 #pragma once
-// Command numbers of the main window and the one place that turns them into
-// wx ids. wx refuses menu ids of 32767 and above, so every command number is
-// moved down by the same offset; menu, toolbar and accelerators all use the
-// mapped ids.
+// The one place that turns command numbers (res/ResourceIds.h) into wx ids.
+// wx refuses menu ids of 32767 and above, so every command number is moved
+// down by the same offset; menu, toolbar and accelerators all use the mapped
+// ids.
+
+#include "ResourceIds.h"
 
 namespace kelvara::app {
-
-inline constexpr int ID_BATCH_PROCESS = 32771;
-inline constexpr int ID_EC_DATA_PROCESS = 32773;
-inline constexpr int ID_RANGE_SETTING = 32774;
-inline constexpr int ID_DATA_APPEND = 32775;
-inline constexpr int ID_MERGE_DATA = 32776;
-inline constexpr int ID_APP_ABOUT = 57664;
-inline constexpr int ID_APP_EXIT = 57665;
 
 inline constexpr int kCommandIdOffset = 30000;
 

@@ -5,22 +5,16 @@
 #include <wx/evtloop.h>
 #include <wx/gauge.h>
 
+#include "ResourceIds.h"
 #include "dialogs/second_file.h"
 #include "framework/FilePrompt.h"
 #include "framework/MessageBox.h"
 
 namespace kelvara::app {
 
-namespace {
-constexpr int kProgressBar = 1007;
-constexpr int kPercentText = 1010;
-constexpr int kWaitNotice = 1029;
-constexpr int kProgressText = 1030;
-}  // namespace
-
-JobDialog::JobDialog(wxWindow* parent, const DialogTemplate& dialogTemplate)
+JobDialog::JobDialog(wxWindow* parent, const res::DialogTemplate& dialogTemplate)
     : TemplateDialog(parent, dialogTemplate),
-      gauge_(dynamic_cast<wxGauge*>(Control(kProgressBar))) {}
+      gauge_(dynamic_cast<wxGauge*>(Control(res::IDC_PROGRESS_BAR))) {}
 
 void JobDialog::ShowMessage(std::string_view text, std::string_view title, kelvara::MessageIcon icon) {
     ShowMessageBox(this, text, title, icon);
@@ -49,10 +43,10 @@ void JobDialog::StepProgress() {
     ShowProgress();
 }
 
-void JobDialog::SetPercentText(std::string_view text) { SetTextAndRepaint(kPercentText, text); }
+void JobDialog::SetPercentText(std::string_view text) { SetTextAndRepaint(res::IDC_PERCENT_TEXT, text); }
 
 void JobDialog::SetStatusText(kelvara::StatusText which, std::string_view text) {
-    SetTextAndRepaint(which == kelvara::StatusText::WaitNotice ? kWaitNotice : kProgressText, text);
+    SetTextAndRepaint(which == kelvara::StatusText::WaitNotice ? res::IDC_WAIT_NOTICE : res::IDC_PROGRESS_TEXT, text);
 }
 
 void JobDialog::ShowProgress() {
@@ -77,10 +71,10 @@ void JobDialog::RepaintNow() {
     wxEventLoopBase::GetActive()->YieldFor(wxEVT_CATEGORY_UI);
 }
 
-kelvara::RotationInputs JobDialog::ReadRotationInputs(int radioIndex, int b0Edit) const {
+kelvara::RotationInputs JobDialog::ReadRotationInputs(int radioIndex, int b0Edit, int b1Edit, int b2Edit) const {
     // The second radio button of the group is the planar fit.
     const auto rotation = radioIndex == 1 ? kelvara::Rotation::PlanarFit : kelvara::Rotation::TwoAxis;
-    return kelvara::RotationInputs{rotation, ControlBytes(b0Edit), ControlBytes(b0Edit + 1), ControlBytes(b0Edit + 2)};
+    return kelvara::RotationInputs{rotation, ControlBytes(b0Edit), ControlBytes(b1Edit), ControlBytes(b2Edit)};
 }
 
 bool JobDialog::BrowseInto(int editNumber, bool overwritePrompt) {

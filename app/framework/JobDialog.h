@@ -1,8 +1,8 @@
 #pragma once
 // A template dialog that is also the job's port to the user: messages,
-// the "No Second File" question, the progress bar 1007 with its percentage
-// text 1010, and the batch's status texts 1029 and 1030. A dialog without
-// one of these controls ignores what would go to it.
+// the "No Second File" question, the progress bar with its percentage text,
+// and the batch's two status texts. A dialog without one of these controls
+// ignores what would go to it.
 
 #include "framework/TemplateDialog.h"
 #include "jobs/JobPort.h"
@@ -15,7 +15,7 @@ namespace kelvara::app {
 
 class JobDialog : public TemplateDialog, public kelvara::JobPort {
 public:
-    JobDialog(wxWindow* parent, const DialogTemplate& dialogTemplate);
+    JobDialog(wxWindow* parent, const res::DialogTemplate& dialogTemplate);
 
     void ShowMessage(std::string_view text, std::string_view title, kelvara::MessageIcon icon) override;
     kelvara::SecondFileAnswer AskNoSecondFile() override;
@@ -30,8 +30,8 @@ protected:
     // Replaces the text of an edit with a path the user picks; true if one was.
     bool BrowseInto(int editNumber, bool overwritePrompt);
     // The rotation from the radio group's index and the three coefficient
-    // boxes, which follow one another from b0Edit on.
-    kelvara::RotationInputs ReadRotationInputs(int radioIndex, int b0Edit) const;
+    // boxes.
+    kelvara::RotationInputs ReadRotationInputs(int radioIndex, int b0Edit, int b1Edit, int b2Edit) const;
 
 private:
     void ShowProgress();

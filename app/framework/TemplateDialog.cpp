@@ -9,21 +9,24 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-#include "Resources.h"
+#include "MainResources.h"
 #include "framework/Artwork.h"
 
 namespace kelvara::app {
 
+using res::ControlKind;
+using res::ControlTemplate;
+
 int WxIdOfControl(int controlNumber) {
     switch (controlNumber) {
-        case kOkControl: return wxID_OK;
-        case kCancelControl: return wxID_CANCEL;
-        case kUnnumbered: return wxID_ANY;
+        case res::kOkControl: return wxID_OK;
+        case res::kCancelControl: return wxID_CANCEL;
+        case res::kUnnumbered: return wxID_ANY;
         default: return controlNumber;
     }
 }
 
-TemplateDialog::TemplateDialog(wxWindow* parent, const DialogTemplate& dialogTemplate)
+TemplateDialog::TemplateDialog(wxWindow* parent, const res::DialogTemplate& dialogTemplate)
     : wxDialog(parent, wxID_ANY, wxString::FromUTF8(dialogTemplate.title), wxDefaultPosition,
                wxDefaultSize, wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
       template_(dialogTemplate) {
@@ -52,7 +55,7 @@ void TemplateDialog::CreateControl(const ControlTemplate& control) {
     const int id = WxIdOfControl(control.id);
     const wxString text = wxString::FromUTF8(control.text);
 
-    if (control.kind != ControlKind::AutoRadio || (control.style & kStartsGroup)) CloseRadioGroup();
+    if (control.kind != ControlKind::AutoRadio || (control.style & res::kStartsGroup)) CloseRadioGroup();
 
     switch (control.kind) {
         case ControlKind::PushButton:
@@ -79,7 +82,7 @@ void TemplateDialog::CreateControl(const ControlTemplate& control) {
             break;
         case ControlKind::AutoRadio: {
             auto* button = new wxRadioButton(this, id, text, pos, size,
-                                             (control.style & kStartsGroup) ? wxRB_GROUP : 0);
+                                             (control.style & res::kStartsGroup) ? wxRB_GROUP : 0);
             if (!groupOpen_) {
                 radioGroups_.push_back({control.id, {}, nullptr});
                 groupOpen_ = true;
@@ -89,7 +92,7 @@ void TemplateDialog::CreateControl(const ControlTemplate& control) {
             break;
         }
         case ControlKind::Picture: {
-            const BannerResource* banner = FindBanner(control.picture);
+            const res::BannerResource* banner = res::FindBanner(control.picture);
             wxBitmap bitmap = banner ? DrawBanner(*banner, size) : wxBitmap(size, 24);
             new wxStaticBitmap(this, id, bitmap, pos, size);
             break;

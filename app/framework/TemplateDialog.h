@@ -19,9 +19,9 @@ int WxIdOfControl(int controlNumber);
 
 class TemplateDialog : public wxDialog {
 public:
-    TemplateDialog(wxWindow* parent, const DialogTemplate& dialogTemplate);
+    TemplateDialog(wxWindow* parent, const res::DialogTemplate& dialogTemplate);
 
-    const DialogTemplate& Template() const { return template_; }
+    const res::DialogTemplate& Template() const { return template_; }
 
     // The control with a template number (1 and 2 included), or nullptr.
     wxWindow* Control(int controlNumber) const;
@@ -36,7 +36,7 @@ public:
     void SetRadioIndex(int firstButton, int index);
 
     // The pixel rectangle of a template entry.
-    wxRect PixelRect(const ControlTemplate& control) const;
+    wxRect PixelRect(const res::ControlTemplate& control) const;
 
 private:
     struct RadioGroup {
@@ -47,14 +47,14 @@ private:
         wxRadioButton* noneButton = nullptr;
     };
 
-    void CreateControl(const ControlTemplate& control);
+    void CreateControl(const res::ControlTemplate& control);
     void CloseRadioGroup();
     void FitOneLineLabel(wxStaticText* label);
     void FitRadioButton(wxWindow* control);
     void FocusFirstTabStop();
     const RadioGroup* FindGroup(int firstButton) const;
 
-    const DialogTemplate& template_;
+    const res::DialogTemplate& template_;
     std::vector<RadioGroup> radioGroups_;
     bool groupOpen_ = false;
 };

@@ -9,7 +9,7 @@
 #include <wx/stdpaths.h>
 #include <wx/tokenzr.h>
 
-#include "Resources.h"
+#include "MainResources.h"
 #include "dialogs/AboutDlg.h"
 #include "framework/Artwork.h"
 #include "framework/CommandIds.h"
@@ -33,14 +33,15 @@ public:
 enum TemplateField { kWindowTitle, kDocName, kFileNewName, kFilterName, kFilterExt, kRegTypeId, kRegTypeName };
 
 wxString TemplateStringField(TemplateField field) {
-    const wxArrayString fields = wxStringTokenize(wxString::FromUTF8(kDocTemplateString), "\n", wxTOKEN_RET_EMPTY_ALL);
+    const wxArrayString fields =
+        wxStringTokenize(wxString::FromUTF8(res::kDocTemplateString), "\n", wxTOKEN_RET_EMPTY_ALL);
     return field < static_cast<int>(fields.size()) ? fields[field] : wxString();
 }
 
 }  // namespace
 
 wxBEGIN_EVENT_TABLE(CKelvaraApp, wxApp)
-    EVT_MENU(ToWxId(ID_APP_ABOUT), CKelvaraApp::OnAppAbout)
+    EVT_MENU(ToWxId(res::ID_APP_ABOUT), CKelvaraApp::OnAppAbout)
 wxEND_EVENT_TABLE()
 
 CKelvaraApp::CKelvaraApp() {

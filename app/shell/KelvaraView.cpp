@@ -53,11 +53,11 @@ void RunDialog(wxWindow* parent) {
 wxIMPLEMENT_DYNAMIC_CLASS(CKelvaraView, wxView);
 
 wxBEGIN_EVENT_TABLE(CKelvaraView, wxView)
-    EVT_MENU(ToWxId(ID_EC_DATA_PROCESS), CKelvaraView::OnECDataProcess)
-    EVT_MENU(ToWxId(ID_RANGE_SETTING), CKelvaraView::OnRangeSetting)
-    EVT_MENU(ToWxId(ID_DATA_APPEND), CKelvaraView::OnDataAppend)
-    EVT_MENU(ToWxId(ID_BATCH_PROCESS), CKelvaraView::OnBatchProcess)
-    EVT_UPDATE_UI(ToWxId(ID_EC_DATA_PROCESS), CKelvaraView::OnUpdateECDataProcess)
+    EVT_MENU(ToWxId(res::ID_EC_DATA_PROCESS), CKelvaraView::OnECDataProcess)
+    EVT_MENU(ToWxId(res::ID_RANGE_SETTING), CKelvaraView::OnRangeSetting)
+    EVT_MENU(ToWxId(res::ID_DATA_APPEND), CKelvaraView::OnDataAppend)
+    EVT_MENU(ToWxId(res::ID_BATCH_PROCESS), CKelvaraView::OnBatchProcess)
+    EVT_UPDATE_UI(ToWxId(res::ID_EC_DATA_PROCESS), CKelvaraView::OnUpdateECDataProcess)
 wxEND_EVENT_TABLE()
 
 bool CKelvaraView::OnCreate(wxDocument* doc, long flags) {

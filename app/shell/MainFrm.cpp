@@ -7,7 +7,7 @@
 #include <wx/menu.h>
 #include <wx/statusbr.h>
 
-#include "Resources.h"
+#include "MainResources.h"
 #include "framework/Artwork.h"
 #include "framework/CommandIds.h"
 
@@ -24,8 +24,8 @@ wxString Text(const char* text) { return wxString::FromUTF8(text); }
 }  // namespace
 
 CMainFrame::CMainFrame(wxDocManager* manager)
-    : wxDocParentFrame(manager, nullptr, wxID_ANY, Text(kAppTitle), kFramePosition, kFrameSize, kFrameStyle) {
-    SetIcons(LoadIcons(IDR_MAINFRAME));
+    : wxDocParentFrame(manager, nullptr, wxID_ANY, Text(res::kAppTitle), kFramePosition, kFrameSize, kFrameStyle) {
+    SetIcons(LoadIcons(res::IDR_MAINFRAME));
     CreateMenus();
     CreateAccelerators();
     m_dockManager.SetManagedWindow(this);
@@ -38,21 +38,21 @@ CMainFrame::CMainFrame(wxDocManager* manager)
         complete_ = false;
     }
     m_dockManager.Update();
-    Bind(wxEVT_MENU, &CMainFrame::OnExit, this, ToWxId(ID_APP_EXIT));
+    Bind(wxEVT_MENU, &CMainFrame::OnExit, this, ToWxId(res::ID_APP_EXIT));
 }
 
 CMainFrame::~CMainFrame() { m_dockManager.UnInit(); }
 
 void CMainFrame::CreateMenus() {
     auto* menuBar = new wxMenuBar;
-    for (const PopupResource& popup : kMainMenu) {
+    for (const res::PopupResource& popup : res::kMainMenu) {
         auto* menu = new wxMenu;
-        for (const MenuItemResource& item : popup.items) {
+        for (const res::MenuItemResource& item : popup.items) {
             if (item.command == 0) {
                 menu->AppendSeparator();
                 continue;
             }
-            const PromptResource* prompt = FindPrompt(item.command);
+            const res::PromptResource* prompt = res::FindPrompt(item.command);
             menu->Append(ToWxId(item.command), Text(item.label), prompt ? Text(prompt->prompt) : wxString());
         }
         menuBar->Append(menu, Text(popup.label));
@@ -62,7 +62,7 @@ void CMainFrame::CreateMenus() {
 
 void CMainFrame::CreateAccelerators() {
     std::vector<wxAcceleratorEntry> entries;
-    for (const AcceleratorResource& accelerator : kMainAccelerators) {
+    for (const res::AcceleratorResource& accelerator : res::kMainAccelerators) {
         entries.emplace_back(wxACCEL_CTRL, accelerator.key, ToWxId(accelerator.command));
     }
     SetAcceleratorTable(wxAcceleratorTable(static_cast<int>(entries.size()), entries.data()));
@@ -73,16 +73,16 @@ void CMainFrame::CreateAccelerators() {
 bool CMainFrame::CreateToolBarPane() {
     m_wndToolBar = new wxAuiToolBar(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                                     wxAUI_TB_GRIPPER | wxAUI_TB_PLAIN_BACKGROUND);
-    const wxSize buttonSize(kToolbarButtonWidth, kToolbarButtonHeight);
+    const wxSize buttonSize(res::kToolbarButtonWidth, res::kToolbarButtonHeight);
     m_wndToolBar->SetToolBitmapSize(buttonSize);
     m_wndToolBar->SetToolPacking(0);
     m_wndToolBar->SetToolBorderPadding(1);
-    for (const ToolbarButtonResource& button : kMainToolbar) {
+    for (const res::ToolbarButtonResource& button : res::kMainToolbar) {
         if (button.command == 0) {
             m_wndToolBar->AddSeparator();
             continue;
         }
-        const PromptResource* prompt = FindPrompt(button.command);
+        const res::PromptResource* prompt = res::FindPrompt(button.command);
         m_wndToolBar->AddTool(ToWxId(button.command), wxString(), DrawToolbarButton(button.lettering, buttonSize),
                               wxNullBitmap, wxITEM_NORMAL, Text(prompt->tooltip), Text(prompt->prompt), nullptr);
     }
@@ -91,7 +91,7 @@ bool CMainFrame::CreateToolBarPane() {
     m_wndToolBar->Bind(wxEVT_LEAVE_WINDOW, &CMainFrame::OnToolBarLeave, this);
     return m_dockManager.AddPane(m_wndToolBar, wxAuiPaneInfo()
                                                    .Name("toolbar")
-                                                   .Caption(Text(kAppTitle))
+                                                   .Caption(Text(res::kAppTitle))
                                                    .ToolbarPane()
                                                    .Top()
                                                    .Dockable(true)
@@ -101,7 +101,7 @@ bool CMainFrame::CreateToolBarPane() {
 bool CMainFrame::CreateStatusBarPane() {
     m_wndStatusBar = CreateStatusBar(1);
     if (m_wndStatusBar == nullptr) return false;
-    SetStatusText(Text(kIdleStatusText));
+    SetStatusText(Text(res::kIdleStatusText));
     return true;
 }
 
@@ -116,8 +116,8 @@ void CMainFrame::OnExit(wxCommandEvent&) { Close(); }
 void CMainFrame::ShowPrompt(int command) {
     if (command == promptCommand_) return;
     promptCommand_ = command;
-    const PromptResource* prompt = command != 0 ? FindPrompt(command) : nullptr;
-    SetStatusText(Text(prompt ? prompt->prompt : kIdleStatusText));
+    const res::PromptResource* prompt = command != 0 ? res::FindPrompt(command) : nullptr;
+    SetStatusText(Text(prompt ? prompt->prompt : res::kIdleStatusText));
 }
 
 void CMainFrame::OnToolBarMotion(wxMouseEvent& event) {

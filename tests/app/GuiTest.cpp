@@ -8,8 +8,8 @@
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
+#include "DialogTemplate.h"
 #include "GuiTestSupport.h"
-#include "Resources.h"
 #include "SampleGenerator.h"
 #include "shell/KelvaraView.h"
 
@@ -71,8 +71,8 @@ void CheckDialog(const char* title, const std::vector<int>& tabOrder, const std:
 TEST(Dialogs, TitlesTabOrdersDefaultButtonsAndSpotChecks) {
     CheckDialog<CSetRangeDlg>("Range Setting", {1, 2, 1013, 1014, 1015, 1016, 1017, 1018, 1019, 1020, 1021, 1022,
                                                 1023, 1024, 1025, 1026}, [](CSetRangeDlg& range) {
-        for (int typed = 0; typed < 25; ++typed) dynamic_cast<wxTextCtrl*>(range.Control(1013))->WriteText("7");
-        EXPECT_EQ(range.ControlText(1013), std::string(19, '7'));
+        for (int typed = 0; typed < 25; ++typed) dynamic_cast<wxTextCtrl*>(range.Control(IDC_U_MIN))->WriteText("7");
+        EXPECT_EQ(range.ControlText(IDC_U_MIN), std::string(19, '7'));
     });
     CheckDialog<CECProcessDlg>("EC Process",
                                {1, 2, 1000, 1002, 1001, 1003, 1008, 1009, 1004, 1031, 1032, 1033, 1034});
@@ -216,8 +216,8 @@ TEST_F(JobDialogs, AppendJoinsTheSlotsKeepingOneHead) {
     AnswerFilePrompts(Path("two.txt"), true);
     CAppendDlg dialog(MainFrame());
     dialog.SetControlText(IDC_HEAD_LINES, "2");
-    dialog.SetControlText(IDC_FILE1 + 2, Path("one.txt"));  // slot 2
-    Press(&dialog, 1032);                                   // Browser of slot 4
+    dialog.SetControlText(IDC_APPEND_FILE2, Path("one.txt"));
+    Press(&dialog, IDC_APPEND_BROWSER4);
     dialog.SetControlText(IDC_APPEND_OUTPUT, Path("joined.txt"));
     wxTEST_DIALOG(Press(&dialog, wxID_OK), ExpectMessage("Processing Finished!", "Status", false));
     EXPECT_EQ(ReadFile(dir_ / "joined.txt"), "head1\r\nhead2\r\na\r\nb\r\nc\r\nd\r\n");

@@ -9,6 +9,7 @@
 #include <wx/generic/msgdlgg.h>
 #include <wx/testing.h>
 
+#include "ResourceIds.h"
 #include "TempDir.h"
 #include "dialogs/AboutDlg.h"
 #include "dialogs/EC_Process.h"
@@ -24,6 +25,7 @@
 
 namespace kelvara::testing {
 using namespace kelvara::app;
+using namespace kelvara::res;
 
 inline CMainFrame* MainFrame() { return wxGetApp().MainFrame(); }
 

@@ -1,18 +1,12 @@
 #pragma once
 // The main window's resources held as data: menu, accelerator table, string
-// table, toolbar and the pictures. Defined in res/MainResources.cpp.
+// table, toolbar and the dialogs' banner pictures.
 
 #include <span>
 
-namespace kelvara::app {
+#include "ResourceIds.h"
 
-// Resource numbers.
-inline constexpr int IDR_MAINFRAME = 128;    // menu, accelerators, toolbar, icon
-inline constexpr int IDR_DOCUMENT = 129;     // document icon
-inline constexpr int IDB_RANGE_BANNER = 141;
-inline constexpr int IDB_MERGE_BANNER = 148;
-inline constexpr int IDB_APPEND_BANNER = 151;
-inline constexpr int IDB_BATCH_BANNER = 153;
+namespace kelvara::res {
 
 struct MenuItemResource {
     int command;        // 0 = separator
@@ -64,4 +58,4 @@ extern const char* const kDocTemplateString;
 const PromptResource* FindPrompt(int command);
 const BannerResource* FindBanner(int resource);
 
-}  // namespace kelvara::app
+}  // namespace kelvara::res

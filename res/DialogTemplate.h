@@ -5,7 +5,7 @@
 
 #include <span>
 
-namespace kelvara::app {
+namespace kelvara::res {
 
 enum class ControlKind {
     PushButton,
@@ -47,13 +47,4 @@ struct DialogTemplate {
     std::span<const ControlTemplate> controls;
 };
 
-// Defined with the other resources in res/.
-extern const DialogTemplate kAboutTemplate;       // 100
-extern const DialogTemplate kECProcessTemplate;   // 131
-extern const DialogTemplate kSecondFileTemplate;  // 133
-extern const DialogTemplate kSetRangeTemplate;    // 134
-extern const DialogTemplate kBatchTemplate;       // 142
-extern const DialogTemplate kMergeTemplate;       // 143
-extern const DialogTemplate kAppendTemplate;      // 149
-
-}  // namespace kelvara::app
+}  // namespace kelvara::res
