@@ -6,7 +6,7 @@
 namespace kelvara::app {
 
 CECProcessDlg::CECProcessDlg(wxWindow* parent) : JobDialog(parent, res::kECProcessTemplate) {
-    SetRadioIndex(res::IDC_EC_TWO_AXIS, m_nRotation);
+    SetRadioIndex(res::IDC_EC_TWO_AXIS, rotation_);
     Bind(wxEVT_BUTTON, &CECProcessDlg::OnProcess, this, wxID_OK);
     Bind(wxEVT_BUTTON, &CECProcessDlg::OnBrowseFirst, this, res::IDC_BROWSE_FIRST);
     Bind(wxEVT_BUTTON, &CECProcessDlg::OnBrowseSecond, this, res::IDC_BROWSE_SECOND);
@@ -14,11 +14,11 @@ CECProcessDlg::CECProcessDlg(wxWindow* parent) : JobDialog(parent, res::kECProce
 }
 
 void CECProcessDlg::OnProcess(wxCommandEvent&) {
-    m_nRotation = RadioIndex(res::IDC_EC_TWO_AXIS);
+    rotation_ = RadioIndex(res::IDC_EC_TWO_AXIS);
     const kelvara::SingleRunInputs inputs{.firstFile = ControlBytes(res::IDC_FIRST_FILE),
                                           .secondFile = ControlBytes(res::IDC_SECOND_FILE),
                                           .outputFile = ControlBytes(res::IDC_OUTPUT_FILE),
-                                          .rotation = ReadRotationInputs(m_nRotation, res::IDC_EC_B0, res::IDC_EC_B1,
+                                          .rotation = ReadRotationInputs(rotation_, res::IDC_EC_B0, res::IDC_EC_B1,
                                                                         res::IDC_EC_B2)};
     job_.Run(inputs, *this);
 }
@@ -26,7 +26,7 @@ void CECProcessDlg::OnProcess(wxCommandEvent&) {
 // Puts the stored rotation choice back on the radio buttons first, so a
 // selection made since the last run reverts.
 void CECProcessDlg::OnBrowseFirst(wxCommandEvent&) {
-    SetRadioIndex(res::IDC_EC_TWO_AXIS, m_nRotation);
+    SetRadioIndex(res::IDC_EC_TWO_AXIS, rotation_);
     BrowseInto(res::IDC_FIRST_FILE, false);
 }
 

@@ -11,7 +11,7 @@ class CECProcessDlg : public JobDialog {
 public:
     explicit CECProcessDlg(wxWindow* parent);
 
-    int RotationChoice() const { return m_nRotation; }
+    int RotationChoice() const { return rotation_; }
 
 private:
     void OnProcess(wxCommandEvent& event);
@@ -21,7 +21,7 @@ private:
 
     // The rotation choice as last exchanged with the radio buttons:
     // 0 = "2-Axis Rotation", 1 = "Planar fit".
-    int m_nRotation = 0;
+    int rotation_ = 0;
     kelvara::SingleRunJob job_;
 };
 

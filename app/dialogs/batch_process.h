@@ -11,13 +11,13 @@ class CBatchProcessDlg : public JobDialog {
 public:
     explicit CBatchProcessDlg(wxWindow* parent);
 
-    int RotationChoice() const { return m_nRotation; }
+    int RotationChoice() const { return rotation_; }
 
 private:
     void OnProcess(wxCommandEvent& event);
     void OnBrowser(wxCommandEvent& event);
 
-    int m_nRotation = 0;  // 0 = "2-Axis Rotation", 1 = "Planar fit"
+    int rotation_ = 0;  // 0 = "2-Axis Rotation", 1 = "Planar fit"
     kelvara::BatchJob job_;
 };
 

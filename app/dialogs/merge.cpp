@@ -6,14 +6,14 @@
 namespace kelvara::app {
 
 CMergeDlg::CMergeDlg(wxWindow* parent) : TemplateDialog(parent, res::kMergeTemplate) {
-    SetRadioIndex(res::IDC_FIRST_TAB, m_nFirstSeparator);
-    SetRadioIndex(res::IDC_SECOND_TAB, m_nSecondSeparator);
+    SetRadioIndex(res::IDC_FIRST_TAB, firstSeparator_);
+    SetRadioIndex(res::IDC_SECOND_TAB, secondSeparator_);
     Bind(wxEVT_BUTTON, &CMergeDlg::OnDoMerge, this, wxID_OK);
 }
 
 void CMergeDlg::OnDoMerge(wxCommandEvent& event) {
-    m_nFirstSeparator = RadioIndex(res::IDC_FIRST_TAB);
-    m_nSecondSeparator = RadioIndex(res::IDC_SECOND_TAB);
+    firstSeparator_ = RadioIndex(res::IDC_FIRST_TAB);
+    secondSeparator_ = RadioIndex(res::IDC_SECOND_TAB);
     event.Skip();  // the default OK action ends the dialog
 }
 

@@ -12,14 +12,14 @@ public:
     explicit CMergeDlg(wxWindow* parent);
 
     // 0 = Tab, 1 = Comma, 2 = Space, -1 = none checked.
-    int FirstSeparator() const { return m_nFirstSeparator; }
-    int SecondSeparator() const { return m_nSecondSeparator; }
+    int FirstSeparator() const { return firstSeparator_; }
+    int SecondSeparator() const { return secondSeparator_; }
 
 private:
     void OnDoMerge(wxCommandEvent& event);
 
-    int m_nFirstSeparator = -1;
-    int m_nSecondSeparator = -1;
+    int firstSeparator_ = -1;
+    int secondSeparator_ = -1;
 };
 
 }  // namespace kelvara::app

@@ -74,27 +74,27 @@ bool CKelvaraApp::OnInit() {
 bool CKelvaraApp::StartUp(const wxString& file) {
     LoadSettings();
 
-    if (m_pDocManager == nullptr) {
-        m_pDocManager = new KelvaraDocManager;
-        m_pDocManager->SetMaxDocsOpen(1);
-        m_pDocManager->FileHistoryLoad(*settings_);
+    if (docManager_ == nullptr) {
+        docManager_ = new KelvaraDocManager;
+        docManager_->SetMaxDocsOpen(1);
+        docManager_->FileHistoryLoad(*settings_);
     }
     // Closing the main window drops the templates along with the documents.
-    if (m_pDocManager->GetTemplates().empty()) {
-        m_pDocTemplate = new wxDocTemplate(m_pDocManager, TemplateStringField(kFileNewName), "*", wxString(),
+    if (docManager_->GetTemplates().empty()) {
+        docTemplate_ = new wxDocTemplate(docManager_, TemplateStringField(kFileNewName), "*", wxString(),
                                            TemplateStringField(kFilterExt), TemplateStringField(kRegTypeId),
                                            TemplateStringField(kRegTypeName), wxCLASSINFO(CKelvaraDoc),
                                            wxCLASSINFO(CKelvaraView));
     }
 
-    auto* frame = new CMainFrame(m_pDocManager);
+    auto* frame = new CMainFrame(docManager_);
     SetTopWindow(frame);
     if (!frame->IsComplete()) {
         frame->Destroy();
         return false;
     }
-    const wxDocument* document = file.empty() ? m_pDocManager->CreateNewDocument()
-                                              : m_pDocManager->CreateDocument(file, wxDOC_SILENT);
+    const wxDocument* document = file.empty() ? docManager_->CreateNewDocument()
+                                              : docManager_->CreateDocument(file, wxDOC_SILENT);
     if (document == nullptr) {
         frame->Destroy();
         return false;
@@ -113,18 +113,18 @@ void CKelvaraApp::LoadSettings() {
 
 // A settings file that cannot be written is not worth a message at exit.
 void CKelvaraApp::SaveSettings() {
-    if (!settings_ || m_pDocManager == nullptr) return;
+    if (!settings_ || docManager_ == nullptr) return;
     wxLogNull quiet;
     wxFileName::Mkdir(wxFileName(SettingsFilePath()).GetPath(), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
     settings_->SetPath("/Recent File List");
-    m_pDocManager->FileHistorySave(*settings_);
+    docManager_->FileHistorySave(*settings_);
     settings_->Flush();
 }
 
 int CKelvaraApp::OnExit() {
     SaveSettings();
-    delete m_pDocManager;
-    m_pDocManager = nullptr;
+    delete docManager_;
+    docManager_ = nullptr;
     {
         wxLogNull quiet;
         settings_.reset();

@@ -28,15 +28,15 @@ public:
     bool StartUp(const wxString& file);
 
     CMainFrame* MainFrame() const;
-    wxDocManager* DocManager() const { return m_pDocManager; }
+    wxDocManager* DocManager() const { return docManager_; }
 
 private:
     void LoadSettings();
     void SaveSettings();
     void OnAppAbout(wxCommandEvent& event);
 
-    wxDocManager* m_pDocManager = nullptr;
-    wxDocTemplate* m_pDocTemplate = nullptr;
+    wxDocManager* docManager_ = nullptr;
+    wxDocTemplate* docTemplate_ = nullptr;
     std::unique_ptr<wxConfigBase> settings_;
 
     wxDECLARE_EVENT_TABLE();

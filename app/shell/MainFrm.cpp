@@ -28,7 +28,7 @@ CMainFrame::CMainFrame(wxDocManager* manager)
     SetIcons(LoadIcons(res::IDR_MAINFRAME));
     CreateMenus();
     CreateAccelerators();
-    m_dockManager.SetManagedWindow(this);
+    dockManager_.SetManagedWindow(this);
     complete_ = true;
     if (!CreateToolBarPane()) {
         wxLogDebug("Failed to create toolbar");
@@ -37,11 +37,11 @@ CMainFrame::CMainFrame(wxDocManager* manager)
         wxLogDebug("Failed to create status bar");
         complete_ = false;
     }
-    m_dockManager.Update();
+    dockManager_.Update();
     Bind(wxEVT_MENU, &CMainFrame::OnExit, this, ToWxId(res::ID_APP_EXIT));
 }
 
-CMainFrame::~CMainFrame() { m_dockManager.UnInit(); }
+CMainFrame::~CMainFrame() { dockManager_.UnInit(); }
 
 void CMainFrame::CreateMenus() {
     auto* menuBar = new wxMenuBar;
@@ -71,25 +71,25 @@ void CMainFrame::CreateAccelerators() {
 // A flat bar at the top with a gripper, tooltips and status-bar prompts; it
 // can be dragged to any side of the frame or float.
 bool CMainFrame::CreateToolBarPane() {
-    m_wndToolBar = new wxAuiToolBar(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+    toolBar_ = new wxAuiToolBar(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                                     wxAUI_TB_GRIPPER | wxAUI_TB_PLAIN_BACKGROUND);
     const wxSize buttonSize(res::kToolbarButtonWidth, res::kToolbarButtonHeight);
-    m_wndToolBar->SetToolBitmapSize(buttonSize);
-    m_wndToolBar->SetToolPacking(0);
-    m_wndToolBar->SetToolBorderPadding(1);
+    toolBar_->SetToolBitmapSize(buttonSize);
+    toolBar_->SetToolPacking(0);
+    toolBar_->SetToolBorderPadding(1);
     for (const res::ToolbarButtonResource& button : res::kMainToolbar) {
         if (button.command == 0) {
-            m_wndToolBar->AddSeparator();
+            toolBar_->AddSeparator();
             continue;
         }
         const res::PromptResource* prompt = res::FindPrompt(button.command);
-        m_wndToolBar->AddTool(ToWxId(button.command), wxString(), DrawToolbarButton(button.lettering, buttonSize),
+        toolBar_->AddTool(ToWxId(button.command), wxString(), DrawToolbarButton(button.lettering, buttonSize),
                               wxNullBitmap, wxITEM_NORMAL, Text(prompt->tooltip), Text(prompt->prompt), nullptr);
     }
-    if (!m_wndToolBar->Realize()) return false;
-    m_wndToolBar->Bind(wxEVT_MOTION, &CMainFrame::OnToolBarMotion, this);
-    m_wndToolBar->Bind(wxEVT_LEAVE_WINDOW, &CMainFrame::OnToolBarLeave, this);
-    return m_dockManager.AddPane(m_wndToolBar, wxAuiPaneInfo()
+    if (!toolBar_->Realize()) return false;
+    toolBar_->Bind(wxEVT_MOTION, &CMainFrame::OnToolBarMotion, this);
+    toolBar_->Bind(wxEVT_LEAVE_WINDOW, &CMainFrame::OnToolBarLeave, this);
+    return dockManager_.AddPane(toolBar_, wxAuiPaneInfo()
                                                    .Name("toolbar")
                                                    .Caption(Text(res::kAppTitle))
                                                    .ToolbarPane()
@@ -99,15 +99,15 @@ bool CMainFrame::CreateToolBarPane() {
 }
 
 bool CMainFrame::CreateStatusBarPane() {
-    m_wndStatusBar = CreateStatusBar(1);
-    if (m_wndStatusBar == nullptr) return false;
+    statusBar_ = CreateStatusBar(1);
+    if (statusBar_ == nullptr) return false;
     SetStatusText(Text(res::kIdleStatusText));
     return true;
 }
 
 void CMainFrame::AttachView(wxWindow* viewWindow) {
-    m_dockManager.AddPane(viewWindow, wxAuiPaneInfo().Name("view").CenterPane().PaneBorder(false));
-    m_dockManager.Update();
+    dockManager_.AddPane(viewWindow, wxAuiPaneInfo().Name("view").CenterPane().PaneBorder(false));
+    dockManager_.Update();
     viewWindow->SetFocus();
 }
 
@@ -121,7 +121,7 @@ void CMainFrame::ShowPrompt(int command) {
 }
 
 void CMainFrame::OnToolBarMotion(wxMouseEvent& event) {
-    wxAuiToolBarItem* item = m_wndToolBar->FindToolByPosition(event.GetX(), event.GetY());
+    wxAuiToolBarItem* item = toolBar_->FindToolByPosition(event.GetX(), event.GetY());
     const bool isButton = item != nullptr && item->GetKind() == wxITEM_NORMAL && item->GetId() > 0;
     ShowPrompt(isButton ? FromWxId(item->GetId()) : 0);
     event.Skip();

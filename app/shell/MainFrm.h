@@ -19,8 +19,8 @@ public:
     // False when the toolbar or the status bar could not be made.
     bool IsComplete() const { return complete_; }
 
-    wxAuiToolBar* GetToolBarPane() const { return m_wndToolBar; }
-    wxAuiManager& GetDockManager() { return m_dockManager; }
+    wxAuiToolBar* GetToolBarPane() const { return toolBar_; }
+    wxAuiManager& GetDockManager() { return dockManager_; }
 
 private:
     bool CreateToolBarPane();
@@ -32,9 +32,9 @@ private:
     void OnToolBarLeave(wxMouseEvent& event);
     void ShowPrompt(int command);
 
-    wxStatusBar* m_wndStatusBar = nullptr;
-    wxAuiToolBar* m_wndToolBar = nullptr;
-    wxAuiManager m_dockManager;
+    wxStatusBar* statusBar_ = nullptr;
+    wxAuiToolBar* toolBar_ = nullptr;
+    wxAuiManager dockManager_;
     int promptCommand_ = 0;
     bool complete_ = false;
 };
