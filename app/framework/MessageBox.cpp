@@ -13,7 +13,9 @@ wxString FromBytes(std::string_view bytes) {
 
 void ShowMessageBox(wxWindow* parent, std::string_view text, std::string_view title,
                     kelvara::MessageIcon icon) {
-    const long iconStyle = icon == kelvara::MessageIcon::Exclamation ? wxICON_EXCLAMATION : wxICON_NONE;
+    // A box without an icon gets no icon flag at all: the generic dialog draws
+    // an icon for every flag of wxICON_MASK, wxICON_NONE included.
+    const long iconStyle = icon == kelvara::MessageIcon::Exclamation ? wxICON_EXCLAMATION : 0;
     wxGenericMessageDialog dialog(parent, FromBytes(text), FromBytes(title), wxOK | iconStyle);
     dialog.ShowModal();
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include <wx/artprov.h>
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
@@ -236,6 +237,39 @@ TEST_F(JobDialogs, RangeSettingWritesTheBoxesOnSet) {
     const std::string saved = ReadFile(dir_ / "range.ini");
     EXPECT_EQ(saved.substr(0, 21), "U-Min\t-10\r\nU-Max\t10\r\n");
     EXPECT_NE(saved.find("CO2-Min\t1e3\r\nCO2-Max\t50abc\r\nH2O-Min\t\r\n"), std::string::npos);
+}
+
+bool SameImage(const wxImage& a, const wxImage& b) {
+    if (a.GetSize() != b.GetSize() || a.HasAlpha() != b.HasAlpha()) return false;
+    const auto pixels = static_cast<std::size_t>(a.GetWidth()) * static_cast<std::size_t>(a.GetHeight());
+    return std::equal(a.GetData(), a.GetData() + 3 * pixels, b.GetData()) &&
+           (!a.HasAlpha() || std::equal(a.GetAlpha(), a.GetAlpha() + pixels, b.GetAlpha()));
+}
+
+// Warnings carry the exclamation icon, completion notices none. The boxes are
+// read off the screen: what the dialog draws, not the flag it was given.
+TEST_F(JobDialogs, WarningsShowTheExclamationIconAndCompletionNoticesNone) {
+    WriteFile(dir_ / "one.txt", "a\r\n");
+    CAppendDlg append(MainFrame());
+    CSetRangeDlg range(MainFrame());
+    const std::vector<DrawnMessageBox> boxes = MessageBoxesShownBy([&] {
+        Press(&append, wxID_OK);
+        append.SetControlText(IDC_HEAD_LINES, "0");
+        append.SetControlText(IDC_APPEND_FILE1, Path("one.txt"));
+        append.SetControlText(IDC_APPEND_OUTPUT, Path("joined.txt"));
+        Press(&append, wxID_OK);
+        Press(&range, wxID_OK);
+    });
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[0].text, "No File Head Lines");
+    ASSERT_TRUE(boxes[0].icon.has_value());
+    const wxImage exclamation = wxBitmap(wxArtProvider::GetMessageBoxIcon(wxICON_EXCLAMATION)).ConvertToImage();
+    EXPECT_TRUE(SameImage(*boxes[0].icon, exclamation));
+    for (const DrawnMessageBox& box : {boxes[1], boxes[2]}) {
+        EXPECT_FALSE(box.icon.has_value()) << box.text;
+    }
+    EXPECT_EQ(boxes[1].text, "Processing Finished!");
+    EXPECT_EQ(boxes[2].text, "Finished the range setting!");
 }
 
 TEST(CommandLine, AFileThatCannotBeOpenedEndsTheProgramBeforeAnyWindow) {

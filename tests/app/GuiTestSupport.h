@@ -4,7 +4,13 @@
 // shows (wx's test hooks stand in for the user; an unmet expectation is a wx
 // assert, which fails the test).
 
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
 #include <gtest/gtest.h>
+#include <wx/image.h>
 #include <wx/msgdlg.h>
 #include <wx/generic/msgdlgg.h>
 #include <wx/testing.h>
@@ -32,6 +38,18 @@ inline CMainFrame* MainFrame() { return wxGetApp().MainFrame(); }
 // Lets queued events run.
 void PumpEvents();
 
+// A message box as the screen shows it: its text and its icon, if any.
+struct DrawnMessageBox {
+    std::string text;
+    std::optional<wxImage> icon;
+};
+
+// Runs `action` with its modal dialogs shown for real, not answered by the
+// test hooks (which answer a message box before it has made its controls).
+// Each message box is read once it is on screen and closed with OK; any
+// other dialog fails the test and is closed with Cancel.
+std::vector<DrawnMessageBox> MessageBoxesShownBy(const std::function<void()>& action);
+
 // Presses a button the way a click does: the event starts at the button.
 inline void Press(wxWindow* window, int wxId) {
     wxCommandEvent click(wxEVT_BUTTON, wxId);
@@ -57,13 +75,15 @@ Drive<T> Answer(const std::string& title, int result) {
     });
 }
 
-// A message box with only an OK button: its text, title and icon.
+// A message box with only an OK button: its text, title and the icon it is
+// asked for (MessageBoxesShownBy sees what it draws).
 inline Drive<wxGenericMessageDialog> ExpectMessage(std::string text, std::string title, bool exclamation) {
     return Drive<wxGenericMessageDialog>([=](wxGenericMessageDialog& box) {
         EXPECT_EQ(box.GetMessage().utf8_string(), text);
         EXPECT_EQ(box.GetCaption().utf8_string(), title) << text;
-        EXPECT_EQ(box.GetMessageDialogStyle() & (wxOK | wxCANCEL | wxYES_NO | wxICON_MASK | wxICON_NONE),
-                  wxOK | (exclamation ? wxICON_EXCLAMATION : wxICON_NONE)) << text;
+        EXPECT_EQ(box.GetMessageDialogStyle() & (wxOK | wxCANCEL | wxYES_NO | wxICON_MASK),
+                  wxOK | (exclamation ? wxICON_EXCLAMATION : 0))
+            << text;
         return wxID_OK;
     }).Describe("message box \"" + text + "\"");
 }
