@@ -6,8 +6,8 @@
 #include <wx/filename.h>
 #include <wx/fileconf.h>
 #include <wx/log.h>
-#include <wx/stdpaths.h>
 #include <wx/tokenzr.h>
+#include <wx/utils.h>
 
 #include "MainResources.h"
 #include "dialogs/AboutDlg.h"
@@ -44,16 +44,17 @@ wxBEGIN_EVENT_TABLE(CKelvaraApp, wxApp)
     EVT_MENU(ToWxId(res::ID_APP_ABOUT), CKelvaraApp::OnAppAbout)
 wxEND_EVENT_TABLE()
 
-CKelvaraApp::CKelvaraApp() {
-    SetAppName("Kelvara");
-    SetVendorName(kSettingsKey);
-}
+CKelvaraApp::CKelvaraApp() { SetAppName("Kelvara"); }
 
+// The XDG rule: a relative $XDG_CONFIG_HOME is invalid and ignored.
 wxString SettingsFilePath() {
-    wxStandardPaths& paths = wxStandardPaths::Get();
-    paths.SetFileLayout(wxStandardPaths::FileLayout_XDG);
-    wxFileName file(paths.GetUserConfigDir(), "Kelvara.conf");
-    file.AppendDir(kSettingsKey);
+    wxString configHome;
+    if (!wxGetEnv("XDG_CONFIG_HOME", &configHome) || !wxFileName::DirName(configHome).IsAbsolute()) {
+        configHome = wxFileName::GetHomeDir() + "/.config";
+    }
+    wxFileName file = wxFileName::DirName(configHome);
+    file.AppendDir("kelvara");
+    file.SetFullName("kelvara.conf");
     return file.GetFullPath();
 }
 
@@ -106,7 +107,8 @@ bool CKelvaraApp::StartUp(const wxString& file) {
 
 void CKelvaraApp::LoadSettings() {
     if (settings_) return;
-    settings_ = std::make_unique<wxFileConfig>(GetAppName(), GetVendorName(), SettingsFilePath(), wxString(),
+    settingsFile_ = SettingsFilePath();
+    settings_ = std::make_unique<wxFileConfig>(GetAppName(), wxString(), settingsFile_, wxString(),
                                                wxCONFIG_USE_LOCAL_FILE);
     settings_->SetPath("/Recent File List");
 }
@@ -115,7 +117,7 @@ void CKelvaraApp::LoadSettings() {
 void CKelvaraApp::SaveSettings() {
     if (!settings_ || docManager_ == nullptr) return;
     wxLogNull quiet;
-    wxFileName::Mkdir(wxFileName(SettingsFilePath()).GetPath(), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
+    wxFileName::Mkdir(wxFileName(settingsFile_).GetPath(), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
     settings_->SetPath("/Recent File List");
     docManager_->FileHistorySave(*settings_);
     settings_->Flush();

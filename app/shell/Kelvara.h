@@ -12,7 +12,6 @@ namespace kelvara::app {
 
 class CMainFrame;
 
-inline constexpr const char* kSettingsKey = "Local AppWizard-Generated Applications";
 inline constexpr int kRecentFileCount = 4;
 
 class CKelvaraApp : public wxApp {
@@ -38,11 +37,14 @@ private:
     wxDocManager* docManager_ = nullptr;
     wxDocTemplate* docTemplate_ = nullptr;
     std::unique_ptr<wxConfigBase> settings_;
+    wxString settingsFile_;
 
     wxDECLARE_EVENT_TABLE();
 };
 
-// Where the per-user settings are kept.
+// Where the per-user settings are kept: kelvara/kelvara.conf in the user's
+// XDG config folder, $XDG_CONFIG_HOME when it is set and absolute, else
+// ~/.config.
 wxString SettingsFilePath();
 
 }  // namespace kelvara::app

@@ -3,7 +3,9 @@
 // text, title and icon, and the files written.
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <filesystem>
 
 #include <wx/artprov.h>
 #include <wx/textctrl.h>
@@ -11,6 +13,7 @@
 
 #include "DialogTemplate.h"
 #include "GuiTestSupport.h"
+#include "RunningProgram.h"
 #include "SampleGenerator.h"
 #include "shell/KelvaraView.h"
 
@@ -280,6 +283,34 @@ TEST(CommandLine, AFileThatCannotBeOpenedEndsTheProgramBeforeAnyWindow) {
     const std::string message = ReadFile(dir / "stderr.txt");
     EXPECT_NE(message.find("missing.kel"), std::string::npos) << message;
     EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
+}
+
+// The real program opens a file, which enters the recent-file list, and is
+// closed as a user closes it; the list must be saved under XDG's rules.
+TEST(Settings, TheRecentFileListIsSavedInTheXdgConfigFolder) {
+    TempDir dir;
+    const std::string file = (dir / "site.dat").string();
+    WriteFile(file, "raw\r\n");
+    const ScopedEnv home("HOME", (dir / "home").c_str());
+    const std::filesystem::path xdg = dir / "xdg";
+    for (const bool xdgSet : {false, true}) {
+        SCOPED_TRACE(xdgSet ? "XDG_CONFIG_HOME set" : "XDG_CONFIG_HOME unset");
+        const ScopedEnv configHome("XDG_CONFIG_HOME", xdgSet ? xdg.c_str() : nullptr);
+        RunningProgram program(KELVARA_APP_PATH, {file});
+        ASSERT_TRUE(program.Close(std::chrono::seconds(20)));
+        const std::filesystem::path settings = (xdgSet ? xdg : dir / "home" / ".config") / "kelvara" / "kelvara.conf";
+        EXPECT_NE(ReadFile(settings).find("file1=" + file), std::string::npos) << settings;
+    }
+    for (const std::filesystem::path& folder : {dir / "home" / ".config", xdg}) {
+        std::vector<std::string> files;  // nothing but the settings file, in neither folder
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+            if (!entry.is_directory()) files.push_back(entry.path().lexically_relative(folder).string());
+        }
+        EXPECT_EQ(files, std::vector<std::string>{"kelvara/kelvara.conf"}) << folder;
+    }
+
+    const ScopedEnv relative("XDG_CONFIG_HOME", "relative");  // not absolute: ignored
+    EXPECT_EQ(SettingsFilePath().utf8_string(), (dir / "home" / ".config" / "kelvara" / "kelvara.conf").string());
 }
 
 }  // namespace
