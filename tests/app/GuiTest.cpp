@@ -13,6 +13,7 @@
 
 #include "DialogTemplate.h"
 #include "GuiTestSupport.h"
+#include "ProgramRun.h"
 #include "RunningProgram.h"
 #include "SampleGenerator.h"
 #include "shell/KelvaraView.h"
@@ -277,12 +278,23 @@ TEST_F(JobDialogs, WarningsShowTheExclamationIconAndCompletionNoticesNone) {
 
 TEST(CommandLine, AFileThatCannotBeOpenedEndsTheProgramBeforeAnyWindow) {
     TempDir dir;
-    const std::string command = std::string(KELVARA_APP_PATH) + " '" + (dir / "missing.kel").string() + "' 2>'" +
-                                (dir / "stderr.txt").string() + "'";
-    EXPECT_NE(std::system(command.c_str()), 0);
-    const std::string message = ReadFile(dir / "stderr.txt");
-    EXPECT_NE(message.find("missing.kel"), std::string::npos) << message;
-    EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
+    const ProgramRun run = RunProgram(KELVARA_APP_PATH, {(dir / "missing.kel").string()}, dir.path());
+    EXPECT_NE(run.exitStatus, 0);
+    EXPECT_NE(run.err.find("missing.kel"), std::string::npos) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+}
+
+// Answered before the toolkit starts, so even without a display.
+TEST(CommandLine, HelpAndVersionPrintAndExitWithStatusZero) {
+    TempDir dir;
+    const ScopedEnv noDisplay("DISPLAY", nullptr);
+    const ProgramRun help = RunProgram(KELVARA_APP_PATH, {"--help"}, dir.path());
+    EXPECT_EQ(help.exitStatus, 0) << help.err;
+    EXPECT_EQ(help.out.rfind("Usage: Kelvara [FILE]\n", 0), 0u) << help.out;
+    const ProgramRun version = RunProgram(KELVARA_APP_PATH, {"--version"}, dir.path());
+    EXPECT_EQ(version.exitStatus, 0) << version.err;
+    EXPECT_EQ(version.out, "Kelvara " KELVARA_VERSION "\n");
+    EXPECT_EQ(help.err + version.err, "");
 }
 
 // The real program opens a file, which enters the recent-file list, and is
