@@ -96,7 +96,11 @@ int main(int argc, char** argv) {
     } unexpectedDialogs;
     unexpectedDialogs.Register();
 
-    const int result = wxTheApp->CallOnInit() ? (kelvara::testing::PumpEvents(), RUN_ALL_TESTS()) : 1;
+    int result = 1;
+    if (wxTheApp->CallOnInit()) {
+        kelvara::testing::PumpEvents();
+        result = RUN_ALL_TESTS();
+    }
     for (wxWindow* window : wxTopLevelWindows) window->Destroy();
     kelvara::testing::PumpEvents();
     wxTheApp->OnExit();
