@@ -1,15 +1,16 @@
 // Dialog templates of Kelvara, in dialog units, controls in tab order.
 
-#include "DialogTemplate.h"
-#include "Resources.h"
+#include "DialogTemplates.h"
 
-namespace kelvara::app {
+#include "ResourceIds.h"
+
+namespace kelvara::res {
 
 namespace {
 
 using K = ControlKind;
 
-// About box, template 100.
+// About box.
 constexpr ControlTemplate kAboutControls[] = {
     {K::Icon, kUnnumbered, "", 11, 17, 20, 20, kPlain, IDR_MAINFRAME},
     {K::LeftText, kUnnumbered, "Kelvara Version 1.0", 40, 10, 119, 8},
@@ -21,34 +22,34 @@ constexpr ControlTemplate kAboutControls[] = {
     {K::DefPushButton, kOkControl, "OK", 223, 7, 50, 14},
 };
 
-// "EC Process", template 131.
+// "EC Process".
 constexpr ControlTemplate kECProcessControls[] = {
     {K::DefPushButton, kOkControl, "Process", 91, 215, 50, 14},
     {K::PushButton, kCancelControl, "Close", 161, 215, 50, 14},
     {K::RightText, kUnnumbered, "Select First File: ", 13, 17, 83, 9},
-    {K::Edit, 1000, "", 106, 14, 119, 13},
-    {K::PushButton, 1002, "Browse...", 234, 14, 44, 13},
+    {K::Edit, IDC_FIRST_FILE, "", 106, 14, 119, 13},
+    {K::PushButton, IDC_BROWSE_FIRST, "Browse...", 234, 14, 44, 13},
     {K::RightText, kUnnumbered, "Select Second File: ", 13, 41, 83, 9},
-    {K::Edit, 1001, "", 106, 38, 119, 13},
-    {K::PushButton, 1003, "Browse...", 235, 39, 44, 13},
+    {K::Edit, IDC_SECOND_FILE, "", 106, 38, 119, 13},
+    {K::PushButton, IDC_BROWSE_SECOND, "Browse...", 235, 39, 44, 13},
     {K::RightText, kUnnumbered, "Output File: ", 13, 65, 83, 9},
-    {K::Edit, 1008, "", 106, 62, 119, 13},
-    {K::PushButton, 1009, "Browse...", 235, 63, 44, 13},
+    {K::Edit, IDC_OUTPUT_FILE, "", 106, 62, 119, 13},
+    {K::PushButton, IDC_BROWSE_OUTPUT, "Browse...", 235, 63, 44, 13},
     {K::GroupBox, kUnnumbered, "Rotation Option", 46, 87, 234, 92},
-    {K::AutoRadio, 1004, "2-Axis Rotation", 141, 104, 73, 8, kStartsGroup},
-    {K::AutoRadio, 1031, "Planar fit", 141, 131, 43, 10},
+    {K::AutoRadio, IDC_EC_TWO_AXIS, "2-Axis Rotation", 141, 104, 73, 8, kStartsGroup},
+    {K::AutoRadio, IDC_EC_PLANAR_FIT, "Planar fit", 141, 131, 43, 10},
     {K::GroupBox, kUnnumbered, "PF Rotation", 56, 121, 215, 54},
     {K::LeftText, kUnnumbered, "b0", 61, 151, 9, 8},
-    {K::Edit, 1032, "", 75, 151, 48, 12},
+    {K::Edit, IDC_EC_B0, "", 75, 151, 48, 12},
     {K::LeftText, kUnnumbered, "b1", 134, 151, 9, 9},
-    {K::Edit, 1033, "", 147, 151, 46, 12},
+    {K::Edit, IDC_EC_B1, "", 147, 151, 46, 12},
     {K::LeftText, kUnnumbered, "b2", 203, 151, 11, 10},
-    {K::Edit, 1034, "", 217, 151, 43, 13},
-    {K::Progress, 1007, "", 33, 190, 244, 16},
-    {K::LeftText, 1010, "", 283, 194, 26, 8},
+    {K::Edit, IDC_EC_B2, "", 217, 151, 43, 13},
+    {K::Progress, IDC_PROGRESS_BAR, "", 33, 190, 244, 16},
+    {K::LeftText, IDC_PERCENT_TEXT, "", 283, 194, 26, 8},
 };
 
-// "No Second File", template 133.
+// "No Second File".
 constexpr ControlTemplate kSecondFileControls[] = {
     {K::DefPushButton, kOkControl, "OK", 30, 65, 50, 14},
     {K::PushButton, kCancelControl, "Re-Input", 98, 65, 50, 14},
@@ -57,7 +58,7 @@ constexpr ControlTemplate kSecondFileControls[] = {
      35, 15, 111, 39},
 };
 
-// "Range Setting", template 134.
+// "Range Setting".
 constexpr ControlTemplate kSetRangeControls[] = {
     {K::DefPushButton, kOkControl, "Set", 95, 178, 50, 14},
     {K::PushButton, kCancelControl, "Close", 175, 177, 50, 14},
@@ -71,113 +72,113 @@ constexpr ControlTemplate kSetRangeControls[] = {
     {K::LeftText, kUnnumbered, "H2O", 59, 123, 20, 8},
     {K::LeftText, kUnnumbered, "Ts", 64, 139, 15, 8},
     {K::LeftText, kUnnumbered, "P", 67, 155, 12, 8},
-    {K::Edit, 1013, "", 80, 60, 70, 15},
-    {K::Edit, 1014, "", 80, 75, 70, 15},
-    {K::Edit, 1015, "", 80, 90, 70, 15},
-    {K::Edit, 1016, "", 80, 105, 70, 15},
-    {K::Edit, 1017, "", 80, 120, 70, 15},
-    {K::Edit, 1018, "", 80, 135, 70, 15},
-    {K::Edit, 1019, "", 80, 150, 70, 15},
-    {K::Edit, 1020, "", 160, 60, 70, 15},
-    {K::Edit, 1021, "", 160, 75, 70, 15},
-    {K::Edit, 1022, "", 160, 90, 70, 15},
-    {K::Edit, 1023, "", 160, 105, 70, 15},
-    {K::Edit, 1024, "", 160, 120, 70, 15},
-    {K::Edit, 1025, "", 160, 135, 70, 15},
-    {K::Edit, 1026, "", 160, 150, 70, 15},
+    {K::Edit, IDC_U_MIN, "", 80, 60, 70, 15},
+    {K::Edit, IDC_V_MIN, "", 80, 75, 70, 15},
+    {K::Edit, IDC_W_MIN, "", 80, 90, 70, 15},
+    {K::Edit, IDC_CO2_MIN, "", 80, 105, 70, 15},
+    {K::Edit, IDC_H2O_MIN, "", 80, 120, 70, 15},
+    {K::Edit, IDC_TS_MIN, "", 80, 135, 70, 15},
+    {K::Edit, IDC_P_MIN, "", 80, 150, 70, 15},
+    {K::Edit, IDC_U_MAX, "", 160, 60, 70, 15},
+    {K::Edit, IDC_V_MAX, "", 160, 75, 70, 15},
+    {K::Edit, IDC_W_MAX, "", 160, 90, 70, 15},
+    {K::Edit, IDC_CO2_MAX, "", 160, 105, 70, 15},
+    {K::Edit, IDC_H2O_MAX, "", 160, 120, 70, 15},
+    {K::Edit, IDC_TS_MAX, "", 160, 135, 70, 15},
+    {K::Edit, IDC_P_MAX, "", 160, 150, 70, 15},
 };
 
-// "Batch File Processor", template 142.
+// "Batch File Processor".
 constexpr ControlTemplate kBatchControls[] = {
     {K::DefPushButton, kOkControl, "Process", 94, 209, 50, 14},
     {K::PushButton, kCancelControl, "Close", 165, 210, 50, 14},
     {K::Picture, kUnnumbered, "", 103, 20, 115, 22, kSunken, IDB_BATCH_BANNER},
     {K::LeftText, kUnnumbered, "Input the file which contains\nall raw data file names", 17, 58, 92, 20},
-    {K::Edit, 1028, "", 117, 61, 134, 16},
-    {K::PushButton, 1026, "Browser", 263, 62, 46, 14},
+    {K::Edit, IDC_LIST_FILE, "", 117, 61, 134, 16},
+    {K::PushButton, IDC_BATCH_BROWSER, "Browser", 263, 62, 46, 14},
     {K::GroupBox, kUnnumbered, "Ration Selection", 24, 82, 282, 86},
-    {K::AutoRadio, 1004, "2-Axis Rotation", 119, 92, 134, 14, kStartsGroup},
-    {K::AutoRadio, 1036, "Planar fit", 119, 115, 102, 10},
+    {K::AutoRadio, IDC_BATCH_TWO_AXIS, "2-Axis Rotation", 119, 92, 134, 14, kStartsGroup},
+    {K::AutoRadio, IDC_BATCH_PLANAR_FIT, "Planar fit", 119, 115, 102, 10},
     {K::GroupBox, kUnnumbered, "FP Rotation", 36, 107, 264, 54},
     {K::LeftText, kUnnumbered, "b0", 43, 137, 10, 11},
-    {K::Edit, 1032, "", 55, 135, 59, 15},
+    {K::Edit, IDC_BATCH_B0, "", 55, 135, 59, 15},
     {K::LeftText, kUnnumbered, "b1", 135, 137, 12, 11},
-    {K::Edit, 1033, "", 147, 135, 59, 15},
+    {K::Edit, IDC_BATCH_B1, "", 147, 135, 59, 15},
     {K::LeftText, kUnnumbered, "b2", 223, 137, 10, 11},
-    {K::Edit, 1034, "", 235, 135, 59, 15},
-    {K::CentredText, 1029, "", 63, 174, 205, 15},
-    {K::CentredText, 1030, "", 65, 194, 205, 12},
+    {K::Edit, IDC_BATCH_B2, "", 235, 135, 59, 15},
+    {K::CentredText, IDC_WAIT_NOTICE, "", 63, 174, 205, 15},
+    {K::CentredText, IDC_PROGRESS_TEXT, "", 65, 194, 205, 12},
 };
 
-// "Merge Files", template 143.
+// "Merge Files".
 constexpr ControlTemplate kMergeControls[] = {
     {K::Picture, kUnnumbered, "", 141, 19, 107, 22, kSunken, IDB_MERGE_BANNER},
     {K::GroupBox, kUnnumbered, "First File", 48, 47, 265, 73},
     {K::LeftText, kUnnumbered, "File Nmae: ", 78, 63, 34, 13},
-    {K::Edit, 1014, "", 116, 59, 133, 16},
-    {K::PushButton, 1015, "Browse", 258, 61, 42, 15},
+    {K::Edit, IDC_MERGE_FIRST_FILE, "", 116, 59, 133, 16},
+    {K::PushButton, IDC_MERGE_FIRST_BROWSE, "Browse", 258, 61, 42, 15},
     {K::LeftText, kUnnumbered, "No. of Head Lines:", 54, 82, 61, 13},
-    {K::Edit, 1020, "", 116, 81, 44, 13},
+    {K::Edit, IDC_MERGE_FIRST_HEAD, "", 116, 81, 44, 13},
     {K::LeftText, kUnnumbered, "Field Separator:", 62, 100, 52, 11},
-    {K::AutoRadio, 1021, "Tab", 120, 100, 29, 10, kStartsGroup},
-    {K::AutoRadio, 1022, "Comma", 165, 100, 39, 10},
-    {K::AutoRadio, 1023, "Space", 214, 100, 37, 10},
+    {K::AutoRadio, IDC_FIRST_TAB, "Tab", 120, 100, 29, 10, kStartsGroup},
+    {K::AutoRadio, IDC_FIRST_COMMA, "Comma", 165, 100, 39, 10},
+    {K::AutoRadio, IDC_FIRST_SPACE, "Space", 214, 100, 37, 10},
     {K::GroupBox, kUnnumbered, "Second File", 48, 125, 267, 80},
     {K::LeftText, kUnnumbered, "File Name: ", 77, 145, 36, 8},
-    {K::Edit, 1016, "", 116, 140, 133, 16},
-    {K::PushButton, 1017, "Browse", 258, 143, 42, 15},
+    {K::Edit, IDC_MERGE_SECOND_FILE, "", 116, 140, 133, 16},
+    {K::PushButton, IDC_MERGE_SECOND_BROWSE, "Browse", 258, 143, 42, 15},
     {K::LeftText, kUnnumbered, "No. of Head Lines:", 52, 160, 60, 8},
-    {K::Edit, 1024, "", 115, 160, 44, 13},
+    {K::Edit, IDC_MERGE_SECOND_HEAD, "", 115, 160, 44, 13},
     {K::LeftText, kUnnumbered, "Field Separator:", 60, 179, 52, 11},
-    {K::AutoRadio, 1025, "Tab", 118, 179, 29, 10, kStartsGroup},
-    {K::AutoRadio, 1026, "Comma", 163, 179, 39, 10},
-    {K::AutoRadio, 1027, "Space", 212, 179, 37, 10},
+    {K::AutoRadio, IDC_SECOND_TAB, "Tab", 118, 179, 29, 10, kStartsGroup},
+    {K::AutoRadio, IDC_SECOND_COMMA, "Comma", 163, 179, 39, 10},
+    {K::AutoRadio, IDC_SECOND_SPACE, "Space", 212, 179, 37, 10},
     {K::LeftText, kUnnumbered, "Out Put File: ", 70, 219, 42, 11},
-    {K::Edit, 1018, "", 116, 215, 133, 16},
-    {K::PushButton, 1019, "Browse", 258, 217, 42, 15},
+    {K::Edit, IDC_MERGE_OUTPUT, "", 116, 215, 133, 16},
+    {K::PushButton, IDC_MERGE_OUTPUT_BROWSE, "Browse", 258, 217, 42, 15},
     {K::DefPushButton, kOkControl, "Do Merge", 123, 248, 50, 14},
     {K::PushButton, kCancelControl, "Close", 215, 248, 50, 14},
 };
 
-// "Append Files", template 149.
+// "Append Files".
 constexpr ControlTemplate kAppendControls[] = {
     {K::DefPushButton, kOkControl, "OK", 128, 255, 50, 14},
     {K::PushButton, kCancelControl, "Cancel", 227, 254, 50, 14},
     {K::Picture, kUnnumbered, "", 149, 20, 107, 21, kSunken, IDB_APPEND_BANNER},
     {K::LeftText, kUnnumbered, "No. of file head lines:", 146, 61, 67, 8},
-    {K::Edit, 1024, "", 219, 57, 40, 14},
+    {K::Edit, IDC_HEAD_LINES, "", 219, 57, 40, 14},
     {K::GroupBox, kUnnumbered, "Input Files", 66, 80, 272, 131},
     {K::LeftText, kUnnumbered, "File 1:", 81, 98, 20, 8},
-    {K::Edit, 1025, "", 107, 96, 161, 12},
-    {K::PushButton, 1026, "Browser", 280, 95, 48, 13},
+    {K::Edit, IDC_APPEND_FILE1, "", 107, 96, 161, 12},
+    {K::PushButton, IDC_APPEND_BROWSER1, "Browser", 280, 95, 48, 13},
     {K::LeftText, kUnnumbered, "File 2:", 81, 116, 20, 8},
-    {K::Edit, 1027, "", 107, 114, 161, 12},
-    {K::PushButton, 1028, "Browser", 280, 113, 48, 13},
+    {K::Edit, IDC_APPEND_FILE2, "", 107, 114, 161, 12},
+    {K::PushButton, IDC_APPEND_BROWSER2, "Browser", 280, 113, 48, 13},
     {K::LeftText, kUnnumbered, "File 3:", 81, 134, 20, 8},
-    {K::Edit, 1029, "", 107, 132, 161, 12},
-    {K::PushButton, 1030, "Browser", 280, 131, 48, 13},
+    {K::Edit, IDC_APPEND_FILE3, "", 107, 132, 161, 12},
+    {K::PushButton, IDC_APPEND_BROWSER3, "Browser", 280, 131, 48, 13},
     {K::LeftText, kUnnumbered, "File 4:", 81, 152, 20, 8},
-    {K::Edit, 1031, "", 107, 150, 161, 12},
-    {K::PushButton, 1032, "Browser", 280, 149, 48, 13},
+    {K::Edit, IDC_APPEND_FILE4, "", 107, 150, 161, 12},
+    {K::PushButton, IDC_APPEND_BROWSER4, "Browser", 280, 149, 48, 13},
     {K::LeftText, kUnnumbered, "File 5:", 81, 170, 20, 8},
-    {K::Edit, 1033, "", 107, 168, 161, 12},
-    {K::PushButton, 1034, "Browser", 280, 167, 48, 13},
+    {K::Edit, IDC_APPEND_FILE5, "", 107, 168, 161, 12},
+    {K::PushButton, IDC_APPEND_BROWSER5, "Browser", 280, 167, 48, 13},
     {K::LeftText, kUnnumbered, "File 6:", 81, 189, 20, 8},
-    {K::Edit, 1035, "", 107, 187, 161, 12},
-    {K::PushButton, 1036, "Browser", 280, 186, 48, 13},
+    {K::Edit, IDC_APPEND_FILE6, "", 107, 187, 161, 12},
+    {K::PushButton, IDC_APPEND_BROWSER6, "Browser", 280, 186, 48, 13},
     {K::LeftText, kUnnumbered, "Output File:", 66, 226, 36, 8},
-    {K::Edit, 1037, "", 107, 224, 161, 12},
-    {K::PushButton, 1038, "Browser", 278, 223, 48, 13},
+    {K::Edit, IDC_APPEND_OUTPUT, "", 107, 224, 161, 12},
+    {K::PushButton, IDC_APPEND_OUTPUT_BROWSER, "Browser", 278, 223, 48, 13},
 };
 
 }  // namespace
 
-const DialogTemplate kAboutTemplate{100, "About Kelvara", 280, 62, kAboutControls};
-const DialogTemplate kECProcessTemplate{131, "EC Process", 333, 244, kECProcessControls};
-const DialogTemplate kSecondFileTemplate{133, "No Second File", 186, 95, kSecondFileControls};
-const DialogTemplate kSetRangeTemplate{134, "Range Setting", 302, 206, kSetRangeControls};
-const DialogTemplate kBatchTemplate{142, "Batch File Processor", 322, 238, kBatchControls};
-const DialogTemplate kMergeTemplate{143, "Merge Files", 389, 282, kMergeControls};
-const DialogTemplate kAppendTemplate{149, "Append Files", 405, 287, kAppendControls};
+const DialogTemplate kAboutTemplate{IDD_ABOUTBOX, "About Kelvara", 280, 62, kAboutControls};
+const DialogTemplate kECProcessTemplate{IDD_EC_PROCESS, "EC Process", 333, 244, kECProcessControls};
+const DialogTemplate kSecondFileTemplate{IDD_SECOND_FILE, "No Second File", 186, 95, kSecondFileControls};
+const DialogTemplate kSetRangeTemplate{IDD_SET_RANGE, "Range Setting", 302, 206, kSetRangeControls};
+const DialogTemplate kBatchTemplate{IDD_BATCH_PROCESS, "Batch File Processor", 322, 238, kBatchControls};
+const DialogTemplate kMergeTemplate{IDD_MERGE, "Merge Files", 389, 282, kMergeControls};
+const DialogTemplate kAppendTemplate{IDD_APPEND, "Append Files", 405, 287, kAppendControls};
 
-}  // namespace kelvara::app
+}  // namespace kelvara::res

@@ -1,10 +1,9 @@
 // Menu, accelerator table, string table, toolbar and pictures of the main
-// window (resource 128) and of the dialogs' banners.
+// window (IDR_MAINFRAME) and of the dialogs' banners.
 
-#include "CommandIds.h"
-#include "Resources.h"
+#include "MainResources.h"
 
-namespace kelvara::app {
+namespace kelvara::res {
 
 namespace {
 
@@ -92,4 +91,4 @@ const BannerResource* FindBanner(int resource) {
     return nullptr;
 }
 
-}  // namespace kelvara::app
+}  // namespace kelvara::res

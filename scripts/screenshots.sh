@@ -1,6 +1,7 @@
 #!/bin/sh
-# Saves PNG pictures of Kelvara's main window and of each dialog, drawn on a
-# virtual X display, into the folder given (default: ./screenshots).
+# Saves PNG pictures of Kelvara's main window, of each dialog and of both
+# kinds of message box, drawn on a virtual X display, into the folder given
+# (default: ./screenshots).
 # Usage: scripts/screenshots.sh [build-dir] [folder]
 set -eu
 build=${1:-build}
@@ -9,7 +10,7 @@ mkdir -p "$folder"
 folder=$(cd "$folder" && pwd)
 home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
-HOME=$home GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1 KELVARA_SCREENSHOT_DIR=$folder \
+HOME=$home GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1 \
     xvfb-run -a -s "-screen 0 1024x768x24" \
-    "$build/tests/app/kelvara_app_tests" --gtest_filter='Screenshots.*'
+    "$build/tools/screenshots/kelvara-screenshots" "$folder"
 ls "$folder"/*.png

@@ -3,15 +3,20 @@
 // text, title and icon, and the files written.
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <filesystem>
 
+#include <wx/artprov.h>
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
+#include "DialogTemplate.h"
 #include "GuiTestSupport.h"
-#include "KelvaraView.h"
-#include "Resources.h"
+#include "ProgramRun.h"
+#include "RunningProgram.h"
 #include "SampleGenerator.h"
+#include "shell/KelvaraView.h"
 
 namespace kelvara::testing {
 namespace {
@@ -30,7 +35,7 @@ constexpr ControlTemplate kSampleControls[] = {
 const char* const kSampleClasses[] = {"wxButton",      "wxButton",     "wxStaticText", "wxTextCtrl",    "wxStaticBox",
                                       "wxRadioButton", "wxStaticText", "wxGauge",      "wxStaticBitmap"};
 
-TEST(DialogBuilder, MakesEachControlOfItsKindNumberTextAndRectangle) {
+TEST(TemplateDialog, MakesEachControlOfItsKindNumberTextAndRectangle) {
     TemplateDialog dialog(MainFrame(), {999, "Sample", 210, 100, kSampleControls});
     EXPECT_EQ(dialog.GetClientSize(), dialog.ConvertDialogToPixels(wxSize(210, 100)));
     std::vector<const wxWindow*> built;  // without the hidden "none checked" radio button
@@ -53,36 +58,30 @@ TEST(DialogBuilder, MakesEachControlOfItsKindNumberTextAndRectangle) {
     EXPECT_TRUE(built[6]->HasFlag(wxALIGN_CENTRE_HORIZONTAL));
 }
 
+// The template numbers themselves are checked once, on the sample above;
+// here each dialog class must be built from its own template.
 template <class Dialog>
-void CheckDialog(const char* title, const std::vector<int>& tabOrder, const std::function<void(Dialog&)>& more = {}) {
+void CheckDialog(const char* title, const std::function<void(Dialog&)>& more = {}) {
     SCOPED_TRACE(title);
     Dialog dialog(MainFrame());
     EXPECT_EQ(dialog.GetTitle(), title);
-    std::vector<int> order;  // template numbers of the visible controls the keyboard can focus, in tab order
-    for (const wxWindow* child : dialog.GetChildren()) {
-        const int id = child->GetId(), number = id == wxID_OK ? 1 : id == wxID_CANCEL ? 2 : id;
-        if (child->IsShown() && child->CanAcceptFocusFromKeyboard()) order.push_back(number);
-    }
-    EXPECT_EQ(order, tabOrder);
-    EXPECT_EQ(dialog.GetDefaultItem(), dialog.Control(1));
+    EXPECT_EQ(dialog.GetDefaultItem(), dialog.Control(kOkControl));
     if (more) more(dialog);
 }
 
-TEST(Dialogs, TitlesTabOrdersDefaultButtonsAndSpotChecks) {
-    CheckDialog<CSetRangeDlg>("Range Setting", {1, 2, 1013, 1014, 1015, 1016, 1017, 1018, 1019, 1020, 1021, 1022,
-                                                1023, 1024, 1025, 1026}, [](CSetRangeDlg& range) {
-        for (int typed = 0; typed < 25; ++typed) dynamic_cast<wxTextCtrl*>(range.Control(1013))->WriteText("7");
-        EXPECT_EQ(range.ControlText(1013), std::string(19, '7'));
+TEST(Dialogs, TitlesDefaultButtonsAndSpotChecks) {
+    CheckDialog<CSetRangeDlg>("Range Setting", [](CSetRangeDlg& range) {
+        auto* box = dynamic_cast<wxTextCtrl*>(range.Control(IDC_U_MIN));
+        ASSERT_NE(box, nullptr);
+        for (int typed = 0; typed < 25; ++typed) box->WriteText("7");
+        EXPECT_EQ(range.ControlText(IDC_U_MIN), std::string(19, '7')) << "range.ini keeps 19 characters";
     });
-    CheckDialog<CECProcessDlg>("EC Process",
-                               {1, 2, 1000, 1002, 1001, 1003, 1008, 1009, 1004, 1031, 1032, 1033, 1034});
-    CheckDialog<CBatchProcessDlg>("Batch File Processor", {1, 2, 1028, 1026, 1004, 1036, 1032, 1033, 1034});
-    CheckDialog<CAppendDlg>("Append Files", {1, 2, 1024, 1025, 1026, 1027, 1028, 1029, 1030, 1031, 1032, 1033,
-                                             1034, 1035, 1036, 1037, 1038});
-    CheckDialog<CSecondFileDlg>("No Second File", {1, 2});
-    CheckDialog<CAboutDlg>("About Kelvara", {1});
-    CheckDialog<CMergeDlg>("Merge Files", {1014, 1015, 1020, 1021, 1022, 1023, 1016, 1017, 1024, 1025, 1026, 1027,
-                                           1018, 1019, 1, 2}, [](CMergeDlg& merge) {
+    CheckDialog<CECProcessDlg>("EC Process");
+    CheckDialog<CBatchProcessDlg>("Batch File Processor");
+    CheckDialog<CAppendDlg>("Append Files");
+    CheckDialog<CSecondFileDlg>("No Second File");
+    CheckDialog<CAboutDlg>("About Kelvara");
+    CheckDialog<CMergeDlg>("Merge Files", [](CMergeDlg& merge) {
         EXPECT_EQ(merge.RadioIndex(IDC_FIRST_TAB), -1) << "no separator checked at first";
         EXPECT_EQ(merge.RadioIndex(IDC_SECOND_TAB), -1);
     });
@@ -100,7 +99,10 @@ void TypeCtrl(int, char key) {
     view->Canvas()->SetFocus();
     PumpEvents();
     wxUIActionSimulator().Char(key, wxMOD_CONTROL);
-    for (int i = 0; i < 20; ++i, wxMilliSleep(10)) PumpEvents();
+    for (int round = 0; round < 20; ++round) {
+        PumpEvents();
+        wxMilliSleep(10);
+    }
 }
 
 void PressToolbarButton(int command, char) {
@@ -216,8 +218,8 @@ TEST_F(JobDialogs, AppendJoinsTheSlotsKeepingOneHead) {
     AnswerFilePrompts(Path("two.txt"), true);
     CAppendDlg dialog(MainFrame());
     dialog.SetControlText(IDC_HEAD_LINES, "2");
-    dialog.SetControlText(IDC_FILE1 + 2, Path("one.txt"));  // slot 2
-    Press(&dialog, 1032);                                   // Browser of slot 4
+    dialog.SetControlText(IDC_APPEND_FILE2, Path("one.txt"));
+    Press(&dialog, IDC_APPEND_BROWSER4);
     dialog.SetControlText(IDC_APPEND_OUTPUT, Path("joined.txt"));
     wxTEST_DIALOG(Press(&dialog, wxID_OK), ExpectMessage("Processing Finished!", "Status", false));
     EXPECT_EQ(ReadFile(dir_ / "joined.txt"), "head1\r\nhead2\r\na\r\nb\r\nc\r\nd\r\n");
@@ -227,7 +229,9 @@ TEST_F(JobDialogs, AppendJoinsTheSlotsKeepingOneHead) {
 TEST_F(JobDialogs, RangeSettingWritesTheBoxesOnSet) {
     const char* typed[] = {"-10", "10", "-9", "9", "-8", "8", "1e3", "50abc", "", "100", "-40", "45", "80", "110"};
     const auto setTyped = Drive<CSetRangeDlg>([&](CSetRangeDlg& dialog) {
-        for (std::size_t i = 0; i < 14; ++i) dialog.SetControlText(kRangeBoxesInFileOrder[i], typed[i]);
+        for (std::size_t i = 0; i < kRangeBoxesInFileOrder.size(); ++i) {
+            dialog.SetControlText(kRangeBoxesInFileOrder[i], typed[i]);
+        }
         Press(&dialog, wxID_OK);
         return wxID_CANCEL;
     });
@@ -238,14 +242,86 @@ TEST_F(JobDialogs, RangeSettingWritesTheBoxesOnSet) {
     EXPECT_NE(saved.find("CO2-Min\t1e3\r\nCO2-Max\t50abc\r\nH2O-Min\t\r\n"), std::string::npos);
 }
 
+bool SameImage(const wxImage& a, const wxImage& b) {
+    if (a.GetSize() != b.GetSize() || a.HasAlpha() != b.HasAlpha()) return false;
+    const auto pixels = static_cast<std::size_t>(a.GetWidth()) * static_cast<std::size_t>(a.GetHeight());
+    return std::equal(a.GetData(), a.GetData() + 3 * pixels, b.GetData()) &&
+           (!a.HasAlpha() || std::equal(a.GetAlpha(), a.GetAlpha() + pixels, b.GetAlpha()));
+}
+
+// Warnings carry the exclamation icon, completion notices none. The boxes are
+// read off the screen: what the dialog draws, not the flag it was given.
+TEST_F(JobDialogs, WarningsShowTheExclamationIconAndCompletionNoticesNone) {
+    WriteFile(dir_ / "one.txt", "a\r\n");
+    CAppendDlg append(MainFrame());
+    CSetRangeDlg range(MainFrame());
+    const std::vector<DrawnMessageBox> boxes = MessageBoxesShownBy([&] {
+        Press(&append, wxID_OK);
+        append.SetControlText(IDC_HEAD_LINES, "0");
+        append.SetControlText(IDC_APPEND_FILE1, Path("one.txt"));
+        append.SetControlText(IDC_APPEND_OUTPUT, Path("joined.txt"));
+        Press(&append, wxID_OK);
+        Press(&range, wxID_OK);
+    });
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[0].text, "No File Head Lines");
+    ASSERT_TRUE(boxes[0].icon.has_value());
+    const wxImage exclamation = wxBitmap(wxArtProvider::GetMessageBoxIcon(wxICON_EXCLAMATION)).ConvertToImage();
+    EXPECT_TRUE(SameImage(*boxes[0].icon, exclamation));
+    for (const DrawnMessageBox& box : {boxes[1], boxes[2]}) {
+        EXPECT_FALSE(box.icon.has_value()) << box.text;
+    }
+    EXPECT_EQ(boxes[1].text, "Processing Finished!");
+    EXPECT_EQ(boxes[2].text, "Finished the range setting!");
+}
+
 TEST(CommandLine, AFileThatCannotBeOpenedEndsTheProgramBeforeAnyWindow) {
     TempDir dir;
-    const std::string command = std::string(KELVARA_APP_PATH) + " '" + (dir / "missing.kel").string() + "' 2>'" +
-                                (dir / "stderr.txt").string() + "'";
-    EXPECT_NE(std::system(command.c_str()), 0);
-    const std::string message = ReadFile(dir / "stderr.txt");
-    EXPECT_NE(message.find("missing.kel"), std::string::npos) << message;
-    EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
+    const ProgramRun run = RunProgram(KELVARA_APP_PATH, {(dir / "missing.kel").string()}, dir.path());
+    EXPECT_NE(run.exitStatus, 0);
+    EXPECT_NE(run.err.find("missing.kel"), std::string::npos) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+}
+
+// Answered before the toolkit starts, so even without a display.
+TEST(CommandLine, HelpAndVersionPrintAndExitWithStatusZero) {
+    TempDir dir;
+    const ScopedEnv noDisplay("DISPLAY", nullptr);
+    const ProgramRun help = RunProgram(KELVARA_APP_PATH, {"--help"}, dir.path());
+    EXPECT_EQ(help.exitStatus, 0) << help.err;
+    EXPECT_EQ(help.out.rfind("Usage: Kelvara [FILE]\n", 0), 0u) << help.out;
+    const ProgramRun version = RunProgram(KELVARA_APP_PATH, {"--version"}, dir.path());
+    EXPECT_EQ(version.exitStatus, 0) << version.err;
+    EXPECT_EQ(version.out, "Kelvara " KELVARA_VERSION "\n");
+    EXPECT_EQ(help.err + version.err, "");
+}
+
+// The real program opens a file, which enters the recent-file list, and is
+// closed as a user closes it; the list must be saved under XDG's rules.
+TEST(Settings, TheRecentFileListIsSavedInTheXdgConfigFolder) {
+    TempDir dir;
+    const std::string file = (dir / "site.dat").string();
+    WriteFile(file, "raw\r\n");
+    const ScopedEnv home("HOME", (dir / "home").c_str());
+    const std::filesystem::path xdg = dir / "xdg";
+    for (const bool xdgSet : {false, true}) {
+        SCOPED_TRACE(xdgSet ? "XDG_CONFIG_HOME set" : "XDG_CONFIG_HOME unset");
+        const ScopedEnv configHome("XDG_CONFIG_HOME", xdgSet ? xdg.c_str() : nullptr);
+        RunningProgram program(KELVARA_APP_PATH, {file});
+        ASSERT_TRUE(program.Close(std::chrono::seconds(20)));
+        const std::filesystem::path settings = (xdgSet ? xdg : dir / "home" / ".config") / "kelvara" / "kelvara.conf";
+        EXPECT_NE(ReadFile(settings).find("file1=" + file), std::string::npos) << settings;
+    }
+    for (const std::filesystem::path& folder : {dir / "home" / ".config", xdg}) {
+        std::vector<std::string> files;  // nothing but the settings file, in neither folder
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+            if (!entry.is_directory()) files.push_back(entry.path().lexically_relative(folder).string());
+        }
+        EXPECT_EQ(files, std::vector<std::string>{"kelvara/kelvara.conf"}) << folder;
+    }
+
+    const ScopedEnv relative("XDG_CONFIG_HOME", "relative");  // not absolute: ignored
+    EXPECT_EQ(SettingsFilePath().utf8_string(), (dir / "home" / ".config" / "kelvara" / "kelvara.conf").string());
 }
 
 }  // namespace

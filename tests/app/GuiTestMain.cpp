@@ -6,15 +6,65 @@
 #include <wx/evtloop.h>
 #include <wx/init.h>
 #include <wx/log.h>
+#include <wx/statbmp.h>
+#include <wx/timer.h>
 
 #include "GuiTestSupport.h"
 
 wxIMPLEMENT_APP_NO_MAIN(kelvara::app::CKelvaraApp);
 
+namespace {
+
+bool showDialogsForReal = false;
+
+kelvara::testing::DrawnMessageBox ReadMessageBox(const wxGenericMessageDialog& box) {
+    kelvara::testing::DrawnMessageBox drawn{box.GetMessage().utf8_string(), std::nullopt};
+    for (const wxWindow* child : box.GetChildren()) {
+        if (const auto* picture = dynamic_cast<const wxStaticBitmap*>(child); picture && child->IsShown()) {
+            drawn.icon = picture->GetBitmap().ConvertToImage();
+        }
+    }
+    return drawn;
+}
+
+}  // namespace
+
 void kelvara::testing::PumpEvents() {
     wxEventLoopGuarantor loopWhileNoneRuns;
     // Each round also handles idle time, which deletes destroyed windows.
     for (int round = 0; round < 5; ++round) wxEventLoopBase::GetActive()->YieldFor(wxEVT_CATEGORY_ALL);
+}
+
+std::vector<kelvara::testing::DrawnMessageBox> kelvara::testing::MessageBoxesShownBy(
+    const std::function<void()>& action) {
+    std::vector<DrawnMessageBox> boxes;
+    constexpr int kTickMilliseconds = 20;
+    constexpr int kTicksToGiveUp = 500;  // ten seconds for a modal dialog to come up
+    int waitingTicks = 0;
+    wxTimer watch;
+    watch.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+        for (wxWindow* window : wxTopLevelWindows) {
+            auto* dialog = dynamic_cast<wxDialog*>(window);
+            if (dialog == nullptr || !dialog->IsModal()) continue;
+            if (!dialog->IsShownOnScreen() && ++waitingTicks < kTicksToGiveUp) return;
+            waitingTicks = 0;
+            auto* box = dynamic_cast<wxGenericMessageDialog*>(dialog);
+            if (box != nullptr && box->IsShownOnScreen()) {
+                boxes.push_back(ReadMessageBox(*box));
+                box->EndModal(wxID_OK);
+            } else {
+                ADD_FAILURE() << "modal dialog \"" << dialog->GetTitle() << "\" is no message box on screen";
+                dialog->EndModal(wxID_CANCEL);
+            }
+            return;
+        }
+    });
+    showDialogsForReal = true;
+    watch.Start(kTickMilliseconds);
+    action();
+    watch.Stop();
+    showDialogsForReal = false;
+    return boxes;
 }
 
 int main(int argc, char** argv) {
@@ -38,6 +88,7 @@ int main(int argc, char** argv) {
     delete wxLog::SetActiveTarget(new wxLogStderr);
     struct UnexpectedDialogHook : wxModalDialogHook {
         int Enter(wxDialog* dialog) override {
+            if (showDialogsForReal) return wxID_NONE;
             ADD_FAILURE() << "unexpected modal dialog \"" << dialog->GetTitle() << "\"";
             return wxID_CANCEL;
         }
@@ -45,7 +96,11 @@ int main(int argc, char** argv) {
     } unexpectedDialogs;
     unexpectedDialogs.Register();
 
-    const int result = wxTheApp->CallOnInit() ? (kelvara::testing::PumpEvents(), RUN_ALL_TESTS()) : 1;
+    int result = 1;
+    if (wxTheApp->CallOnInit()) {
+        kelvara::testing::PumpEvents();
+        result = RUN_ALL_TESTS();
+    }
     for (wxWindow* window : wxTopLevelWindows) window->Destroy();
     kelvara::testing::PumpEvents();
     wxTheApp->OnExit();

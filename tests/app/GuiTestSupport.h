@@ -4,31 +4,51 @@
 // shows (wx's test hooks stand in for the user; an unmet expectation is a wx
 // assert, which fails the test).
 
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
 #include <gtest/gtest.h>
+#include <wx/image.h>
 #include <wx/msgdlg.h>
 #include <wx/generic/msgdlgg.h>
 #include <wx/testing.h>
 
-#include "AboutDlg.h"
-#include "CommandIds.h"
-#include "EC_Process.h"
-#include "FilePrompt.h"
-#include "Kelvara.h"
-#include "MainFrm.h"
+#include "ResourceIds.h"
 #include "TempDir.h"
-#include "append.h"
-#include "batch_process.h"
-#include "merge.h"
-#include "second_file.h"
-#include "set_range.h"
+#include "dialogs/AboutDlg.h"
+#include "dialogs/EC_Process.h"
+#include "dialogs/append.h"
+#include "dialogs/batch_process.h"
+#include "dialogs/merge.h"
+#include "dialogs/second_file.h"
+#include "dialogs/set_range.h"
+#include "framework/CommandIds.h"
+#include "framework/FilePrompt.h"
+#include "shell/Kelvara.h"
+#include "shell/MainFrm.h"
 
 namespace kelvara::testing {
 using namespace kelvara::app;
+using namespace kelvara::res;
 
 inline CMainFrame* MainFrame() { return wxGetApp().MainFrame(); }
 
 // Lets queued events run.
 void PumpEvents();
+
+// A message box as the screen shows it: its text and its icon, if any.
+struct DrawnMessageBox {
+    std::string text;
+    std::optional<wxImage> icon;
+};
+
+// Runs `action` with its modal dialogs shown for real, not answered by the
+// test hooks (which answer a message box before it has made its controls).
+// Each message box is read once it is on screen and closed with OK; any
+// other dialog fails the test and is closed with Cancel.
+std::vector<DrawnMessageBox> MessageBoxesShownBy(const std::function<void()>& action);
 
 // Presses a button the way a click does: the event starts at the button.
 inline void Press(wxWindow* window, int wxId) {
@@ -55,13 +75,15 @@ Drive<T> Answer(const std::string& title, int result) {
     });
 }
 
-// A message box with only an OK button: its text, title and icon.
+// A message box with only an OK button: its text, title and the icon it is
+// asked for (MessageBoxesShownBy sees what it draws).
 inline Drive<wxGenericMessageDialog> ExpectMessage(std::string text, std::string title, bool exclamation) {
     return Drive<wxGenericMessageDialog>([=](wxGenericMessageDialog& box) {
         EXPECT_EQ(box.GetMessage().utf8_string(), text);
         EXPECT_EQ(box.GetCaption().utf8_string(), title) << text;
-        EXPECT_EQ(box.GetMessageDialogStyle() & (wxOK | wxCANCEL | wxYES_NO | wxICON_MASK | wxICON_NONE),
-                  wxOK | (exclamation ? wxICON_EXCLAMATION : wxICON_NONE)) << text;
+        EXPECT_EQ(box.GetMessageDialogStyle() & (wxOK | wxCANCEL | wxYES_NO | wxICON_MASK),
+                  wxOK | (exclamation ? wxICON_EXCLAMATION : 0))
+            << text;
         return wxID_OK;
     }).Describe("message box \"" + text + "\"");
 }

@@ -1,0 +1,37 @@
+#include "dialogs/EC_Process.h"
+
+#include "DialogTemplates.h"
+#include "ResourceIds.h"
+
+namespace kelvara::app {
+
+CECProcessDlg::CECProcessDlg(wxWindow* parent) : JobDialog(parent, res::kECProcessTemplate) {
+    SetRadioIndex(res::IDC_EC_TWO_AXIS, rotation_);
+    Bind(wxEVT_BUTTON, &CECProcessDlg::OnProcess, this, wxID_OK);
+    Bind(wxEVT_BUTTON, &CECProcessDlg::OnBrowseFirst, this, res::IDC_BROWSE_FIRST);
+    Bind(wxEVT_BUTTON, &CECProcessDlg::OnBrowseSecond, this, res::IDC_BROWSE_SECOND);
+    Bind(wxEVT_BUTTON, &CECProcessDlg::OnBrowseOutput, this, res::IDC_BROWSE_OUTPUT);
+}
+
+void CECProcessDlg::OnProcess(wxCommandEvent&) {
+    rotation_ = RadioIndex(res::IDC_EC_TWO_AXIS);
+    const kelvara::SingleRunInputs inputs{.firstFile = ControlBytes(res::IDC_FIRST_FILE),
+                                          .secondFile = ControlBytes(res::IDC_SECOND_FILE),
+                                          .outputFile = ControlBytes(res::IDC_OUTPUT_FILE),
+                                          .rotation = ReadRotationInputs(rotation_, res::IDC_EC_B0, res::IDC_EC_B1,
+                                                                        res::IDC_EC_B2)};
+    job_.Run(inputs, *this);
+}
+
+// Puts the stored rotation choice back on the radio buttons first, so a
+// selection made since the last run reverts.
+void CECProcessDlg::OnBrowseFirst(wxCommandEvent&) {
+    SetRadioIndex(res::IDC_EC_TWO_AXIS, rotation_);
+    BrowseInto(res::IDC_FIRST_FILE, false);
+}
+
+void CECProcessDlg::OnBrowseSecond(wxCommandEvent&) { BrowseInto(res::IDC_SECOND_FILE, false); }
+
+void CECProcessDlg::OnBrowseOutput(wxCommandEvent&) { BrowseInto(res::IDC_OUTPUT_FILE, false); }
+
+}  // namespace kelvara::app

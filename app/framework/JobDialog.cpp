@@ -1,0 +1,87 @@
+#include "framework/JobDialog.h"
+
+#include <algorithm>
+
+#include <wx/evtloop.h>
+#include <wx/gauge.h>
+
+#include "ResourceIds.h"
+#include "dialogs/second_file.h"
+#include "framework/FilePrompt.h"
+#include "framework/MessageBox.h"
+
+namespace kelvara::app {
+
+JobDialog::JobDialog(wxWindow* parent, const res::DialogTemplate& dialogTemplate)
+    : TemplateDialog(parent, dialogTemplate),
+      gauge_(dynamic_cast<wxGauge*>(Control(res::IDC_PROGRESS_BAR))) {}
+
+void JobDialog::ShowMessage(std::string_view text, std::string_view title, kelvara::MessageIcon icon) {
+    ShowMessageBox(this, text, title, icon);
+}
+
+kelvara::SecondFileAnswer JobDialog::AskNoSecondFile() {
+    CSecondFileDlg dialog(this);
+    return dialog.ShowModal() == wxID_OK ? kelvara::SecondFileAnswer::Continue
+                                         : kelvara::SecondFileAnswer::ReInput;
+}
+
+void JobDialog::SetProgressRange(int lower, int upper) {
+    bar_.SetRange(lower, upper);
+    ShowProgress();
+}
+
+void JobDialog::SetProgressStep(int step) { bar_.SetStep(step); }
+
+void JobDialog::SetProgressPosition(int position) {
+    bar_.SetPosition(position);
+    ShowProgress();
+}
+
+void JobDialog::StepProgress() {
+    bar_.Step();
+    ShowProgress();
+}
+
+void JobDialog::SetPercentText(std::string_view text) { SetTextAndRepaint(res::IDC_PERCENT_TEXT, text); }
+
+void JobDialog::SetStatusText(kelvara::StatusText which, std::string_view text) {
+    SetTextAndRepaint(which == kelvara::StatusText::WaitNotice ? res::IDC_WAIT_NOTICE : res::IDC_PROGRESS_TEXT, text);
+}
+
+void JobDialog::ShowProgress() {
+    if (gauge_ == nullptr) return;
+    gauge_->SetRange(std::max(1, bar_.upper - bar_.lower));
+    gauge_->SetValue(bar_.position - bar_.lower);
+    RepaintNow();
+}
+
+void JobDialog::SetTextAndRepaint(int controlNumber, std::string_view text) {
+    if (Control(controlNumber) == nullptr) return;
+    SetControlText(controlNumber, wxString::FromUTF8(text.data(), text.size()));
+    RepaintNow();
+}
+
+void JobDialog::RepaintNow() {
+    if (wxEventLoopBase* loop = wxEventLoopBase::GetActive()) {
+        loop->YieldFor(wxEVT_CATEGORY_UI);
+        return;
+    }
+    wxEventLoopGuarantor loopWhileNoneRuns;
+    wxEventLoopBase::GetActive()->YieldFor(wxEVT_CATEGORY_UI);
+}
+
+kelvara::RotationInputs JobDialog::ReadRotationInputs(int radioIndex, int b0Edit, int b1Edit, int b2Edit) const {
+    // The second radio button of the group is the planar fit.
+    const auto rotation = radioIndex == 1 ? kelvara::Rotation::PlanarFit : kelvara::Rotation::TwoAxis;
+    return kelvara::RotationInputs{rotation, ControlBytes(b0Edit), ControlBytes(b1Edit), ControlBytes(b2Edit)};
+}
+
+bool JobDialog::BrowseInto(int editNumber, bool overwritePrompt) {
+    const std::optional<wxString> path = PromptForFile({this, overwritePrompt});
+    if (!path) return false;
+    SetControlText(editNumber, *path);
+    return true;
+}
+
+}  // namespace kelvara::app

@@ -1,0 +1,47 @@
+#pragma once
+// A template dialog that is also the job's port to the user: messages,
+// the "No Second File" question, the progress bar with its percentage text,
+// and the batch's two status texts. A dialog without one of these controls
+// ignores what would go to it.
+
+#include "framework/TemplateDialog.h"
+#include "jobs/JobPort.h"
+#include "jobs/ProgressBar.h"
+#include "jobs/RotationInputs.h"
+
+class wxGauge;
+
+namespace kelvara::app {
+
+class JobDialog : public TemplateDialog, public kelvara::JobPort {
+public:
+    JobDialog(wxWindow* parent, const res::DialogTemplate& dialogTemplate);
+
+    void ShowMessage(std::string_view text, std::string_view title, kelvara::MessageIcon icon) override;
+    kelvara::SecondFileAnswer AskNoSecondFile() override;
+    void SetProgressRange(int lower, int upper) override;
+    void SetProgressStep(int step) override;
+    void SetProgressPosition(int position) override;
+    void StepProgress() override;
+    void SetPercentText(std::string_view text) override;
+    void SetStatusText(kelvara::StatusText which, std::string_view text) override;
+
+protected:
+    // Replaces the text of an edit with a path the user picks; true if one was.
+    bool BrowseInto(int editNumber, bool overwritePrompt);
+    // The rotation from the radio group's index and the three coefficient
+    // boxes.
+    kelvara::RotationInputs ReadRotationInputs(int radioIndex, int b0Edit, int b1Edit, int b2Edit) const;
+
+private:
+    void ShowProgress();
+    void SetTextAndRepaint(int controlNumber, std::string_view text);
+    // A job runs inside a button handler: paint what it changed at once, but
+    // leave the user's input queued until the job ends.
+    void RepaintNow();
+
+    wxGauge* gauge_ = nullptr;
+    kelvara::ProgressBar bar_;
+};
+
+}  // namespace kelvara::app

@@ -1,6 +1,0 @@
-// The program's entry point, apart from the application class so that the
-// GUI tests can start the same application object.
-
-#include "Kelvara.h"
-
-wxIMPLEMENT_APP(kelvara::app::CKelvaraApp);

@@ -1,0 +1,139 @@
+#pragma once
+// The numbers of Kelvara's resources: commands, pictures, dialog templates
+// and the controls inside them. The templates in res/ and the code in app/
+// both use these names, so a control and the code that reads it cannot
+// drift apart.
+
+#include <array>
+
+namespace kelvara::res {
+
+// Commands of the main window: menu, accelerators and toolbar.
+inline constexpr int ID_BATCH_PROCESS = 32771;
+inline constexpr int ID_EC_DATA_PROCESS = 32773;
+inline constexpr int ID_RANGE_SETTING = 32774;
+inline constexpr int ID_DATA_APPEND = 32775;
+inline constexpr int ID_MERGE_DATA = 32776;
+inline constexpr int ID_APP_ABOUT = 57664;
+inline constexpr int ID_APP_EXIT = 57665;
+
+// Icons and pictures.
+inline constexpr int IDR_MAINFRAME = 128;  // menu, accelerators, toolbar, icon
+inline constexpr int IDR_DOCUMENT = 129;   // document icon
+inline constexpr int IDB_RANGE_BANNER = 141;
+inline constexpr int IDB_MERGE_BANNER = 148;
+inline constexpr int IDB_APPEND_BANNER = 151;
+inline constexpr int IDB_BATCH_BANNER = 153;
+
+// Dialog templates.
+inline constexpr int IDD_ABOUTBOX = 100;
+inline constexpr int IDD_EC_PROCESS = 131;
+inline constexpr int IDD_SECOND_FILE = 133;
+inline constexpr int IDD_SET_RANGE = 134;
+inline constexpr int IDD_BATCH_PROCESS = 142;
+inline constexpr int IDD_MERGE = 143;
+inline constexpr int IDD_APPEND = 149;
+
+// Controls. Each dialog numbers its own controls, so one number can stand
+// for different controls in different dialogs; within a dialog it is unique.
+
+// What a job reports through its dialog: the single run's progress bar and
+// percentage, the batch's two status texts.
+inline constexpr int IDC_PROGRESS_BAR = 1007;
+inline constexpr int IDC_PERCENT_TEXT = 1010;
+inline constexpr int IDC_WAIT_NOTICE = 1029;
+inline constexpr int IDC_PROGRESS_TEXT = 1030;
+
+// "EC Process".
+inline constexpr int IDC_FIRST_FILE = 1000;
+inline constexpr int IDC_SECOND_FILE = 1001;
+inline constexpr int IDC_BROWSE_FIRST = 1002;
+inline constexpr int IDC_BROWSE_SECOND = 1003;
+inline constexpr int IDC_EC_TWO_AXIS = 1004;
+inline constexpr int IDC_OUTPUT_FILE = 1008;
+inline constexpr int IDC_BROWSE_OUTPUT = 1009;
+inline constexpr int IDC_EC_PLANAR_FIT = 1031;
+inline constexpr int IDC_EC_B0 = 1032;
+inline constexpr int IDC_EC_B1 = 1033;
+inline constexpr int IDC_EC_B2 = 1034;
+
+// "Batch File Processor".
+inline constexpr int IDC_BATCH_TWO_AXIS = 1004;
+inline constexpr int IDC_BATCH_BROWSER = 1026;
+inline constexpr int IDC_LIST_FILE = 1028;
+inline constexpr int IDC_BATCH_B0 = 1032;
+inline constexpr int IDC_BATCH_B1 = 1033;
+inline constexpr int IDC_BATCH_B2 = 1034;
+inline constexpr int IDC_BATCH_PLANAR_FIT = 1036;
+
+// "Range Setting": one box per limit.
+inline constexpr int IDC_U_MIN = 1013;
+inline constexpr int IDC_V_MIN = 1014;
+inline constexpr int IDC_W_MIN = 1015;
+inline constexpr int IDC_CO2_MIN = 1016;
+inline constexpr int IDC_H2O_MIN = 1017;
+inline constexpr int IDC_TS_MIN = 1018;
+inline constexpr int IDC_P_MIN = 1019;
+inline constexpr int IDC_U_MAX = 1020;
+inline constexpr int IDC_V_MAX = 1021;
+inline constexpr int IDC_W_MAX = 1022;
+inline constexpr int IDC_CO2_MAX = 1023;
+inline constexpr int IDC_H2O_MAX = 1024;
+inline constexpr int IDC_TS_MAX = 1025;
+inline constexpr int IDC_P_MAX = 1026;
+
+// The range boxes in the order of range.ini: U-Min, U-Max, V-Min, ... P-Max.
+inline constexpr std::array<int, 14> kRangeBoxesInFileOrder = {
+    IDC_U_MIN,   IDC_U_MAX,   IDC_V_MIN,   IDC_V_MAX,  IDC_W_MIN,  IDC_W_MAX, IDC_CO2_MIN,
+    IDC_CO2_MAX, IDC_H2O_MIN, IDC_H2O_MAX, IDC_TS_MIN, IDC_TS_MAX, IDC_P_MIN, IDC_P_MAX};
+
+// "Merge Files". Each radio group is Tab, Comma, Space.
+inline constexpr int IDC_MERGE_FIRST_FILE = 1014;
+inline constexpr int IDC_MERGE_FIRST_BROWSE = 1015;
+inline constexpr int IDC_MERGE_SECOND_FILE = 1016;
+inline constexpr int IDC_MERGE_SECOND_BROWSE = 1017;
+inline constexpr int IDC_MERGE_OUTPUT = 1018;
+inline constexpr int IDC_MERGE_OUTPUT_BROWSE = 1019;
+inline constexpr int IDC_MERGE_FIRST_HEAD = 1020;
+inline constexpr int IDC_FIRST_TAB = 1021;
+inline constexpr int IDC_FIRST_COMMA = 1022;
+inline constexpr int IDC_FIRST_SPACE = 1023;
+inline constexpr int IDC_MERGE_SECOND_HEAD = 1024;
+inline constexpr int IDC_SECOND_TAB = 1025;
+inline constexpr int IDC_SECOND_COMMA = 1026;
+inline constexpr int IDC_SECOND_SPACE = 1027;
+
+// "Append Files".
+inline constexpr int IDC_HEAD_LINES = 1024;
+inline constexpr int IDC_APPEND_FILE1 = 1025;
+inline constexpr int IDC_APPEND_BROWSER1 = 1026;
+inline constexpr int IDC_APPEND_FILE2 = 1027;
+inline constexpr int IDC_APPEND_BROWSER2 = 1028;
+inline constexpr int IDC_APPEND_FILE3 = 1029;
+inline constexpr int IDC_APPEND_BROWSER3 = 1030;
+inline constexpr int IDC_APPEND_FILE4 = 1031;
+inline constexpr int IDC_APPEND_BROWSER4 = 1032;
+inline constexpr int IDC_APPEND_FILE5 = 1033;
+inline constexpr int IDC_APPEND_BROWSER5 = 1034;
+inline constexpr int IDC_APPEND_FILE6 = 1035;
+inline constexpr int IDC_APPEND_BROWSER6 = 1036;
+inline constexpr int IDC_APPEND_OUTPUT = 1037;
+inline constexpr int IDC_APPEND_OUTPUT_BROWSER = 1038;
+
+// An edit box and the Browser button that fills it.
+struct EditWithBrowser {
+    int edit;
+    int browser;
+};
+
+// The input slots of "Append Files", File 1 to File 6.
+inline constexpr std::array<EditWithBrowser, 6> kAppendFileSlots = {{
+    {IDC_APPEND_FILE1, IDC_APPEND_BROWSER1},
+    {IDC_APPEND_FILE2, IDC_APPEND_BROWSER2},
+    {IDC_APPEND_FILE3, IDC_APPEND_BROWSER3},
+    {IDC_APPEND_FILE4, IDC_APPEND_BROWSER4},
+    {IDC_APPEND_FILE5, IDC_APPEND_BROWSER5},
+    {IDC_APPEND_FILE6, IDC_APPEND_BROWSER6},
+}};
+
+}  // namespace kelvara::res

@@ -1,0 +1,136 @@
+// kelvara-screenshots OUTDIR: starts the desktop program's application
+// object on the current X display and saves a PNG of the main window, of
+// every dialog and of both kinds of message box into OUTDIR, for a reviewer
+// to look at. Not a check: it never answers a dialog the way a user would.
+
+#include <cstdio>
+#include <functional>
+
+#include <wx/evtloop.h>
+#include <wx/init.h>
+#include <wx/log.h>
+#include <wx/msgdlg.h>
+#include <wx/generic/msgdlgg.h>
+#include <wx/timer.h>
+
+#include "ScreenCapture.h"
+#include "dialogs/AboutDlg.h"
+#include "dialogs/EC_Process.h"
+#include "dialogs/append.h"
+#include "dialogs/batch_process.h"
+#include "dialogs/merge.h"
+#include "dialogs/second_file.h"
+#include "dialogs/set_range.h"
+#include "framework/MessageBox.h"
+#include "jobs/JobMessages.h"
+#include "shell/Kelvara.h"
+#include "shell/MainFrm.h"
+
+wxIMPLEMENT_APP_NO_MAIN(kelvara::app::CKelvaraApp);
+
+namespace {
+
+using namespace kelvara::app;
+
+// Lets the toolkit map and paint what was just shown.
+void LetItDraw() {
+    wxEventLoopGuarantor loopWhileNoneRuns;
+    for (int round = 0; round < 20; ++round) {
+        wxEventLoopBase::GetActive()->YieldFor(wxEVT_CATEGORY_ALL);
+        wxMilliSleep(10);
+    }
+}
+
+bool SaveWindow(wxWindow& window, const wxString& file) {
+    window.Raise();
+    LetItDraw();
+    const std::optional<wxImage> picture = kelvara::screenshots::CaptureScreen(window.GetScreenRect());
+    if (!picture || !picture->SaveFile(file, wxBITMAP_TYPE_PNG)) {
+        std::fprintf(stderr, "kelvara-screenshots: cannot save %s\n", static_cast<const char*>(file.utf8_str()));
+        return false;
+    }
+    return true;
+}
+
+template <class Dialog>
+bool SaveDialog(const wxString& file) {
+    Dialog dialog(wxGetApp().MainFrame());
+    dialog.Move(20, 150);  // clear of the main window
+    dialog.Show();
+    return SaveWindow(dialog, file);
+}
+
+// A message box is modal: it is saved from a timer while `show` waits in
+// its ShowModal, then closed.
+bool SaveMessageBox(const std::function<void()>& show, const wxString& file) {
+    bool saved = false;
+    wxTimer watch;
+    watch.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+        for (wxWindow* window : wxTopLevelWindows) {
+            auto* box = dynamic_cast<wxGenericMessageDialog*>(window);
+            if (box == nullptr || !box->IsModal() || !box->IsShownOnScreen()) continue;
+            watch.Stop();
+            saved = SaveWindow(*box, file);
+            box->EndModal(wxID_OK);
+            return;
+        }
+    });
+    watch.Start(50);
+    show();
+    return saved;
+}
+
+bool SaveEveryWindow(const wxString& folder) {
+    CMainFrame& frame = *wxGetApp().MainFrame();
+    const kelvara::JobMessage& warning = kelvara::messages::single_run::kNoFirstFile;
+    const kelvara::JobMessage& finished = kelvara::messages::kFinished;
+    const bool results[] = {
+        SaveWindow(frame, folder + "main-window.png"),
+        SaveDialog<CAboutDlg>(folder + "about.png"),
+        SaveDialog<CECProcessDlg>(folder + "ec-process.png"),
+        SaveDialog<CSecondFileDlg>(folder + "no-second-file.png"),
+        SaveDialog<CBatchProcessDlg>(folder + "batch.png"),
+        SaveDialog<CAppendDlg>(folder + "append.png"),
+        SaveDialog<CMergeDlg>(folder + "merge.png"),
+        SaveDialog<CSetRangeDlg>(folder + "range-setting.png"),
+        SaveMessageBox([&] { ShowMessageBox(&frame, warning); }, folder + "message-exclamation.png"),
+        SaveMessageBox([&] { ShowMessageBox(&frame, finished); }, folder + "message-finished.png"),
+    };
+    for (bool saved : results) {
+        if (!saved) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fputs("Usage: kelvara-screenshots OUTDIR\n", stderr);
+        return 2;
+    }
+    const wxString folder = wxString::FromUTF8(argv[1]) + "/";
+    int wxArgc = 1;  // the program starts with an empty document, as with no file named
+    if (!wxEntryStart(wxArgc, argv)) {
+        std::fputs("kelvara-screenshots: cannot start the toolkit (no display?)\n", stderr);
+        return 1;
+    }
+    // Never block on a question: asserts and log messages go to stderr.
+    wxSetAssertHandler(
+        [](const wxString& file, int line, const wxString& func, const wxString& cond, const wxString& msg) {
+            std::fprintf(stderr, "%s:%d: wx assert in %s: %s %s\n", static_cast<const char*>(file.utf8_str()), line,
+                         static_cast<const char*>(func.utf8_str()), static_cast<const char*>(cond.utf8_str()),
+                         static_cast<const char*>(msg.utf8_str()));
+        });
+    delete wxLog::SetActiveTarget(new wxLogStderr);
+    wxImage::AddHandler(new wxPNGHandler);
+    int status = 1;
+    if (wxTheApp->CallOnInit()) {
+        status = SaveEveryWindow(folder) ? 0 : 1;
+        for (wxWindow* window : wxTopLevelWindows) window->Destroy();
+        LetItDraw();
+        wxTheApp->OnExit();
+    }
+    wxEntryCleanup();
+    return status;
+}
