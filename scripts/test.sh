@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# Builds everything with warnings as errors and runs every test, then does
-# the same under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Checks the C++ layout, builds everything with warnings as errors and runs
+# every test, then does the same under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 bash scripts/ensure-packages.sh
+
+echo "== Format check"
+bash scripts/format.sh --check
 
 # The desktop program's tests need a display: one virtual X server serves
 # the whole run. They open windows, so tests run one at a time.
