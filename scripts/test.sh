@@ -10,16 +10,17 @@ bash scripts/ensure-packages.sh
 echo "== Format check"
 bash scripts/format.sh --check
 
-# The desktop program's tests need a display: one virtual X server serves
-# the whole run. They open windows, so tests run one at a time.
-run_tests() {
-    xvfb-run -a ctest --test-dir "$1" --output-on-failure -j1
+# Each build is a preset of CMakePresets.json. The desktop program's tests
+# need a display: one virtual X server serves the whole run. They open
+# windows, so the test presets run one test at a time.
+build_and_test() {
+    cmake --preset "$1"
+    cmake --build --preset "$1" -j2
+    xvfb-run -a ctest --preset "$1"
 }
 
 echo "== Release build in build/"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DKELVARA_WERROR=ON
-cmake --build build -j2
-run_tests build
+build_and_test release
 
 echo "== Benchmark smoke run"
 build/bench/kelvara-bench --hours 0.5 --repeat 1 --cli build/cli/kelvara-cli
@@ -48,9 +49,6 @@ export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan-suppressions.txt:print_suppr
 export ASAN_OPTIONS="detect_leaks=$detect_leaks:abort_on_error=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DKELVARA_SANITIZE=ON -DKELVARA_WERROR=ON -DKELVARA_BUILD_BENCH=OFF
-cmake --build build-asan -j2
-run_tests build-asan
+build_and_test asan
 
 echo "== All tests passed"
