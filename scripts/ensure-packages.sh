@@ -7,6 +7,7 @@ packages=(
     build-essential
     cmake
     ninja-build
+    clang-format
     libgtest-dev
     libcli11-dev
     libwxgtk3.2-dev

@@ -1,21 +1,27 @@
 #!/usr/bin/env bash
-# Builds everything with warnings as errors and runs every test, then does
-# the same under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Checks the C++ layout, builds everything with warnings as errors and runs
+# every test, then does the same under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and runs each fuzz target briefly when clang is
+# installed.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 bash scripts/ensure-packages.sh
 
-# The desktop program's tests need a display: one virtual X server serves
-# the whole run. They open windows, so tests run one at a time.
-run_tests() {
-    xvfb-run -a ctest --test-dir "$1" --output-on-failure -j1
+echo "== Format check"
+bash scripts/format.sh --check
+
+# Each build is a preset of CMakePresets.json. The desktop program's tests
+# need a display: one virtual X server serves the whole run. They open
+# windows, so the test presets run one test at a time.
+build_and_test() {
+    cmake --preset "$1"
+    cmake --build --preset "$1" -j2
+    xvfb-run -a ctest --preset "$1"
 }
 
 echo "== Release build in build/"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DKELVARA_WERROR=ON
-cmake --build build -j2
-run_tests build
+build_and_test release
 
 echo "== Benchmark smoke run"
 build/bench/kelvara-bench --hours 0.5 --repeat 1 --cli build/cli/kelvara-cli
@@ -44,9 +50,22 @@ export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan-suppressions.txt:print_suppr
 export ASAN_OPTIONS="detect_leaks=$detect_leaks:abort_on_error=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DKELVARA_SANITIZE=ON -DKELVARA_WERROR=ON -DKELVARA_BUILD_BENCH=OFF
-cmake --build build-asan -j2
-run_tests build-asan
+build_and_test asan
+
+echo "== Fuzz smoke run in build-fuzz/"
+# Each libFuzzer target for a short time (the raw reader's 60 s, the others
+# 25 s); a finding fails its test, and its input is kept in
+# build-fuzz/fuzz-findings/. Only where clang can build a fuzzer: Debian's
+# clang brings libFuzzer through a recommended package (libclang-rt-14-dev).
+echo 'extern "C" int LLVMFuzzerTestOneInput(const unsigned char*, unsigned long) { return 0; }' \
+    >"$probe_dir/fuzzer.cpp"
+if command -v clang++ >/dev/null 2>&1 &&
+    clang++ -fsanitize=fuzzer,address,undefined "$probe_dir/fuzzer.cpp" -o "$probe_dir/fuzzer" 2>/dev/null; then
+    cmake --preset fuzz
+    cmake --build --preset fuzz -j2
+    ctest --preset fuzz
+else
+    echo "clang++ with libFuzzer is not installed; skipping the fuzz smoke run."
+fi
 
 echo "== All tests passed"

@@ -3,11 +3,9 @@
 // text through the number readers. Nothing may crash or overrun a buffer.
 
 #include <cstdint>
-#include <cstdio>
-#include <filesystem>
-#include <string>
 #include <string_view>
 
+#include "FuzzScratch.h"
 #include "io/NumberText.h"
 #include "io/RawReader.h"
 #include "io/ResultsFile.h"
@@ -16,13 +14,6 @@
 namespace {
 
 using namespace kelvara;
-
-void WriteBytes(const std::filesystem::path& file, const std::uint8_t* data, std::size_t size) {
-    if (std::FILE* out = std::fopen(file.c_str(), "wb")) {
-        std::fwrite(data, 1, size, out);
-        std::fclose(out);
-    }
-}
 
 void ProcessFirstFile(RawReader& reader, BlockBuffer& block, Rotation rotation) {
     const RangeLimits limits = DefaultRangeLimits();
@@ -42,21 +33,21 @@ void ProcessFirstFile(RawReader& reader, BlockBuffer& block, Rotation rotation) 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static BlockBuffer* const block = new BlockBuffer;
     static RawReader* const reader = new RawReader;
-    static const std::filesystem::path folder = std::filesystem::temp_directory_path();
-    const std::filesystem::path first = folder / "kelvara-fuzz-first.dat";
-    const std::filesystem::path second = folder / "kelvara-fuzz-second.dat";
+    static const fuzz::ScratchFolder scratch("reader");
+    const std::filesystem::path first = scratch / "first.dat";
+    const std::filesystem::path second = scratch / "second.dat";
 
     // The first byte says where the second file begins.
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     const std::size_t cut = size == 0 ? 0 : data[0] * size / 256;
-    WriteBytes(first, data, cut);
-    WriteBytes(second, data + cut, size - cut);
+    fuzz::WriteFile(first, bytes.substr(0, cut));
+    fuzz::WriteFile(second, bytes.substr(cut));
     reader->OpenFirst(first);
     if (size % 2 != 0) reader->OpenSecond(second);
     ProcessFirstFile(*reader, *block, size % 3 == 0 ? Rotation::PlanarFit : Rotation::TwoAxis);
     reader->Close();
 
-    const std::string_view text(reinterpret_cast<const char*>(data), size);
-    AtofText(text);
-    AtoiText(text);
+    AtofText(bytes);
+    AtoiText(bytes);
     return 0;
 }

@@ -1,0 +1,212 @@
+// libFuzzer target: kelvara-cli in process, as main() runs it. The input's
+// lines are the arguments, run in a scratch folder that holds raw files, a
+// list, a range file, a text file, a raw file named like another's results,
+// links and a folder. Whatever the arguments:
+//   - the exit status is 0 exactly when "Processing Finished!" was shown;
+//   - no file the command reads (a raw file, the list and the names in it,
+//     the range file, an append input) changes;
+//   - help, version and usage errors change no file at all.
+// An argument with a '/' is skipped, so that nothing outside the folder is
+// ever named.
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "CommandLine.h"
+#include "Commands.h"
+#include "FuzzCheck.h"
+#include "FuzzRawText.h"
+#include "FuzzScratch.h"
+#include "TerminalPort.h"
+#include "io/FileNames.h"
+
+namespace {
+
+using namespace kelvara;
+namespace fs = std::filesystem;
+
+constexpr std::size_t kMaxArguments = 16;
+
+const fuzz::ScratchFolder& Scratch() {
+    static const fuzz::ScratchFolder scratch("command-line");
+    return scratch;
+}
+
+void BuildFolder(const fuzz::ScratchFolder& scratch) {
+    static const std::string first = std::string(fuzz::kRawHeader) + fuzz::TowerRecords(10, 20, 21);
+    static const std::string second = std::string(fuzz::kRawHeader) + fuzz::TowerRecords(10, 41, 30);
+    scratch.Clear();
+    fuzz::WriteFile(scratch / "a.dat", first);
+    fuzz::WriteFile(scratch / "b.dat", second);
+    fuzz::WriteFile(scratch / "a.dat.r1w", first);  // named like a.dat's results
+    fuzz::WriteFile(scratch / "list.txt", "a.dat\nb.dat\n");
+    fuzz::WriteFile(scratch / "range.ini",
+                    "U-Min\t-50\r\nU-Max\t50\r\nV-Min\t-50\r\nV-Max\t50\r\nW-Min\t-50\r\nW-Max\t50\r\n"
+                    "CO2-Min\t0\r\nCO2-Max\t1500\r\nH2O-Min\t-20\r\nH2O-Max\t100\r\nTs-Min\t-50\r\nTs-Max\t50\r\n"
+                    "P-Min\t30\r\nP-Max\t150\r\n");
+    fuzz::WriteFile(scratch / "t.txt", "head\r\nmore\r\ndata\r\n");
+    fs::create_symlink("a.dat", scratch / "alias.dat");
+    fs::create_symlink("b.dat", scratch / "b.r1w");  // a results name that leads to a raw file
+    fs::create_directory(scratch / "sub");
+}
+
+// The arguments: one a line, at most 16. Empty when one names a path.
+std::optional<std::vector<std::string>> Arguments(std::string_view bytes) {
+    std::vector<std::string> arguments{"kelvara-cli"};
+    while (!bytes.empty() && arguments.size() <= kMaxArguments) {
+        const std::size_t lineFeed = bytes.find('\n');
+        std::string argument(bytes.substr(0, lineFeed));
+        bytes = lineFeed == std::string_view::npos ? std::string_view() : bytes.substr(lineFeed + 1);
+        // A C string ends at its null; a '/' could leave the folder.
+        argument = argument.substr(0, argument.find('\0'));
+        if (argument.find('/') != std::string::npos) return std::nullopt;
+        arguments.push_back(std::move(argument));
+    }
+    return arguments;
+}
+
+// The names of the list file, as the batch reads them.
+std::vector<std::string> ListedNames(const std::string& listFile) {
+    std::vector<std::string> names;
+    std::ifstream in(PathFromText(listFile), std::ios::binary);
+    std::string line;
+    while (in && in.peek() != std::ifstream::traits_type::eof() && std::getline(in, line) && names.size() < 100) {
+        if (!in.eof() && !line.empty() && line.back() == '\r') line.pop_back();
+        names.push_back(line);
+    }
+    return names;
+}
+
+// Every name the command reads a file by.
+std::vector<std::string> InputNames(const cli::CommandLine& commandLine) {
+    std::vector<std::string> names;
+    switch (commandLine.command) {
+        case cli::Command::Run:
+            names = {commandLine.firstFile, commandLine.secondFile};
+            break;
+        case cli::Command::Batch:
+            names = ListedNames(commandLine.listFile);
+            names.push_back(commandLine.listFile);
+            break;
+        case cli::Command::Append:
+            names = commandLine.appendFiles;
+            break;
+    }
+    // The processing commands read the range file; WINDIR is the scratch folder.
+    if (commandLine.command != cli::Command::Append) names.push_back(commandLine.rangeFile.value_or("range.ini"));
+    return names;
+}
+
+// By any name; a file that is gone is matched by its own name.
+bool IsAnInput(const std::string& file, const std::vector<std::string>& inputs) {
+    for (const std::string& name : inputs) {
+        if (!name.empty() && (name == file || IsSameFile(PathFromText(file), PathFromText(name)))) return true;
+    }
+    return false;
+}
+
+bool ShowsLine(const std::string& shown, std::string_view line) {
+    std::size_t start = 0;
+    while (start < shown.size()) {
+        const std::size_t lineFeed = shown.find('\n', start);
+        if (std::string_view(shown).substr(start, lineFeed - start) == line) return true;
+        if (lineFeed == std::string::npos) break;
+        start = lineFeed + 1;
+    }
+    return false;
+}
+
+struct Run {
+    std::optional<int> parseStatus;  // help, version or a usage error
+    int exitStatus = 0;
+    std::string shown;  // what the terminal port wrote
+    std::vector<std::string> inputs;
+};
+
+Run RunInProcess(std::vector<std::string>& arguments) {
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    Run run;
+    std::FILE* stream = std::tmpfile();
+    if (stream == nullptr) fuzz::Fail("no temporary stream");
+    try {
+        cli::CommandLine commandLine;
+        run.parseStatus = cli::ParseCommandLine(static_cast<int>(argv.size() - 1), argv.data(), commandLine);
+        if (!run.parseStatus) {
+            run.inputs = InputNames(commandLine);
+            cli::TerminalPort port(stream, false);
+            run.exitStatus = cli::RunCommand(commandLine, port, stream);
+        }
+    } catch (const std::exception& error) {
+        // As main() reports it.
+        std::fprintf(stream, "kelvara-cli: %s\n", error.what());
+        run.exitStatus = cli::kJobFailedExitStatus;
+    }
+    std::rewind(stream);
+    char buffer[4096];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, stream)) > 0;) run.shown.append(buffer, got);
+    std::fclose(stream);
+    return run;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    // Help and usage texts go to the standard streams; they are not checked.
+    static std::ostringstream discarded;
+    std::cout.rdbuf(discarded.rdbuf());
+    std::cerr.rdbuf(discarded.rdbuf());
+    // range.ini of the "Windows directory" is the scratch folder's.
+    setenv("WINDIR", Scratch().Path().c_str(), 1);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const fuzz::ScratchFolder& scratch = Scratch();
+    auto arguments = Arguments(std::string_view(reinterpret_cast<const char*>(data), size));
+    if (!arguments) return -1;  // not worth keeping in the corpus
+    std::string command;
+    for (std::size_t i = 1; i < arguments->size(); ++i) command += " '" + fuzz::Escaped((*arguments)[i]) + "'";
+
+    BuildFolder(scratch);
+    const auto before = fuzz::Snapshot(scratch.Path());
+    Run run;
+    bool anyChange = false;
+    std::string changedInput;
+    {
+        const fuzz::WorkingFolder inScratch(scratch.Path());
+        run = RunInProcess(*arguments);
+        const auto after = fuzz::Snapshot(scratch.Path());
+        anyChange = after != before;
+        for (const auto& [name, bytes] : before) {
+            const auto now = after.find(name);
+            const bool same = now != after.end() && now->second == bytes;
+            if (!same && IsAnInput(name, run.inputs)) changedInput = name;
+        }
+    }
+    fuzz::Expect(changedInput.empty(), "a command changed its own input",
+                 changedInput + " changed by: kelvara-cli" + command + "\nshown: " + fuzz::Escaped(run.shown));
+    if (run.parseStatus) {
+        fuzz::Expect(!anyChange, "help, version or a usage error changed a file", "kelvara-cli" + command);
+        return 0;
+    }
+    const bool finished = ShowsLine(run.shown, "Status: Processing Finished!");
+    fuzz::Expect(run.exitStatus == cli::kJobFinishedExitStatus || run.exitStatus == cli::kJobFailedExitStatus,
+                 "a command ended with another exit status", "kelvara-cli" + command);
+    fuzz::Expect(
+        finished == (run.exitStatus == cli::kJobFinishedExitStatus),
+        "exit status and \"Processing Finished!\" disagree",
+        "kelvara-cli" + command + "\nexit " + std::to_string(run.exitStatus) + ", shown: " + fuzz::Escaped(run.shown));
+    return 0;
+}
