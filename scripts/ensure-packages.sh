@@ -8,6 +8,7 @@ packages=(
     cmake
     ninja-build
     clang-format
+    libx11-dev
     libgtest-dev
     libcli11-dev
     libwxgtk3.2-dev
