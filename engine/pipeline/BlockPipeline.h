@@ -5,6 +5,7 @@
 #include "pipeline/FluxResult.h"
 #include "pipeline/RangeLimits.h"
 #include "pipeline/Rotation.h"
+#include "pipeline/StandardBlock.h"
 
 namespace kelvara {
 
@@ -15,6 +16,11 @@ enum class BlockOutcome {
     Rejected,  // screening failed, or no record kept all seven flags
     Computed,
 };
+
+// Despike and the rejected-block rule, the screening both modes share:
+// Computed means the block goes on to its fluxes.
+BlockOutcome ScreenBlock(BlockBuffer& block, const RangeLimits& limits);
+BlockOutcome ScreenBlock(StandardBlock& block, const RangeLimits& limits);
 
 // Despike, air properties, means, rotation, means again, fluxes.
 BlockOutcome ProcessBlock(BlockBuffer& block, const RangeLimits& limits, const RotationSettings& rotation,
