@@ -4,6 +4,7 @@
 #include "pipeline/Despike.h"
 #include "pipeline/Fluxes.h"
 #include "pipeline/Means.h"
+#include "pipeline/StandardFluxes.h"
 
 namespace kelvara {
 
@@ -32,6 +33,13 @@ BlockOutcome ProcessBlock(BlockBuffer& block, const RangeLimits& limits, const R
     Rotate(block, rotation);
     ComputeMeans(block);
     result = ComputeFluxes(block);
+    return BlockOutcome::Computed;
+}
+
+BlockOutcome ProcessStandardBlock(StandardBlock& block, const RangeLimits& limits, const RotationSettings& rotation,
+                                  StandardResult& result) {
+    if (ScreenBlock(block, limits) == BlockOutcome::Rejected) return BlockOutcome::Rejected;
+    result = ComputeStandardFluxes(block, rotation);
     return BlockOutcome::Computed;
 }
 
