@@ -1,5 +1,6 @@
 // kelvara-bench: how fast the block pipeline turns a day of 10 Hz raw data
-// into fluxes, measured against a plain fgets/atof reader of the same file.
+// into fluxes, measured against a plain fgets/atof reader of the same file,
+// and the standard methods beside the default on the same file.
 
 #include <CLI/CLI.hpp>
 
@@ -14,6 +15,7 @@
 #include "FgetsRun.h"
 #include "PipelineRun.h"
 #include "SampleGenerator.h"
+#include "StandardPipelineRun.h"
 
 namespace fs = std::filesystem;
 
@@ -23,6 +25,7 @@ struct BenchOptions {
     std::string file;
     std::string cli;
     double hours = 24.0;
+    int hz = 10;
     int repeat = 3;
     std::uint64_t seed = 1;
 };
@@ -59,6 +62,7 @@ bool GenerateFile(const fs::path& file, const BenchOptions& options) {
     kelvara::samples::SampleOptions sample;
     sample.seed = options.seed;
     sample.hours = options.hours;
+    sample.hz = options.hz;
     sample.start = "2024-06-01 00:00:00";
     const auto start = std::chrono::steady_clock::now();
     if (!kelvara::samples::WriteRawSample(file, sample)) return false;
@@ -84,6 +88,39 @@ double BestOf(int repeat, Run&& run) {
 
 void PrintRate(const char* what, std::uintmax_t bytes, double seconds) {
     std::printf("%-22s best %7.3f s  %8.1f MB/s\n", what, seconds, MegabytesPerSecond(bytes, seconds));
+}
+
+double Ratio(double seconds, double baseline) { return baseline > 0.0 ? seconds / baseline : 0.0; }
+
+// The standard methods beside the default on the same file: the block
+// pipelines alone, then both runs whole (reading, every block, the results
+// file), each the best of repeat.
+bool CompareStandardMethods(const fs::path& file, std::uintmax_t bytes, const fs::path& scratch, int repeat,
+                            double defaultPipelineSeconds) {
+    kelvara::bench::PipelineTally standard;
+    const double standardSeconds = BestOf(repeat, [&] { standard = kelvara::bench::RunStandardPipeline(file); });
+    if (!standard.opened) {
+        std::fprintf(stderr, "kelvara-bench: the standard pipeline cannot read \"%s\"\n", file.string().c_str());
+        return false;
+    }
+    PrintRate("Standard pipeline:", bytes, standardSeconds);
+    std::printf("%-22s %d blocks, %d with fluxes, %lld samples (checksum %.6g)\n", "", standard.blocks,
+                standard.computed, standard.records, standard.checksum);
+
+    bool finished = true;
+    const double defaultRun =
+        BestOf(repeat, [&] { finished = kelvara::bench::RunDefaultJob(file, scratch / "default_out") && finished; });
+    const double standardRun =
+        BestOf(repeat, [&] { finished = kelvara::bench::RunStandardJob(file, scratch / "standard_out") && finished; });
+    if (!finished) {
+        std::fprintf(stderr, "kelvara-bench: a run of \"%s\" did not finish\n", file.string().c_str());
+        return false;
+    }
+    PrintRate("Default run (job):", bytes, defaultRun);
+    PrintRate("Standard run (job):", bytes, standardRun);
+    std::printf("Standard / default time: pipeline %.2f, run %.2f (the aim: at most 1.5)\n",
+                Ratio(standardSeconds, defaultPipelineSeconds), Ratio(standardRun, defaultRun));
+    return true;
 }
 
 int RunBench(const BenchOptions& options) {
@@ -122,6 +159,8 @@ int RunBench(const BenchOptions& options) {
     std::printf("Pipeline / fgets time: %.2f (below 1: the pipeline is faster)\n",
                 fgetsSeconds > 0.0 ? pipelineSeconds / fgetsSeconds : 0.0);
 
+    if (!CompareStandardMethods(file, bytes, scratch.path(), options.repeat, pipelineSeconds)) return 1;
+
     if (!options.cli.empty()) {
         const fs::path output = scratch.path() / "cli_out";
         const std::string command = kelvara::bench::ShellQuote(options.cli) + " run " +
@@ -153,6 +192,9 @@ int main(int argc, char** argv) {
     app.add_option("--file", options.file, "Raw data file to use instead of a generated one")->check(CLI::ExistingFile);
     app.add_option("--hours", options.hours, "Length of the generated file in hours")
         ->check(CLI::Range(0.5, 24.0 * 366))
+        ->capture_default_str();
+    app.add_option("--hz", options.hz, "Samples per second of the generated file")
+        ->check(CLI::IsMember({10, 20}))
         ->capture_default_str();
     app.add_option("--repeat", options.repeat, "Runs of each reader; the best counts")
         ->check(CLI::Range(1, 100))

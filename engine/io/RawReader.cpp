@@ -3,22 +3,13 @@
 #include <charconv>
 #include <cstring>
 
-#include "io/NumberText.h"
-
 namespace kelvara {
 
 namespace {
 
-// 0..29 -> 0, 30..59 -> 30; anything else stays as it is.
-int HalfHourOf(int minute) {
-    if (minute >= 0 && minute <= 29) return 0;
-    if (minute >= 30 && minute <= 59) return 30;
-    return minute;
-}
-
 using BlockKey = RawReader::BlockKey;
 
-BlockKey KeyOf(const RawRecord& record) { return BlockKey{AtoiText(record.hour), HalfHourOf(AtoiText(record.minute))}; }
+BlockKey KeyOf(const RawRecord& record) { return HalfHourKeyOf(record); }
 
 void AppendSample(BlockBuffer& block, const RawRecord& record, int& count) {
     for (int v = 0; v < kVariableCount; ++v) block.sample[v][count] = record.value[v];

@@ -12,8 +12,6 @@
 
 namespace kelvara {
 
-inline constexpr int kHeaderLineCount = 4;
-
 class RawReader {
 public:
     // Each opens a file behind its four header lines. OpenFirst forgets
@@ -41,21 +39,11 @@ public:
     bool SecondFileFailed() const { return !first_.Failed() && second_.Failed(); }
     std::int64_t FirstFileConsumed() const { return first_.Consumed(); }
 
-    // Records read since the counts were last reset, and those dropped for
-    // their status.
-    struct Counts {
-        std::int64_t records = 0;
-        std::int64_t badStatus = 0;
-    };
+    using Counts = ReadCounts;
     const Counts& RecordCounts() const { return counts_; }
     void ResetCounts() { counts_ = Counts{}; }
 
-    // The hour and half hour that every record of a block shares.
-    struct BlockKey {
-        int hour;
-        int minute;
-        bool operator==(const BlockKey&) const = default;
-    };
+    using BlockKey = HalfHourKey;
 
 private:
     static void SkipHeaderLines(RawStream& stream);

@@ -138,6 +138,20 @@ bool ReadWholeRecord(RawStream& stream, RawRecord& record) {
     return ReadTimeStamp(stream, record) && ReadValuesAndStatus(stream, record);
 }
 
+namespace {
+
+int HalfHourOf(int minute) {
+    if (minute >= 0 && minute <= 29) return 0;
+    if (minute >= 30 && minute <= 59) return 30;
+    return minute;
+}
+
+}  // namespace
+
+HalfHourKey HalfHourKeyOf(const RawRecord& record) {
+    return HalfHourKey{AtoiText(record.hour), HalfHourOf(AtoiText(record.minute))};
+}
+
 bool HasValidStatus(const RawRecord& record) {
     return record.status >= kStatusMinimum && record.status <= kStatusMaximum;
 }

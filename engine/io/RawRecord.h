@@ -8,6 +8,9 @@
 
 namespace kelvara {
 
+// The lines before a raw file's first record, skipped unread.
+inline constexpr int kHeaderLineCount = 4;
+
 // Field widths: longer texts are read but cut to these.
 inline constexpr int kDateWidth = 11;
 inline constexpr int kClockWidth = 2;
@@ -36,5 +39,23 @@ bool ReadWholeRecord(RawStream& stream, RawRecord& record);
 
 // Status 0 to 13 keeps a record; any other drops it.
 bool HasValidStatus(const RawRecord& record);
+
+// The hour and half hour that every record of a block shares.
+struct HalfHourKey {
+    int hour;
+    int minute;
+    bool operator==(const HalfHourKey&) const = default;
+};
+
+// The record's hour, and its minute mapped to the half hour: 0..29 -> 0,
+// 30..59 -> 30, anything else stays as it is.
+HalfHourKey HalfHourKeyOf(const RawRecord& record);
+
+// Records read since the counts were last reset, and those dropped for
+// their status.
+struct ReadCounts {
+    std::int64_t records = 0;
+    std::int64_t badStatus = 0;
+};
 
 }  // namespace kelvara

@@ -32,6 +32,11 @@ char* AppendValue(char* out, float value) {
 
 std::string_view ResultsSuffix(Rotation rotation) { return rotation == Rotation::PlanarFit ? ".rfw" : ".r1w"; }
 
+std::string_view ResultsSuffix(Rotation rotation, Methods methods) {
+    if (methods == Methods::Default) return ResultsSuffix(rotation);
+    return rotation == Rotation::PlanarFit ? ".sfw" : ".s1w";
+}
+
 ResultsFile::~ResultsFile() { Close(); }
 
 bool ResultsFile::Create(const std::filesystem::path& file) {

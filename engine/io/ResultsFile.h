@@ -7,6 +7,7 @@
 
 #include "io/TemporaryFile.h"
 #include "pipeline/FluxResult.h"
+#include "pipeline/Methods.h"
 #include "pipeline/Rotation.h"
 
 namespace kelvara {
@@ -17,6 +18,9 @@ inline constexpr std::string_view kResultsHeader =
 
 // ".r1w" for the 2-axis rotation, ".rfw" for the planar fit.
 std::string_view ResultsSuffix(Rotation rotation);
+// The standard methods write ".s1w" (double rotation) and ".sfw" (planar
+// fit), so that their files never take the place of default ones.
+std::string_view ResultsSuffix(Rotation rotation, Methods methods);
 
 // Writes CR LF line ends on every platform. The lines go to a private
 // temporary beside the results file, which Close renames into place: until
@@ -42,13 +46,13 @@ public:
     bool WriteHeader();
     bool WriteBlockLine(const char* date, const char* label, const FluxResult& result);
     bool WriteRejectedLine(const char* date, const char* label);
+    // One line of any text; the line end is added.
+    bool WriteLine(const char* text, std::size_t length);
 
     // The errno of the last failed create or write, 0 if none failed.
     int LastError() const { return lastError_; }
 
 private:
-    bool WriteLine(const char* text, std::size_t length);
-
     TemporaryFile temporary_;
     std::FILE* file_ = nullptr;
     int lastError_ = 0;

@@ -1,15 +1,12 @@
 #include "jobs/BatchJob.h"
 
-#include <cstdint>
-#include <cstdio>
-#include <map>
 #include <string>
-#include <string_view>
-#include <vector>
 
 #include "io/FileNames.h"
 #include "io/ListFile.h"
 #include "io/RangeFile.h"
+#include "jobs/BatchProgress.h"
+#include "jobs/InputGuard.h"
 #include "jobs/JobMessages.h"
 #include "jobs/JobState.h"
 #include "pipeline/BlockPipeline.h"
@@ -19,50 +16,6 @@ namespace kelvara {
 namespace {
 
 using namespace messages::batch;
-
-void ShowFileAndBlock(JobPort& port, int fileNumber, int blockCounter) {
-    char text[64];
-    std::snprintf(text, sizeof text, "Processing file %d ,record %d", fileNumber, blockCounter);
-    port.SetStatusText(StatusText::ProgressText, text);
-}
-
-// Whether some results name of the list is one of the batch's inputs: a raw
-// file of the list, the list itself or the range file. Checked before any
-// results file exists, so a list naming "a.dat" and "a.dat.r1w" cannot have
-// the second raw file replaced before it is read. Only files of equal size
-// can be one file, which keeps this quick for long lists.
-bool ListNamesAnInputAsResults(const std::filesystem::path& listPath, const std::filesystem::path& rangePath,
-                               std::string_view suffix) {
-    ListFile list;
-    if (!list.Open(listPath)) return false;
-    std::vector<std::string> names;
-    std::string name;
-    // The first name is taken even from an empty list, as the batch takes it.
-    list.ReadName(name);
-    do names.push_back(name);
-    while (list.ReadName(name));
-
-    std::multimap<std::uintmax_t, std::filesystem::path> inputsBySize;
-    const auto addInput = [&](const std::filesystem::path& input) {
-        std::error_code error;
-        const auto size = std::filesystem::file_size(input, error);
-        if (!error) inputsBySize.emplace(size, input);
-    };
-    for (const std::string& raw : names) addInput(PathFromText(raw));
-    addInput(listPath);
-    addInput(rangePath);
-    for (const std::string& raw : names) {
-        const auto results = PathFromText(raw + std::string(suffix));
-        std::error_code error;
-        const auto size = std::filesystem::file_size(results, error);
-        if (error) continue;  // not there yet: nothing to destroy
-        const auto [first, last] = inputsBySize.equal_range(size);
-        for (auto input = first; input != last; ++input) {
-            if (IsSameFile(results, input->second)) return true;
-        }
-    }
-    return false;
-}
 
 class BatchRun {
 public:

@@ -19,11 +19,14 @@ struct RunTally {
     int blocksRejected = 0;                 // lines of time and 16 commas
     int shortBlocksSkipped = 0;             // half hours with fewer than the minimum samples: no line
 
-    void CountShortBlock(const BlockBuffer& block) {
+    // Either block type: the default's BlockBuffer or a StandardBlock.
+    template <class Block>
+    void CountShortBlock(const Block& block) {
         ++shortBlocksSkipped;
         recordsInShortBlocks += block.count;
     }
-    void CountScreenedBlock(const BlockBuffer& block, BlockOutcome outcome) {
+    template <class Block>
+    void CountScreenedBlock(const Block& block, BlockOutcome outcome) {
         for (const int inRange : block.inRange) samplesOutOfRange += block.count - inRange;
         ++(outcome == BlockOutcome::Computed ? blocksComputed : blocksRejected);
     }

@@ -24,9 +24,13 @@ struct DespikeState {
     double upper[kVariableCount];
 };
 
+// The passes are templates on the block type, so that the default block and
+// the standard one run the very same arithmetic on their own array layouts.
+
 // Only samples strictly inside the range limits set the first mean and the
 // threshold.
-void ScreenSamples(const BlockBuffer& block, int n, DespikeState& s) {
+template <class Block>
+void ScreenSamples(const Block& block, int n, DespikeState& s) {
     for (int i = 0; i < n; ++i) {
         for (int v = 0; v < kVariableCount; ++v) {
             const float x = block.sample[v][i];
@@ -38,7 +42,8 @@ void ScreenSamples(const BlockBuffer& block, int n, DespikeState& s) {
     }
 }
 
-void ComputeThresholds(const BlockBuffer& block, int n, DespikeState& s) {
+template <class Block>
+void ComputeThresholds(const Block& block, int n, DespikeState& s) {
     float squares[kVariableCount] = {};
     for (int v = 0; v < kVariableCount; ++v) s.m1[v] = Store(static_cast<double>(s.sum[v]) / s.count[v]);
     for (int i = 0; i < n; ++i) {
@@ -57,7 +62,8 @@ void ComputeThresholds(const BlockBuffer& block, int n, DespikeState& s) {
 
 // Flags every sample against the band m1 +- th (inclusive, inside the range
 // limits or not) and sums the samples inside it for the second mean.
-void FlagAgainstBand(BlockBuffer& block, int n, DespikeState& s) {
+template <class Block>
+void FlagAgainstBand(Block& block, int n, DespikeState& s) {
     float sum[kVariableCount] = {};
     int count[kVariableCount] = {};
     for (int v = 0; v < kVariableCount; ++v) {
@@ -82,7 +88,8 @@ void FlagAgainstBand(BlockBuffer& block, int n, DespikeState& s) {
 }
 
 // Out-of-band samples take the second mean; the band keeps its width.
-void ReplaceOutsideBand(BlockBuffer& block, int n, const DespikeState& s) {
+template <class Block>
+void ReplaceOutsideBand(Block& block, int n, const DespikeState& s) {
     for (int v = 0; v < kVariableCount; ++v) {
         const float m2 = Store(static_cast<double>(s.sum[v]) / s.count[v]);
         const double lower = static_cast<double>(m2) - static_cast<double>(s.th[v]);
@@ -95,9 +102,8 @@ void ReplaceOutsideBand(BlockBuffer& block, int n, const DespikeState& s) {
     }
 }
 
-}  // namespace
-
-bool Despike(BlockBuffer& block, const RangeLimits& limits) {
+template <class Block>
+bool DespikeBlock(Block& block, const RangeLimits& limits) {
     const int n = block.count;
     DespikeState state;
     for (int v = 0; v < kVariableCount; ++v) {
@@ -114,5 +120,11 @@ bool Despike(BlockBuffer& block, const RangeLimits& limits) {
     ReplaceOutsideBand(block, n, state);
     return true;
 }
+
+}  // namespace
+
+bool Despike(BlockBuffer& block, const RangeLimits& limits) { return DespikeBlock(block, limits); }
+
+bool Despike(StandardBlock& block, const RangeLimits& limits) { return DespikeBlock(block, limits); }
 
 }  // namespace kelvara

@@ -3,6 +3,7 @@
 
 #include "pipeline/BlockBuffer.h"
 #include "pipeline/RangeLimits.h"
+#include "pipeline/StandardBlock.h"
 
 namespace kelvara {
 
@@ -10,5 +11,7 @@ namespace kelvara {
 // no sample strictly inside its range limits. Otherwise sets every keep-flag
 // and replaces the samples outside the band by the variable's second mean.
 bool Despike(BlockBuffer& block, const RangeLimits& limits);
+// The same screening and spike test of a whole half hour of any length.
+bool Despike(StandardBlock& block, const RangeLimits& limits);
 
 }  // namespace kelvara

@@ -1,0 +1,55 @@
+#include "jobs/InputGuard.h"
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <system_error>
+
+#include "io/FileNames.h"
+#include "io/ListFile.h"
+
+namespace kelvara {
+
+// Only files of equal size can be one file, which keeps this quick for long
+// lists.
+bool ListNamesAnInputAsResults(const std::filesystem::path& listPath, const std::filesystem::path& rangePath,
+                               std::string_view suffix) {
+    ListFile list;
+    if (!list.Open(listPath)) return false;
+    std::vector<std::string> names;
+    std::string name;
+    // The first name is taken even from an empty list, as the batch takes it.
+    list.ReadName(name);
+    do names.push_back(name);
+    while (list.ReadName(name));
+
+    std::multimap<std::uintmax_t, std::filesystem::path> inputsBySize;
+    const auto addInput = [&](const std::filesystem::path& input) {
+        std::error_code error;
+        const auto size = std::filesystem::file_size(input, error);
+        if (!error) inputsBySize.emplace(size, input);
+    };
+    for (const std::string& raw : names) addInput(PathFromText(raw));
+    addInput(listPath);
+    addInput(rangePath);
+    for (const std::string& raw : names) {
+        const auto results = PathFromText(raw + std::string(suffix));
+        std::error_code error;
+        const auto size = std::filesystem::file_size(results, error);
+        if (error) continue;  // not there yet: nothing to destroy
+        const auto [first, last] = inputsBySize.equal_range(size);
+        for (auto input = first; input != last; ++input) {
+            if (IsSameFile(results, input->second)) return true;
+        }
+    }
+    return false;
+}
+
+bool NamesAnInput(const std::filesystem::path& output, const std::vector<std::filesystem::path>& inputs) {
+    for (const auto& input : inputs) {
+        if (IsSameFile(output, input)) return true;
+    }
+    return false;
+}
+
+}  // namespace kelvara

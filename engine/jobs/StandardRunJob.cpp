@@ -1,0 +1,122 @@
+#include "jobs/StandardRunJob.h"
+
+#include "io/BlockTime.h"
+#include "io/FileNames.h"
+#include "io/RangeFile.h"
+#include "jobs/InputGuard.h"
+#include "jobs/JobMessages.h"
+#include "jobs/StandardJobState.h"
+#include "jobs/StreamProgress.h"
+#include "pipeline/BlockPipeline.h"
+
+namespace kelvara {
+
+namespace {
+
+// The default run's messages for its first and second file; a file further
+// down the stream gets the batch's, which names no position.
+const JobMessage& CannotOpen(std::size_t file) {
+    if (file == 0) return messages::single_run::kCannotOpenFirst;
+    if (file == 1) return messages::single_run::kCannotOpenSecond;
+    return messages::batch::kCannotOpenRaw;
+}
+
+enum class LoopEnd { Finished, ReadFailed, WriteFailed };
+
+LoopEnd ProcessBlocks(StandardJobState& state, const RotationSettings& rotation, StreamProgress& progress,
+                      RunTally& tally) {
+    StreamReader& reader = state.reader;
+    while (reader.ReadBlock(state.block)) {
+        progress.Show(reader.Consumed());
+        // A short half hour (a logger restart, say) gets no line; the run
+        // goes on to the end of the last file.
+        if (state.block.count < kMinimumBlockSamples) {
+            if (state.block.count > 0) tally.CountShortBlock(state.block);
+            continue;
+        }
+        StandardResult result;
+        const BlockOutcome outcome = ProcessStandardBlock(state.block, state.limits, rotation, result);
+        tally.CountScreenedBlock(state.block, outcome);
+        char time[kBlockTimeSize];
+        FormatBlockTime(reader.BlockDate(), reader.BlockKey(), time);
+        const bool written = outcome == BlockOutcome::Rejected ? state.results.WriteRejectedLine(time)
+                                                               : state.results.WriteBlockLine(time, result);
+        if (!written) return LoopEnd::WriteFailed;
+    }
+    return reader.Failed() ? LoopEnd::ReadFailed : LoopEnd::Finished;
+}
+
+}  // namespace
+
+StandardRunJob::StandardRunJob() : state_(std::make_unique<StandardJobState>()) {}
+
+StandardRunJob::~StandardRunJob() = default;
+
+bool StandardRunJob::Run(const StandardRunInputs& inputs, JobPort& port,
+                         const std::optional<std::filesystem::path>& rangeFile) {
+    StandardJobState& state = *state_;
+    tally_ = RunTally{};
+    state.reader.ResetCounts();
+    const auto stop = [&](const JobMessage& message) {
+        state.CloseFiles();
+        tally_.TakeRecordCounts(state.reader.Counts());
+        Show(port, message);
+        return false;
+    };
+    // A failure that concerns one file: the system's reason goes first.
+    const auto stopOnFile = [&](const JobMessage& message, const std::string& file, const std::string& reason) {
+        port.ExplainFailure(file, reason);
+        return stop(message);
+    };
+
+    LoadRangeLimits(state.limits, rangeFile);
+    const RotationSettings rotation = inputs.rotation.Settings();
+
+    if (inputs.rotation.MissesCoefficient()) return stop(messages::kNoPlaneCoefficients);
+    if (inputs.files.empty() || inputs.files.front().empty()) return stop(messages::single_run::kNoFirstFile);
+    if (inputs.outputFile.empty()) return stop(messages::kNoOutputFile);
+
+    const std::string outputName = inputs.outputFile + std::string(ResultsSuffix(rotation.rotation, Methods::Standard));
+    const auto outputPath = PathFromText(outputName);
+    std::vector<std::filesystem::path> paths;
+    for (const std::string& file : inputs.files) paths.push_back(PathFromText(file));
+    // Creating the results file would destroy an input of the same name.
+    std::vector<std::filesystem::path> guarded = paths;
+    guarded.push_back(rangeFile.value_or(RangeFilePath()));
+    if (NamesAnInput(outputPath, guarded)) return stop(messages::kOutputIsInput);
+    // Every raw file is checked before the results file exists: a pipe or a
+    // device could block or never end, and a file missing halfway down the
+    // stream would cost the whole run.
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        if (IsSpecialFile(paths[i]) || !IsReadableFile(paths[i])) {
+            return stopOnFile(CannotOpen(i), inputs.files[i], ReasonCannotRead(paths[i]));
+        }
+    }
+
+    const auto writeFailure = [&]() { return SystemErrorText(state.results.LastError()); };
+    if (!state.results.Create(outputPath)) {
+        return stopOnFile(messages::single_run::kCannotOpenOutput, outputName, writeFailure());
+    }
+    if (!state.results.WriteHeader()) return stopOnFile(messages::kCannotWriteOutput, outputName, writeFailure());
+
+    state.reader.Start(paths);
+    StreamProgress progress(port, state.reader.TotalSize());
+    switch (ProcessBlocks(state, rotation, progress, tally_)) {
+        case LoopEnd::ReadFailed: {
+            const std::size_t file = state.reader.FailedFile();
+            if (state.reader.OpenFailed()) return stopOnFile(CannotOpen(file), inputs.files[file], ReasonCannotRead(paths[file]));
+            return stopOnFile(messages::kCannotReadRaw, inputs.files[file], SystemErrorText(state.reader.FailureError()));
+        }
+        case LoopEnd::WriteFailed:
+            return stopOnFile(messages::kCannotWriteOutput, outputName, writeFailure());
+        case LoopEnd::Finished:
+            break;
+    }
+
+    if (!state.CloseFiles()) return stopOnFile(messages::kCannotWriteOutput, outputName, writeFailure());
+    tally_.TakeRecordCounts(state.reader.Counts());
+    Show(port, messages::kFinished);
+    return true;
+}
+
+}  // namespace kelvara
