@@ -129,7 +129,8 @@ int RunBench(const BenchOptions& options) {
     if (file.empty()) {
         file = scratch.path() / "tower_20240601.dat";
         if (!GenerateFile(file, options)) {
-            std::fprintf(stderr, "kelvara-bench: cannot write the sample file in %s\n", scratch.path().string().c_str());
+            std::fprintf(stderr, "kelvara-bench: cannot write the sample file in %s\n",
+                         scratch.path().string().c_str());
             return 1;
         }
     }

@@ -25,8 +25,8 @@ void AddRotationAndRangeOptions(CLI::App& command, CommandLine& commandLine) {
 }
 
 void AddRunCommand(CLI::App& app, CommandLine& commandLine) {
-    CLI::App* run = app.add_subcommand(
-        "run", "Process one raw data file, optionally completed by the file that follows it");
+    CLI::App* run =
+        app.add_subcommand("run", "Process one raw data file, optionally completed by the file that follows it");
     run->add_option("FIRST", commandLine.firstFile, "First raw data file")->required();
     run->add_option("--second", commandLine.secondFile,
                     "Raw data file that follows FIRST in time (without it the run "
@@ -41,26 +41,23 @@ void AddRunCommand(CLI::App& app, CommandLine& commandLine) {
 }
 
 void AddBatchCommand(CLI::App& app, CommandLine& commandLine) {
-    CLI::App* batch = app.add_subcommand(
-        "batch", "Process every raw data file named in a list file, one results file each");
-    batch->add_option("LIST", commandLine.listFile, "List file: one raw data file name a line")
-        ->required();
+    CLI::App* batch =
+        app.add_subcommand("batch", "Process every raw data file named in a list file, one results file each");
+    batch->add_option("LIST", commandLine.listFile, "List file: one raw data file name a line")->required();
     AddRotationAndRangeOptions(*batch, commandLine);
     batch->callback([&commandLine] { commandLine.command = Command::Batch; });
 }
 
 void AddAppendCommand(CLI::App& app, CommandLine& commandLine) {
-    CLI::App* append = app.add_subcommand(
-        "append", "Append up to six text data files end to end, keeping their head lines once");
-    append->add_option("--head-lines", commandLine.headLinesText,
-                       "Number of file head lines, read as atoi reads it")
+    CLI::App* append =
+        app.add_subcommand("append", "Append up to six text data files end to end, keeping their head lines once");
+    append->add_option("--head-lines", commandLine.headLinesText, "Number of file head lines, read as atoi reads it")
         ->required()
         ->type_name("N");
-    append->add_option("-o,--output", commandLine.appendOutput, "Output file")
-        ->required()
-        ->type_name("OUT");
-    append->add_option("FILE", commandLine.appendFiles,
-                       "Input files in slot order; an empty argument \"\" is an empty slot")
+    append->add_option("-o,--output", commandLine.appendOutput, "Output file")->required()->type_name("OUT");
+    append
+        ->add_option("FILE", commandLine.appendFiles,
+                     "Input files in slot order; an empty argument \"\" is an empty slot")
         ->required()
         ->expected(1, 6);
     append->callback([&commandLine] { commandLine.command = Command::Append; });

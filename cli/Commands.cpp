@@ -73,8 +73,7 @@ int RunAppend(const CommandLine& commandLine, JobPort& port) {
     AppendInputs inputs;
     inputs.headLinesText = commandLine.headLinesText;
     inputs.outputFile = commandLine.appendOutput;
-    for (std::size_t slot = 0; slot < commandLine.appendFiles.size() && slot < inputs.files.size();
-         ++slot) {
+    for (std::size_t slot = 0; slot < commandLine.appendFiles.size() && slot < inputs.files.size(); ++slot) {
         inputs.files[slot] = commandLine.appendFiles[slot];
     }
     return ExitStatus(RunAppendJob(inputs, port));

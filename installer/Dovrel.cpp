@@ -18,8 +18,7 @@ int main() {
         std::error_code ignored;
         std::filesystem::path source = std::filesystem::absolute(kelvara::kRangeFileName, ignored);
         if (source.empty()) source = kelvara::kRangeFileName;
-        const std::string failure =
-            kelvara::installer::InstallRangeFile(source, kelvara::WindowsDirectory());
+        const std::string failure = kelvara::installer::InstallRangeFile(source, kelvara::WindowsDirectory());
         if (!failure.empty()) std::fprintf(stderr, "Dovrel: %s\n", failure.c_str());
     } catch (const std::exception& error) {
         std::fprintf(stderr, "Dovrel: cannot install %s: %s\n", kelvara::kRangeFileName, error.what());

@@ -13,11 +13,11 @@ enum class ControlKind {
     LeftText,
     RightText,
     CentredText,
-    Edit,           // bordered, scrolls horizontally
+    Edit,  // bordered, scrolls horizontally
     GroupBox,
-    AutoRadio,      // exchanged with its group as an index
-    Picture,        // a bitmap; `picture` names it
-    Icon,           // an icon; `picture` names it
+    AutoRadio,  // exchanged with its group as an index
+    Picture,    // a bitmap; `picture` names it
+    Icon,       // an icon; `picture` names it
     Progress,
 };
 
@@ -37,7 +37,7 @@ struct ControlTemplate {
     const char* text;
     int x, y, cx, cy;  // dialog units
     unsigned style = kPlain;
-    int picture = 0;   // resource number of the bitmap or icon
+    int picture = 0;  // resource number of the bitmap or icon
 };
 
 struct DialogTemplate {

@@ -54,8 +54,7 @@ constexpr ControlTemplate kSecondFileControls[] = {
     {K::DefPushButton, kOkControl, "OK", 30, 65, 50, 14},
     {K::PushButton, kCancelControl, "Re-Input", 98, 65, 50, 14},
     {K::CentredText, kUnnumbered,
-     "You don't input the second file!\n\nClick \"OK\" to continue\nClick \"Re-input\" to re-input.",
-     35, 15, 111, 39},
+     "You don't input the second file!\n\nClick \"OK\" to continue\nClick \"Re-input\" to re-input.", 35, 15, 111, 39},
 };
 
 // "Range Setting".

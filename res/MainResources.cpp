@@ -28,12 +28,8 @@ constexpr PopupResource kPopups[] = {
 };
 
 constexpr AcceleratorResource kAccelerators[] = {
-    {'A', ID_DATA_APPEND},
-    {'B', ID_BATCH_PROCESS},
-    {'E', ID_EC_DATA_PROCESS},
-    {'M', ID_MERGE_DATA},
-    {'R', ID_RANGE_SETTING},
-    {'X', ID_APP_EXIT},
+    {'A', ID_DATA_APPEND}, {'B', ID_BATCH_PROCESS}, {'E', ID_EC_DATA_PROCESS},
+    {'M', ID_MERGE_DATA},  {'R', ID_RANGE_SETTING}, {'X', ID_APP_EXIT},
 };
 
 constexpr PromptResource kPrompts[] = {
@@ -47,13 +43,8 @@ constexpr PromptResource kPrompts[] = {
 };
 
 constexpr ToolbarButtonResource kToolbar[] = {
-    {ID_EC_DATA_PROCESS, "EC DATA\nPROCESS"},
-    {0, nullptr},
-    {ID_RANGE_SETTING, "RANGE\nSETTING"},
-    {0, nullptr},
-    {ID_DATA_APPEND, "DATA\nAPPEND"},
-    {0, nullptr},
-    {ID_BATCH_PROCESS, "BATCH FILE\nPROCESS"},
+    {ID_EC_DATA_PROCESS, "EC DATA\nPROCESS"}, {0, nullptr}, {ID_RANGE_SETTING, "RANGE\nSETTING"},      {0, nullptr},
+    {ID_DATA_APPEND, "DATA\nAPPEND"},         {0, nullptr}, {ID_BATCH_PROCESS, "BATCH FILE\nPROCESS"},
 };
 
 // Banner words: navy for the range banner, dark blue for the others. Each

@@ -31,7 +31,7 @@ struct PromptResource {
 };
 
 struct ToolbarButtonResource {
-    int command;  // 0 = separator
+    int command;            // 0 = separator
     const char* lettering;  // the words on the button face, one line each
 };
 

@@ -87,8 +87,8 @@ void CopyData(TextModeReader& reader, TextModeWriter& writer, char* piece) {
 
 enum class SlotResult { Copied, CannotOpen, ReadFailed, WriteFailed };
 
-SlotResult AppendSlot(const std::string& file, int headLines, bool& headWritten,
-                      TextModeReader& reader, TextModeWriter& writer, AppendBuffers& buffers) {
+SlotResult AppendSlot(const std::string& file, int headLines, bool& headWritten, TextModeReader& reader,
+                      TextModeWriter& writer, AppendBuffers& buffers) {
     if (!reader.Open(PathFromText(file))) return SlotResult::CannotOpen;
     if (!headWritten) {
         CopyHeadLines(reader, writer, headLines, buffers.line.data());

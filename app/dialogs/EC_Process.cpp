@@ -15,11 +15,11 @@ CECProcessDlg::CECProcessDlg(wxWindow* parent) : JobDialog(parent, res::kECProce
 
 void CECProcessDlg::OnProcess(wxCommandEvent&) {
     rotation_ = RadioIndex(res::IDC_EC_TWO_AXIS);
-    const kelvara::SingleRunInputs inputs{.firstFile = ControlBytes(res::IDC_FIRST_FILE),
-                                          .secondFile = ControlBytes(res::IDC_SECOND_FILE),
-                                          .outputFile = ControlBytes(res::IDC_OUTPUT_FILE),
-                                          .rotation = ReadRotationInputs(rotation_, res::IDC_EC_B0, res::IDC_EC_B1,
-                                                                        res::IDC_EC_B2)};
+    const kelvara::SingleRunInputs inputs{
+        .firstFile = ControlBytes(res::IDC_FIRST_FILE),
+        .secondFile = ControlBytes(res::IDC_SECOND_FILE),
+        .outputFile = ControlBytes(res::IDC_OUTPUT_FILE),
+        .rotation = ReadRotationInputs(rotation_, res::IDC_EC_B0, res::IDC_EC_B1, res::IDC_EC_B2)};
     job_.Run(inputs, *this);
 }
 

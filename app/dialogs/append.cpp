@@ -25,7 +25,8 @@ void CAppendDlg::OnOK(wxCommandEvent&) {
 }
 
 void CAppendDlg::BindBrowser(res::EditWithBrowser slot) {
-    Bind(wxEVT_BUTTON, [this, edit = slot.edit](wxCommandEvent&) { BrowseInto(edit, true); }, slot.browser);
+    Bind(
+        wxEVT_BUTTON, [this, edit = slot.edit](wxCommandEvent&) { BrowseInto(edit, true); }, slot.browser);
 }
 
 }  // namespace kelvara::app

@@ -13,9 +13,9 @@ CBatchProcessDlg::CBatchProcessDlg(wxWindow* parent) : JobDialog(parent, res::kB
 
 void CBatchProcessDlg::OnProcess(wxCommandEvent&) {
     rotation_ = RadioIndex(res::IDC_BATCH_TWO_AXIS);
-    const kelvara::BatchInputs inputs{.listFile = ControlBytes(res::IDC_LIST_FILE),
-                                      .rotation = ReadRotationInputs(rotation_, res::IDC_BATCH_B0, res::IDC_BATCH_B1,
-                                                                    res::IDC_BATCH_B2)};
+    const kelvara::BatchInputs inputs{
+        .listFile = ControlBytes(res::IDC_LIST_FILE),
+        .rotation = ReadRotationInputs(rotation_, res::IDC_BATCH_B0, res::IDC_BATCH_B1, res::IDC_BATCH_B2)};
     job_.Run(inputs, *this);
 }
 

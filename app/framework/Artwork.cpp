@@ -42,8 +42,8 @@ void DrawCentredLines(wxGraphicsContext& gc, const wxArrayString& lines, const w
 }
 
 // The largest font of the family whose widest line fits in `area`.
-wxFont FittingFont(wxGraphicsContext& gc, const wxArrayString& lines, const wxSize& area,
-                   wxFontFamily family, int startPixels, const wxColour& colour) {
+wxFont FittingFont(wxGraphicsContext& gc, const wxArrayString& lines, const wxSize& area, wxFontFamily family,
+                   int startPixels, const wxColour& colour) {
     for (int pixels = startPixels; pixels > 6; --pixels) {
         wxFont font(wxFontInfo(wxSize(0, pixels)).Family(family).Bold());
         gc.SetFont(font, colour);

@@ -12,8 +12,7 @@ namespace {
 // wx allows the overwrite prompt on save dialogs only, and an open dialog
 // never overwrites, so the flag has nothing to do here.
 std::optional<wxString> ShowFileOpenDialog(const FilePromptRequest& request) {
-    wxFileDialog dialog(request.parent, "Open", wxString(), wxString(),
-                        wxFileSelectorDefaultWildcardStr, wxFD_OPEN);
+    wxFileDialog dialog(request.parent, "Open", wxString(), wxString(), wxFileSelectorDefaultWildcardStr, wxFD_OPEN);
     if (dialog.ShowModal() != wxID_OK) return std::nullopt;
     return dialog.GetPath();
 }
@@ -25,9 +24,7 @@ FilePrompt& CurrentPrompt() {
 
 }  // namespace
 
-std::optional<wxString> PromptForFile(const FilePromptRequest& request) {
-    return CurrentPrompt()(request);
-}
+std::optional<wxString> PromptForFile(const FilePromptRequest& request) { return CurrentPrompt()(request); }
 
 FilePrompt SetFilePrompt(FilePrompt prompt) {
     if (!prompt) prompt = ShowFileOpenDialog;

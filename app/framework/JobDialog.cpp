@@ -13,8 +13,7 @@
 namespace kelvara::app {
 
 JobDialog::JobDialog(wxWindow* parent, const res::DialogTemplate& dialogTemplate)
-    : TemplateDialog(parent, dialogTemplate),
-      gauge_(dynamic_cast<wxGauge*>(Control(res::IDC_PROGRESS_BAR))) {}
+    : TemplateDialog(parent, dialogTemplate), gauge_(dynamic_cast<wxGauge*>(Control(res::IDC_PROGRESS_BAR))) {}
 
 void JobDialog::ShowMessage(std::string_view text, std::string_view title, kelvara::MessageIcon icon) {
     ShowMessageBox(this, text, title, icon);
@@ -22,8 +21,7 @@ void JobDialog::ShowMessage(std::string_view text, std::string_view title, kelva
 
 kelvara::SecondFileAnswer JobDialog::AskNoSecondFile() {
     CSecondFileDlg dialog(this);
-    return dialog.ShowModal() == wxID_OK ? kelvara::SecondFileAnswer::Continue
-                                         : kelvara::SecondFileAnswer::ReInput;
+    return dialog.ShowModal() == wxID_OK ? kelvara::SecondFileAnswer::Continue : kelvara::SecondFileAnswer::ReInput;
 }
 
 void JobDialog::SetProgressRange(int lower, int upper) {

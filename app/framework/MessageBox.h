@@ -10,8 +10,7 @@
 
 namespace kelvara::app {
 
-void ShowMessageBox(wxWindow* parent, std::string_view text, std::string_view title,
-                    kelvara::MessageIcon icon);
+void ShowMessageBox(wxWindow* parent, std::string_view text, std::string_view title, kelvara::MessageIcon icon);
 inline void ShowMessageBox(wxWindow* parent, const kelvara::JobMessage& message) {
     ShowMessageBox(parent, message.text, message.title, message.icon);
 }

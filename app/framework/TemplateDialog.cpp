@@ -19,16 +19,20 @@ using res::ControlTemplate;
 
 int WxIdOfControl(int controlNumber) {
     switch (controlNumber) {
-        case res::kOkControl: return wxID_OK;
-        case res::kCancelControl: return wxID_CANCEL;
-        case res::kUnnumbered: return wxID_ANY;
-        default: return controlNumber;
+        case res::kOkControl:
+            return wxID_OK;
+        case res::kCancelControl:
+            return wxID_CANCEL;
+        case res::kUnnumbered:
+            return wxID_ANY;
+        default:
+            return controlNumber;
     }
 }
 
 TemplateDialog::TemplateDialog(wxWindow* parent, const res::DialogTemplate& dialogTemplate)
-    : wxDialog(parent, wxID_ANY, wxString::FromUTF8(dialogTemplate.title), wxDefaultPosition,
-               wxDefaultSize, wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
+    : wxDialog(parent, wxID_ANY, wxString::FromUTF8(dialogTemplate.title), wxDefaultPosition, wxDefaultSize,
+               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
       template_(dialogTemplate) {
     SetClientSize(ConvertDialogToPixels(wxSize(template_.cx, template_.cy)));
     for (const ControlTemplate& control : template_.controls) CreateControl(control);
@@ -43,8 +47,7 @@ TemplateDialog::TemplateDialog(wxWindow* parent, const res::DialogTemplate& dial
 wxRect TemplateDialog::PixelRect(const ControlTemplate& control) const {
     const wxPoint topLeft = ConvertDialogToPixels(wxPoint(control.x, control.y));
     // Convert both corners so that neighbouring controls meet exactly.
-    const wxPoint bottomRight =
-        ConvertDialogToPixels(wxPoint(control.x + control.cx, control.y + control.cy));
+    const wxPoint bottomRight = ConvertDialogToPixels(wxPoint(control.x + control.cx, control.y + control.cy));
     return wxRect(topLeft, wxSize(bottomRight.x - topLeft.x, bottomRight.y - topLeft.y));
 }
 
@@ -81,8 +84,8 @@ void TemplateDialog::CreateControl(const ControlTemplate& control) {
             new wxStaticBox(this, id, text, pos, size);
             break;
         case ControlKind::AutoRadio: {
-            auto* button = new wxRadioButton(this, id, text, pos, size,
-                                             (control.style & res::kStartsGroup) ? wxRB_GROUP : 0);
+            auto* button =
+                new wxRadioButton(this, id, text, pos, size, (control.style & res::kStartsGroup) ? wxRB_GROUP : 0);
             if (!groupOpen_) {
                 radioGroups_.push_back({control.id, {}, nullptr});
                 groupOpen_ = true;
@@ -186,9 +189,7 @@ void TemplateDialog::SetRadioIndex(int firstButton, int index) {
     }
 }
 
-wxWindow* TemplateDialog::Control(int controlNumber) const {
-    return FindWindow(WxIdOfControl(controlNumber));
-}
+wxWindow* TemplateDialog::Control(int controlNumber) const { return FindWindow(WxIdOfControl(controlNumber)); }
 
 wxString TemplateDialog::ControlText(int controlNumber) const {
     wxWindow* control = Control(controlNumber);
@@ -196,9 +197,7 @@ wxString TemplateDialog::ControlText(int controlNumber) const {
     return control ? control->GetLabel() : wxString();
 }
 
-std::string TemplateDialog::ControlBytes(int controlNumber) const {
-    return ControlText(controlNumber).utf8_string();
-}
+std::string TemplateDialog::ControlBytes(int controlNumber) const { return ControlText(controlNumber).utf8_string(); }
 
 void TemplateDialog::SetControlText(int controlNumber, const wxString& text) {
     wxWindow* control = Control(controlNumber);

@@ -82,10 +82,10 @@ bool CKelvaraApp::StartUp(const wxString& file) {
     }
     // Closing the main window drops the templates along with the documents.
     if (docManager_->GetTemplates().empty()) {
-        docTemplate_ = new wxDocTemplate(docManager_, TemplateStringField(kFileNewName), "*", wxString(),
-                                           TemplateStringField(kFilterExt), TemplateStringField(kRegTypeId),
-                                           TemplateStringField(kRegTypeName), wxCLASSINFO(CKelvaraDoc),
-                                           wxCLASSINFO(CKelvaraView));
+        docTemplate_ =
+            new wxDocTemplate(docManager_, TemplateStringField(kFileNewName), "*", wxString(),
+                              TemplateStringField(kFilterExt), TemplateStringField(kRegTypeId),
+                              TemplateStringField(kRegTypeName), wxCLASSINFO(CKelvaraDoc), wxCLASSINFO(CKelvaraView));
     }
 
     auto* frame = new CMainFrame(docManager_);
@@ -94,8 +94,8 @@ bool CKelvaraApp::StartUp(const wxString& file) {
         frame->Destroy();
         return false;
     }
-    const wxDocument* document = file.empty() ? docManager_->CreateNewDocument()
-                                              : docManager_->CreateDocument(file, wxDOC_SILENT);
+    const wxDocument* document =
+        file.empty() ? docManager_->CreateNewDocument() : docManager_->CreateDocument(file, wxDOC_SILENT);
     if (document == nullptr) {
         frame->Destroy();
         return false;
@@ -108,8 +108,8 @@ bool CKelvaraApp::StartUp(const wxString& file) {
 void CKelvaraApp::LoadSettings() {
     if (settings_) return;
     settingsFile_ = SettingsFilePath();
-    settings_ = std::make_unique<wxFileConfig>(GetAppName(), wxString(), settingsFile_, wxString(),
-                                               wxCONFIG_USE_LOCAL_FILE);
+    settings_ =
+        std::make_unique<wxFileConfig>(GetAppName(), wxString(), settingsFile_, wxString(), wxCONFIG_USE_LOCAL_FILE);
     settings_->SetPath("/Recent File List");
 }
 

@@ -83,9 +83,7 @@ bool CKelvaraView::OnClose(bool deleteWindow) {
     return true;
 }
 
-void CKelvaraView::OnDraw(wxDC*) {
-    wxASSERT(GetDocument() != nullptr);
-}
+void CKelvaraView::OnDraw(wxDC*) { wxASSERT(GetDocument() != nullptr); }
 
 CKelvaraDoc* CKelvaraView::GetDocument() const {
     auto* doc = dynamic_cast<CKelvaraDoc*>(wxView::GetDocument());

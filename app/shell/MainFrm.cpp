@@ -72,7 +72,7 @@ void CMainFrame::CreateAccelerators() {
 // can be dragged to any side of the frame or float.
 bool CMainFrame::CreateToolBarPane() {
     toolBar_ = new wxAuiToolBar(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
-                                    wxAUI_TB_GRIPPER | wxAUI_TB_PLAIN_BACKGROUND);
+                                wxAUI_TB_GRIPPER | wxAUI_TB_PLAIN_BACKGROUND);
     const wxSize buttonSize(res::kToolbarButtonWidth, res::kToolbarButtonHeight);
     toolBar_->SetToolBitmapSize(buttonSize);
     toolBar_->SetToolPacking(0);
@@ -84,18 +84,18 @@ bool CMainFrame::CreateToolBarPane() {
         }
         const res::PromptResource* prompt = res::FindPrompt(button.command);
         toolBar_->AddTool(ToWxId(button.command), wxString(), DrawToolbarButton(button.lettering, buttonSize),
-                              wxNullBitmap, wxITEM_NORMAL, Text(prompt->tooltip), Text(prompt->prompt), nullptr);
+                          wxNullBitmap, wxITEM_NORMAL, Text(prompt->tooltip), Text(prompt->prompt), nullptr);
     }
     if (!toolBar_->Realize()) return false;
     toolBar_->Bind(wxEVT_MOTION, &CMainFrame::OnToolBarMotion, this);
     toolBar_->Bind(wxEVT_LEAVE_WINDOW, &CMainFrame::OnToolBarLeave, this);
     return dockManager_.AddPane(toolBar_, wxAuiPaneInfo()
-                                                   .Name("toolbar")
-                                                   .Caption(Text(res::kAppTitle))
-                                                   .ToolbarPane()
-                                                   .Top()
-                                                   .Dockable(true)
-                                                   .Floatable(true));
+                                              .Name("toolbar")
+                                              .Caption(Text(res::kAppTitle))
+                                              .ToolbarPane()
+                                              .Top()
+                                              .Dockable(true)
+                                              .Floatable(true));
 }
 
 bool CMainFrame::CreateStatusBarPane() {

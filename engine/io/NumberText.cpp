@@ -12,13 +12,9 @@ namespace kelvara {
 
 namespace {
 
-bool IsCSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+bool IsCSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
-bool IsHexDigit(char c) {
-    return detail::IsDecimalDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
+bool IsHexDigit(char c) { return detail::IsDecimalDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 
 // Overflow and underflow: from_chars leaves the value alone, strtod gives
 // the rounded (possibly infinite or subnormal) result. Rare, so a copy with
@@ -53,8 +49,7 @@ const char* HexNumberEnd(const char* digits, const char* end) {
 double ParseHexMagnitude(const char* p, const char* end) {
     const char* digits = p + 2;  // after "0x"
     const bool hasMantissa =
-        digits < end && (IsHexDigit(*digits) ||
-                         (*digits == '.' && digits + 1 < end && IsHexDigit(digits[1])));
+        digits < end && (IsHexDigit(*digits) || (*digits == '.' && digits + 1 < end && IsHexDigit(digits[1])));
     if (!hasMantissa) return 0.0;  // strtod reads the "0" alone
     double value = 0.0;
     const auto result = std::from_chars(digits, HexNumberEnd(digits, end), value, std::chars_format::hex);

@@ -10,9 +10,8 @@ namespace kelvara {
 
 namespace detail {
 
-inline constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                          1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                          1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+inline constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                          1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 inline bool IsDecimalDigit(char c) { return static_cast<unsigned>(c - '0') < 10u; }
 
@@ -54,7 +53,8 @@ inline PlainDecimal ScanPlainDecimal(const char* p, const char* end) {
     number.negative = p < end && *p == '-';
     if (number.negative) ++p;
     const char* q = p;
-    while (MoreDigits<kEndIsSentinel>(q, end)) number.mantissa = number.mantissa * 10 + static_cast<unsigned>(*q++ - '0');
+    while (MoreDigits<kEndIsSentinel>(q, end))
+        number.mantissa = number.mantissa * 10 + static_cast<unsigned>(*q++ - '0');
     number.integerDigits = q - p;
     if (q < end && *q == '.') {
         const char* const fraction = ++q;

@@ -11,9 +11,9 @@
 
 namespace kelvara {
 
-const std::array<const char*, kRangeFieldCount> kRangeLabels = {
-    "U-Min",   "U-Max",   "V-Min",  "V-Max",  "W-Min", "W-Max", "CO2-Min",
-    "CO2-Max", "H2O-Min", "H2O-Max", "Ts-Min", "Ts-Max", "P-Min", "P-Max"};
+const std::array<const char*, kRangeFieldCount> kRangeLabels = {"U-Min",  "U-Max",   "V-Min",   "V-Max",   "W-Min",
+                                                                "W-Max",  "CO2-Min", "CO2-Max", "H2O-Min", "H2O-Max",
+                                                                "Ts-Min", "Ts-Max",  "P-Min",   "P-Max"};
 
 namespace {
 

@@ -30,7 +30,8 @@ public:
     bool CopyField(char delimiter, int width, char* out) {
         const char* start = p_;
         if (!Find(delimiter)) return false;
-        const std::size_t length = std::min<std::size_t>(static_cast<std::size_t>(p_ - start), static_cast<std::size_t>(width));
+        const std::size_t length =
+            std::min<std::size_t>(static_cast<std::size_t>(p_ - start), static_cast<std::size_t>(width));
         std::memcpy(out, start, length);
         out[length] = '\0';
         ++p_;
@@ -115,8 +116,7 @@ bool ReadTimeStamp(RawStream& stream, RawRecord& record) {
     char rest[kRestWidth + 1];
     return stream.Get() != RawStream::kEnd && stream.ReadField(' ', kDateWidth, record.date) >= 0 &&
            stream.ReadField(':', kClockWidth, record.hour) >= 0 &&
-           stream.ReadField(':', kClockWidth, record.minute) >= 0 &&
-           stream.ReadField(',', kRestWidth, rest) >= 0;
+           stream.ReadField(':', kClockWidth, record.minute) >= 0 && stream.ReadField(',', kRestWidth, rest) >= 0;
 }
 
 bool ReadValuesAndStatus(RawStream& stream, RawRecord& record) {

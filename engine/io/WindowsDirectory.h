@@ -36,8 +36,6 @@ inline std::filesystem::path WindowsDirectory() {
 
 inline constexpr const char* kRangeFileName = "range.ini";
 
-inline std::filesystem::path RangeFileIn(const std::filesystem::path& directory) {
-    return directory / kRangeFileName;
-}
+inline std::filesystem::path RangeFileIn(const std::filesystem::path& directory) { return directory / kRangeFileName; }
 
 }  // namespace kelvara

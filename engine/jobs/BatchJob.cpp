@@ -150,8 +150,7 @@ BatchJob::BatchJob() : state_(std::make_unique<JobState>()) {}
 
 BatchJob::~BatchJob() = default;
 
-bool BatchJob::Run(const BatchInputs& inputs, JobPort& port,
-                   const std::optional<std::filesystem::path>& rangeFile) {
+bool BatchJob::Run(const BatchInputs& inputs, JobPort& port, const std::optional<std::filesystem::path>& rangeFile) {
     tally_ = RunTally{};
     if (inputs.rotation.MissesCoefficient()) {
         Show(port, messages::kNoPlaneCoefficients);

@@ -14,7 +14,9 @@ struct JobMessage {
     MessageIcon icon = MessageIcon::Exclamation;
 };
 
-inline void Show(JobPort& port, const JobMessage& message) { port.ShowMessage(message.text, message.title, message.icon); }
+inline void Show(JobPort& port, const JobMessage& message) {
+    port.ShowMessage(message.text, message.title, message.icon);
+}
 
 namespace messages {
 

@@ -104,8 +104,10 @@ bool StandardRunJob::Run(const StandardRunInputs& inputs, JobPort& port,
     switch (ProcessBlocks(state, rotation, progress, tally_)) {
         case LoopEnd::ReadFailed: {
             const std::size_t file = state.reader.FailedFile();
-            if (state.reader.OpenFailed()) return stopOnFile(CannotOpen(file), inputs.files[file], ReasonCannotRead(paths[file]));
-            return stopOnFile(messages::kCannotReadRaw, inputs.files[file], SystemErrorText(state.reader.FailureError()));
+            if (state.reader.OpenFailed())
+                return stopOnFile(CannotOpen(file), inputs.files[file], ReasonCannotRead(paths[file]));
+            return stopOnFile(messages::kCannotReadRaw, inputs.files[file],
+                              SystemErrorText(state.reader.FailureError()));
         }
         case LoopEnd::WriteFailed:
             return stopOnFile(messages::kCannotWriteOutput, outputName, writeFailure());

@@ -26,8 +26,8 @@ struct FluxResult {
 
 // The fifteen float columns in file order, for code that walks them.
 inline constexpr std::array<float FluxResult::*, 15> kFluxResultFloats = {
-    &FluxResult::ustar,   &FluxResult::tau,   &FluxResult::ave_CO2,  &FluxResult::ave_H2O,    &FluxResult::ave_P,
-    &FluxResult::ave_Ts,  &FluxResult::ave_Tc, &FluxResult::ave_U,   &FluxResult::ave_V,      &FluxResult::ave_W,
-    &FluxResult::Hs,      &FluxResult::co2wplLE, &FluxResult::co2wplH, &FluxResult::LE_leuning, &FluxResult::Fc_leuning};
+    &FluxResult::ustar,  &FluxResult::tau,      &FluxResult::ave_CO2, &FluxResult::ave_H2O,    &FluxResult::ave_P,
+    &FluxResult::ave_Ts, &FluxResult::ave_Tc,   &FluxResult::ave_U,   &FluxResult::ave_V,      &FluxResult::ave_W,
+    &FluxResult::Hs,     &FluxResult::co2wplLE, &FluxResult::co2wplH, &FluxResult::LE_leuning, &FluxResult::Fc_leuning};
 
 }  // namespace kelvara

@@ -63,11 +63,10 @@ FluxResult ComputeFluxes(const BlockBuffer& block) {
     result.LE_leuning = Store((static_cast<double>(kOneSingle) + static_cast<double>(block.air.chi_v)) *
                               (static_cast<double>(cov.wTc) * mH2O / mTc + static_cast<double>(latent)));
     // The divisor holds the specific heat of air, as it always has.
-    result.co2wplLE = Store(static_cast<double>(result.LE_leuning) * mCO2 /
-                            (static_cast<double>(block.air.n_a) * mTc * cp) *
-                            static_cast<double>(kThousandSingle) / static_cast<double>(kCO2MolarMassSingle));
-    result.co2wplH = Store(static_cast<double>(result.Hs) * mCO2 /
-                           (cp * static_cast<double>(block.air.rho_d) * mTc) *
+    result.co2wplLE =
+        Store(static_cast<double>(result.LE_leuning) * mCO2 / (static_cast<double>(block.air.n_a) * mTc * cp) *
+              static_cast<double>(kThousandSingle) / static_cast<double>(kCO2MolarMassSingle));
+    result.co2wplH = Store(static_cast<double>(result.Hs) * mCO2 / (cp * static_cast<double>(block.air.rho_d) * mTc) *
                            static_cast<double>(kThousandSingle) / static_cast<double>(kCO2MolarMassSingle));
     result.Fc_leuning = Store(static_cast<double>(cov.wCO2) * kThousand / kCO2MolarMass +
                               static_cast<double>(result.co2wplLE) + static_cast<double>(result.co2wplH));

@@ -25,11 +25,11 @@ FrameRotation StandardRotation(const BlockMoments& moments, const RotationSettin
 
 // The moments in the rotated frame.
 struct RotatedMoments {
-    double mean[3] = {};        // ave_U, ave_V, ave_W
-    double cov[3][3] = {};      // wind covariances
-    double wTs = 0.0;           // w'Ts'
-    double wCO2 = 0.0;          // w'c'
-    double wH2O = 0.0;          // w'q'
+    double mean[3] = {};    // ave_U, ave_V, ave_W
+    double cov[3][3] = {};  // wind covariances
+    double wTs = 0.0;       // w'Ts'
+    double wCO2 = 0.0;      // w'c'
+    double wH2O = 0.0;      // w'q'
 };
 
 // Every sum starts from 0 and runs over k, then l, ascending.

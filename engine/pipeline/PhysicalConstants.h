@@ -6,9 +6,9 @@
 namespace kelvara::constants {
 
 inline constexpr double kKelvinOffset = 273.16;
-inline constexpr double kWaterMolarMassKg = 0.018;   // kg mol-1
-inline constexpr double kWaterMolarMassG = 18.0;     // g mol-1
-inline constexpr double kGasConstant = 0.0083143;    // kJ mol-1 K-1
+inline constexpr double kWaterMolarMassKg = 0.018;     // kg mol-1
+inline constexpr double kWaterMolarMassG = 18.0;       // g mol-1
+inline constexpr double kGasConstant = 0.0083143;      // kJ mol-1 K-1
 inline constexpr double kDryAirGasConstant = 0.28704;  // kJ kg-1 K-1
 inline constexpr double kSonicHumidityCoefficient = 0.32;
 inline constexpr double kThousand = 1000.0;

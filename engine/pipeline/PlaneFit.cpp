@@ -86,8 +86,8 @@ void AddResidualStatistics(const std::vector<BlockWind>& kept, const CentredSums
     const double s2 = squares / (k - 3.0);
     fit.se_b1 = std::sqrt(s2 * s.vv / determinant);
     fit.se_b2 = std::sqrt(s2 * s.uu / determinant);
-    fit.se_b0 = std::sqrt(
-        s2 * (1.0 / k + (s.mu * s.mu * s.vv - 2.0 * s.mu * s.mv * s.uv + s.mv * s.mv * s.uu) / determinant));
+    fit.se_b0 =
+        std::sqrt(s2 * (1.0 / k + (s.mu * s.mu * s.vv - 2.0 * s.mu * s.mv * s.uv + s.mv * s.mv * s.uu) / determinant));
     if (s.ww != 0.0) fit.r2 = 1.0 - squares / s.ww;
     fit.rmsResidual = std::sqrt(s2);
 }

@@ -7,8 +7,6 @@ namespace kelvara {
 inline float Store(double value) { return static_cast<float>(value); }
 
 // One step of a single-precision running sum.
-inline double AddTo(float sum, float value) {
-    return static_cast<double>(sum) + static_cast<double>(value);
-}
+inline double AddTo(float sum, float value) { return static_cast<double>(sum) + static_cast<double>(value); }
 
 }  // namespace kelvara

@@ -30,17 +30,16 @@ struct RangeLimits {
 // The fields in line order, so a bound is reached by index without pointer
 // arithmetic over the members.
 inline constexpr std::array<float RangeLimits::*, kRangeFieldCount> kRangeLimitFields = {
-    &RangeLimits::U_Min,   &RangeLimits::U_Max,   &RangeLimits::V_Min,   &RangeLimits::V_Max,
-    &RangeLimits::W_Min,   &RangeLimits::W_Max,   &RangeLimits::CO2_Min, &RangeLimits::CO2_Max,
-    &RangeLimits::H2O_Min, &RangeLimits::H2O_Max, &RangeLimits::Ts_Min,  &RangeLimits::Ts_Max,
-    &RangeLimits::P_Min,   &RangeLimits::P_Max};
+    &RangeLimits::U_Min,  &RangeLimits::U_Max,   &RangeLimits::V_Min,   &RangeLimits::V_Max,   &RangeLimits::W_Min,
+    &RangeLimits::W_Max,  &RangeLimits::CO2_Min, &RangeLimits::CO2_Max, &RangeLimits::H2O_Min, &RangeLimits::H2O_Max,
+    &RangeLimits::Ts_Min, &RangeLimits::Ts_Max,  &RangeLimits::P_Min,   &RangeLimits::P_Max};
 
 inline float& RangeLimits::Field(int field) { return this->*kRangeLimitFields[static_cast<std::size_t>(field)]; }
 inline float RangeLimits::Field(int field) const { return this->*kRangeLimitFields[static_cast<std::size_t>(field)]; }
 
 inline RangeLimits DefaultRangeLimits() {
-    return RangeLimits{-50.0f, 50.0f, -50.0f, 50.0f, -50.0f, 50.0f, 0.0f,
-                       1500.0f, -20.0f, 100.0f, -50.0f, 50.0f, 30.0f, 150.0f};
+    return RangeLimits{-50.0f,  50.0f,  -50.0f, 50.0f,  -50.0f, 50.0f, 0.0f,
+                       1500.0f, -20.0f, 100.0f, -50.0f, 50.0f,  30.0f, 150.0f};
 }
 
 // Strict on both sides: a value equal to a bound is out of range.

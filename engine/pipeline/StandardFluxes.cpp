@@ -10,7 +10,7 @@ namespace kelvara {
 namespace {
 
 // SI constants of the standard methods; the default mode keeps its own.
-constexpr double kGasConstant = 8.31446;       // J mol-1 K-1
+constexpr double kGasConstant = 8.31446;        // J mol-1 K-1
 constexpr double kDryAirMolarMass = 0.0289645;  // kg mol-1
 constexpr double kVapourMolarMass = 0.01801528;
 constexpr double kDryAirGasConstant = kGasConstant / kDryAirMolarMass;
@@ -25,7 +25,7 @@ constexpr int kTemperaturePasses = 3;
 }  // namespace
 
 AirState ComputeAirState(const BlockMoments& moments) {
-    const double p = 1000.0 * moments.mean[kP];  // kPa -> Pa
+    const double p = 1000.0 * moments.mean[kP];       // kPa -> Pa
     const double rhoV = moments.mean[kH2O] / 1000.0;  // g m-3 -> kg m-3
     const double sonicT = moments.mean[kTs] + kKelvin;
     double T = sonicT;
@@ -60,7 +60,8 @@ StandardResult ComputeStandardFluxes(const StandardBlock& block, const RotationS
     const double X = rotated.wTs;
     const double C = rotated.wCO2;
     // Schotanus et al. (1983) with the Webb vapour flux, solved for w'T'.
-    const double wT = (X - kSonicVapourCoefficient * T * A * Q / rho) / (1.0 + kSonicVapourCoefficient * A * rhoV / rho);
+    const double wT =
+        (X - kSonicVapourCoefficient * T * A * Q / rho) / (1.0 + kSonicVapourCoefficient * A * rhoV / rho);
     const double E = A * (Q + rhoV * wT / T);
     const double meanCO2 = moments.mean[kCO2];
     // Webb, Pearman & Leuning (1980), eqs. 24-25.

@@ -20,15 +20,15 @@ struct StandardResult {
     float H;        // W m-2
     float Fc_wplE;  // umol m-2 s-1
     float Fc_wplT;
-    float LE;       // W m-2
-    float Fc;       // umol m-2 s-1
+    float LE;  // W m-2
+    float Fc;  // umol m-2 s-1
     int Records;
 };
 
 inline constexpr std::array<float StandardResult::*, 15> kStandardResultFloats = {
-    &StandardResult::ustar,   &StandardResult::tau,     &StandardResult::ave_CO2, &StandardResult::ave_H2O,
-    &StandardResult::ave_P,   &StandardResult::ave_Ts,  &StandardResult::ave_Ta,  &StandardResult::ave_U,
-    &StandardResult::ave_V,   &StandardResult::ave_W,   &StandardResult::H,       &StandardResult::Fc_wplE,
-    &StandardResult::Fc_wplT, &StandardResult::LE,      &StandardResult::Fc};
+    &StandardResult::ustar,   &StandardResult::tau,    &StandardResult::ave_CO2, &StandardResult::ave_H2O,
+    &StandardResult::ave_P,   &StandardResult::ave_Ts, &StandardResult::ave_Ta,  &StandardResult::ave_U,
+    &StandardResult::ave_V,   &StandardResult::ave_W,  &StandardResult::H,       &StandardResult::Fc_wplE,
+    &StandardResult::Fc_wplT, &StandardResult::LE,     &StandardResult::Fc};
 
 }  // namespace kelvara

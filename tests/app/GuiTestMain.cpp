@@ -81,10 +81,10 @@ int main(int argc, char** argv) {
     setenv("WINDIR", home.path().c_str(), 1);
 
     if (!wxEntryStart(argc, argv)) return 2;  // no display?
-    wxSetAssertHandler([](const wxString& file, int line, const wxString& func, const wxString& cond,
-                          const wxString& msg) {
-        ADD_FAILURE_AT(file.utf8_str(), line) << "wx assert in " << func << ": " << cond << " " << msg;
-    });
+    wxSetAssertHandler(
+        [](const wxString& file, int line, const wxString& func, const wxString& cond, const wxString& msg) {
+            ADD_FAILURE_AT(file.utf8_str(), line) << "wx assert in " << func << ": " << cond << " " << msg;
+        });
     delete wxLog::SetActiveTarget(new wxLogStderr);
     struct UnexpectedDialogHook : wxModalDialogHook {
         int Enter(wxDialog* dialog) override {

@@ -79,13 +79,14 @@ Drive<T> Answer(const std::string& title, int result) {
 // asked for (MessageBoxesShownBy sees what it draws).
 inline Drive<wxGenericMessageDialog> ExpectMessage(std::string text, std::string title, bool exclamation) {
     return Drive<wxGenericMessageDialog>([=](wxGenericMessageDialog& box) {
-        EXPECT_EQ(box.GetMessage().utf8_string(), text);
-        EXPECT_EQ(box.GetCaption().utf8_string(), title) << text;
-        EXPECT_EQ(box.GetMessageDialogStyle() & (wxOK | wxCANCEL | wxYES_NO | wxICON_MASK),
-                  wxOK | (exclamation ? wxICON_EXCLAMATION : 0))
-            << text;
-        return wxID_OK;
-    }).Describe("message box \"" + text + "\"");
+               EXPECT_EQ(box.GetMessage().utf8_string(), text);
+               EXPECT_EQ(box.GetCaption().utf8_string(), title) << text;
+               EXPECT_EQ(box.GetMessageDialogStyle() & (wxOK | wxCANCEL | wxYES_NO | wxICON_MASK),
+                         wxOK | (exclamation ? wxICON_EXCLAMATION : 0))
+                   << text;
+               return wxID_OK;
+           })
+        .Describe("message box \"" + text + "\"");
 }
 
 }  // namespace kelvara::testing

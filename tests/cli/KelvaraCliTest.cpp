@@ -67,7 +67,12 @@ TEST_F(KelvaraCliTest, ExitStatusAndWhatIsShown) {
     fs::create_directory(dir / "folder.ini");
     const std::string kSubcommands = "kelvara-cli: subcommands: run, batch, append; see kelvara-cli";
     const std::string raw = Raw("raw.dat", 0.6, 1);
-    const struct { Args arguments; int exitStatus; Args shown; } cases[] = {  // shown: on stdout or stderr
+    const struct {
+        Args arguments;
+        int exitStatus;
+        Args shown;
+    } cases[] = {
+        // shown: on stdout or stderr
         {{"--version"}, 0, {"kelvara-cli 1.0.0.1\n"}},
         {{"--help"}, 0, {"run", "batch", "append", "--quiet", "--version"}},
         {{"run", "--help"}, 0, {"FIRST", "--second", "--output", "--planar-fit", "--range-file"}},
@@ -91,24 +96,32 @@ TEST_F(KelvaraCliTest, ExitStatusAndWhatIsShown) {
         {{"batch", "a.txt", "--planar-fit", "1", "--range-file=x.ini", "2"}, 2, {"batch: --planar-fit", "-file=x"}},
         {{"run", raw, "-o", "bad", "--planar-fit", "1", "2", "--help"}, 2, {"not the option --help\n"}},
         // The job's own failures keep their message and add the Unix tool's line.
-        {{"run", "no.dat", "-o", "out"}, 1,
+        {{"run", "no.dat", "-o", "out"},
+         1,
          {"Raw Data File Doesn't Exit!: Can't Open The First Raw Data File!\n"
           "kelvara-cli: no.dat: No such file or directory\n"}},
-        {{"run", raw, "--second", "gone.dat", "-o", "out"}, 1,
+        {{"run", raw, "--second", "gone.dat", "-o", "out"},
+         1,
          {"Can't Open The Second Raw Data File!\nkelvara-cli: gone.dat: No such file or directory\n"}},
-        {{"run", raw, "-o", "no folder/bad"}, 1,
+        {{"run", raw, "-o", "no folder/bad"},
+         1,
          {"Can't Open Output File\nkelvara-cli: no folder/bad.r1w: No such file or directory\n"}},
-        {{"batch", "missing-list.txt"}, 1,
+        {{"batch", "missing-list.txt"},
+         1,
          {"File Doesn't Exit!: Can't Open File!\nkelvara-cli: missing-list.txt: No such file or directory\n"}},
-        {{"batch", "gone-list.txt"}, 1,
+        {{"batch", "gone-list.txt"},
+         1,
          {"Can't Open Raw Data File!\nkelvara-cli: gone.dat: No such file or directory\n"}},
-        {{"append", "--head-lines", "1", "-o", "o.txt", "a.txt", "no.txt"}, 1,
+        {{"append", "--head-lines", "1", "-o", "o.txt", "a.txt", "no.txt"},
+         1,
          {"Input file can't be opened!: Can't Open Input File!\nkelvara-cli: no.txt: No such file or directory\n"}},
-        {{"append", "--head-lines", "1", "-o", "no folder/o.txt", "a.txt"}, 1,
+        {{"append", "--head-lines", "1", "-o", "no folder/o.txt", "a.txt"},
+         1,
          {"Can't Open Output File\nkelvara-cli: no folder/o.txt: No such file or directory\n"}},
         {{"append", "--head-lines", "1", "-o", "/dev/full", "a.txt"}, 1, {"\nkelvara-cli: /dev/full: "}},
         // Range files that cannot be read: no job starts.
-        {{"run", raw, "-o", "bad", "--range-file", "missing.ini"}, 1,
+        {{"run", raw, "-o", "bad", "--range-file", "missing.ini"},
+         1,
          {"kelvara-cli: missing.ini: No such file or directory\n"}},
         {{"run", raw, "-o", "bad", "--range-file", "folder.ini"}, 1, {"kelvara-cli: folder.ini: Is a directory\n"}},
         {{"batch", "missing-list.txt", "--range-file", "folder.ini"}, 1, {"kelvara-cli: folder.ini: Is a directory\n"}},
@@ -129,16 +142,26 @@ TEST_F(KelvaraCliTest, RunWritesWhatTheJobWrites) {
     // No H2O sample can be in range: every block is rejected.
     std::string strict = ReadFile(fs::path(KELVARA_SOURCE_DIR) / "res" / "range.ini");
     WriteFile(dir / "strict.ini", strict.replace(strict.find("H2O-Min\t-20"), 11, "H2O-Min\t100"));
-    const struct { Args options; SingleRunInputs inputs; std::optional<fs::path> rangeFile; bool fluxes; } cases[] = {
+    const struct {
+        Args options;
+        SingleRunInputs inputs;
+        std::optional<fs::path> rangeFile;
+        bool fluxes;
+    } cases[] = {
         {{}, {.firstFile = first}, std::nullopt, true},
         {{"--second", second, "--planar-fit", "-0.012", "0.05", "-0.5e-2"},
          {.firstFile = first, .secondFile = second, .rotation = {Rotation::PlanarFit, "-0.012", "0.05", "-0.5e-2"}},
-         std::nullopt, true},
+         std::nullopt,
+         true},
         // A coefficient with a sign and no leading digit is a value, not an option; so is "-inf".
         {{"--planar-fit", "0.05", "0.02", "-.03"},
-         {.firstFile = first, .rotation = {Rotation::PlanarFit, "0.05", "0.02", "-.03"}}, std::nullopt, true},
+         {.firstFile = first, .rotation = {Rotation::PlanarFit, "0.05", "0.02", "-.03"}},
+         std::nullopt,
+         true},
         {{"--planar-fit", "-inf", "-0", "-1e-3"},
-         {.firstFile = first, .rotation = {Rotation::PlanarFit, "-inf", "-0", "-1e-3"}}, std::nullopt, true},
+         {.firstFile = first, .rotation = {Rotation::PlanarFit, "-inf", "-0", "-1e-3"}},
+         std::nullopt,
+         true},
         {{"--range-file", "strict.ini"}, {.firstFile = first}, dir / "strict.ini", false},
     };
     for (auto [options, inputs, rangeFile, fluxes] : cases) {
@@ -185,12 +208,18 @@ TEST_F(KelvaraCliTest, RunOrBatchWithoutFluxesWarnsAndExitsThree) {
     std::string strict = ReadFile(fs::path(KELVARA_SOURCE_DIR) / "res" / "range.ini");
     WriteFile(dir / "strict.ini", strict.replace(strict.find("H2O-Min\t-20"), 11, "H2O-Min\t100"));
     const std::string noHalfHour = "kelvara-cli: warning: no fluxes computed: no half hour had 5 usable records; ";
-    const struct { Args arguments; int exitStatus; Args warned; } cases[] = {
-        {{"run", "numbered.dat", "-o", "n"}, 3,
+    const struct {
+        Args arguments;
+        int exitStatus;
+        Args warned;
+    } cases[] = {
+        {{"run", "numbered.dat", "-o", "n"},
+         3,
          {noHalfHour, "36000 records read: 36000 dropped for a status outside 0-13", "status the last field"}},
         {{"batch", "numbered.txt"}, 3, {noHalfHour, "36000 records read: 36000 dropped"}},
         {{"run", "headers.dat", "-o", "h"}, 3, {"kelvara-cli: warning: no fluxes computed: no records"}},
-        {{"run", good, "-o", "s", "--range-file", "strict.ini"}, 3,
+        {{"run", good, "-o", "s", "--range-file", "strict.ini"},
+         3,
          {"kelvara-cli: warning: no fluxes computed: every half hour was rejected; 36000 records read: ",
           "values out of range"}},
         // One file with fluxes is enough.
@@ -219,10 +248,10 @@ TEST_F(KelvaraCliTest, AppendTakesEmptySlotsAndQuietAnywhere) {
     EXPECT_EQ(run.err, "Status: Processing Finished!\n");
     EXPECT_EQ(ReadFile(dir / "j.txt"), "h1\r\nh2\r\na\r\na\r\n");
     // Quiet is silent on success and still tells a failure.
-    for (const Args& arguments : {Args{"--quiet", "append", "--head-lines", "1", "-o", "q1.txt", "a.txt"},
-                                  Args{"append", "--head-lines", "1", "-o", "q2.txt", "a.txt", "-q"},
-                                  Args{"-q", "run", Raw("raw.dat", 0.6, 7), "-o", "q3"},
-                                  Args{"-q", "batch", "list.txt"}}) {
+    for (const Args& arguments :
+         {Args{"--quiet", "append", "--head-lines", "1", "-o", "q1.txt", "a.txt"},
+          Args{"append", "--head-lines", "1", "-o", "q2.txt", "a.txt", "-q"},
+          Args{"-q", "run", Raw("raw.dat", 0.6, 7), "-o", "q3"}, Args{"-q", "batch", "list.txt"}}) {
         if (arguments[1] == "batch") WriteFile(dir / "list.txt", "raw.dat\r\n");
         const ProgramRun quiet = Cli(arguments);
         EXPECT_EQ(quiet.exitStatus, 0) << arguments[1];
@@ -276,7 +305,10 @@ TEST_F(KelvaraCliTest, SummaryOnATerminalUnlessQuiet) {
     WriteFile(dir / "restart.dat", restart);
     std::string strict = ReadFile(fs::path(KELVARA_SOURCE_DIR) / "res" / "range.ini");
     WriteFile(dir / "strict.ini", strict.replace(strict.find("H2O-Min\t-20"), 11, "H2O-Min\t100"));
-    const struct { Args arguments; std::string shown; } cases[] = {
+    const struct {
+        Args arguments;
+        std::string shown;
+    } cases[] = {
         {{"run", "raw.dat", "-o", "r"},
          "Summary: 3 half hours written (0 rejected), 0 short ones skipped; 54000 records read, 0 dropped\r\n"},
         {{"batch", "list.txt"},
@@ -309,7 +341,8 @@ TEST_F(KelvaraCliTest, AnInterruptedRunLeavesNoFinishedLookingFile) {
         // The signal comes once a results file is being written.
         const std::string command = ShellCommand(KELVARA_CLI_PATH, {"batch", "list.txt"}) +
                                     " & for i in $(seq 400); do ls *.part >/dev/null 2>&1 && break; sleep 0.02; done;"
-                                    " kill -" + std::string(signal) + " $!; wait $!; echo $?";
+                                    " kill -" +
+                                    std::string(signal) + " $!; wait $!; echo $?";
         const ProgramRun run = RunProgram("sh", {"-c", command}, dir.path());
         EXPECT_EQ(std::to_string(128 + number) + "\n", run.out) << signal << ": " << run.err;
         EXPECT_TRUE(Contains(run.err, "kelvara-cli: interrupted; " + raw + ".r1w not written")) << run.err;

@@ -52,8 +52,8 @@ TEST(Fluxes, AirPropertiesMeansAndFluxesOfTheWorkedExample) {
     }
     ComputeMeans(*block);
     const FluxResult r = ComputeFluxes(*block);
-    const float expected[15] = {0.30000004f, 0.106405355f, 700, 10, 100, 20, 18.717869f, 3, 1, 0,
-                                118.7875f, 0.16350873f, 5.4974303f, 123.64875f, -5.7026973f};
+    const float expected[15] = {0.30000004f, 0.106405355f, 700,        10,         100,        20, 18.717869f, 3, 1, 0,
+                                118.7875f,   0.16350873f,  5.4974303f, 123.64875f, -5.7026973f};
     for (std::size_t k = 0; k < kFluxResultFloats.size(); ++k) {
         EXPECT_SAME_FLOAT(expected[k], r.*kFluxResultFloats[k]) << "field " << k;
     }

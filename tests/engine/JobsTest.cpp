@@ -61,19 +61,25 @@ std::string GoldenRecords() {
 }
 
 // The oracle's results for GoldenRecords (2-axis; planar fit 0.05 0.02 -0.03).
-const std::string kTwoAxis = kHeader +
+const std::string kTwoAxis =
+    kHeader +
     "2024-06-01 10:30,0.224457,0.0584,700.304,9.92713,98.0017,19.8525,18.5548,3.13164,2.62633e-08,"
-    "4.28408e-09,56.0406,0.0781925,2.64816,57.9209,-0.182951,40\r\n2024-06-01 11:0" + kCommas +
+    "4.28408e-09,56.0406,0.0781925,2.64816,57.9209,-0.182951,40\r\n2024-06-01 11:0" +
+    kCommas +
     "2024-06-01 11:30,0.228352,0.0604401,700.261,9.9679,98.0189,19.9169,18.6135,3.14121,2.23517e-08,"
-    "-5.96046e-09,54.5586,0.07408,2.57772,54.8866,-0.309514,30\r\n2024-06-01 12:0" + kCommas +
+    "-5.96046e-09,54.5586,0.07408,2.57772,54.8866,-0.309514,30\r\n2024-06-01 12:0" +
+    kCommas +
     // Both jobs go on after the short 12:00 block.
     "2024-06-01 13:0,0.211697,0.0519506,700.313,9.964,98.0241,19.9039,18.6012,3.16297,6.85453e-08,"
     "1.30385e-09,69.4495,0.107891,3.2813,79.9362,0.476079,20\r\n";
-const std::string kPlanarFit = kHeader +
+const std::string kPlanarFit =
+    kHeader +
     "2024-06-01 10:30,0.204302,0.0483828,700.304,9.92713,98.0017,19.8525,18.5548,3.13569,6.95316e-11,"
-    "-0.0687954,54.9501,0.0768414,2.59663,56.9201,-0.168497,40\r\n2024-06-01 11:0" + kCommas +
+    "-0.0687954,54.9501,0.0768414,2.59663,56.9201,-0.168497,40\r\n2024-06-01 11:0" +
+    kCommas +
     "2024-06-01 11:30,0.206797,0.0495683,700.261,9.9679,98.0189,19.9169,18.6135,3.14527,-4.541e-09,"
-    "-0.0455849,53.0345,0.0724984,2.50571,53.7148,-0.269658,30\r\n2024-06-01 12:0" + kCommas +
+    "-0.0455849,53.0345,0.0724984,2.50571,53.7148,-0.269658,30\r\n2024-06-01 12:0" +
+    kCommas +
     "2024-06-01 13:0,0.18694,0.0405101,700.313,9.964,98.0241,19.9039,18.6012,3.16668,-3.57213e-10,"
     "-0.054673,67.9784,0.106025,3.2118,78.5532,0.492776,20\r\n";
 
@@ -126,8 +132,9 @@ TEST_F(JobTest, GoldenResultsOfBothJobsAndBothRotations) {
         ASSERT_TRUE(batch.Run({.listFile = P("list.txt")}, port));
         EXPECT_EQ(kTwoAxis, Read("golden.dat.r1w"));
     }
-    EXPECT_EQ(kHeader + "2024-06-02 0:30,0.214066,0.0530862,699.982,10.0012,97.9979,20.0044,18.6974,3.03473,"
-                        "-6.02925e-07,-4.02311e-07,66.3428,0.10087,3.13411,74.7482,0.309042,18000\r\n",
+    EXPECT_EQ(kHeader +
+                  "2024-06-02 0:30,0.214066,0.0530862,699.982,10.0012,97.9979,20.0044,18.6974,3.03473,"
+                  "-6.02925e-07,-4.02311e-07,66.3428,0.10087,3.13411,74.7482,0.309042,18000\r\n",
               Read("big.dat.r1w"));
     ASSERT_TRUE(batch.Run({.listFile = P("list.txt"), .rotation = kPlane}, port));
     EXPECT_EQ(kPlanarFit, Read("golden.dat.rfw"));
@@ -168,7 +175,8 @@ TEST_F(JobTest, AReadErrorStopsBothJobsAndIsNeverTakenForTheEndOfTheFile) {
     Raw("failing.dat", GoldenRecords());
     const std::string header = RawHeader();
     // In the header lines, in the first half hour, and at the last half hour.
-    for (const long bytes : {0L, static_cast<long>(header.size()) + 500, static_cast<long>(Read("failing.dat").size()) - 10}) {
+    for (const long bytes :
+         {0L, static_cast<long>(header.size()) + 500, static_cast<long>(Read("failing.dat").size()) - 10}) {
         testing::FailingStreams::bytesBeforeFailure = bytes;
         port = RecordingPort{};
         SingleRunJob single;
@@ -190,8 +198,8 @@ TEST_F(JobTest, AReadErrorStopsBothJobsAndIsNeverTakenForTheEndOfTheFile) {
     Raw("failing2.dat", Tower("2024-06-01", 10, 2, 20, 2));
     testing::FailingStreams::bytesBeforeFailure = static_cast<long>(header.size()) + 300;
     port = RecordingPort{};
-    EXPECT_FALSE(SingleRunJob().Run({.firstFile = P("first.dat"), .secondFile = P("failing2.dat"), .outputFile = P("two")},
-                                    port));
+    EXPECT_FALSE(SingleRunJob().Run(
+        {.firstFile = P("first.dat"), .secondFile = P("failing2.dat"), .outputFile = P("two")}, port));
     EXPECT_EQ(std::vector<std::string>{kReadFailed}, Said());
     EXPECT_EQ(kHeader, Read("two.r1w"));
 }
@@ -236,8 +244,22 @@ TEST_F(JobTest, SingleRunChecksAndMessagesInOrder) {
         {"a.dat", "", "re", kAxes, "", SecondFileAnswer::ReInput, {"ask"}, ""},
         {"a.dat", "", "", kAxes, "", go, {"ask", "No Output File|Please Input the Output File!|!"}, ""},
         {"a.dat", "", "no-dir/x", kAxes, "", go, {"ask", "Can't Open Output File|Can't Open Output file!|!"}, ""},
-        {"absent.dat", "", "x", kAxes, "", go, {"ask", "Can't Open The First Raw Data File!|Raw Data File Doesn't Exit!|!"}, "x.r1w"},
-        {"a.dat", "absent.dat", "y", kAxes, "", go, {"Can't Open The Second Raw Data File!|Raw Data File Doesn't Exit!|!"}, "y.r1w"},
+        {"absent.dat",
+         "",
+         "x",
+         kAxes,
+         "",
+         go,
+         {"ask", "Can't Open The First Raw Data File!|Raw Data File Doesn't Exit!|!"},
+         "x.r1w"},
+        {"a.dat",
+         "absent.dat",
+         "y",
+         kAxes,
+         "",
+         go,
+         {"Can't Open The Second Raw Data File!|Raw Data File Doesn't Exit!|!"},
+         "y.r1w"},
         {"a.dat", "two.rfw", "two", kFit, "0", go, {kOutputIsInput}, ""},
         {"link.rfw", "", "sub/../link", kFit, "0", go, {"ask", kOutputIsInput}, ""},
 #ifdef __linux__
@@ -278,21 +300,33 @@ TEST_F(JobTest, BatchChecksAndMessagesInOrder) {
         std::string list;  // the list file's text; "" names no list file, "-" one that does not exist
         Rotation rotation;
         std::string b1, said, wait;
-        std::vector<std::pair<std::string, std::string>> files;  // name, whole text ("?" absent, "*" more than a header)
+        std::vector<std::pair<std::string, std::string>>
+            files;  // name, whole text ("?" absent, "*" more than a header)
     };
     const Case cases[] = {
         {"a.dat", kFit, "", "No b0, b1 and b2 values|Please Input b0, b1,and b2 values!|!", "", {}},
         {"", kAxes, "", "No Input File|Please Input the File!|!", "", {}},  // empty b texts are fine for 2-axis
         {"-", kAxes, "", "Can't Open File!|File Doesn't Exit!|!", "", {}},
         {"no-dir/x.dat", kAxes, "", "Can't Open Output File!|Open Output File Failed!|!", kWait, {}},
-        {"a.dat\nabsent.dat\nc.dat\n", kAxes, "", kNoRaw, kWait, {{"a.dat.r1w", "*"}, {"absent.dat.r1w", kHeader}, {"c.dat.r1w", "?"}}},
-        {"a.dat\n\nc.dat", kAxes, "", kNoRaw, kWait, {{".r1w", kHeader}, {"c.dat.r1w", "?"}}},  // an empty line is a name
-        {"(empty)", kFit, "0", kNoRaw, kWait, {{".rfw", kHeader}}},                            // so is an empty list
+        {"a.dat\nabsent.dat\nc.dat\n",
+         kAxes,
+         "",
+         kNoRaw,
+         kWait,
+         {{"a.dat.r1w", "*"}, {"absent.dat.r1w", kHeader}, {"c.dat.r1w", "?"}}},
+        {"a.dat\n\nc.dat", kAxes, "", kNoRaw, kWait, {{".r1w", kHeader}, {"c.dat.r1w", "?"}}},  // an empty line is a
+                                                                                                // name
+        {"(empty)", kFit, "0", kNoRaw, kWait, {{".rfw", kHeader}}},                             // so is an empty list
         {"b.dat\n", kAxes, "", kOutputIsInput, "", {}},  // refused before anything is created
 #ifdef __linux__
         {"full.dat", kAxes, "", "Can't Open Output File!|Open Output File Failed!|!", kWait, {}},
 #endif
-        {"a.dat\r\nempty.dat\r\n", kFit, "0", kFinished, "", {{"a.dat.rfw", "*"}, {"empty.dat.rfw", kHeader}, {"a.dat.r1w", "*"}}},
+        {"a.dat\r\nempty.dat\r\n",
+         kFit,
+         "0",
+         kFinished,
+         "",
+         {{"a.dat.rfw", "*"}, {"empty.dat.rfw", kHeader}, {"a.dat.r1w", "*"}}},
     };
     fs::path here = fs::current_path();
     fs::current_path(dir.path());  // names in the list are relative to the current directory
@@ -342,8 +376,8 @@ TEST_F(JobTest, NoResultsFileMayReplaceAnInputOfItsJob) {
     fs::rename(dir / "limits.ini", dir / "limits.ini.r1w");
     port = RecordingPort{};
     EXPECT_FALSE(BatchJob().Run({.listFile = P("list.txt")}, port, dir / "limits.ini.r1w"));
-    EXPECT_FALSE(SingleRunJob().Run({.firstFile = P("a.dat"), .outputFile = P("limits.ini")}, port,
-                                    dir / "limits.ini.r1w"));
+    EXPECT_FALSE(
+        SingleRunJob().Run({.firstFile = P("a.dat"), .outputFile = P("limits.ini")}, port, dir / "limits.ini.r1w"));
     EXPECT_EQ((std::vector<std::string>{kOutputIsInput, "ask", kOutputIsInput}), Said());
     EXPECT_EQ("U-Min\t-50\r\n", Read("limits.ini.r1w"));
 }
@@ -397,7 +431,8 @@ TEST_F(JobTest, BatchStatusTextsAndNothingCarriedIntoTheNextFile) {
 TEST_F(JobTest, ProgressStepsOncePerRiseOfThePercentage) {
     Raw("small.dat", GoldenRecords());  // under one block's worth of bytes: estimated as 1
     std::string records;
-    for (int k = 0; k < 4; ++k) records += Tower("2024-06-01", 10 + k / 2, k % 2 * 30, 10000, static_cast<std::uint32_t>(k + 1));
+    for (int k = 0; k < 4; ++k)
+        records += Tower("2024-06-01", 10 + k / 2, k % 2 * 30, 10000, static_cast<std::uint32_t>(k + 1));
     Raw("big.dat", records);
     ASSERT_EQ(2u, fs::file_size(dir / "big.dat") / 1453990u);
     struct Case {
@@ -406,7 +441,8 @@ TEST_F(JobTest, ProgressStepsOncePerRiseOfThePercentage) {
         std::vector<std::string> percents;
     };
     SingleRunJob job;
-    for (const Case& c : {Case{"small.dat", 100, {"100%", "200%", "300%", "400%"}}, Case{"big.dat", 50, {"50%", "100%", "150%"}}}) {
+    for (const Case& c :
+         {Case{"small.dat", 100, {"100%", "200%", "300%", "400%"}}, Case{"big.dat", 50, {"50%", "100%", "150%"}}}) {
         port = RecordingPort{};
         port.bar.position = 77;  // as an earlier run left the bar
         ASSERT_TRUE(job.Run({.firstFile = P(c.file), .outputFile = P("out")}, port));

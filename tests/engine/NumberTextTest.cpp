@@ -26,12 +26,52 @@ bool SameDouble(double a, double b) {
 TEST(NumberText, AtofReadsEveryCornerCaseAsTheCLibrary) {
     std::setlocale(LC_ALL, "C");
     const std::string halfway = "1.00000000000000011102230246251565404236316680908203125";
-    const std::string texts[] = {"", " ", "-", ".", "e5", "abc", "12.5abc", " \t\n\v\f\r42.25", "+-1", "-.5e-1", "5.",
-                                 "1e", "1e+", "1.2.3", "1,5", "-0", "0x1p3", "0X1P-2", "0x", "-0x1.8p1", "0x1p",
-                                 "0x1.8p-1075", "0x1p1024", "0xABCDEF.8p-4", "0x1p+-5", "0x1p-+5", "0x1.8p+", "0X1P+07x", "inf", "-INFINITY", "infinit", "nan", "-nan",
-                                 "nan(123)", "nan(", "1e400", "-1e400", "1e-400", "4.9e-324", "2.4703282292062327e-324",
-                                 "1.7976931348623159e308", "9007199254740993", std::string(1000, '7'),
-                                 "0." + std::string(700, '0') + "1", halfway, halfway + std::string(400, '0') + "1"};
+    const std::string texts[] = {"",
+                                 " ",
+                                 "-",
+                                 ".",
+                                 "e5",
+                                 "abc",
+                                 "12.5abc",
+                                 " \t\n\v\f\r42.25",
+                                 "+-1",
+                                 "-.5e-1",
+                                 "5.",
+                                 "1e",
+                                 "1e+",
+                                 "1.2.3",
+                                 "1,5",
+                                 "-0",
+                                 "0x1p3",
+                                 "0X1P-2",
+                                 "0x",
+                                 "-0x1.8p1",
+                                 "0x1p",
+                                 "0x1.8p-1075",
+                                 "0x1p1024",
+                                 "0xABCDEF.8p-4",
+                                 "0x1p+-5",
+                                 "0x1p-+5",
+                                 "0x1.8p+",
+                                 "0X1P+07x",
+                                 "inf",
+                                 "-INFINITY",
+                                 "infinit",
+                                 "nan",
+                                 "-nan",
+                                 "nan(123)",
+                                 "nan(",
+                                 "1e400",
+                                 "-1e400",
+                                 "1e-400",
+                                 "4.9e-324",
+                                 "2.4703282292062327e-324",
+                                 "1.7976931348623159e308",
+                                 "9007199254740993",
+                                 std::string(1000, '7'),
+                                 "0." + std::string(700, '0') + "1",
+                                 halfway,
+                                 halfway + std::string(400, '0') + "1"};
     for (const std::string& text : texts) {
         EXPECT_PRED2(SameDouble, std::atof(text.c_str()), AtofText(text)) << '"' << text.substr(0, 40) << '"';
     }
@@ -64,9 +104,27 @@ TEST(NumberText, AtofToFloatRoundsToDoubleFirst) {
 }
 
 TEST(NumberText, AtoiReadsAndSaturatesAsTheCLibrary) {
-    for (const char* text : {"", " 42", "+7", "-7", "12abc", "abc", "13\r", "0x10", "  -0012", "1e3", "3.9", "+-5",
-                             "- 1", "000000013", "2147483647", "-2147483648", "2147483648", "-2147483649",
-                             "9223372036854775808", "99999999999999999999", "-99999999999999999999"}) {
+    for (const char* text : {"",
+                             " 42",
+                             "+7",
+                             "-7",
+                             "12abc",
+                             "abc",
+                             "13\r",
+                             "0x10",
+                             "  -0012",
+                             "1e3",
+                             "3.9",
+                             "+-5",
+                             "- 1",
+                             "000000013",
+                             "2147483647",
+                             "-2147483648",
+                             "2147483648",
+                             "-2147483649",
+                             "9223372036854775808",
+                             "99999999999999999999",
+                             "-99999999999999999999"}) {
         EXPECT_EQ(std::atoi(text), AtoiText(text)) << '"' << text << '"';
     }
     EXPECT_EQ(12, AtoiText(std::string_view("1234", 2)));
@@ -81,7 +139,8 @@ TEST(NumberText, FormatGeneralWritesWhatPrintfWrites) {
         EXPECT_EQ(expected, std::string(actual, static_cast<std::size_t>(length))) << std::hex << testing::Bits(value);
     };
     char text[64];
-    const std::pair<float, const char*> specials[] = {{inf, "inf"}, {-inf, "-inf"}, {nan, "nan"}, {-nan, "-nan"}, {1e-05f, "1e-05"}};
+    const std::pair<float, const char*> specials[] = {
+        {inf, "inf"}, {-inf, "-inf"}, {nan, "nan"}, {-nan, "-nan"}, {1e-05f, "1e-05"}};
     for (auto [value, printed] : specials) {
         EXPECT_STREQ(printed, (FormatGeneral(value, text), text));
         expectLikePrintf(value);

@@ -74,9 +74,9 @@ TEST(PlaneFit, ScreenAndSectors) {
     EXPECT_EQ("calm (speed 0.3 < 0.5)", ExclusionOf({0.3, 0, 0.1, 18000}, screen).value_or(""));
     EXPECT_EQ("vertical wind (|w| 1.5 > 1)", ExclusionOf({3, 0, -1.5, 18000}, screen).value_or(""));
     EXPECT_EQ(0, WindSector(1, 0));
-    EXPECT_EQ(1, WindSector(1, 1));     // 45 degrees opens sector 1
-    EXPECT_EQ(4, WindSector(-1, 0));    // wind from behind the sonic
-    EXPECT_EQ(4, WindSector(-1, -0.0)); // -180 degrees is 180
+    EXPECT_EQ(1, WindSector(1, 1));      // 45 degrees opens sector 1
+    EXPECT_EQ(4, WindSector(-1, 0));     // wind from behind the sonic
+    EXPECT_EQ(4, WindSector(-1, -0.0));  // -180 degrees is 180
     EXPECT_EQ(7, WindSector(1, -0.1));
 
     // The mean wind of a block counts only the records Despike kept.

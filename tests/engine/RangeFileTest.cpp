@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-
 #include "FileSizeLimit.h"
 #include "TempDir.h"
 #include "io/RangeFile.h"
@@ -24,7 +23,8 @@ using testing::ScopedEnv;
 using testing::TempDir;
 using testing::WriteFile;
 
-const RangeTexts kDefaultTexts = {"-50", "50", "-50", "50", "-50", "50", "0", "1500", "-20", "100", "-50", "50", "30", "150"};
+const RangeTexts kDefaultTexts = {"-50",  "50",  "-50", "50",  "-50", "50", "0",
+                                  "1500", "-20", "100", "-50", "50",  "30", "150"};
 const std::vector<float> kDefaults = {-50, 50, -50, 50, -50, 50, 0, 1500, -20, 100, -50, 50, 30, 150};
 
 std::vector<float> Fields(const RangeLimits& limits) {
@@ -54,10 +54,11 @@ TEST(RangeFile, WritesExactBytesAndReadsThemBack) {
     texts[5] = " 5.000 ";  // never reformatted nor trimmed
     texts[13] = "1234567890123456789";
     ASSERT_TRUE(WriteRangeTexts(texts, dir / "range.ini"));
-    EXPECT_EQ("U-Min\t-50\r\nU-Max\t50\r\nV-Min\t-50\r\nV-Max\t\r\nW-Min\t-50\r\nW-Max\t 5.000 \r\nCO2-Min\t0\r\n"
-              "CO2-Max\t1500\r\nH2O-Min\t-20\r\nH2O-Max\t100\r\nTs-Min\t-50\r\nTs-Max\t50\r\nP-Min\t30\r\n"
-              "P-Max\t1234567890123456789\r\n",
-              ReadFile(dir / "range.ini"));
+    EXPECT_EQ(
+        "U-Min\t-50\r\nU-Max\t50\r\nV-Min\t-50\r\nV-Max\t\r\nW-Min\t-50\r\nW-Max\t 5.000 \r\nCO2-Min\t0\r\n"
+        "CO2-Max\t1500\r\nH2O-Min\t-20\r\nH2O-Max\t100\r\nTs-Min\t-50\r\nTs-Max\t50\r\nP-Min\t30\r\n"
+        "P-Max\t1234567890123456789\r\n",
+        ReadFile(dir / "range.ini"));
     RangeTexts back, backLf;
     ASSERT_TRUE(ReadRangeTexts(back, dir / "range.ini"));
     EXPECT_EQ(texts, back);
@@ -76,16 +77,21 @@ TEST(RangeFile, WritesExactBytesAndReadsThemBack) {
 
 TEST(RangeFile, ValuesAreTakenByPositionAndCutAtNineteenCharacters) {
     TempDir dir;
-    WriteFile(dir / "range.ini", "Whatever\t5\r\n"                       // labels are not compared
-                                 "U-Max\tabc\r\nV-Min\t12.5abc\r\n"
-                                 "AVeryLongLabelThatGoesOnAndOnAndOn\t1e3\r\n"
-                                 "W-Min\t\r\nW-Max\t  \t-7.25\r\nCO2-Min\t0x1p3\r\n"
-                                 "CO2-Max\t1234567890123456789012345\r\n"
-                                 "H2O-Min 100\r\n"                      // no TAB: an empty value
-                                 "\r\nTs-Min\t1e400\r\nTs-Max\t-1." + std::string(100000, '1') + "\r\n"
-                                 "P-Min\t-1e-50\r\nP-Max\t150");        // no line end after the last
-    const RangeTexts expected = {"5", "abc", "12.5abc", "1e3", "", "  \t-7.25", "0x1p3", "1234567890123456789", "", "",
-                                 "1e400", "-1." + std::string(16, '1'), "-1e-50", "150"};
+    WriteFile(dir / "range.ini",
+              "Whatever\t5\r\n"  // labels are not compared
+              "U-Max\tabc\r\nV-Min\t12.5abc\r\n"
+              "AVeryLongLabelThatGoesOnAndOnAndOn\t1e3\r\n"
+              "W-Min\t\r\nW-Max\t  \t-7.25\r\nCO2-Min\t0x1p3\r\n"
+              "CO2-Max\t1234567890123456789012345\r\n"
+              "H2O-Min 100\r\n"  // no TAB: an empty value
+              "\r\nTs-Min\t1e400\r\nTs-Max\t-1." +
+                  std::string(100000, '1') +
+                  "\r\n"
+                  "P-Min\t-1e-50\r\nP-Max\t150");  // no line end after the last
+    const RangeTexts expected = {"5",      "abc",       "12.5abc", "1e3",
+                                 "",       "  \t-7.25", "0x1p3",   "1234567890123456789",
+                                 "",       "",          "1e400",   "-1." + std::string(16, '1'),
+                                 "-1e-50", "150"};
     RangeTexts texts;
     ASSERT_TRUE(ReadRangeTexts(texts, dir / "range.ini"));
     EXPECT_EQ(expected, texts);

@@ -66,15 +66,16 @@ TEST(ResultsFile, HeaderBlockAndRejectedLines) {
     ASSERT_TRUE(file.Create(dir / "out.r1w"));
     ASSERT_TRUE(file.WriteHeader());
     const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
-    FluxResult r = {0.3f, inf, 700.125f, 10, 98.7654321f, 20, 18.7183f, 3.01496f, 1e-05f, -2.3e-09f, nan,
-                    0.0123456789f, 1234567.0f, -0.0f, -nan, 17998};
+    FluxResult r = {0.3f,      inf, 700.125f,      10,         98.7654321f, 20,   18.7183f, 3.01496f, 1e-05f,
+                    -2.3e-09f, nan, 0.0123456789f, 1234567.0f, -0.0f,       -nan, 17998};
     ASSERT_TRUE(file.WriteBlockLine("2024-06-01", "13:30", r));
     ASSERT_TRUE(file.WriteRejectedLine("2024-06-01", "0:0"));
     EXPECT_EQ(old, ReadFile(dir / "out.r1w"));
     EXPECT_EQ(2, std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()));  // and the temporary
     ASSERT_TRUE(file.Close());
-    EXPECT_EQ(header + "2024-06-01 13:30,0.3,inf,700.125,10,98.7654,20,18.7183,3.01496,1e-05,-2.3e-09,nan,0.0123457,"
-                       "1.23457e+06,-0,-nan,17998\r\n2024-06-01 0:0,,,,,,,,,,,,,,,,\r\n",
+    EXPECT_EQ(header +
+                  "2024-06-01 13:30,0.3,inf,700.125,10,98.7654,20,18.7183,3.01496,1e-05,-2.3e-09,nan,0.0123457,"
+                  "1.23457e+06,-0,-nan,17998\r\n2024-06-01 0:0,,,,,,,,,,,,,,,,\r\n",
               ReadFile(dir / "out.r1w"));
     EXPECT_EQ(1, std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()));
 

@@ -92,7 +92,8 @@ TEST_F(RotationTest, BothTouchOnlyUVWOfTheFirstNRecords) {
     EXPECT_EQ(0, std::memcmp(before->mean, block->mean, sizeof block->mean));
     EXPECT_EQ(0, std::memcmp(before->sample[kCO2], block->sample[kCO2], sizeof(float) * kBlockCapacity * 4));
     for (int v = kU; v <= kW; ++v)
-        EXPECT_EQ(0, std::memcmp(before->sample[v] + 100, block->sample[v] + 100, sizeof(float) * (kBlockCapacity - 100)));
+        EXPECT_EQ(0,
+                  std::memcmp(before->sample[v] + 100, block->sample[v] + 100, sizeof(float) * (kBlockCapacity - 100)));
     EXPECT_NE(0, std::memcmp(before->sample[kU], block->sample[kU], sizeof(float) * 100));
 }
 

@@ -35,7 +35,9 @@ std::vector<FlowRecord> FlowHalfHour(double speed, double meanW, int count, std:
         state = state * 6364136223846793005ull + 1442695040888963407ull;
         return (static_cast<double>(state >> 11) + 0.5) / 9007199254740992.0;
     };
-    const auto gauss = [&] { return std::sqrt(-2.0 * std::log(uniform())) * std::cos(2.0 * std::numbers::pi * uniform()); };
+    const auto gauss = [&] {
+        return std::sqrt(-2.0 * std::log(uniform())) * std::cos(2.0 * std::numbers::pi * uniform());
+    };
     std::vector<FlowRecord> records;
     for (int i = 0; i < count; ++i) {
         const double a = gauss(), b = gauss(), c = gauss(), d = gauss(), e = gauss(), f = gauss();
@@ -47,15 +49,19 @@ std::vector<FlowRecord> FlowHalfHour(double speed, double meanW, int count, std:
 }
 
 // The records as a sonic sees them: wind = turn * flow + (0, 0, offset).
-std::unique_ptr<StandardBlock> SonicBlock(const std::vector<FlowRecord>& records, const Matrix& turn, double offset = 0.0) {
+std::unique_ptr<StandardBlock> SonicBlock(const std::vector<FlowRecord>& records, const Matrix& turn,
+                                          double offset = 0.0) {
     auto block = std::make_unique<StandardBlock>();
     for (const FlowRecord& r : records) {
         double wind[3];
         for (std::size_t k = 0; k < 3; ++k) wind[k] = turn[k][0] * r.u + turn[k][1] * r.v + turn[k][2] * r.w;
-        const float values[kVariableCount] = {
-            static_cast<float>(wind[0]), static_cast<float>(wind[1]), static_cast<float>(wind[2] + offset),
-            static_cast<float>(r.co2),   static_cast<float>(r.h2o),   static_cast<float>(r.ts),
-            98.0f};
+        const float values[kVariableCount] = {static_cast<float>(wind[0]),
+                                              static_cast<float>(wind[1]),
+                                              static_cast<float>(wind[2] + offset),
+                                              static_cast<float>(r.co2),
+                                              static_cast<float>(r.h2o),
+                                              static_cast<float>(r.ts),
+                                              98.0f};
         EXPECT_TRUE(block->Append(values));
     }
     return block;
@@ -103,7 +109,8 @@ TEST(StandardFluxes, DoubleRotationLeavesNoMeanCrossOrVerticalWindFromAnyDirecti
     for (double degrees = 0.0; degrees < 360.0; degrees += 15.0) {
         // A sonic pitched a little: the mean wind has a vertical part, from
         // behind the sonic (mean u < 0) for half of the directions.
-        const Matrix pitch = {{{std::cos(0.083), 0.0, -std::sin(0.083)}, {0.0, 1.0, 0.0}, {std::sin(0.083), 0.0, std::cos(0.083)}}};
+        const Matrix pitch = {
+            {{std::cos(0.083), 0.0, -std::sin(0.083)}, {0.0, 1.0, 0.0}, {std::sin(0.083), 0.0, std::cos(0.083)}}};
         auto block = SonicBlock(flow, Times(Yaw(degrees), pitch));
         const StandardResult r = Process(*block, kDoubleRotation);
         EXPECT_LE(std::abs(r.ave_V), 1e-6f) << degrees;

@@ -72,33 +72,40 @@ const std::string kCommas = ",,,,,,,,,,,,,,,,\r\n";
 const RotationInputs kPlane{Rotation::PlanarFit, "0.05", "0.02", "-0.03"};
 
 // The reference's results for GoldenRecords.
-const std::string kDoubleRotation = kHeader +
+const std::string kDoubleRotation =
+    kHeader +
     "2024-06-30 23:30,0.224457,0.0586545,700.304,9.92712,98.0017,19.8525,18.5839,3.13164,0,0,57.1264,0.519034,"
     "2.68162,62.4255,0.291978,40\r\n"
     "2024-07-01 00:00,0.21311,0.0528662,700.214,9.96232,98.009,19.9156,18.642,3.11511,-6.66134e-16,1.38778e-17,"
     "52.9108,0.485255,2.48333,58.3375,0.315358,50\r\n"
-    "2024-07-01 00:30" + kCommas +
+    "2024-07-01 00:30" +
+    kCommas +
     // The run goes on after the short 00:30 half hour.
     "2024-07-01 01:30,0.243881,0.0692418,700.257,9.97377,98.0217,19.9259,18.6509,3.1437,0,-6.93889e-18,64.3716,"
     "0.572532,3.02107,68.977,0.200452,30\r\n";
-const std::string kPlanarFit = kHeader +
+const std::string kPlanarFit =
+    kHeader +
     "2024-06-30 23:30,0.222402,0.0575855,700.304,9.92712,98.0017,19.8525,18.5839,3.13088,-1.65883e-17,-0.0688265,"
     "56.0143,0.510068,2.62941,61.3382,0.298053,40\r\n"
     "2024-07-01 00:00,0.209512,0.0510964,700.214,9.96232,98.009,19.9156,18.642,3.11428,5.02934e-16,0.0479121,"
     "52.5039,0.487562,2.46424,58.5674,0.375263,50\r\n"
-    "2024-07-01 00:30" + kCommas +
+    "2024-07-01 00:30" +
+    kCommas +
     "2024-07-01 01:30,0.239384,0.066712,700.257,9.97377,98.0217,19.9259,18.6509,3.14298,4.70815e-17,-0.04261,"
     "62.5636,0.5611,2.93622,67.5619,0.242803,30\r\n";
 // The batch: each file its own stream, so the 23:30 half hour is cut in two.
-const std::string kFirstPart = kHeader +
+const std::string kFirstPart =
+    kHeader +
     "2024-06-30 23:30,0.224457,0.0586545,700.304,9.92712,98.0017,19.8525,18.5839,3.13164,0,0,57.1264,0.519034,"
     "2.68162,62.4255,0.291978,40\r\n"
     "2024-07-01 00:00,0.232138,0.0627097,700.035,10.0248,98.0191,20.0306,18.7481,3.07757,0,0,58.8568,0.523989,"
     "2.76163,63.1388,0.183942,20\r\n";
-const std::string kSecondPart = kHeader +
+const std::string kSecondPart =
+    kHeader +
     "2024-07-01 00:00,0.192303,0.0430554,700.333,9.92063,98.0022,19.839,18.5713,3.14086,6.66134e-16,6.93889e-18,"
     "41.7873,0.379267,1.96163,45.6173,0.209864,30\r\n"
-    "2024-07-01 00:30" + kCommas +
+    "2024-07-01 00:30" +
+    kCommas +
     "2024-07-01 01:30,0.243881,0.0692418,700.257,9.97377,98.0217,19.9259,18.6509,3.1437,0,-6.93889e-18,64.3716,"
     "0.572532,3.02107,68.977,0.200452,30\r\n";
 
@@ -194,7 +201,11 @@ TEST_F(StandardJobTest, RunChecksAndMessagesInOrder) {
         std::string explained;  // the file named before the message
     };
     const Case cases[] = {
-        {{"a.dat"}, "x", {Rotation::PlanarFit, "0", "", "0"}, "No b0, b1 and b2 values|Please Input b0, b1,and b2 values!|!", ""},
+        {{"a.dat"},
+         "x",
+         {Rotation::PlanarFit, "0", "", "0"},
+         "No b0, b1 and b2 values|Please Input b0, b1,and b2 values!|!",
+         ""},
         {{}, "x", {}, "No First File|Please Input the First File!|!", ""},
         {{"", "a.dat"}, "x", {}, "No First File|Please Input the First File!|!", ""},
         {{"a.dat"}, "", {}, "No Output File|Please Input the Output File!|!", ""},
@@ -294,7 +305,8 @@ TEST_F(StandardJobTest, BatchChecksMessagesAndStatusTexts) {
 
 TEST_F(StandardJobTest, ProgressFollowsTheBytesOfAllTheFiles) {
     std::string records;
-    for (int k = 0; k < 4; ++k) records += Tower("2024-06-01", 10 + k / 2, k % 2 * 30, 2000, static_cast<std::uint32_t>(k + 1));
+    for (int k = 0; k < 4; ++k)
+        records += Tower("2024-06-01", 10 + k / 2, k % 2 * 30, 2000, static_cast<std::uint32_t>(k + 1));
     Raw("a.dat", records.substr(0, records.size() / 2));
     Raw("b.dat", records.substr(records.size() / 2));
     port.bar.position = 77;  // as an earlier run left the bar

@@ -27,9 +27,10 @@ TEST(Dovrel, InstallsTheRangeFileByteForByteForTheLoaderToRead) {
     fs::create_directory(source);
     // A changed value shows the installed file was read, not the built-in defaults.
     std::string shipped = ReadFile(fs::path(KELVARA_SOURCE_DIR) / "res" / "range.ini");
-    EXPECT_EQ(shipped, "U-Min\t-50\r\nU-Max\t50\r\nV-Min\t-50\r\nV-Max\t50\r\nW-Min\t-50\r\nW-Max\t50\r\n"
-                       "CO2-Min\t0\r\nCO2-Max\t1500\r\nH2O-Min\t-20\r\nH2O-Max\t100\r\nTs-Min\t-50\r\n"
-                       "Ts-Max\t50\r\nP-Min\t30\r\nP-Max\t150\r\n");
+    EXPECT_EQ(shipped,
+              "U-Min\t-50\r\nU-Max\t50\r\nV-Min\t-50\r\nV-Max\t50\r\nW-Min\t-50\r\nW-Max\t50\r\n"
+              "CO2-Min\t0\r\nCO2-Max\t1500\r\nH2O-Min\t-20\r\nH2O-Max\t100\r\nTs-Min\t-50\r\n"
+              "Ts-Max\t50\r\nP-Min\t30\r\nP-Max\t150\r\n");
     shipped.replace(0, shipped.find("\r\n"), "U-Min\t-12.5");
     WriteFile(source / "range.ini", shipped);
 

@@ -42,7 +42,8 @@ private:
             errno = EIO;
             return -1;
         }
-        const std::size_t wanted = size < static_cast<std::size_t>(source->left) ? size : static_cast<std::size_t>(source->left);
+        const std::size_t wanted =
+            size < static_cast<std::size_t>(source->left) ? size : static_cast<std::size_t>(source->left);
         const std::size_t got = std::fread(buffer, 1, wanted, source->file);
         source->left -= static_cast<long>(got);
         return static_cast<ssize_t>(got);

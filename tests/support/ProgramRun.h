@@ -13,7 +13,10 @@
 
 namespace kelvara::testing {
 
-struct ProgramRun { int exitStatus = -1; std::string out, err; };
+struct ProgramRun {
+    int exitStatus = -1;
+    std::string out, err;
+};
 
 inline std::string ShellQuoted(const std::string& text) {
     std::string quoted = "'";

@@ -56,7 +56,11 @@ protected:
 };
 
 TEST_F(AppendJobTest, JoinsTheGivenFilesKeepingTheHeadOnce) {
-    const struct { std::string count; Slots slots; std::string expected; } cases[] = {
+    const struct {
+        std::string count;
+        Slots slots;
+        std::string expected;
+    } cases[] = {
         {"2", {kFirst, kSecond}, kJoined},
         {"2", {"", kFirst, kSecond}, kJoined},
         {"2", {"", kFirst, "", kSecond}, kJoined},
@@ -111,7 +115,9 @@ TEST_F(AppendJobTest, EachFailureShowsItsMessageAndSparesTheFiles) {
     fs::create_symlink(dir / "in3.txt", dir / "link.txt");
     fs::create_hard_link(dir / "in1.txt", dir / "hard.txt");
     const char* const kSameFile[] = {"Output File Is An Input File", "Please choose another output file!"};
-    const struct { std::string count, input, output, text, title; } cases[] = {
+    const struct {
+        std::string count, input, output, text, title;
+    } cases[] = {
         {"", "", "", "No File Head Lines", "Please Input the Number of File Head Lines!"},
         {"2", "", "", "No Output File", "Please Input the Output File!"},
         {"2", "missing.txt", "out.txt", "Can't Open Input File!", "Input file can't be opened!"},
@@ -183,7 +189,9 @@ TEST_F(AppendJobTest, AReadErrorIsAFailureNeverTheEndOfTheFile) {
 TEST(TextModeReader, CrLfIsOneLineFeedAtEveryBufferBoundaryAndLimit) {
     using Reads = std::vector<std::string>;
     const std::string lines = "ab\r\ncd\r\n\r\ne\rf\r\r\ng\n\x1a\r";
-    const std::string pieces = "a\x1c\x1c" "b\r\n\x1c\r\x1c\n\r\r\nz\r";
+    const std::string pieces =
+        "a\x1c\x1c"
+        "b\r\n\x1c\r\x1c\n\r\r\nz\r";
     for (std::size_t bufferSize = 1; bufferSize <= lines.size() + 1; ++bufferSize) {
         EXPECT_EQ(ReadAll(lines, bufferSize, 999), (Reads{"ab\n", "cd\n", "\n", "e\rf\r\n", "g\n", "\x1a\r"}))
             << "buffer " << bufferSize;

@@ -15,9 +15,7 @@ bool ReadDigits(std::string_view text, std::size_t at, std::size_t count, int& v
     return true;
 }
 
-bool IsLeapYear(int year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
+bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
 void PutTwoDigits(char* out, int value) {
     out[0] = static_cast<char>('0' + value / 10);
@@ -34,18 +32,17 @@ int DaysInMonth(int year, int month) {
 
 bool ParseCivilTime(std::string_view text, CivilTime& time) {
     // Positions of the separators in "YYYY-MM-DD hh:mm:ss".
-    if (text.size() != 19 || text[4] != '-' || text[7] != '-' || text[10] != ' ' ||
-        text[13] != ':' || text[16] != ':') {
+    if (text.size() != 19 || text[4] != '-' || text[7] != '-' || text[10] != ' ' || text[13] != ':' ||
+        text[16] != ':') {
         return false;
     }
     CivilTime t;
-    if (!ReadDigits(text, 0, 4, t.year) || !ReadDigits(text, 5, 2, t.month) ||
-        !ReadDigits(text, 8, 2, t.day) || !ReadDigits(text, 11, 2, t.hour) ||
-        !ReadDigits(text, 14, 2, t.minute) || !ReadDigits(text, 17, 2, t.second)) {
+    if (!ReadDigits(text, 0, 4, t.year) || !ReadDigits(text, 5, 2, t.month) || !ReadDigits(text, 8, 2, t.day) ||
+        !ReadDigits(text, 11, 2, t.hour) || !ReadDigits(text, 14, 2, t.minute) || !ReadDigits(text, 17, 2, t.second)) {
         return false;
     }
-    if (t.year < 1 || t.month < 1 || t.month > 12 || t.day < 1 ||
-        t.day > DaysInMonth(t.year, t.month) || t.hour > 23 || t.minute > 59 || t.second > 59) {
+    if (t.year < 1 || t.month < 1 || t.month > 12 || t.day < 1 || t.day > DaysInMonth(t.year, t.month) || t.hour > 23 ||
+        t.minute > 59 || t.second > 59) {
         return false;
     }
     time = t;
@@ -109,8 +106,6 @@ int SampleClock::WriteStamp(char* out) const {
     return 22;
 }
 
-double SampleClock::HourOfDay() const {
-    return static_cast<double>(tickOfDay_) / (3600.0 * hz_);
-}
+double SampleClock::HourOfDay() const { return static_cast<double>(tickOfDay_) / (3600.0 * hz_); }
 
 }  // namespace kelvara::samples

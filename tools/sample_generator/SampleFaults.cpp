@@ -35,11 +35,16 @@ double FaultInjector::SpikeOffset(int variable) {
     switch (variable) {
         case kTowerU:
         case kTowerV:
-        case kTowerW: return sign * prng_.Uniform(10.0, 25.0);
-        case kTowerCO2: return sign * prng_.Uniform(150.0, 400.0);
-        case kTowerH2O: return sign * prng_.Uniform(6.0, 15.0);
-        case kTowerTs: return sign * prng_.Uniform(10.0, 20.0);
-        default: return sign * prng_.Uniform(2.0, 5.0);
+        case kTowerW:
+            return sign * prng_.Uniform(10.0, 25.0);
+        case kTowerCO2:
+            return sign * prng_.Uniform(150.0, 400.0);
+        case kTowerH2O:
+            return sign * prng_.Uniform(6.0, 15.0);
+        case kTowerTs:
+            return sign * prng_.Uniform(10.0, 20.0);
+        default:
+            return sign * prng_.Uniform(2.0, 5.0);
     }
 }
 
@@ -50,11 +55,16 @@ double FaultInjector::OutOfRangeValue(int variable) {
     switch (variable) {
         case kTowerU:
         case kTowerV:
-        case kTowerW: return (high ? 1.0 : -1.0) * prng_.Uniform(55.0, 120.0);
-        case kTowerCO2: return high ? prng_.Uniform(1550.0, 3000.0) : prng_.Uniform(-300.0, -10.0);
-        case kTowerH2O: return high ? prng_.Uniform(105.0, 200.0) : prng_.Uniform(-60.0, -25.0);
-        case kTowerTs: return high ? prng_.Uniform(55.0, 99.0) : prng_.Uniform(-99.0, -55.0);
-        default: return high ? prng_.Uniform(160.0, 200.0) : prng_.Uniform(0.5, 25.0);
+        case kTowerW:
+            return (high ? 1.0 : -1.0) * prng_.Uniform(55.0, 120.0);
+        case kTowerCO2:
+            return high ? prng_.Uniform(1550.0, 3000.0) : prng_.Uniform(-300.0, -10.0);
+        case kTowerH2O:
+            return high ? prng_.Uniform(105.0, 200.0) : prng_.Uniform(-60.0, -25.0);
+        case kTowerTs:
+            return high ? prng_.Uniform(55.0, 99.0) : prng_.Uniform(-99.0, -55.0);
+        default:
+            return high ? prng_.Uniform(160.0, 200.0) : prng_.Uniform(0.5, 25.0);
     }
 }
 

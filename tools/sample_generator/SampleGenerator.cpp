@@ -26,8 +26,8 @@ constexpr int kDecimals[kTowerVariableCount] = {3, 3, 3, 2, 3, 2, 2};
 
 // Room one record can take: quote, stamp, quote, seven values with commas,
 // status, line end.
-constexpr int kMaxRecordLength = 2 + SampleClock::kMaxStampLength + 1 +
-                                 kTowerVariableCount * (kMaxFixedLength + 1) + 12 + 2;
+constexpr int kMaxRecordLength =
+    2 + SampleClock::kMaxStampLength + 1 + kTowerVariableCount * (kMaxFixedLength + 1) + 12 + 2;
 
 constexpr std::size_t kChunkSize = std::size_t{1} << 20;
 
@@ -70,8 +70,8 @@ void WriteHeader(Writer& writer, const char* lineEnd, std::size_t lineEndLength)
     }
 }
 
-int FormatRecord(char* out, const SampleClock& clock, const TowerSample& sample, int status,
-                 const char* lineEnd, int lineEndLength) {
+int FormatRecord(char* out, const SampleClock& clock, const TowerSample& sample, int status, const char* lineEnd,
+                 int lineEndLength) {
     int length = 0;
     out[length++] = '"';
     length += clock.WriteStamp(out + length);
@@ -123,9 +123,7 @@ struct StringSink {
 
 struct FileSink {
     std::ofstream* stream;
-    void Write(const char* data, std::size_t size) {
-        stream->write(data, static_cast<std::streamsize>(size));
-    }
+    void Write(const char* data, std::size_t size) { stream->write(data, static_cast<std::streamsize>(size)); }
 };
 
 }  // namespace

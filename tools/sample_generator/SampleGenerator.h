@@ -11,12 +11,12 @@ struct SampleOptions {
     std::uint64_t seed = 1;
     std::string start = "2024-06-01 00:00:00";  // "YYYY-MM-DD hh:mm:ss"
     double hours = 1.0;
-    int hz = 10;                // 10 or 20
-    bool crlf = true;           // CR LF line ends, else LF
-    double spikeRate = 0.0;     // fraction of records with a spike in one variable
-    double badStatusRate = 0.0; // fraction of records with a status outside 0..13
-    double outOfRangeRate = 0.0;// fraction of records with a value outside the default limits
-    double gapRate = 0.0;       // fraction of records left out
+    int hz = 10;                  // 10 or 20
+    bool crlf = true;             // CR LF line ends, else LF
+    double spikeRate = 0.0;       // fraction of records with a spike in one variable
+    double badStatusRate = 0.0;   // fraction of records with a status outside 0..13
+    double outOfRangeRate = 0.0;  // fraction of records with a value outside the default limits
+    double gapRate = 0.0;         // fraction of records left out
 };
 
 // Empty when the options can be used, else a sentence naming the problem

@@ -37,7 +37,8 @@ inline int WriteFixed(char* out, double value, int decimals) {
     const std::int64_t scaled = std::llround(value * static_cast<double>(scale));
     int written = 0;
     if (scaled < 0) out[written++] = '-';
-    const std::uint64_t magnitude = scaled < 0 ? 0 - static_cast<std::uint64_t>(scaled) : static_cast<std::uint64_t>(scaled);
+    const std::uint64_t magnitude =
+        scaled < 0 ? 0 - static_cast<std::uint64_t>(scaled) : static_cast<std::uint64_t>(scaled);
     written += WriteInteger(out + written, static_cast<std::int64_t>(magnitude / static_cast<std::uint64_t>(scale)));
     if (decimals > 0) {
         out[written++] = '.';

@@ -52,9 +52,7 @@ double TowerModel::NextRed(RedNoise& noise) {
     return noise.value;
 }
 
-double TowerModel::Correlated(double driver, double own, double r) {
-    return r * driver + std::sqrt(1.0 - r * r) * own;
-}
+double TowerModel::Correlated(double driver, double own, double r) { return r * driver + std::sqrt(1.0 - r * r) * own; }
 
 void TowerModel::UpdateSlowState(double hourOfDay) {
     const double step = 1.0;  // seconds between slow updates
