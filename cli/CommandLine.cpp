@@ -9,7 +9,11 @@ namespace kelvara::cli {
 
 namespace {
 
-void AddRotationAndRangeOptions(CLI::App& command, CommandLine& commandLine) {
+void AddProcessingOptions(CLI::App& command, CommandLine& commandLine) {
+    command.add_flag("--standard", commandLine.standard,
+                     "Standard methods (double rotation or a planar fit with one yaw per half hour, "
+                     "Schotanus and WPL corrections, whole half hours) into .s1w / .sfw results files; "
+                     "the default results stay as they always were");
     command
         .add_option("--planar-fit", commandLine.planarFit.coefficients,
                     "Rotate by planar fit with the plane coefficients B0 B1 B2, "
@@ -27,24 +31,39 @@ void AddRotationAndRangeOptions(CLI::App& command, CommandLine& commandLine) {
 void AddRunCommand(CLI::App& app, CommandLine& commandLine) {
     CLI::App* run =
         app.add_subcommand("run", "Process one raw data file, optionally completed by the file that follows it");
-    run->add_option("FIRST", commandLine.firstFile, "First raw data file")->required();
+    run->add_option("FIRST", commandLine.runFiles,
+                    "First raw data file; with --standard, every raw file of the stream, in time order")
+        ->required()
+        ->expected(1, -1);
     run->add_option("--second", commandLine.secondFile,
                     "Raw data file that follows FIRST in time (without it the run "
                     "continues without a second file)")
         ->type_name("FILE");
     run->add_option("-o,--output", commandLine.outputFile,
-                    "Results file name; .r1w (2-axis rotation) or .rfw (planar fit) is added")
+                    "Results file name; .r1w (2-axis rotation) or .rfw (planar fit) is added, "
+                    ".s1w or .sfw with --standard")
         ->required()
         ->type_name("OUT");
-    AddRotationAndRangeOptions(*run, commandLine);
-    run->callback([&commandLine] { commandLine.command = Command::Run; });
+    AddProcessingOptions(*run, commandLine);
+    run->callback([&commandLine] {
+        commandLine.command = Command::Run;
+        if (!commandLine.standard && commandLine.runFiles.size() > 1) {
+            throw CLI::ValidationError("unexpected argument '" + commandLine.runFiles[1] +
+                                       "' (one raw file: the next goes after --second; --standard reads several "
+                                       "as one stream)");
+        }
+        if (commandLine.standard && !commandLine.secondFile.empty()) {
+            throw CLI::ValidationError("--second", "is not used with --standard: give every raw file in order");
+        }
+        commandLine.firstFile = commandLine.runFiles.front();
+    });
 }
 
 void AddBatchCommand(CLI::App& app, CommandLine& commandLine) {
     CLI::App* batch =
         app.add_subcommand("batch", "Process every raw data file named in a list file, one results file each");
     batch->add_option("LIST", commandLine.listFile, "List file: one raw data file name a line")->required();
-    AddRotationAndRangeOptions(*batch, commandLine);
+    AddProcessingOptions(*batch, commandLine);
     batch->callback([&commandLine] { commandLine.command = Command::Batch; });
 }
 

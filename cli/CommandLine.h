@@ -20,6 +20,7 @@ struct CommandLine {
     bool quiet = false;
 
     // run
+    std::vector<std::string> runFiles;  // one without --standard; the stream in order with it
     std::string firstFile;
     std::string secondFile;  // empty: continue without a second file
     std::string outputFile;
@@ -28,6 +29,7 @@ struct CommandLine {
     std::string listFile;
 
     // run and batch
+    bool standard = false;  // the standard methods, into .s1w / .sfw files
     PlanarFit planarFit;
     std::optional<std::string> rangeFile;
 

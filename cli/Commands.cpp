@@ -8,6 +8,8 @@
 #include "io/FileNames.h"
 #include "jobs/BatchJob.h"
 #include "jobs/SingleRunJob.h"
+#include "jobs/StandardBatchJob.h"
+#include "jobs/StandardRunJob.h"
 
 namespace kelvara::cli {
 
@@ -52,6 +54,13 @@ RotationInputs RotationOf(const CommandLine& commandLine) {
 
 int RunSingle(const CommandLine& commandLine, JobPort& port, const std::optional<std::filesystem::path>& rangeFile,
               const Reporting& reporting) {
+    if (commandLine.standard) {
+        StandardRunJob job;
+        const StandardRunInputs inputs{
+            .files = commandLine.runFiles, .outputFile = commandLine.outputFile, .rotation = RotationOf(commandLine)};
+        if (!job.Run(inputs, port, rangeFile)) return kJobFailedExitStatus;
+        return ReportFinishedRun(job.Tally(), reporting);
+    }
     const SingleRunInputs inputs{.firstFile = commandLine.firstFile,
                                  .secondFile = commandLine.secondFile,
                                  .outputFile = commandLine.outputFile,
@@ -64,6 +73,11 @@ int RunSingle(const CommandLine& commandLine, JobPort& port, const std::optional
 int RunBatch(const CommandLine& commandLine, JobPort& port, const std::optional<std::filesystem::path>& rangeFile,
              const Reporting& reporting) {
     const BatchInputs inputs{.listFile = commandLine.listFile, .rotation = RotationOf(commandLine)};
+    if (commandLine.standard) {
+        StandardBatchJob job;
+        if (!job.Run(inputs, port, rangeFile)) return kJobFailedExitStatus;
+        return ReportFinishedRun(job.Tally(), reporting);
+    }
     BatchJob job;
     if (!job.Run(inputs, port, rangeFile)) return kJobFailedExitStatus;
     return ReportFinishedRun(job.Tally(), reporting);

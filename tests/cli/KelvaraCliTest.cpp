@@ -18,6 +18,7 @@
 #include "io/ResultsFile.h"
 #include "jobs/BatchJob.h"
 #include "jobs/SingleRunJob.h"
+#include "jobs/StandardRunJob.h"
 
 namespace kelvara {
 namespace {
@@ -84,7 +85,9 @@ TEST_F(KelvaraCliTest, ExitStatusAndWhatIsShown) {
         {{"--frob", "run", raw, "-o", "bad"}, 2, {"unknown option '--frob'", kSubcommands}},
         {{"run", raw, "-o", "bad", "--frob"}, 2, {"kelvara-cli run: unknown option '--frob'\n", kSubcommands}},
         {{"run", raw}, 2, {"kelvara-cli run: --output is required\n", kSubcommands}},
-        {{"run", raw, "-o", "bad", "extra"}, 2, {"kelvara-cli run: unexpected argument 'extra'\n", kSubcommands}},
+        {{"run", raw, "-o", "bad", "extra"},
+         2,
+         {"kelvara-cli run: unexpected argument 'extra' (one raw file", kSubcommands}},
         {{"batch"}, 2, {"kelvara-cli batch: LIST is required\n", kSubcommands}},
         {{"run", raw, "-o", "bad", "--planar-fit", "1", "2"}, 2, {"--planar-fit", kSubcommands}},
         {{"append", "-o", "bad", "a.txt"}, 2, {"--head-lines", kSubcommands}},
@@ -328,6 +331,28 @@ TEST_F(KelvaraCliTest, SummaryOnATerminalUnlessQuiet) {
         }
         EXPECT_FALSE(Contains(Cli(arguments).err, "Summary:")) << arguments[1];
     }
+}
+
+TEST_F(KelvaraCliTest, StandardMethodsReadEveryFileAsOneStreamIntoTheirOwnFiles) {
+    const std::string first = Raw("a.dat", 1.2, 3), second = Raw("b.dat", 1.0, 4, "2024-06-01 01:12:00");
+    const ProgramRun run = Cli({"run", first, second, "-o", "s", "--standard", "--planar-fit", "0.01", "0.02", "-.03"});
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    RecordingPort port;
+    ASSERT_TRUE(StandardRunJob().Run({.files = {first, second},
+                                      .outputFile = (dir / "job").string(),
+                                      .rotation = {Rotation::PlanarFit, "0.01", "0.02", "-.03"}},
+                                     port));
+    EXPECT_EQ(ReadFile(dir / "job.sfw"), ReadFile(dir / "s.sfw"));
+    EXPECT_TRUE(ReadFile(dir / "s.sfw").starts_with("Time,ustar,tau,ave_CO2,ave_H2O,ave_P,ave_Ts,ave_Ta,"));
+    EXPECT_FALSE(fs::exists(dir / "s.rfw"));
+
+    WriteFile(dir / "list.txt", first + "\n" + second + "\n");
+    EXPECT_EQ(Cli({"batch", "list.txt", "--standard"}).exitStatus, 0);
+    EXPECT_TRUE(ReadFile(first + ".s1w").starts_with("Time,"));
+    EXPECT_TRUE(ReadFile(second + ".s1w").starts_with("Time,"));
+    EXPECT_FALSE(fs::exists(first + ".r1w"));
+    // --second belongs to the default run only.
+    EXPECT_EQ(Cli({"run", first, "--second", second, "-o", "x", "--standard"}).exitStatus, 2);
 }
 
 TEST_F(KelvaraCliTest, AnInterruptedRunLeavesNoFinishedLookingFile) {
