@@ -19,6 +19,7 @@ enum class ControlKind {
     Picture,    // a bitmap; `picture` names it
     Icon,       // an icon; `picture` names it
     Progress,
+    CheckBox,  // unchecked when the dialog opens
 };
 
 enum ControlStyle : unsigned {

@@ -47,6 +47,7 @@ constexpr ControlTemplate kECProcessControls[] = {
     {K::Edit, IDC_EC_B2, "", 217, 151, 43, 13},
     {K::Progress, IDC_PROGRESS_BAR, "", 33, 190, 244, 16},
     {K::LeftText, IDC_PERCENT_TEXT, "", 283, 194, 26, 8},
+    {K::CheckBox, IDC_EC_STANDARD, "Standard methods", 225, 217, 80, 10},
 };
 
 // "No Second File".
@@ -107,6 +108,7 @@ constexpr ControlTemplate kBatchControls[] = {
     {K::Edit, IDC_BATCH_B2, "", 235, 135, 59, 15},
     {K::CentredText, IDC_WAIT_NOTICE, "", 63, 174, 205, 15},
     {K::CentredText, IDC_PROGRESS_TEXT, "", 65, 194, 205, 12},
+    {K::CheckBox, IDC_BATCH_STANDARD, "Standard methods", 228, 212, 80, 10},
 };
 
 // "Merge Files".

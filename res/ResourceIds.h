@@ -56,6 +56,7 @@ inline constexpr int IDC_EC_PLANAR_FIT = 1031;
 inline constexpr int IDC_EC_B0 = 1032;
 inline constexpr int IDC_EC_B1 = 1033;
 inline constexpr int IDC_EC_B2 = 1034;
+inline constexpr int IDC_EC_STANDARD = 1040;  // "Standard methods"
 
 // "Batch File Processor".
 inline constexpr int IDC_BATCH_TWO_AXIS = 1004;
@@ -65,6 +66,7 @@ inline constexpr int IDC_BATCH_B0 = 1032;
 inline constexpr int IDC_BATCH_B1 = 1033;
 inline constexpr int IDC_BATCH_B2 = 1034;
 inline constexpr int IDC_BATCH_PLANAR_FIT = 1036;
+inline constexpr int IDC_BATCH_STANDARD = 1041;  // "Standard methods"
 
 // "Range Setting": one box per limit.
 inline constexpr int IDC_U_MIN = 1013;

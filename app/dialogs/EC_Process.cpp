@@ -15,12 +15,28 @@ CECProcessDlg::CECProcessDlg(wxWindow* parent) : JobDialog(parent, res::kECProce
 
 void CECProcessDlg::OnProcess(wxCommandEvent&) {
     rotation_ = RadioIndex(res::IDC_EC_TWO_AXIS);
+    if (IsChecked(res::IDC_EC_STANDARD)) {
+        RunStandard();
+        return;
+    }
     const kelvara::SingleRunInputs inputs{
         .firstFile = ControlBytes(res::IDC_FIRST_FILE),
         .secondFile = ControlBytes(res::IDC_SECOND_FILE),
         .outputFile = ControlBytes(res::IDC_OUTPUT_FILE),
         .rotation = ReadRotationInputs(rotation_, res::IDC_EC_B0, res::IDC_EC_B1, res::IDC_EC_B2)};
     job_.Run(inputs, *this);
+}
+
+// The standard methods read the first file and, when one is named, the
+// second as one stream: no question about a missing second file.
+void CECProcessDlg::RunStandard() {
+    kelvara::StandardRunInputs inputs{
+        .files = {ControlBytes(res::IDC_FIRST_FILE)},
+        .outputFile = ControlBytes(res::IDC_OUTPUT_FILE),
+        .rotation = ReadRotationInputs(rotation_, res::IDC_EC_B0, res::IDC_EC_B1, res::IDC_EC_B2)};
+    const std::string second = ControlBytes(res::IDC_SECOND_FILE);
+    if (!second.empty()) inputs.files.push_back(second);
+    standardJob_.Run(inputs, *this);
 }
 
 // Puts the stored rotation choice back on the radio buttons first, so a

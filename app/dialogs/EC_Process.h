@@ -4,6 +4,7 @@
 
 #include "framework/JobDialog.h"
 #include "jobs/SingleRunJob.h"
+#include "jobs/StandardRunJob.h"
 
 namespace kelvara::app {
 
@@ -18,11 +19,13 @@ private:
     void OnBrowseFirst(wxCommandEvent& event);
     void OnBrowseSecond(wxCommandEvent& event);
     void OnBrowseOutput(wxCommandEvent& event);
+    void RunStandard();
 
     // The rotation choice as last exchanged with the radio buttons:
     // 0 = "2-Axis Rotation", 1 = "Planar fit".
     int rotation_ = 0;
     kelvara::SingleRunJob job_;
+    kelvara::StandardRunJob standardJob_;
 };
 
 }  // namespace kelvara::app

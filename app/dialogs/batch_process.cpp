@@ -16,7 +16,11 @@ void CBatchProcessDlg::OnProcess(wxCommandEvent&) {
     const kelvara::BatchInputs inputs{
         .listFile = ControlBytes(res::IDC_LIST_FILE),
         .rotation = ReadRotationInputs(rotation_, res::IDC_BATCH_B0, res::IDC_BATCH_B1, res::IDC_BATCH_B2)};
-    job_.Run(inputs, *this);
+    if (IsChecked(res::IDC_BATCH_STANDARD)) {
+        standardJob_.Run(inputs, *this);
+    } else {
+        job_.Run(inputs, *this);
+    }
 }
 
 // A radio selection made since the last batch reverts before the prompt.

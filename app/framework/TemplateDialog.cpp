@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <wx/button.h>
+#include <wx/checkbox.h>
 #include <wx/gauge.h>
 #include <wx/statbmp.h>
 #include <wx/statbox.h>
@@ -106,6 +107,9 @@ void TemplateDialog::CreateControl(const ControlTemplate& control) {
         case ControlKind::Progress:
             new wxGauge(this, id, 100, pos, size, wxGA_HORIZONTAL | wxGA_SMOOTH);
             break;
+        case ControlKind::CheckBox:
+            new wxCheckBox(this, id, text, pos, size);
+            break;
     }
 }
 
@@ -168,6 +172,11 @@ const TemplateDialog::RadioGroup* TemplateDialog::FindGroup(int firstButton) con
         if (group.firstButton == firstButton) return &group;
     }
     return nullptr;
+}
+
+bool TemplateDialog::IsChecked(int checkBox) const {
+    const auto* box = dynamic_cast<const wxCheckBox*>(Control(checkBox));
+    return box != nullptr && box->IsChecked();
 }
 
 int TemplateDialog::RadioIndex(int firstButton) const {

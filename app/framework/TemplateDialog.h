@@ -29,6 +29,7 @@ public:
     void SetControlText(int controlNumber, const wxString& text);
     // The text as UTF-8 bytes, the form the jobs take.
     std::string ControlBytes(int controlNumber) const;
+    bool IsChecked(int checkBox) const;
 
     // Auto radio groups, named by their first button: the index of the
     // checked button, -1 when none is.

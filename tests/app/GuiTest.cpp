@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include <wx/artprov.h>
+#include <wx/checkbox.h>
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
@@ -185,6 +186,34 @@ TEST_F(JobDialogs, SingleRunChecksItsInputsAndAsksAboutTheSecondFile) {
     wxTEST_DIALOG(Press(&dialog, wxID_OK), Answer<CSecondFileDlg>("No Second File", wxID_OK),
                   ExpectMessage("Processing Finished!", "Status", false));
     EXPECT_TRUE(HasResults("site.r1w"));
+}
+
+// Unchecked when the dialogs open; checked, the standard methods write their
+// own files, and the run asks nothing about a second file.
+TEST_F(JobDialogs, StandardMethodsCheckBoxChoosesTheStandardJobs) {
+    WriteRaw("0601.dat");
+    CECProcessDlg single(MainFrame());
+    auto* box = dynamic_cast<wxCheckBox*>(single.Control(IDC_EC_STANDARD));
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->GetLabel(), "Standard methods");
+    EXPECT_FALSE(box->IsChecked());
+    single.SetControlText(IDC_FIRST_FILE, Path("0601.dat"));
+    single.SetControlText(IDC_OUTPUT_FILE, Path("site"));
+    box->SetValue(true);
+    wxTEST_DIALOG(Press(&single, wxID_OK), ExpectMessage("Processing Finished!", "Status", false));
+    EXPECT_TRUE(ReadFile(dir_ / "site.s1w").starts_with("Time,ustar,tau,ave_CO2,ave_H2O,ave_P,ave_Ts,ave_Ta,"));
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "site.r1w"));
+
+    WriteFile(dir_ / "list.txt", Path("0601.dat") + "\n");
+    CBatchProcessDlg batch(MainFrame());
+    auto* batchBox = dynamic_cast<wxCheckBox*>(batch.Control(IDC_BATCH_STANDARD));
+    ASSERT_NE(batchBox, nullptr);
+    EXPECT_FALSE(batchBox->IsChecked());
+    batch.SetControlText(IDC_LIST_FILE, Path("list.txt"));
+    batchBox->SetValue(true);
+    wxTEST_DIALOG(Press(&batch, wxID_OK), ExpectMessage("Processing Finished!", "Status", false));
+    EXPECT_TRUE(ReadFile(dir_ / "0601.dat.s1w").starts_with("Time,"));
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "0601.dat.r1w"));
 }
 
 // Only the first file's Browse brings back the stored rotation choice.
