@@ -7,7 +7,8 @@
 //     the range file, an append input) changes;
 //   - help, version and usage errors change no file at all.
 // An argument with a '/' is skipped, so that nothing outside the folder is
-// ever named.
+// ever named. "@0" to "@9" stand for the folder's names, so that a single
+// changed digit names another file.
 
 #include <cstdint>
 #include <cstdio>
@@ -37,6 +38,11 @@ namespace fs = std::filesystem;
 
 constexpr std::size_t kMaxArguments = 16;
 
+// What "@0" to "@9" stand for. "b" is an output name whose 2-axis results
+// name, b.r1w, is a link to b.dat; "out" names nothing yet.
+constexpr std::string_view kShortNames[] = {"a.dat",    "b.dat",     "a.dat.r1w", "alias.dat", "b",
+                                            "list.txt", "range.ini", "t.txt",     "sub",       "out"};
+
 const fuzz::ScratchFolder& Scratch() {
     static const fuzz::ScratchFolder scratch("command-line");
     return scratch;
@@ -60,7 +66,7 @@ void BuildFolder(const fuzz::ScratchFolder& scratch) {
     fs::create_directory(scratch / "sub");
 }
 
-// The arguments: one a line, at most 16. Empty when one names a path.
+// The arguments: one a line, at most 16. None when one holds a '/'.
 std::optional<std::vector<std::string>> Arguments(std::string_view bytes) {
     std::vector<std::string> arguments{"kelvara-cli"};
     while (!bytes.empty() && arguments.size() <= kMaxArguments) {
@@ -70,6 +76,9 @@ std::optional<std::vector<std::string>> Arguments(std::string_view bytes) {
         // A C string ends at its null; a '/' could leave the folder.
         argument = argument.substr(0, argument.find('\0'));
         if (argument.find('/') != std::string::npos) return std::nullopt;
+        if (argument.size() == 2 && argument[0] == '@' && argument[1] >= '0' && argument[1] <= '9') {
+            argument = kShortNames[argument[1] - '0'];
+        }
         arguments.push_back(std::move(argument));
     }
     return arguments;
@@ -138,8 +147,11 @@ Run RunInProcess(std::vector<std::string>& arguments) {
     for (std::string& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
     Run run;
-    std::FILE* stream = std::tmpfile();
-    if (stream == nullptr) fuzz::Fail("no temporary stream");
+    // What the program shows on stderr, kept in memory.
+    char* shown = nullptr;
+    std::size_t shownLength = 0;
+    std::FILE* stream = open_memstream(&shown, &shownLength);
+    if (stream == nullptr) fuzz::Fail("no memory stream");
     try {
         cli::CommandLine commandLine;
         run.parseStatus = cli::ParseCommandLine(static_cast<int>(argv.size() - 1), argv.data(), commandLine);
@@ -153,10 +165,9 @@ Run RunInProcess(std::vector<std::string>& arguments) {
         std::fprintf(stream, "kelvara-cli: %s\n", error.what());
         run.exitStatus = cli::kJobFailedExitStatus;
     }
-    std::rewind(stream);
-    char buffer[4096];
-    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, stream)) > 0;) run.shown.append(buffer, got);
     std::fclose(stream);
+    run.shown.assign(shown, shownLength);
+    std::free(shown);
     return run;
 }
 
