@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <exception>
 #include <fstream>
+#include <iterator>
 #include <iostream>
 #include <map>
 #include <optional>
@@ -26,6 +27,7 @@
 #include "CommandLine.h"
 #include "Commands.h"
 #include "FuzzCheck.h"
+#include "FuzzMarks.h"
 #include "FuzzRawText.h"
 #include "FuzzScratch.h"
 #include "TerminalPort.h"
@@ -42,6 +44,43 @@ constexpr std::size_t kMaxArguments = 16;
 // name, b.r1w, is a link to b.dat; "out" names nothing yet.
 constexpr std::string_view kShortNames[] = {"a.dat",    "b.dat",     "a.dat.r1w", "alias.dat", "b",
                                             "list.txt", "range.ini", "t.txt",     "sub",       "out"};
+
+// libFuzzer cannot see which file an argument names: "-o out" and "-o a.dat"
+// run the same code until a check compares names. A mark for each pair of
+// (word before, name) keeps inputs that put a name after a given option.
+constexpr std::string_view kWords[] = {"run",      "batch",        "append",       "-o",           "--output",
+                                       "--second", "--planar-fit", "--range-file", "--head-lines", "-q"};
+
+template <std::size_t kCount>
+std::size_t IndexIn(const std::string_view (&texts)[kCount], std::string_view text) {
+    std::size_t i = 0;
+    while (i < kCount && texts[i] != text) ++i;
+    return i;  // kCount: none of them
+}
+
+// The checks that keep inputs whole compare names: the same name, or one
+// name with a results suffix added. A mark for each such relation between
+// two arguments (told apart by the words before them) keeps inputs that
+// bring two names together.
+bool IsResultsNameOf(const std::string& results, const std::string& name) {
+    return results == name + ".r1w" || results == name + ".rfw";
+}
+
+void MarkArguments(const std::vector<std::string>& arguments) {
+    constexpr std::size_t kNameKinds = std::size(kShortNames) + 1;
+    constexpr std::size_t kWordKinds = std::size(kWords) + 1;
+    for (std::size_t i = 2; i < arguments.size(); ++i) {
+        const std::size_t word = IndexIn(kWords, arguments[i - 1]);
+        fuzz::Mark<kWordKinds * kNameKinds>(word * kNameKinds + IndexIn(kShortNames, arguments[i]));
+        for (std::size_t j = 2; j < arguments.size(); ++j) {
+            if (j == i || arguments[i].empty()) continue;
+            const bool same = arguments[j] == arguments[i];
+            if (!same && !IsResultsNameOf(arguments[j], arguments[i])) continue;
+            const std::size_t pair = word * kWordKinds + IndexIn(kWords, arguments[j - 1]);
+            fuzz::Mark<kWordKinds * kWordKinds * 2>(pair * 2 + (same ? 0 : 1));
+        }
+    }
+}
 
 const fuzz::ScratchFolder& Scratch() {
     static const fuzz::ScratchFolder scratch("command-line");
@@ -187,6 +226,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const fuzz::ScratchFolder& scratch = Scratch();
     auto arguments = Arguments(std::string_view(reinterpret_cast<const char*>(data), size));
     if (!arguments) return -1;  // not worth keeping in the corpus
+    MarkArguments(*arguments);
     std::string command;
     for (std::size_t i = 1; i < arguments->size(); ++i) command += " '" + fuzz::Escaped((*arguments)[i]) + "'";
 
