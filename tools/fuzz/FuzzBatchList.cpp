@@ -64,13 +64,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzedDataProvider input(data, size);
     const bool planarFit = input.ConsumeBool();
     const bool crlf = input.ConsumeBool();
-    const bool finalLineEnd = input.ConsumeBool();
+    bool finalLineEnd = input.ConsumeBool();
     const bool absoluteNames = input.ConsumeBool();
     std::vector<std::string> names(input.ConsumeIntegralInRange<std::size_t>(0, 6));
     for (std::string& name : names) {
         name = kNames[input.ConsumeIntegralInRange<std::size_t>(0, kNames.size() - 1)];
         if (absoluteNames && !name.empty()) name = (scratch / name).string();
     }
+    // An empty last name is a line only with its line end.
+    if (!names.empty() && names.back().empty()) finalLineEnd = true;
     BuildFolder(scratch, input.ConsumeRemainingBytesAsString());
 
     std::string list;

@@ -7,13 +7,15 @@
 //     the range file, an append input) changes;
 //   - help, version and usage errors change no file at all.
 // An argument with a '/' is skipped, so that nothing outside the folder is
-// ever named.
+// ever named. "@0" to "@9" stand for the folder's names, so that a single
+// changed digit names another file.
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <fstream>
+#include <iterator>
 #include <iostream>
 #include <map>
 #include <optional>
@@ -25,6 +27,7 @@
 #include "CommandLine.h"
 #include "Commands.h"
 #include "FuzzCheck.h"
+#include "FuzzMarks.h"
 #include "FuzzRawText.h"
 #include "FuzzScratch.h"
 #include "TerminalPort.h"
@@ -36,6 +39,48 @@ using namespace kelvara;
 namespace fs = std::filesystem;
 
 constexpr std::size_t kMaxArguments = 16;
+
+// What "@0" to "@9" stand for. "b" is an output name whose 2-axis results
+// name, b.r1w, is a link to b.dat; "out" names nothing yet.
+constexpr std::string_view kShortNames[] = {"a.dat",    "b.dat",     "a.dat.r1w", "alias.dat", "b",
+                                            "list.txt", "range.ini", "t.txt",     "sub",       "out"};
+
+// libFuzzer cannot see which file an argument names: "-o out" and "-o a.dat"
+// run the same code until a check compares names. A mark for each pair of
+// (word before, name) keeps inputs that put a name after a given option.
+constexpr std::string_view kWords[] = {"run",      "batch",        "append",       "-o",           "--output",
+                                       "--second", "--planar-fit", "--range-file", "--head-lines", "-q"};
+
+template <std::size_t kCount>
+std::size_t IndexIn(const std::string_view (&texts)[kCount], std::string_view text) {
+    std::size_t i = 0;
+    while (i < kCount && texts[i] != text) ++i;
+    return i;  // kCount: none of them
+}
+
+// The checks that keep inputs whole compare names: the same name, or one
+// name with a results suffix added. A mark for each such relation between
+// two arguments (told apart by the words before them) keeps inputs that
+// bring two names together.
+bool IsResultsNameOf(const std::string& results, const std::string& name) {
+    return results == name + ".r1w" || results == name + ".rfw";
+}
+
+void MarkArguments(const std::vector<std::string>& arguments) {
+    constexpr std::size_t kNameKinds = std::size(kShortNames) + 1;
+    constexpr std::size_t kWordKinds = std::size(kWords) + 1;
+    for (std::size_t i = 2; i < arguments.size(); ++i) {
+        const std::size_t word = IndexIn(kWords, arguments[i - 1]);
+        fuzz::Mark<kWordKinds * kNameKinds>(word * kNameKinds + IndexIn(kShortNames, arguments[i]));
+        for (std::size_t j = 2; j < arguments.size(); ++j) {
+            if (j == i || arguments[i].empty()) continue;
+            const bool same = arguments[j] == arguments[i];
+            if (!same && !IsResultsNameOf(arguments[j], arguments[i])) continue;
+            const std::size_t pair = word * kWordKinds + IndexIn(kWords, arguments[j - 1]);
+            fuzz::Mark<kWordKinds * kWordKinds * 2>(pair * 2 + (same ? 0 : 1));
+        }
+    }
+}
 
 const fuzz::ScratchFolder& Scratch() {
     static const fuzz::ScratchFolder scratch("command-line");
@@ -60,7 +105,7 @@ void BuildFolder(const fuzz::ScratchFolder& scratch) {
     fs::create_directory(scratch / "sub");
 }
 
-// The arguments: one a line, at most 16. Empty when one names a path.
+// The arguments: one a line, at most 16. None when one holds a '/'.
 std::optional<std::vector<std::string>> Arguments(std::string_view bytes) {
     std::vector<std::string> arguments{"kelvara-cli"};
     while (!bytes.empty() && arguments.size() <= kMaxArguments) {
@@ -70,6 +115,9 @@ std::optional<std::vector<std::string>> Arguments(std::string_view bytes) {
         // A C string ends at its null; a '/' could leave the folder.
         argument = argument.substr(0, argument.find('\0'));
         if (argument.find('/') != std::string::npos) return std::nullopt;
+        if (argument.size() == 2 && argument[0] == '@' && argument[1] >= '0' && argument[1] <= '9') {
+            argument = kShortNames[argument[1] - '0'];
+        }
         arguments.push_back(std::move(argument));
     }
     return arguments;
@@ -138,8 +186,11 @@ Run RunInProcess(std::vector<std::string>& arguments) {
     for (std::string& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
     Run run;
-    std::FILE* stream = std::tmpfile();
-    if (stream == nullptr) fuzz::Fail("no temporary stream");
+    // What the program shows on stderr, kept in memory.
+    char* shown = nullptr;
+    std::size_t shownLength = 0;
+    std::FILE* stream = open_memstream(&shown, &shownLength);
+    if (stream == nullptr) fuzz::Fail("no memory stream");
     try {
         cli::CommandLine commandLine;
         run.parseStatus = cli::ParseCommandLine(static_cast<int>(argv.size() - 1), argv.data(), commandLine);
@@ -153,10 +204,9 @@ Run RunInProcess(std::vector<std::string>& arguments) {
         std::fprintf(stream, "kelvara-cli: %s\n", error.what());
         run.exitStatus = cli::kJobFailedExitStatus;
     }
-    std::rewind(stream);
-    char buffer[4096];
-    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, stream)) > 0;) run.shown.append(buffer, got);
     std::fclose(stream);
+    run.shown.assign(shown, shownLength);
+    std::free(shown);
     return run;
 }
 
@@ -176,6 +226,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const fuzz::ScratchFolder& scratch = Scratch();
     auto arguments = Arguments(std::string_view(reinterpret_cast<const char*>(data), size));
     if (!arguments) return -1;  // not worth keeping in the corpus
+    MarkArguments(*arguments);
     std::string command;
     for (std::size_t i = 1; i < arguments->size(); ++i) command += " '" + fuzz::Escaped((*arguments)[i]) + "'";
 

@@ -3,7 +3,6 @@
 // locale, up to the first null character), and any float prints as
 // snprintf("%g") prints it.
 
-#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -12,9 +11,9 @@
 #include <cstring>
 #include <string>
 #include <string_view>
-#include <utility>
 
 #include "FuzzCheck.h"
+#include "FuzzMarks.h"
 #include "io/NumberText.h"
 
 namespace {
@@ -22,9 +21,9 @@ namespace {
 using namespace kelvara;
 
 // libFuzzer sees no coverage inside strtod or std::from_chars, so to it
-// "0x1p+5" and "0x1p+-5" look alike. A function of its own for each pair of
-// neighbouring character classes gives every new pair a coverage feature,
-// and the corpus keeps the shapes that number texts take.
+// "0x1p+5" and "0x1p+-5" look alike. A mark for each pair of neighbouring
+// character classes gives every new pair a coverage feature, and the corpus
+// keeps the shapes that number texts take.
 enum CharClass { kDigit, kHexLetter, kE, kP, kX, kPlus, kMinus, kPoint, kSpace, kWordLetter, kNull, kOther, kClasses };
 
 int ClassOf(char c) {
@@ -43,19 +42,6 @@ int ClassOf(char c) {
     return kOther;
 }
 
-template <std::size_t kPair>
-[[gnu::noinline]] void MarkPair() {
-    static volatile std::size_t seen;
-    seen = seen + kPair;
-}
-
-template <std::size_t... kPairs>
-constexpr auto MakeMarks(std::index_sequence<kPairs...>) {
-    return std::array<void (*)(), sizeof...(kPairs)>{&MarkPair<kPairs>...};
-}
-
-constexpr auto kMarks = MakeMarks(std::make_index_sequence<kClasses * kClasses>{});
-
 // Only the leading run of characters that a number can hold: what follows
 // is never read, and marking it would flood the corpus with noise.
 void MarkShape(std::string_view text) {
@@ -63,7 +49,7 @@ void MarkShape(std::string_view text) {
         const int before = ClassOf(text[i - 1]);
         const int here = ClassOf(text[i]);
         if (before >= kNull || here >= kNull) return;
-        kMarks[static_cast<std::size_t>(before * kClasses + here)]();
+        fuzz::Mark<kClasses * kClasses>(static_cast<std::size_t>(before * kClasses + here));
     }
 }
 
