@@ -96,8 +96,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bool finished;
     {
         const fuzz::WorkingFolder inScratch(scratch.Path());
-        BatchJob job;
-        finished = job.Run(batch, port);
+        // One job for the process, as the batch dialog holds one for its
+        // lifetime: no press may depend on the ones before it. (It also
+        // spares allocating and clearing the job's block buffer each run.)
+        static BatchJob* const job = new BatchJob;
+        finished = job->Run(batch, port);
     }
 
     const std::string context = "list \"" + fuzz::Escaped(list) + "\"" + (planarFit ? ", planar fit" : ", 2-axis");
