@@ -7,8 +7,9 @@
 //     the range file, an append input) changes;
 //   - help, version and usage errors change no file at all.
 // An argument with a '/' is skipped, so that nothing outside the folder is
-// ever named. "@0" to "@9" stand for the folder's names, so that a single
-// changed digit names another file.
+// ever named. "@" and one character stand for one of the folder's names
+// ("@0" to "@9" for each in turn), so that any change of that character
+// names another file.
 
 #include <cstdint>
 #include <cstdio>
@@ -40,8 +41,9 @@ namespace fs = std::filesystem;
 
 constexpr std::size_t kMaxArguments = 16;
 
-// What "@0" to "@9" stand for. "b" is an output name whose 2-axis results
-// name, b.r1w, is a link to b.dat; "out" names nothing yet.
+// What "@0" to "@9" stand for (and any "@c": the name that c's code picks).
+// "b" is an output name whose 2-axis results name, b.r1w, is a link to
+// b.dat; "out" names nothing yet.
 constexpr std::string_view kShortNames[] = {"a.dat",    "b.dat",     "a.dat.r1w", "alias.dat", "b",
                                             "list.txt", "range.ini", "t.txt",     "sub",       "out"};
 
@@ -115,8 +117,8 @@ std::optional<std::vector<std::string>> Arguments(std::string_view bytes) {
         // A C string ends at its null; a '/' could leave the folder.
         argument = argument.substr(0, argument.find('\0'));
         if (argument.find('/') != std::string::npos) return std::nullopt;
-        if (argument.size() == 2 && argument[0] == '@' && argument[1] >= '0' && argument[1] <= '9') {
-            argument = kShortNames[argument[1] - '0'];
+        if (argument.size() == 2 && argument[0] == '@') {
+            argument = kShortNames[static_cast<unsigned char>(argument[1]) % std::size(kShortNames)];
         }
         arguments.push_back(std::move(argument));
     }
