@@ -8,6 +8,8 @@ packages=(
     cmake
     ninja-build
     clang-format
+    clang
+    libclang-rt-14-dev
     libx11-dev
     libgtest-dev
     libcli11-dev
