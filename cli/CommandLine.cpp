@@ -17,15 +17,23 @@ void AddProcessingOptions(CLI::App& command, CommandLine& commandLine) {
     command
         .add_option("--planar-fit", commandLine.planarFit.coefficients,
                     "Rotate by planar fit with the plane coefficients B0 B1 B2, "
-                    "taken as typed and read as atof reads them "
+                    "taken as typed and read as atof reads them, or 'auto': fit them over "
+                    "the same raw files first, as the planefit command does "
                     "(default: 2-axis rotation)")
         ->expected(3)
-        ->type_name("B");
+        ->type_name("B|auto");
     command
         .add_option("--range-file", commandLine.rangeFile,
                     "Read the screening limits from PATH instead of range.ini "
                     "in the Windows directory")
         ->type_name("PATH");
+}
+
+// "--planar-fit auto" and three coefficients name two planes.
+void RefuseTwoPlanes(const CommandLine& commandLine) {
+    if (commandLine.planarFit.automatic && commandLine.planarFit.Given()) {
+        throw CLI::ValidationError("--planar-fit", "takes either 'auto' or three coefficients, not both");
+    }
 }
 
 void AddRunCommand(CLI::App& app, CommandLine& commandLine) {
@@ -47,6 +55,7 @@ void AddRunCommand(CLI::App& app, CommandLine& commandLine) {
     AddProcessingOptions(*run, commandLine);
     run->callback([&commandLine] {
         commandLine.command = Command::Run;
+        RefuseTwoPlanes(commandLine);
         if (!commandLine.standard && commandLine.runFiles.size() > 1) {
             throw CLI::ValidationError("unexpected argument '" + commandLine.runFiles[1] +
                                        "' (one raw file: the next goes after --second; --standard reads several "
@@ -64,7 +73,42 @@ void AddBatchCommand(CLI::App& app, CommandLine& commandLine) {
         app.add_subcommand("batch", "Process every raw data file named in a list file, one results file each");
     batch->add_option("LIST", commandLine.listFile, "List file: one raw data file name a line")->required();
     AddProcessingOptions(*batch, commandLine);
-    batch->callback([&commandLine] { commandLine.command = Command::Batch; });
+    batch->callback([&commandLine] {
+        commandLine.command = Command::Batch;
+        RefuseTwoPlanes(commandLine);
+    });
+}
+
+void AddPlaneFitCommand(CLI::App& app, CommandLine& commandLine) {
+    CLI::App* fit = app.add_subcommand(
+        "planefit", "Fit the planar-fit coefficients B0 B1 B2 to the half-hour mean winds of raw data files");
+    PlaneFitCommand& options = commandLine.planeFit;
+    fit->add_option("FILE", options.files, "Raw data files, each read on its own");
+    fit->add_option("--list", options.listFile, "List file of more raw data files, one name a line")->type_name("LIST");
+    fit->add_option("--min-records", options.screen.minRecords,
+                    "Leave out blocks with fewer good records (partial half hours at gaps and file ends)")
+        ->type_name("N")
+        ->check(CLI::NonNegativeNumber)
+        ->capture_default_str();
+    fit->add_option("--u-min", options.screen.uMin,
+                    "Leave out blocks whose horizontal mean wind is slower, in m/s (calm air shows no tilt)")
+        ->type_name("U")
+        ->check(CLI::NonNegativeNumber)
+        ->capture_default_str();
+    fit->add_option("--w-max", options.screen.wMax, "Leave out blocks whose |mean w| is larger, in m/s (a fault)")
+        ->type_name("W")
+        ->check(CLI::NonNegativeNumber)
+        ->capture_default_str();
+    fit->add_option("--range-file", commandLine.rangeFile,
+                    "Read the screening limits from PATH instead of range.ini in the Windows directory")
+        ->type_name("PATH");
+    fit->add_flag("--json", options.json, "Print one JSON object instead of the text for people");
+    fit->callback([&commandLine] {
+        commandLine.command = Command::PlaneFit;
+        if (commandLine.planeFit.files.empty() && commandLine.planeFit.listFile.empty()) {
+            throw CLI::ValidationError("FILE", "give raw data files, --list LIST, or both");
+        }
+    });
 }
 
 void AddAppendCommand(CLI::App& app, CommandLine& commandLine) {
@@ -81,6 +125,9 @@ void AddAppendCommand(CLI::App& app, CommandLine& commandLine) {
         ->expected(1, 6);
     append->callback([&commandLine] { commandLine.command = Command::Append; });
 }
+
+// After --planar-fit: fit the plane over the inputs instead of taking it.
+constexpr const char* kAutomaticPlane = "auto";
 
 // A text that names an option of this program: "--name", "--name=value" or
 // "-x", defined by the subcommand or by the program itself.
@@ -106,7 +153,8 @@ private:
     std::string command_;
 };
 
-// The three texts after --planar-fit are taken as they stand, so that "-.5"
+// "--planar-fit auto" asks for the fitted plane. Otherwise the three texts
+// after --planar-fit are taken as they stand, so that "-.5"
 // or "-inf" are coefficients rather than options (the jobs read them as atof
 // does, like the dialogs' edits). The program's own option names are not:
 // "--planar-fit --second a.dat b" is a forgotten coefficient, not a plane.
@@ -120,7 +168,15 @@ std::vector<char*> TakePlaneCoefficients(int argc, char** argv, const CLI::App& 
         if (processingCommand == nullptr && (token == "run" || token == "batch")) {
             processingCommand = app.get_subcommand(token);
         }
-        if (processingCommand == nullptr || token != "--planar-fit" || i + 3 >= rest.size()) continue;
+        if (processingCommand == nullptr || token != "--planar-fit") continue;
+        if (i + 1 < rest.size() && std::string(rest[i + 1]) == kAutomaticPlane) {
+            commandLine.planarFit.automatic = true;
+            rest.erase(rest.begin() + static_cast<std::ptrdiff_t>(i),
+                       rest.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+            --i;
+            continue;
+        }
+        if (i + 3 >= rest.size()) continue;
         const auto first = rest.begin() + static_cast<std::ptrdiff_t>(i) + 1;
         for (auto text = first; text != first + 3; ++text) {
             if (IsOptionName(*processingCommand, *text)) {
@@ -187,6 +243,7 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& commandL
         "errors, 3 when a run or batch finished without fluxes for any half hour.\n");
     AddRunCommand(app, commandLine);
     AddBatchCommand(app, commandLine);
+    AddPlaneFitCommand(app, commandLine);
     AddAppendCommand(app, commandLine);
 
     try {

@@ -5,14 +5,24 @@
 #include <string>
 #include <vector>
 
+#include "pipeline/PlaneFit.h"
+
 namespace kelvara::cli {
 
-enum class Command { Run, Batch, Append };
+enum class Command { Run, Batch, Append, PlaneFit };
 
 // The plane coefficients are kept as typed: the job converts them.
 struct PlanarFit {
     std::vector<std::string> coefficients;  // B0, B1, B2 when given
+    bool automatic = false;                 // "auto": fitted over the inputs first
     bool Given() const { return coefficients.size() == 3; }
+};
+
+struct PlaneFitCommand {
+    std::vector<std::string> files;
+    std::string listFile;
+    PlaneFitScreen screen;
+    bool json = false;
 };
 
 struct CommandLine {
@@ -32,6 +42,9 @@ struct CommandLine {
     bool standard = false;  // the standard methods, into .s1w / .sfw files
     PlanarFit planarFit;
     std::optional<std::string> rangeFile;
+
+    // planefit (and its range file)
+    PlaneFitCommand planeFit;
 
     // append
     std::string headLinesText;

@@ -4,9 +4,11 @@
 #include <optional>
 
 #include "AppendJob.h"
+#include "PlaneFitOutput.h"
 #include "RunReport.h"
 #include "io/FileNames.h"
 #include "jobs/BatchJob.h"
+#include "jobs/PlaneFitJob.h"
 #include "jobs/SingleRunJob.h"
 #include "jobs/StandardBatchJob.h"
 #include "jobs/StandardRunJob.h"
@@ -46,7 +48,43 @@ bool ResolveRangeFile(const CommandLine& commandLine, std::FILE* errors,
     return true;
 }
 
-RotationInputs RotationOf(const CommandLine& commandLine) {
+// A coefficient as a text that atof reads back to the same double, so the
+// job rounds it to float exactly once.
+std::string RoundTripText(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.17g", value);
+    return text;
+}
+
+// The raw files a run or batch reads, for the fit that precedes it.
+PlaneFitInputs FitInputsOf(const CommandLine& commandLine) {
+    PlaneFitInputs inputs;
+    if (commandLine.command == Command::Batch) {
+        inputs.listFile = commandLine.listFile;
+    } else {
+        inputs.files = commandLine.runFiles;
+        if (!commandLine.secondFile.empty()) inputs.files.push_back(commandLine.secondFile);
+    }
+    return inputs;
+}
+
+// The plane the run rotates to: as typed, fitted over its own inputs, or
+// none. Nothing when the fit failed or was refused (the reason shown).
+std::optional<RotationInputs> RotationOf(const CommandLine& commandLine, JobPort& port,
+                                         const std::optional<std::filesystem::path>& rangeFile, std::FILE* errors) {
+    if (commandLine.planarFit.automatic) {
+        const auto report = RunPlaneFitJob(FitInputsOf(commandLine), port, rangeFile);
+        if (!report) return std::nullopt;
+        const PlaneFit& fit = report->fit;
+        if (!fit.ok) {
+            std::fprintf(errors, "kelvara-cli: planar fit refused: %s\n", fit.refusal.c_str());
+            return std::nullopt;
+        }
+        const std::string text = "--planar-fit " + PlaneCoefficientsText(fit) + " (fitted over " +
+                                 std::to_string(fit.blocksUsed) + " half hours)";
+        port.ShowMessage(text, "Planar Fit", MessageIcon::None);
+        return RotationInputs{Rotation::PlanarFit, RoundTripText(fit.b0), RoundTripText(fit.b1), RoundTripText(fit.b2)};
+    }
     if (!commandLine.planarFit.Given()) return RotationInputs{};
     const auto& texts = commandLine.planarFit.coefficients;
     return RotationInputs{Rotation::PlanarFit, texts[0], texts[1], texts[2]};
@@ -54,17 +92,19 @@ RotationInputs RotationOf(const CommandLine& commandLine) {
 
 int RunSingle(const CommandLine& commandLine, JobPort& port, const std::optional<std::filesystem::path>& rangeFile,
               const Reporting& reporting) {
+    const auto rotation = RotationOf(commandLine, port, rangeFile, reporting.errors);
+    if (!rotation) return kJobFailedExitStatus;
     if (commandLine.standard) {
         StandardRunJob job;
         const StandardRunInputs inputs{
-            .files = commandLine.runFiles, .outputFile = commandLine.outputFile, .rotation = RotationOf(commandLine)};
+            .files = commandLine.runFiles, .outputFile = commandLine.outputFile, .rotation = *rotation};
         if (!job.Run(inputs, port, rangeFile)) return kJobFailedExitStatus;
         return ReportFinishedRun(job.Tally(), reporting);
     }
     const SingleRunInputs inputs{.firstFile = commandLine.firstFile,
                                  .secondFile = commandLine.secondFile,
                                  .outputFile = commandLine.outputFile,
-                                 .rotation = RotationOf(commandLine)};
+                                 .rotation = *rotation};
     SingleRunJob job;
     if (!job.Run(inputs, port, rangeFile)) return kJobFailedExitStatus;
     return ReportFinishedRun(job.Tally(), reporting);
@@ -72,7 +112,9 @@ int RunSingle(const CommandLine& commandLine, JobPort& port, const std::optional
 
 int RunBatch(const CommandLine& commandLine, JobPort& port, const std::optional<std::filesystem::path>& rangeFile,
              const Reporting& reporting) {
-    const BatchInputs inputs{.listFile = commandLine.listFile, .rotation = RotationOf(commandLine)};
+    const auto rotation = RotationOf(commandLine, port, rangeFile, reporting.errors);
+    if (!rotation) return kJobFailedExitStatus;
+    const BatchInputs inputs{.listFile = commandLine.listFile, .rotation = *rotation};
     if (commandLine.standard) {
         StandardBatchJob job;
         if (!job.Run(inputs, port, rangeFile)) return kJobFailedExitStatus;
@@ -93,12 +135,28 @@ int RunAppend(const CommandLine& commandLine, JobPort& port) {
     return ExitStatus(RunAppendJob(inputs, port));
 }
 
+// The report goes to standard output, a refusal's reason to the errors.
+int RunPlaneFit(const CommandLine& commandLine, JobPort& port, const std::optional<std::filesystem::path>& rangeFile,
+                std::FILE* errors) {
+    const PlaneFitCommand& options = commandLine.planeFit;
+    const auto report = RunPlaneFitJob({.files = options.files, .listFile = options.listFile, .screen = options.screen},
+                                       port, rangeFile);
+    if (!report) return kJobFailedExitStatus;
+    const std::string text = options.json ? PlaneFitJson(*report) : PlaneFitText(*report);
+    std::fputs(text.c_str(), stdout);
+    std::fflush(stdout);
+    if (report->fit.ok) return kJobFinishedExitStatus;
+    std::fprintf(errors, "kelvara-cli: planar fit refused: %s\n", report->fit.refusal.c_str());
+    return kJobFailedExitStatus;
+}
+
 }  // namespace
 
 int RunCommand(const CommandLine& commandLine, JobPort& port, std::FILE* errors, bool summary) {
     if (commandLine.command == Command::Append) return RunAppend(commandLine, port);
     std::optional<std::filesystem::path> rangeFile;
     if (!ResolveRangeFile(commandLine, errors, rangeFile)) return kJobFailedExitStatus;
+    if (commandLine.command == Command::PlaneFit) return RunPlaneFit(commandLine, port, rangeFile, errors);
     const Reporting reporting{errors, summary};
     if (commandLine.command == Command::Batch) return RunBatch(commandLine, port, rangeFile, reporting);
     return RunSingle(commandLine, port, rangeFile, reporting);

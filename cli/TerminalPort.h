@@ -35,6 +35,7 @@ public:
     void ShowBytesRead(std::int64_t done, std::int64_t total) override;
     void SetStatusText(StatusText which, std::string_view text) override;
     void ExplainFailure(std::string_view file, std::string_view reason) override;
+    void EndProgress() override { EndLiveLine(); }
 
 private:
     void DrawProgress();

@@ -13,6 +13,8 @@ packages=(
     libx11-dev
     libgtest-dev
     libcli11-dev
+    nlohmann-json3-dev
+    python3
     libwxgtk3.2-dev
     xvfb
     xauth

@@ -112,6 +112,7 @@ int RawReader::ReadBlock(BlockBuffer& block) {
     if (first_.AtEnd()) ContinueFromSecondFile(block, key, count);
 
     FormatLabel(key, blockLabel_);
+    blockKey_ = key;
     block.count = count;
     return count;
 }

@@ -32,6 +32,8 @@ public:
     // The date of the block's first record and the end of its half hour.
     const char* BlockDate() const { return blockDate_; }
     const char* BlockLabel() const { return blockLabel_; }
+    // The half hour the block's records fall in, as their time stamps say.
+    HalfHourKey BlockStart() const { return blockKey_; }
     std::int64_t FirstFileSize() const { return first_.Size(); }
     // A read of either file failed (its errno, 0 if none): what was read is
     // incomplete, and the block just read must not be used.
@@ -56,6 +58,7 @@ private:
     RawRecord record_;  // the most recently read record
     char blockDate_[kDateWidth + 1] = {};
     char blockLabel_[kDateWidth + 1] = {};
+    HalfHourKey blockKey_{0, 0};
     bool carry_ = false;  // record_ holds the first record of the next block
     bool firstFileEnded_ = false;
     Counts counts_;

@@ -53,6 +53,10 @@ public:
         (void)done;
         (void)total;
     }
+
+    // The job's progress has ended before its results are shown; a port
+    // that redraws progress in place finishes that line.
+    virtual void EndProgress() {}
 };
 
 }  // namespace kelvara

@@ -15,8 +15,10 @@
 #include "RecordingPort.h"
 #include "SampleGenerator.h"
 #include "TempDir.h"
+#include "TiltedSonic.h"
 #include "io/ResultsFile.h"
 #include "jobs/BatchJob.h"
+#include "jobs/PlaneFitJob.h"
 #include "jobs/SingleRunJob.h"
 #include "jobs/StandardRunJob.h"
 
@@ -66,7 +68,7 @@ TEST_F(KelvaraCliTest, ExitStatusAndWhatIsShown) {
     WriteFile(dir / "a.txt", "h\na\n");
     WriteFile(dir / "gone-list.txt", "gone.dat\r\n");
     fs::create_directory(dir / "folder.ini");
-    const std::string kSubcommands = "kelvara-cli: subcommands: run, batch, append; see kelvara-cli";
+    const std::string kSubcommands = "kelvara-cli: subcommands: run, batch, planefit, append; see kelvara-cli";
     const std::string raw = Raw("raw.dat", 0.6, 1);
     const struct {
         Args arguments;
@@ -79,6 +81,7 @@ TEST_F(KelvaraCliTest, ExitStatusAndWhatIsShown) {
         {{"run", "--help"}, 0, {"FIRST", "--second", "--output", "--planar-fit", "--range-file"}},
         {{"batch", "--help"}, 0, {"LIST", "--planar-fit", "--range-file"}},
         {{"append", "--help"}, 0, {"--head-lines", "--output", "FILE"}},
+        {{"planefit", "--help"}, 0, {"--list", "--min-records", "--u-min", "--w-max", "--range-file", "--json"}},
         // Usage errors run nothing; they name what was typed and the subcommands.
         {{}, 2, {"kelvara-cli: no subcommand given\n", kSubcommands}},
         {{"frobnicate"}, 2, {"kelvara-cli: unknown subcommand 'frobnicate'\n", kSubcommands}},
@@ -98,6 +101,14 @@ TEST_F(KelvaraCliTest, ExitStatusAndWhatIsShown) {
         {{"run", raw, "-o", "bad", "--planar-fit", "1", "2", "-q"}, 2, {"not the option -q\n"}},
         {{"batch", "a.txt", "--planar-fit", "1", "--range-file=x.ini", "2"}, 2, {"batch: --planar-fit", "-file=x"}},
         {{"run", raw, "-o", "bad", "--planar-fit", "1", "2", "--help"}, 2, {"not the option --help\n"}},
+        {{"run", raw, "-o", "bad", "--planar-fit", "auto", "--planar-fit", "1", "2", "3"}, 2, {"either 'auto' or"}},
+        {{"planefit"}, 2, {"give raw data files, --list LIST, or both", kSubcommands}},
+        {{"planefit", raw, "--u-min", "-1"}, 2, {"--u-min", kSubcommands}},
+        // A plane the data cannot determine: no run starts with it.
+        {{"run", raw, "-o", "bad", "--planar-fit", "auto"}, 1, {"kelvara-cli: planar fit refused: only 1 blocks"}},
+        {{"planefit", "gone.dat"},
+         1,
+         {"Can't Open Raw Data File!\nkelvara-cli: gone.dat: No such file or directory\n"}},
         // The job's own failures keep their message and add the Unix tool's line.
         {{"run", "no.dat", "-o", "out"},
          1,
@@ -356,6 +367,61 @@ TEST_F(KelvaraCliTest, StandardMethodsReadEveryFileAsOneStreamIntoTheirOwnFiles)
     EXPECT_FALSE(fs::exists(first + ".r1w"));
     // --second belongs to the default run only.
     EXPECT_EQ(Cli({"run", first, "--second", second, "-o", "x", "--standard"}).exitStatus, 2);
+}
+
+TEST_F(KelvaraCliTest, PlaneFitForPeopleAndPrograms) {
+    ASSERT_TRUE(samples::WriteTiltedSonicSample(dir / "tilted.dat", {}));
+    const ProgramRun json = Cli({"planefit", "tilted.dat", "--min-records", "1000", "--json"});
+    EXPECT_EQ(json.exitStatus, 0) << json.err;
+    EXPECT_TRUE(json.out.starts_with("{\"ok\":true,\"b0\":0.02")) << json.out;
+    for (const char* part :
+         {"\"sectors\":[0,1,2,3,4,5,6,7],\"blocks_used\":24,\"excluded\":[{\"time\":\"2024-06-01 03:00\"",
+          "\"too few records (400 < 1000)\"}]}\n"}) {
+        EXPECT_TRUE(Contains(json.out, part)) << part << "\n" << json.out;
+    }
+
+    // The text gives a line to paste into a run.
+    const ProgramRun text = Cli({"planefit", "tilted.dat", "--min-records", "1000"});
+    EXPECT_EQ(text.exitStatus, 0) << text.err;
+    const std::size_t paste = text.out.find("\n--planar-fit ");
+    ASSERT_NE(paste, std::string::npos) << text.out;
+    std::istringstream line(text.out.substr(paste + 14, text.out.find('\n', paste + 1) - paste - 14));
+    Args run = {"run", "tilted.dat", "-o", "pasted", "--planar-fit"};
+    for (std::string b; line >> b;) run.push_back(b);
+    ASSERT_EQ(run.size(), 8u) << text.out;
+    EXPECT_EQ(Cli(run).exitStatus, 0);
+    EXPECT_TRUE(Contains(text.out, "  2024-06-01 06:00  vertical wind (|w| 1.4")) << text.out;
+
+    // Refused: every key still there, the fit's values null, the reason said.
+    const ProgramRun refused = Cli({"planefit", "tilted.dat", "--json"});
+    EXPECT_EQ(refused.exitStatus, 1);
+    EXPECT_TRUE(refused.out.starts_with("{\"ok\":false,\"b0\":null,\"b1\":null,")) << refused.out;
+    EXPECT_TRUE(Contains(refused.out, "\"reason\":\"only 0 blocks kept")) << refused.out;
+    EXPECT_EQ(refused.err,
+              "kelvara-cli: planar fit refused: only 0 blocks kept, at least 6 are needed: fit over a "
+              "longer period\n");
+}
+
+TEST_F(KelvaraCliTest, AnAutomaticPlaneIsTheFittedOneRoundedOnce) {
+    const std::string raw = Raw("four.dat", 4.0, 3);
+    RecordingPort port;
+    const auto report = RunPlaneFitJob({.files = {raw}}, port);
+    ASSERT_TRUE(report && report->fit.ok);
+    char texts[3][32];
+    const double b[] = {report->fit.b0, report->fit.b1, report->fit.b2};
+    for (int i = 0; i < 3; ++i) std::snprintf(texts[i], sizeof texts[i], "%.17g", b[i]);
+    const RotationInputs fitted{Rotation::PlanarFit, texts[0], texts[1], texts[2]};
+
+    const ProgramRun run = Cli({"run", raw, "-o", "auto", "--planar-fit", "auto"});
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_TRUE(run.err.starts_with("Planar Fit: --planar-fit 0.00")) << run.err;
+    ASSERT_TRUE(SingleRunJob().Run({.firstFile = raw, .outputFile = (dir / "job").string(), .rotation = fitted}, port));
+    EXPECT_EQ(ReadFile(dir / "job.rfw"), ReadFile(dir / "auto.rfw"));
+
+    WriteFile(dir / "list.txt", raw + "\n");
+    EXPECT_EQ(Cli({"batch", "list.txt", "--standard", "--planar-fit", "auto", "-q"}).exitStatus, 0);
+    ASSERT_TRUE(StandardRunJob().Run({.files = {raw}, .outputFile = (dir / "job").string(), .rotation = fitted}, port));
+    EXPECT_EQ(ReadFile(dir / "job.sfw"), ReadFile(raw + ".sfw"));
 }
 
 TEST_F(KelvaraCliTest, AnInterruptedRunLeavesNoFinishedLookingFile) {

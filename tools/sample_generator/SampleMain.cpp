@@ -5,8 +5,10 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "SampleGenerator.h"
+#include "TiltedSonic.h"
 
 int main(int argc, char** argv) {
     kelvara::samples::SampleOptions options;
@@ -29,7 +31,29 @@ int main(int argc, char** argv) {
                    "Fraction of records with a value outside the default range limits")
         ->capture_default_str();
     app.add_option("--gap-rate", options.gapRate, "Fraction of records left out")->capture_default_str();
+    std::vector<double> plane;
+    kelvara::samples::TiltedSonicOptions tilted;
+    app.add_option("--tilted-plane", plane,
+                   "Write the planar-fit test bed instead: a sonic tilted by the plane w = B0 + B1 u + B2 v, "
+                   "winds from all sides, and a calm, a faulty and a gappy half hour (uses --seed)")
+        ->expected(3)
+        ->type_name("B0 B1 B2");
+    app.add_option("--tilted-blocks", tilted.keptBlocks, "With --tilted-plane: half hours that show the tilt (15-45)")
+        ->capture_default_str();
+    app.add_option("--tilted-records", tilted.recordsPerBlock, "With --tilted-plane: records per half hour")
+        ->capture_default_str();
     CLI11_PARSE(app, argc, argv);
+
+    if (!plane.empty()) {
+        tilted.b0 = plane[0];
+        tilted.b1 = plane[1];
+        tilted.b2 = plane[2];
+        tilted.seed = options.seed;
+        if (kelvara::samples::WriteTiltedSonicSample(output, tilted)) return 0;
+        std::fprintf(stderr, "kelvara-sample: cannot write \"%s\" (15 to 45 blocks of 15 to 18000 records).\n",
+                     output.c_str());
+        return 1;
+    }
 
     options.crlf = !lf;
     const std::string problem = kelvara::samples::CheckSampleOptions(options);

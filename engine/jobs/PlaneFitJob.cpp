@@ -1,0 +1,156 @@
+#include "jobs/PlaneFitJob.h"
+
+#include <cstdint>
+#include <memory>
+#include <system_error>
+
+#include "io/BlockTime.h"
+#include "io/FileNames.h"
+#include "io/ListFile.h"
+#include "io/RangeFile.h"
+#include "io/RawReader.h"
+#include "jobs/JobMessages.h"
+#include "pipeline/BlockPipeline.h"
+#include "pipeline/RangeLimits.h"
+
+namespace kelvara {
+
+namespace {
+
+using namespace messages::batch;
+
+// Progress over all files by bytes read: a whole percent on the bar, the
+// bytes for ports that draw them.
+class FitProgress {
+public:
+    FitProgress(JobPort& port, const std::vector<std::string>& names) : port_(port) {
+        for (const std::string& name : names) {
+            std::error_code error;
+            const std::uintmax_t size = std::filesystem::file_size(PathFromText(name), error);
+            if (!error) total_ += static_cast<std::int64_t>(size);
+        }
+        port_.SetProgressRange(0, 100);
+        port_.SetProgressPosition(0);
+        port_.SetPercentText("0%");
+    }
+    void Show(std::int64_t consumedOfFile) {
+        const std::int64_t done = finished_ + consumedOfFile;
+        port_.ShowBytesRead(done, total_);
+        const int percent = total_ > 0 ? static_cast<int>(std::min<std::int64_t>(done * 100 / total_, 100)) : 100;
+        if (percent == percent_) return;
+        percent_ = percent;
+        port_.SetProgressPosition(percent);
+        port_.SetPercentText(std::to_string(percent) + "%");
+    }
+    void FileDone(std::int64_t size) { finished_ += size; }
+
+private:
+    JobPort& port_;
+    std::int64_t total_ = 0;
+    std::int64_t finished_ = 0;
+    int percent_ = 0;
+};
+
+class PlaneFitRun {
+public:
+    PlaneFitRun(JobPort& port, const PlaneFitScreen& screen) : port_(port), screen_(screen) {}
+
+    // Reads every block of one file; false after a failure message.
+    bool ReadFile(const std::string& name, FitProgress& progress);
+    PlaneFitReport Finish() {
+        report_.fit = FitPlane(kept_);
+        return std::move(report_);
+    }
+    RangeLimits& Limits() { return limits_; }
+
+private:
+    bool StopOnFile(const JobMessage& message, const std::string& file, const std::string& reason) {
+        reader_.Close();
+        port_.ExplainFailure(file, reason);
+        kelvara::Show(port_, message);
+        return false;
+    }
+    void TakeBlock();
+
+    JobPort& port_;
+    const PlaneFitScreen screen_;
+    RangeLimits limits_;
+    RawReader reader_;
+    // About 900 KiB: one for the whole job.
+    std::unique_ptr<BlockBuffer> block_ = std::make_unique<BlockBuffer>();
+    std::vector<BlockWind> kept_;
+    PlaneFitReport report_;
+};
+
+void PlaneFitRun::TakeBlock() {
+    char time[kBlockTimeSize];
+    FormatBlockTime(reader_.BlockDate(), reader_.BlockStart(), time);
+    if (ScreenBlock(*block_, limits_) == BlockOutcome::Rejected) {
+        report_.excluded.push_back({time, kRejectedBlockReason});
+        return;
+    }
+    const BlockWind wind = MeanWindOfGoodRecords(*block_);
+    if (auto reason = ExclusionOf(wind, screen_)) {
+        report_.excluded.push_back({time, std::move(*reason)});
+        return;
+    }
+    kept_.push_back(wind);
+}
+
+bool PlaneFitRun::ReadFile(const std::string& name, FitProgress& progress) {
+    const auto path = PathFromText(name);
+    // A pipe or a device would be read once and give a partial fit.
+    if (name.empty() || IsSpecialFile(path) || !reader_.OpenFirst(path)) {
+        return StopOnFile(kCannotOpenRaw, name, ReasonCannotRead(path));
+    }
+    while (!reader_.FirstFileEnded()) {
+        const int count = reader_.ReadBlock(*block_);
+        if (reader_.ReadError() != 0) {
+            return StopOnFile(messages::kCannotReadRaw, name, SystemErrorText(reader_.ReadError()));
+        }
+        progress.Show(reader_.FirstFileConsumed());
+        // Too short to be a block in the results either.
+        if (count >= kMinimumBlockSamples) TakeBlock();
+    }
+    progress.FileDone(reader_.FirstFileSize());
+    reader_.Close();
+    return true;
+}
+
+}  // namespace
+
+std::optional<std::vector<std::string>> PlaneFitFileNames(const PlaneFitInputs& inputs, JobPort& port) {
+    std::vector<std::string> names = inputs.files;
+    if (!inputs.listFile.empty()) {
+        const auto listPath = PathFromText(inputs.listFile);
+        ListFile list;
+        if (!list.Open(listPath)) {
+            port.ExplainFailure(inputs.listFile, ReasonCannotRead(listPath));
+            Show(port, kCannotOpenList);
+            return std::nullopt;
+        }
+        std::string name;
+        while (list.ReadName(name)) names.push_back(name);
+    }
+    if (names.empty()) {
+        Show(port, kNoInputFile);
+        return std::nullopt;
+    }
+    return names;
+}
+
+std::optional<PlaneFitReport> RunPlaneFitJob(const PlaneFitInputs& inputs, JobPort& port,
+                                             const std::optional<std::filesystem::path>& rangeFile) {
+    const auto names = PlaneFitFileNames(inputs, port);
+    if (!names) return std::nullopt;
+    PlaneFitRun run(port, inputs.screen);
+    LoadRangeLimits(run.Limits(), rangeFile);
+    FitProgress progress(port, *names);
+    for (const std::string& name : *names) {
+        if (!run.ReadFile(name, progress)) return std::nullopt;
+    }
+    port.EndProgress();
+    return run.Finish();
+}
+
+}  // namespace kelvara

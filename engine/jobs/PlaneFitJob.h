@@ -1,0 +1,43 @@
+#pragma once
+// The planar-fit coefficients from the data: every half-hour block of the
+// raw files, read and screened as the default batch reads them, gives its
+// unrotated mean wind; the blocks that show the sonic's tilt fit the plane.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "jobs/JobPort.h"
+#include "pipeline/PlaneFit.h"
+
+namespace kelvara {
+
+struct PlaneFitInputs {
+    std::vector<std::string> files;  // raw files, each read on its own
+    std::string listFile;            // more raw files, one name a line, after files; may be empty
+    PlaneFitScreen screen;
+};
+
+struct ExcludedBlock {
+    std::string time;  // "YYYY-MM-DD HH:MM", the end of the half hour
+    std::string reason;
+};
+
+struct PlaneFitReport {
+    PlaneFit fit;  // fit.ok false: refused, fit.refusal says why
+    std::vector<ExcludedBlock> excluded;
+};
+
+// The reason given for a block that Despike rejected or that kept no record.
+inline constexpr const char* kRejectedBlockReason = "rejected";
+
+// Nothing when an input could not be read: the message has been shown.
+std::optional<PlaneFitReport> RunPlaneFitJob(const PlaneFitInputs& inputs, JobPort& port,
+                                             const std::optional<std::filesystem::path>& rangeFile = std::nullopt);
+
+// The names the job reads: files, then the list's lines. Nothing when the
+// list cannot be read (its message shown).
+std::optional<std::vector<std::string>> PlaneFitFileNames(const PlaneFitInputs& inputs, JobPort& port);
+
+}  // namespace kelvara
