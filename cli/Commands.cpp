@@ -9,6 +9,7 @@
 #include "io/FileNames.h"
 #include "jobs/BatchJob.h"
 #include "jobs/PlaneFitJob.h"
+#include "jobs/PlaneFitText.h"
 #include "jobs/SingleRunJob.h"
 #include "jobs/StandardBatchJob.h"
 #include "jobs/StandardRunJob.h"

@@ -19,7 +19,8 @@ enum class ControlKind {
     Picture,    // a bitmap; `picture` names it
     Icon,       // an icon; `picture` names it
     Progress,
-    CheckBox,  // unchecked when the dialog opens
+    CheckBox,    // unchecked when the dialog opens
+    ReportText,  // read-only, several lines in a fixed-width font, scrolls
 };
 
 enum ControlStyle : unsigned {

@@ -172,6 +172,28 @@ constexpr ControlTemplate kAppendControls[] = {
     {K::PushButton, IDC_APPEND_OUTPUT_BROWSER, "Browser", 278, 223, 48, 13},
 };
 
+// "Planar Fit Coefficients".
+constexpr ControlTemplate kPlaneFitControls[] = {
+    {K::LeftText, kUnnumbered, "Fit the plane to the half-hour mean winds of", 14, 10, 200, 9},
+    {K::AutoRadio, IDC_PF_FROM_LIST, "the raw data files of a list file", 24, 24, 140, 10, kStartsGroup},
+    {K::AutoRadio, IDC_PF_FROM_FILE, "one raw data file", 176, 24, 100, 10},
+    {K::Edit, IDC_PF_INPUT, "", 24, 39, 232, 13},
+    {K::PushButton, IDC_PF_BROWSE, "Browse...", 264, 39, 50, 13},
+    {K::GroupBox, kUnnumbered, "Half hours used", 14, 60, 302, 48},
+    {K::RightText, kUnnumbered, "Good records at least:", 20, 76, 88, 9},
+    {K::Edit, IDC_PF_MIN_RECORDS, "", 112, 74, 44, 12},
+    {K::RightText, kUnnumbered, "Wind speed at least (m/s):", 160, 76, 104, 9},
+    {K::Edit, IDC_PF_U_MIN, "", 268, 74, 40, 12},
+    {K::RightText, kUnnumbered, "|Mean w| at most (m/s):", 160, 92, 104, 9},
+    {K::Edit, IDC_PF_W_MAX, "", 268, 90, 40, 12},
+    {K::Progress, IDC_PROGRESS_BAR, "", 14, 115, 270, 12},
+    {K::LeftText, IDC_PERCENT_TEXT, "", 290, 117, 26, 8},
+    {K::ReportText, IDC_PF_RESULT, "", 14, 133, 302, 104},
+    {K::DefPushButton, kOkControl, "Fit", 96, 245, 50, 14},
+    {K::PushButton, IDC_PF_COPY, "Copy", 156, 245, 50, 14},
+    {K::PushButton, kCancelControl, "Close", 216, 245, 50, 14},
+};
+
 }  // namespace
 
 const DialogTemplate kAboutTemplate{IDD_ABOUTBOX, "About Kelvara", 280, 62, kAboutControls};
@@ -181,5 +203,6 @@ const DialogTemplate kSetRangeTemplate{IDD_SET_RANGE, "Range Setting", 302, 206,
 const DialogTemplate kBatchTemplate{IDD_BATCH_PROCESS, "Batch File Processor", 322, 238, kBatchControls};
 const DialogTemplate kMergeTemplate{IDD_MERGE, "Merge Files", 389, 282, kMergeControls};
 const DialogTemplate kAppendTemplate{IDD_APPEND, "Append Files", 405, 287, kAppendControls};
+const DialogTemplate kPlaneFitTemplate{IDD_PLANE_FIT, "Planar Fit Coefficients", 330, 268, kPlaneFitControls};
 
 }  // namespace kelvara::res

@@ -12,5 +12,6 @@ extern const DialogTemplate kSetRangeTemplate;    // IDD_SET_RANGE
 extern const DialogTemplate kBatchTemplate;       // IDD_BATCH_PROCESS
 extern const DialogTemplate kMergeTemplate;       // IDD_MERGE
 extern const DialogTemplate kAppendTemplate;      // IDD_APPEND
+extern const DialogTemplate kPlaneFitTemplate;    // IDD_PLANE_FIT
 
 }  // namespace kelvara::res

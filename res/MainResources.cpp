@@ -14,6 +14,7 @@ constexpr MenuItemResource kOptionsItems[] = {
     {ID_DATA_APPEND, "Data &Append\tCtrl+A"},
     {0, nullptr},
     {ID_BATCH_PROCESS, "&Batch Process\tCtrl+B"},
+    {ID_PLANE_FIT, "&Planar Fit Coefficients\u2026"},
     {0, nullptr},
     {ID_APP_EXIT, "E&xit"},
 };
@@ -38,6 +39,7 @@ constexpr PromptResource kPrompts[] = {
     {ID_DATA_APPEND, "Append Second File in the End of First File", "Append 2nd File to 1st File"},
     {ID_BATCH_PROCESS, "Process Bunch of EC Data Files", "Batch File Process"},
     {ID_MERGE_DATA, "Merge Data in Horizontal Direction", "Merge Data"},
+    {ID_PLANE_FIT, "Fit the Planar-Fit Coefficients to the Mean Winds of Raw Data Files", "Planar Fit Coefficients"},
     {ID_APP_EXIT, "Quit the application; prompts to save documents", "Exit"},
     {ID_APP_ABOUT, "Display program information, version number and copyright", "About"},
 };

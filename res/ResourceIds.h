@@ -14,6 +14,7 @@ inline constexpr int ID_EC_DATA_PROCESS = 32773;
 inline constexpr int ID_RANGE_SETTING = 32774;
 inline constexpr int ID_DATA_APPEND = 32775;
 inline constexpr int ID_MERGE_DATA = 32776;
+inline constexpr int ID_PLANE_FIT = 32780;
 inline constexpr int ID_APP_ABOUT = 57664;
 inline constexpr int ID_APP_EXIT = 57665;
 
@@ -33,6 +34,7 @@ inline constexpr int IDD_SET_RANGE = 134;
 inline constexpr int IDD_BATCH_PROCESS = 142;
 inline constexpr int IDD_MERGE = 143;
 inline constexpr int IDD_APPEND = 149;
+inline constexpr int IDD_PLANE_FIT = 160;
 
 // Controls. Each dialog numbers its own controls, so one number can stand
 // for different controls in different dialogs; within a dialog it is unique.
@@ -121,6 +123,17 @@ inline constexpr int IDC_APPEND_FILE6 = 1035;
 inline constexpr int IDC_APPEND_BROWSER6 = 1036;
 inline constexpr int IDC_APPEND_OUTPUT = 1037;
 inline constexpr int IDC_APPEND_OUTPUT_BROWSER = 1038;
+
+// "Planar Fit Coefficients".
+inline constexpr int IDC_PF_FROM_LIST = 1060;  // first of the input radio group
+inline constexpr int IDC_PF_FROM_FILE = 1061;
+inline constexpr int IDC_PF_INPUT = 1062;
+inline constexpr int IDC_PF_BROWSE = 1063;
+inline constexpr int IDC_PF_MIN_RECORDS = 1064;
+inline constexpr int IDC_PF_U_MIN = 1065;
+inline constexpr int IDC_PF_W_MAX = 1066;
+inline constexpr int IDC_PF_RESULT = 1067;
+inline constexpr int IDC_PF_COPY = 1068;
 
 // An edit box and the Browser button that fills it.
 struct EditWithBrowser {

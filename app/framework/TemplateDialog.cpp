@@ -110,6 +110,11 @@ void TemplateDialog::CreateControl(const ControlTemplate& control) {
         case ControlKind::CheckBox:
             new wxCheckBox(this, id, text, pos, size);
             break;
+        case ControlKind::ReportText: {
+            auto* report = new wxTextCtrl(this, id, text, pos, size, wxTE_MULTILINE | wxTE_READONLY | wxHSCROLL);
+            report->SetFont(wxFont(wxFontInfo().Family(wxFONTFAMILY_TELETYPE)));
+            break;
+        }
     }
 }
 

@@ -9,6 +9,7 @@
 
 #include <wx/artprov.h>
 #include <wx/checkbox.h>
+#include <wx/clipbrd.h>
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
@@ -17,6 +18,7 @@
 #include "ProgramRun.h"
 #include "RunningProgram.h"
 #include "SampleGenerator.h"
+#include "TiltedSonic.h"
 #include "shell/KelvaraView.h"
 
 namespace kelvara::testing {
@@ -252,6 +254,52 @@ TEST_F(JobDialogs, AppendJoinsTheSlotsKeepingOneHead) {
     dialog.SetControlText(IDC_APPEND_OUTPUT, Path("joined.txt"));
     wxTEST_DIALOG(Press(&dialog, wxID_OK), ExpectMessage("Processing Finished!", "Status", false));
     EXPECT_EQ(ReadFile(dir_ / "joined.txt"), "head1\r\nhead2\r\na\r\nb\r\nc\r\nd\r\n");
+}
+
+// The fit runs from the Options menu's item, shows what it found and what it
+// left out, and copies only a plane it could determine.
+TEST_F(JobDialogs, PlanarFitCoefficientsFitsShowsAndCopies) {
+    wxMenuItem* item = MainFrame()->GetMenuBar()->FindItem(ToWxId(ID_PLANE_FIT));
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->GetItemLabelText(), wxString::FromUTF8("Planar Fit Coefficients\u2026"));
+    EXPECT_FALSE(item->GetAccel());
+    wxTEST_DIALOG(ChooseMenuItem(ID_PLANE_FIT, 0), kNoRangeFile.Optional(),
+                  Answer<CPlaneFitDlg>("Planar Fit Coefficients", wxID_CANCEL));
+
+    ASSERT_TRUE(samples::WriteTiltedSonicSample(dir_ / "tilted.dat", {}));
+    WriteFile(dir_ / "list.txt", Path("tilted.dat") + "\n");
+    CPlaneFitDlg dialog(MainFrame());
+    EXPECT_EQ(dialog.ControlText(IDC_PF_MIN_RECORDS), "9000");
+    EXPECT_EQ(dialog.ControlText(IDC_PF_U_MIN), "0.5");
+    EXPECT_EQ(dialog.ControlText(IDC_PF_W_MAX), "1");
+    EXPECT_FALSE(dialog.Control(IDC_PF_COPY)->IsEnabled());
+    dialog.SetControlText(IDC_PF_INPUT, Path("list.txt"));
+    Press(&dialog, wxID_OK);  // the default screen keeps none of these short half hours
+    EXPECT_TRUE(dialog.ControlText(IDC_PF_RESULT).StartsWith("The fit was refused: only 0 blocks kept"));
+    EXPECT_FALSE(dialog.Control(IDC_PF_COPY)->IsEnabled());
+
+    dialog.SetControlText(IDC_PF_MIN_RECORDS, "1000");
+    dialog.SetRadioIndex(IDC_PF_FROM_LIST, 1);
+    dialog.SetControlText(IDC_PF_INPUT, Path("tilted.dat"));
+    Press(&dialog, wxID_OK);
+    const wxString shown = dialog.ControlText(IDC_PF_RESULT);
+    EXPECT_TRUE(shown.StartsWith("b0 = 0.02")) << shown;
+    EXPECT_TRUE(shown.Contains("  2024-06-01 03:00  calm (speed 0.2")) << shown;
+    EXPECT_EQ(dialog.ControlText(IDC_PERCENT_TEXT), "100%");
+    ASSERT_TRUE(dialog.Control(IDC_PF_COPY)->IsEnabled());
+    EXPECT_TRUE(shown.Contains("--planar-fit " + dialog.CoefficientsText() + "\n"));
+    Press(&dialog, IDC_PF_COPY);
+    wxTextDataObject copied;
+    ASSERT_TRUE(wxTheClipboard->Open());
+    EXPECT_TRUE(wxTheClipboard->GetData(copied));
+    wxTheClipboard->Close();
+    EXPECT_EQ(copied.GetText().utf8_string(), dialog.CoefficientsText());
+
+    dialog.SetControlText(IDC_PF_U_MIN, "fast");
+    wxTEST_DIALOG(Press(&dialog, wxID_OK),
+                  ExpectMessage("Please enter the wind speed in m/s, 0 or more.", "Half Hours Used", true));
+    EXPECT_TRUE(dialog.ControlText(IDC_PF_RESULT).empty());
+    EXPECT_FALSE(dialog.Control(IDC_PF_COPY)->IsEnabled());
 }
 
 // Set writes range.ini as typed and keeps the dialog open.

@@ -22,6 +22,7 @@
 #include "dialogs/append.h"
 #include "dialogs/batch_process.h"
 #include "dialogs/merge.h"
+#include "dialogs/plane_fit.h"
 #include "dialogs/second_file.h"
 #include "dialogs/set_range.h"
 #include "framework/CommandIds.h"

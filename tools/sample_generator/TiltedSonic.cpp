@@ -36,8 +36,8 @@ FlowFrame FrameFor(const TiltedSonicOptions& options, double directionDegrees) {
     const double angle = directionDegrees * std::numbers::pi / 180.0;
     const Vector horizontal{std::cos(angle), std::sin(angle), 0.0};
     const double off = Dot(horizontal, normal);
-    const Vector along = Normalised(
-        {horizontal[0] - off * normal[0], horizontal[1] - off * normal[1], horizontal[2] - off * normal[2]});
+    const Vector along =
+        Normalised({horizontal[0] - off * normal[0], horizontal[1] - off * normal[1], horizontal[2] - off * normal[2]});
     return {along, Cross(normal, along), normal};
 }
 
@@ -81,7 +81,9 @@ void AppendBlock(std::string& text, const TiltedSonicOptions& options, const Blo
 }  // namespace
 
 std::string MakeTiltedSonicSample(const TiltedSonicOptions& options) {
-    if (options.keptBlocks < 15 || options.keptBlocks > 45 || options.recordsPerBlock < 15 || options.recordsPerBlock > 18000) return {};
+    if (options.keptBlocks < 15 || options.keptBlocks > 45 || options.recordsPerBlock < 15 ||
+        options.recordsPerBlock > 18000)
+        return {};
     std::string text =
         "\"TOA5\",\"tilted sonic\"\r\n\"TIMESTAMP\",\"Ux\",\"Uy\",\"Uz\",\"co2\",\"h2o\",\"Ts\",\"press\","
         "\"diag\"\r\n\"TS\",\"m/s\",\"m/s\",\"m/s\",\"mg/m^3\",\"g/m^3\",\"C\",\"kPa\",\"\"\r\n\"\",\"Smp\"\r\n";

@@ -4,6 +4,7 @@
 // to look at. Not a check: it never answers a dialog the way a user would.
 
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 
 #include <wx/evtloop.h>
@@ -13,12 +14,15 @@
 #include <wx/generic/msgdlgg.h>
 #include <wx/timer.h>
 
+#include "ResourceIds.h"
 #include "ScreenCapture.h"
+#include "TiltedSonic.h"
 #include "dialogs/AboutDlg.h"
 #include "dialogs/EC_Process.h"
 #include "dialogs/append.h"
 #include "dialogs/batch_process.h"
 #include "dialogs/merge.h"
+#include "dialogs/plane_fit.h"
 #include "dialogs/second_file.h"
 #include "dialogs/set_range.h"
 #include "framework/MessageBox.h"
@@ -53,11 +57,25 @@ bool SaveWindow(wxWindow& window, const wxString& file) {
 }
 
 template <class Dialog>
-bool SaveDialog(const wxString& file) {
+bool SaveDialog(const wxString& file, const std::function<void(Dialog&)>& fill = {}) {
     Dialog dialog(wxGetApp().MainFrame());
     dialog.Move(20, 150);  // clear of the main window
     dialog.Show();
+    if (fill) fill(dialog);
     return SaveWindow(dialog, file);
+}
+
+// The planar-fit dialog after a fit over the test bed's tilted sonic.
+void FitTiltedSonic(CPlaneFitDlg& dialog) {
+    const std::filesystem::path raw = std::filesystem::temp_directory_path() / "kelvara-screenshot-tilted.dat";
+    if (!kelvara::samples::WriteTiltedSonicSample(raw, {})) return;
+    dialog.SetRadioIndex(kelvara::res::IDC_PF_FROM_LIST, 1);
+    dialog.SetControlText(kelvara::res::IDC_PF_INPUT, wxString::FromUTF8(raw.string()));
+    dialog.SetControlText(kelvara::res::IDC_PF_MIN_RECORDS, "1000");
+    wxCommandEvent fit(wxEVT_BUTTON, wxID_OK);
+    fit.SetEventObject(dialog.FindWindow(wxID_OK));
+    dialog.FindWindow(wxID_OK)->ProcessWindowEvent(fit);
+    std::filesystem::remove(raw);
 }
 
 // A message box is modal: it is saved from a timer while `show` waits in
@@ -93,6 +111,8 @@ bool SaveEveryWindow(const wxString& folder) {
         SaveDialog<CAppendDlg>(folder + "append.png"),
         SaveDialog<CMergeDlg>(folder + "merge.png"),
         SaveDialog<CSetRangeDlg>(folder + "range-setting.png"),
+        SaveDialog<CPlaneFitDlg>(folder + "planar-fit.png"),
+        SaveDialog<CPlaneFitDlg>(folder + "planar-fit-result.png", FitTiltedSonic),
         SaveMessageBox([&] { ShowMessageBox(&frame, warning); }, folder + "message-exclamation.png"),
         SaveMessageBox([&] { ShowMessageBox(&frame, finished); }, folder + "message-finished.png"),
     };
