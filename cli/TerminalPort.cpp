@@ -46,7 +46,10 @@ void TerminalPort::ExplainFailure(std::string_view file, std::string_view reason
 SecondFileAnswer TerminalPort::AskNoSecondFile() { return SecondFileAnswer::Continue; }
 
 void TerminalPort::SetProgressRange(int, int) {
+    // A new bar: nothing of it read yet, whatever an earlier job read.
     progressShown_ = true;
+    bytesDone_ = 0;
+    bytesTotal_ = 1;
     DrawProgress();
 }
 
