@@ -111,6 +111,30 @@ void AddPlaneFitCommand(CLI::App& app, CommandLine& commandLine) {
     });
 }
 
+void AddPlotCommand(CLI::App& app, CommandLine& commandLine) {
+    CLI::App* plot = app.add_subcommand(
+        "plot", "Draw results files as a quick-look picture: u*, H and LE, Fc and Records over time");
+    PlotRequest& request = commandLine.plot;
+    plot->add_option("RESULTS", request.files, "Results files (.r1w, .rfw, .s1w, .sfw), drawn together in time order")
+        ->required()
+        ->expected(1, -1);
+    plot->add_option("-o,--output", request.output, "Picture file: .png or .svg")
+        ->required()
+        ->type_name("FILE")
+        ->check([](const std::string& output) {
+            return PictureFormatOf(output) ? std::string() : std::string("names neither a .png nor a .svg file");
+        });
+    plot->add_option("--size", request.sizeText, "Picture size in pixels (default 1200x900)")
+        ->type_name("WxH")
+        ->check([](const std::string& text) {
+            return PictureSizeOf(text)
+                       ? std::string()
+                       : "is not WxH with both sides from " + std::to_string(plot::kMinimumPictureSide) + " to " +
+                             std::to_string(plot::kMaximumPictureSide);
+        });
+    plot->callback([&commandLine] { commandLine.command = Command::Plot; });
+}
+
 void AddAppendCommand(CLI::App& app, CommandLine& commandLine) {
     CLI::App* append =
         app.add_subcommand("append", "Append up to six text data files end to end, keeping their head lines once");
@@ -244,6 +268,7 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& commandL
     AddRunCommand(app, commandLine);
     AddBatchCommand(app, commandLine);
     AddPlaneFitCommand(app, commandLine);
+    AddPlotCommand(app, commandLine);
     AddAppendCommand(app, commandLine);
 
     try {

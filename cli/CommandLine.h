@@ -5,11 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "PlotCommand.h"
 #include "pipeline/PlaneFit.h"
 
 namespace kelvara::cli {
 
-enum class Command { Run, Batch, Append, PlaneFit };
+enum class Command { Run, Batch, Append, PlaneFit, Plot };
 
 // The plane coefficients are kept as typed: the job converts them.
 struct PlanarFit {
@@ -45,6 +46,9 @@ struct CommandLine {
 
     // planefit (and its range file)
     PlaneFitCommand planeFit;
+
+    // plot
+    PlotRequest plot;
 
     // append
     std::string headLinesText;

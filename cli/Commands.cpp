@@ -155,6 +155,7 @@ int RunPlaneFit(const CommandLine& commandLine, JobPort& port, const std::option
 
 int RunCommand(const CommandLine& commandLine, JobPort& port, std::FILE* errors, bool summary) {
     if (commandLine.command == Command::Append) return RunAppend(commandLine, port);
+    if (commandLine.command == Command::Plot) return RunPlot(commandLine.plot, errors);
     std::optional<std::filesystem::path> rangeFile;
     if (!ResolveRangeFile(commandLine, errors, rangeFile)) return kJobFailedExitStatus;
     if (commandLine.command == Command::PlaneFit) return RunPlaneFit(commandLine, port, rangeFile, errors);

@@ -14,6 +14,9 @@ packages=(
     libgtest-dev
     libcli11-dev
     nlohmann-json3-dev
+    pkg-config
+    libplplot-dev
+    plplot-driver-cairo
     python3
     libwxgtk3.2-dev
     xvfb

@@ -32,8 +32,7 @@ std::string FitText(const PlaneFit& fit) {
     text += "--planar-fit " + PlaneCoefficientsText(fit) + "\n";
     text += Printed("alpha = %.4g deg, beta = %.4g deg\n", fit.alphaDegrees, fit.betaDegrees);
     text += fit.r2 ? Printed("R2 = %.4g", *fit.r2) : std::string("R2 = n/a (every block has the same mean w)");
-    text += Printed(", rms residual = %.3g m/s, largest |residual| = %.3g m/s\n", fit.rmsResidual,
-                    fit.maxAbsResidual);
+    text += Printed(", rms residual = %.3g m/s, largest |residual| = %.3g m/s\n", fit.rmsResidual, fit.maxAbsResidual);
     return text;
 }
 

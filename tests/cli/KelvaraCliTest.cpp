@@ -68,7 +68,7 @@ TEST_F(KelvaraCliTest, ExitStatusAndWhatIsShown) {
     WriteFile(dir / "a.txt", "h\na\n");
     WriteFile(dir / "gone-list.txt", "gone.dat\r\n");
     fs::create_directory(dir / "folder.ini");
-    const std::string kSubcommands = "kelvara-cli: subcommands: run, batch, planefit, append; see kelvara-cli";
+    const std::string kSubcommands = "kelvara-cli: subcommands: run, batch, planefit, plot, append; see kelvara-cli";
     const std::string raw = Raw("raw.dat", 0.6, 1);
     const struct {
         Args arguments;
@@ -148,7 +148,9 @@ TEST_F(KelvaraCliTest, ExitStatusAndWhatIsShown) {
             EXPECT_TRUE(Contains(run.out + run.err, part)) << part << "\n" << run.out << run.err;
         }
     }
-    for (const char* made : {"bad", "bad.r1w", "bad.rfw"}) EXPECT_FALSE(fs::exists(dir / made)) << made;
+    for (const char* made : {"bad", "bad.r1w", "bad.rfw", "bad.png", "bad.gif"}) {
+        EXPECT_FALSE(fs::exists(dir / made)) << made;
+    }
 }
 
 TEST_F(KelvaraCliTest, RunWritesWhatTheJobWrites) {
@@ -422,6 +424,31 @@ TEST_F(KelvaraCliTest, AnAutomaticPlaneIsTheFittedOneRoundedOnce) {
     EXPECT_EQ(Cli({"batch", "list.txt", "--standard", "--planar-fit", "auto", "-q"}).exitStatus, 0);
     ASSERT_TRUE(StandardRunJob().Run({.files = {raw}, .outputFile = (dir / "job").string(), .rotation = fitted}, port));
     EXPECT_EQ(ReadFile(dir / "job.sfw"), ReadFile(raw + ".sfw"));
+}
+
+TEST_F(KelvaraCliTest, PlotDrawsResultsFilesTogether) {
+    const std::string first = Raw("a.dat", 2.0, 5), second = Raw("b.dat", 1.0, 6, "2024-06-01 02:00:00");
+    ASSERT_EQ(Cli({"run", first, "-o", "a", "-q"}).exitStatus, 0);
+    ASSERT_EQ(Cli({"run", second, "-o", "b", "-q", "--standard"}).exitStatus, 0);
+    const ProgramRun png = Cli({"plot", "a.r1w", "b.s1w", "-o", "both.png", "--size", "640x480"});
+    EXPECT_EQ(png.exitStatus, 0) << png.err;
+    EXPECT_EQ(png.out + png.err, "");
+    const std::string picture = ReadFile(dir / "both.png");
+    ASSERT_GT(picture.size(), 24u);
+    EXPECT_EQ(picture.substr(1, 3), "PNG");
+    EXPECT_EQ(picture.substr(16, 8), std::string("\0\0\x02\x80\0\0\x01\xe0", 8));  // 640 x 480
+    EXPECT_EQ(Cli({"plot", "a.r1w", "-o", "a.SVG"}).exitStatus, 0);
+    EXPECT_TRUE(Contains(ReadFile(dir / "a.SVG").substr(0, 200), "<svg")) << ReadFile(dir / "a.SVG").substr(0, 200);
+
+    // A file with no half hour: nothing to draw, and no picture left behind.
+    WriteFile(dir / "header.r1w", ReadFile(dir / "a.r1w").substr(0, ReadFile(dir / "a.r1w").find('\n') + 1));
+    const ProgramRun empty = Cli({"plot", "header.r1w", "-o", "none.png"});
+    EXPECT_EQ(empty.exitStatus, 1);
+    EXPECT_TRUE(Contains(empty.err, "no half hour to plot")) << empty.err;
+    for (const auto& entry : fs::directory_iterator(dir.path())) {
+        EXPECT_FALSE(entry.path().string().ends_with(".part")) << entry.path();
+        EXPECT_NE(entry.path().filename(), "none.png");
+    }
 }
 
 TEST_F(KelvaraCliTest, AnInterruptedRunLeavesNoFinishedLookingFile) {

@@ -1,0 +1,40 @@
+#pragma once
+// A results file read back for plotting: the half hours' end times and the
+// columns the quick look draws. Both kinds of results file are recognised by
+// their header line.
+
+#include <filesystem>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace kelvara::plot {
+
+enum class ResultsKind { Default, Standard };
+
+// One half hour. A rejected one has NaN values; so has a field left empty.
+struct HalfHourRow {
+    double time;  // end of the half hour, seconds since 1970-01-01 00:00 UTC
+    double ustar, h, le, fc, records;
+    bool rejected;
+};
+
+struct ResultsTable {
+    ResultsKind kind = ResultsKind::Default;
+    std::vector<HalfHourRow> rows;  // in time order
+};
+
+// The table, or a sentence saying why the file is not a results file.
+std::variant<ResultsTable, std::string> ReadResultsTable(const std::filesystem::path& file);
+
+// Several files' rows in time order (equal times keep file order). The kind
+// is the first table's; mixing kinds is allowed, as the columns plotted mean
+// the same.
+ResultsTable MergeTables(std::vector<ResultsTable> tables);
+
+// "YYYY-MM-DD H:M" of a results line as seconds since 1970 UTC, or NaN. In
+// default files the 23:30 half hour ends at "0:0" of its own date, which is
+// the next day's midnight; standard files already carry the next date.
+double ResultsTime(std::string_view text, ResultsKind kind);
+
+}  // namespace kelvara::plot
