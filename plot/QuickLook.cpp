@@ -39,9 +39,9 @@ struct TimeStep {
     const char* format;
 };
 constexpr TimeStep kTimeSteps[] = {
-    {3600, "%m-%d %H:%M"},       {2 * 3600, "%m-%d %H:%M"},  {3 * 3600, "%m-%d %H:%M"}, {6 * 3600, "%m-%d %H:%M"},
-    {12 * 3600, "%m-%d %H:%M"},  {kDay, "%Y-%m-%d"},         {2 * kDay, "%Y-%m-%d"},    {7 * kDay, "%Y-%m-%d"},
-    {14 * kDay, "%Y-%m-%d"},     {28 * kDay, "%Y-%m-%d"},    {91 * kDay, "%Y-%m-%d"},   {182 * kDay, "%Y-%m-%d"},
+    {3600, "%m-%d %H:%M"},      {2 * 3600, "%m-%d %H:%M"}, {3 * 3600, "%m-%d %H:%M"}, {6 * 3600, "%m-%d %H:%M"},
+    {12 * 3600, "%m-%d %H:%M"}, {kDay, "%Y-%m-%d"},        {2 * kDay, "%Y-%m-%d"},    {7 * kDay, "%Y-%m-%d"},
+    {14 * kDay, "%Y-%m-%d"},    {28 * kDay, "%Y-%m-%d"},   {91 * kDay, "%Y-%m-%d"},   {182 * kDay, "%Y-%m-%d"},
     {364 * kDay, "%Y-%m-%d"},
 };
 

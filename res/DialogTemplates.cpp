@@ -48,6 +48,7 @@ constexpr ControlTemplate kECProcessControls[] = {
     {K::Progress, IDC_PROGRESS_BAR, "", 33, 190, 244, 16},
     {K::LeftText, IDC_PERCENT_TEXT, "", 283, 194, 26, 8},
     {K::CheckBox, IDC_EC_STANDARD, "Standard methods", 225, 217, 80, 10},
+    {K::PushButton, IDC_EC_VIEW, "View", 21, 215, 50, 14},
 };
 
 // "No Second File".

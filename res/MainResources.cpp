@@ -15,6 +15,7 @@ constexpr MenuItemResource kOptionsItems[] = {
     {0, nullptr},
     {ID_BATCH_PROCESS, "&Batch Process\tCtrl+B"},
     {ID_PLANE_FIT, "&Planar Fit Coefficients\u2026"},
+    {ID_VIEW_RESULTS, "&View Results\u2026"},
     {0, nullptr},
     {ID_APP_EXIT, "E&xit"},
 };
@@ -40,6 +41,7 @@ constexpr PromptResource kPrompts[] = {
     {ID_BATCH_PROCESS, "Process Bunch of EC Data Files", "Batch File Process"},
     {ID_MERGE_DATA, "Merge Data in Horizontal Direction", "Merge Data"},
     {ID_PLANE_FIT, "Fit the Planar-Fit Coefficients to the Mean Winds of Raw Data Files", "Planar Fit Coefficients"},
+    {ID_VIEW_RESULTS, "Plot a Results File", "View Results"},
     {ID_APP_EXIT, "Quit the application; prompts to save documents", "Exit"},
     {ID_APP_ABOUT, "Display program information, version number and copyright", "About"},
 };

@@ -15,6 +15,7 @@ inline constexpr int ID_RANGE_SETTING = 32774;
 inline constexpr int ID_DATA_APPEND = 32775;
 inline constexpr int ID_MERGE_DATA = 32776;
 inline constexpr int ID_PLANE_FIT = 32780;
+inline constexpr int ID_VIEW_RESULTS = 32781;
 inline constexpr int ID_APP_ABOUT = 57664;
 inline constexpr int ID_APP_EXIT = 57665;
 
@@ -134,6 +135,9 @@ inline constexpr int IDC_PF_U_MIN = 1065;
 inline constexpr int IDC_PF_W_MAX = 1066;
 inline constexpr int IDC_PF_RESULT = 1067;
 inline constexpr int IDC_PF_COPY = 1068;
+
+// "View" of "EC Process": the results file the last run wrote.
+inline constexpr int IDC_EC_VIEW = 1069;
 
 // An edit box and the Browser button that fills it.
 struct EditWithBrowser {

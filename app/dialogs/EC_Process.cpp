@@ -2,6 +2,9 @@
 
 #include "DialogTemplates.h"
 #include "ResourceIds.h"
+#include "io/FileNames.h"
+#include "io/ResultsFile.h"
+#include "shell/ResultsWindow.h"
 
 namespace kelvara::app {
 
@@ -11,6 +14,8 @@ CECProcessDlg::CECProcessDlg(wxWindow* parent) : JobDialog(parent, res::kECProce
     Bind(wxEVT_BUTTON, &CECProcessDlg::OnBrowseFirst, this, res::IDC_BROWSE_FIRST);
     Bind(wxEVT_BUTTON, &CECProcessDlg::OnBrowseSecond, this, res::IDC_BROWSE_SECOND);
     Bind(wxEVT_BUTTON, &CECProcessDlg::OnBrowseOutput, this, res::IDC_BROWSE_OUTPUT);
+    Bind(wxEVT_BUTTON, &CECProcessDlg::OnView, this, res::IDC_EC_VIEW);
+    Control(res::IDC_EC_VIEW)->Disable();
 }
 
 void CECProcessDlg::OnProcess(wxCommandEvent&) {
@@ -24,7 +29,9 @@ void CECProcessDlg::OnProcess(wxCommandEvent&) {
         .secondFile = ControlBytes(res::IDC_SECOND_FILE),
         .outputFile = ControlBytes(res::IDC_OUTPUT_FILE),
         .rotation = ReadRotationInputs(rotation_, res::IDC_EC_B0, res::IDC_EC_B1, res::IDC_EC_B2)};
-    job_.Run(inputs, *this);
+    if (job_.Run(inputs, *this)) {
+        RememberResults(inputs.outputFile, inputs.rotation.rotation, kelvara::Methods::Default);
+    }
 }
 
 // The standard methods read the first file and, when one is named, the
@@ -36,7 +43,19 @@ void CECProcessDlg::RunStandard() {
         .rotation = ReadRotationInputs(rotation_, res::IDC_EC_B0, res::IDC_EC_B1, res::IDC_EC_B2)};
     const std::string second = ControlBytes(res::IDC_SECOND_FILE);
     if (!second.empty()) inputs.files.push_back(second);
-    standardJob_.Run(inputs, *this);
+    if (standardJob_.Run(inputs, *this)) {
+        RememberResults(inputs.outputFile, inputs.rotation.rotation, kelvara::Methods::Standard);
+    }
+}
+
+void CECProcessDlg::RememberResults(const std::string& outputFile, kelvara::Rotation rotation,
+                                    kelvara::Methods methods) {
+    lastResults_ = outputFile + std::string(kelvara::ResultsSuffix(rotation, methods));
+    Control(res::IDC_EC_VIEW)->Enable();
+}
+
+void CECProcessDlg::OnView(wxCommandEvent&) {
+    if (!lastResults_.empty()) ResultsWindow::Open(GetParent(), kelvara::PathFromText(lastResults_));
 }
 
 // Puts the stored rotation choice back on the radio buttons first, so a

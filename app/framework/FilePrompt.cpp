@@ -8,11 +8,13 @@ namespace kelvara::app {
 
 namespace {
 
-// An open dialog with no filter, no default extension and no initial name.
-// wx allows the overwrite prompt on save dialogs only, and an open dialog
-// never overwrites, so the flag has nothing to do here.
+// The Browse buttons' open dialog has no filter, no default extension and no
+// initial name. wx allows the overwrite prompt on save dialogs only, and an
+// open dialog never overwrites, so the flag counts for save prompts alone.
 std::optional<wxString> ShowFileOpenDialog(const FilePromptRequest& request) {
-    wxFileDialog dialog(request.parent, "Open", wxString(), wxString(), wxFileSelectorDefaultWildcardStr, wxFD_OPEN);
+    const wxString wildcard = request.wildcard.empty() ? wxString(wxFileSelectorDefaultWildcardStr) : request.wildcard;
+    const long style = request.save ? wxFD_SAVE | (request.overwritePrompt ? wxFD_OVERWRITE_PROMPT : 0) : wxFD_OPEN;
+    wxFileDialog dialog(request.parent, request.save ? "Save" : "Open", wxString(), wxString(), wildcard, style);
     if (dialog.ShowModal() != wxID_OK) return std::nullopt;
     return dialog.GetPath();
 }

@@ -13,6 +13,8 @@ namespace kelvara::app {
 struct FilePromptRequest {
     wxWindow* parent = nullptr;
     bool overwritePrompt = false;  // asked for by the batch and append dialogs
+    bool save = false;             // a save prompt, which may name a new file
+    wxString wildcard;             // file types offered; empty: all files
 };
 
 // The chosen full path, or nothing when the user cancels.

@@ -8,6 +8,9 @@
 #include "dialogs/append.h"
 #include "dialogs/batch_process.h"
 #include "dialogs/plane_fit.h"
+#include "framework/FilePrompt.h"
+#include "io/FileNames.h"
+#include "shell/ResultsWindow.h"
 #include "dialogs/set_range.h"
 #include "framework/CommandIds.h"
 #include "shell/KelvaraDoc.h"
@@ -59,6 +62,7 @@ wxBEGIN_EVENT_TABLE(CKelvaraView, wxView)
     EVT_MENU(ToWxId(res::ID_DATA_APPEND), CKelvaraView::OnDataAppend)
     EVT_MENU(ToWxId(res::ID_BATCH_PROCESS), CKelvaraView::OnBatchProcess)
     EVT_MENU(ToWxId(res::ID_PLANE_FIT), CKelvaraView::OnPlaneFit)
+    EVT_MENU(ToWxId(res::ID_VIEW_RESULTS), CKelvaraView::OnViewResults)
     EVT_UPDATE_UI(ToWxId(res::ID_EC_DATA_PROCESS), CKelvaraView::OnUpdateECDataProcess)
 wxEND_EVENT_TABLE()
 
@@ -98,6 +102,13 @@ void CKelvaraView::OnRangeSetting(wxCommandEvent&) { RunDialog<CSetRangeDlg>(Get
 void CKelvaraView::OnDataAppend(wxCommandEvent&) { RunDialog<CAppendDlg>(GetFrame()); }
 void CKelvaraView::OnBatchProcess(wxCommandEvent&) { RunDialog<CBatchProcessDlg>(GetFrame()); }
 void CKelvaraView::OnPlaneFit(wxCommandEvent&) { RunDialog<CPlaneFitDlg>(GetFrame()); }
+
+void CKelvaraView::OnViewResults(wxCommandEvent&) {
+    const auto file = PromptForFile({.parent = GetFrame(),
+                                     .wildcard = "Results files (*.r1w;*.rfw;*.s1w;*.sfw)|*.r1w;*.rfw;*.s1w;*.sfw|"
+                                                 "All files|*"});
+    if (file) ResultsWindow::Open(GetFrame(), kelvara::PathFromText(file->utf8_string()));
+}
 
 // Keeps the command enabled and changes nothing else.
 void CKelvaraView::OnUpdateECDataProcess(wxUpdateUIEvent& event) { event.Enable(true); }

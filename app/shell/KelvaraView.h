@@ -31,6 +31,7 @@ private:
     void OnDataAppend(wxCommandEvent& event);
     void OnBatchProcess(wxCommandEvent& event);
     void OnPlaneFit(wxCommandEvent& event);
+    void OnViewResults(wxCommandEvent& event);
     void OnUpdateECDataProcess(wxUpdateUIEvent& event);
 
     ViewCanvas* canvas_ = nullptr;

@@ -302,6 +302,67 @@ TEST_F(JobDialogs, PlanarFitCoefficientsFitsShowsAndCopies) {
     EXPECT_FALSE(dialog.Control(IDC_PF_COPY)->IsEnabled());
 }
 
+// Counts the pixels of a picture that are not white: a blank one has none.
+int InkOf(const wxBitmap& picture) {
+    const wxImage image = picture.ConvertToImage();
+    int ink = 0;
+    const unsigned char* rgb = image.GetData();
+    for (int i = 0; i < image.GetWidth() * image.GetHeight(); ++i) ink += rgb[3 * i] + rgb[3 * i + 1] < 500;
+    return ink;
+}
+
+ResultsWindow* OpenResultsWindow() {
+    for (wxWindow* window : wxTopLevelWindows) {
+        if (auto* results = dynamic_cast<ResultsWindow*>(window)) return results;
+    }
+    return nullptr;
+}
+
+// A results file opens from the Options menu or from the EC Process dialog
+// after a run, in a window that draws it and saves it as a picture.
+TEST_F(JobDialogs, ViewResultsDrawsTheFileAndSavesThePicture) {
+    WriteRaw("0601.dat");
+    CECProcessDlg run(MainFrame());
+    EXPECT_FALSE(run.Control(IDC_EC_VIEW)->IsEnabled());
+    run.SetControlText(IDC_FIRST_FILE, Path("0601.dat"));
+    run.SetControlText(IDC_OUTPUT_FILE, Path("site"));
+    wxTEST_DIALOG(Press(&run, wxID_OK), Answer<CSecondFileDlg>("No Second File", wxID_OK),
+                  ExpectMessage("Processing Finished!", "Status", false));
+    ASSERT_TRUE(run.Control(IDC_EC_VIEW)->IsEnabled());
+    Press(&run, IDC_EC_VIEW);
+    ResultsWindow* window = OpenResultsWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->GetTitle(), "site.r1w - Kelvara");
+    window->SetSize(700, 500);
+    // The picture is drawn when the window is painted.
+    for (int round = 0; round < 200 && !window->Picture().IsOk(); ++round) {
+        PumpEvents();
+        wxMilliSleep(10);
+    }
+    ASSERT_TRUE(window->Picture().IsOk());
+    EXPECT_GT(InkOf(window->Picture()), 2000);
+
+    AnswerFilePrompts(Path("look.svg"), true);
+    Press(window, wxID_SAVE);
+    EXPECT_TRUE(ReadFile(dir_ / "look.svg").find("<svg") != std::string::npos);
+    window->Destroy();
+    PumpEvents();
+
+    wxMenuItem* item = MainFrame()->GetMenuBar()->FindItem(ToWxId(ID_VIEW_RESULTS));
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->GetItemLabelText(), wxString::FromUTF8("View Results\u2026"));
+    AnswerFilePrompts(Path("0601.dat"), false);
+    wxTEST_DIALOG(ChooseMenuItem(ID_VIEW_RESULTS, 0),
+                  ExpectMessage("0601.dat: is not a results file of Kelvara: its first line is not a results header",
+                                "Can't View Results", true));
+    EXPECT_EQ(OpenResultsWindow(), nullptr);
+    AnswerFilePrompts(Path("site.r1w"), false);
+    ChooseMenuItem(ID_VIEW_RESULTS, 0);
+    ASSERT_NE(OpenResultsWindow(), nullptr);
+    OpenResultsWindow()->Destroy();
+    PumpEvents();
+}
+
 // Set writes range.ini as typed and keeps the dialog open.
 TEST_F(JobDialogs, RangeSettingWritesTheBoxesOnSet) {
     const char* typed[] = {"-10", "10", "-9", "9", "-8", "8", "1e3", "50abc", "", "100", "-40", "45", "80", "110"};

@@ -83,9 +83,8 @@ class Picture {
 public:
     Picture(std::vector<unsigned char> rgb, int width) : rgb_(std::move(rgb)), width_(width) {}
     bool Is(int x, int y, int r, int g, int b, int slack) const {
-        const auto* p = &rgb_[(static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
-                               static_cast<std::size_t>(x)) *
-                              3];
+        const auto* p =
+            &rgb_[(static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x)) * 3];
         return std::abs(p[0] - r) <= slack && std::abs(p[1] - g) <= slack && std::abs(p[2] - b) <= slack;
     }
     int CountInColumn(int x, std::pair<int, int> rows, int r, int g, int b, int slack) const {

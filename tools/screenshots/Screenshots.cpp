@@ -16,6 +16,7 @@
 
 #include "ResourceIds.h"
 #include "ScreenCapture.h"
+#include "SampleGenerator.h"
 #include "TiltedSonic.h"
 #include "dialogs/AboutDlg.h"
 #include "dialogs/EC_Process.h"
@@ -29,6 +30,8 @@
 #include "jobs/JobMessages.h"
 #include "shell/Kelvara.h"
 #include "shell/MainFrm.h"
+#include "shell/ResultsWindow.h"
+#include "jobs/SingleRunJob.h"
 
 wxIMPLEMENT_APP_NO_MAIN(kelvara::app::CKelvaraApp);
 
@@ -63,6 +66,38 @@ bool SaveDialog(const wxString& file, const std::function<void(Dialog&)>& fill =
     dialog.Show();
     if (fill) fill(dialog);
     return SaveWindow(dialog, file);
+}
+
+// Takes the jobs' messages without showing them.
+class SilentPort : public kelvara::JobPort {
+public:
+    void ShowMessage(std::string_view, std::string_view, kelvara::MessageIcon) override {}
+    kelvara::SecondFileAnswer AskNoSecondFile() override { return kelvara::SecondFileAnswer::Continue; }
+    void SetProgressRange(int, int) override {}
+    void SetProgressStep(int) override {}
+    void SetProgressPosition(int) override {}
+    void StepProgress() override {}
+    void SetPercentText(std::string_view) override {}
+    void SetStatusText(kelvara::StatusText, std::string_view) override {}
+};
+
+// The results window on a day of synthetic data with a gap.
+bool SaveResultsWindow(const wxString& file) {
+    const auto folder = std::filesystem::temp_directory_path();
+    const auto raw = folder / "kelvara-screenshot-day.dat";
+    SilentPort port;
+    const bool made =
+        kelvara::samples::WriteRawSample(raw, {.seed = 4, .hours = 24, .spikeRate = 1e-3, .gapRate = 0}) &&
+        kelvara::SingleRunJob().Run({.firstFile = raw.string(), .outputFile = (folder / "day").string()}, port);
+    std::filesystem::remove(raw);
+    if (!made) return false;
+    ResultsWindow* window = ResultsWindow::Open(wxGetApp().MainFrame(), folder / "day.r1w");
+    std::filesystem::remove(folder / "day.r1w");
+    if (window == nullptr) return false;
+    window->SetSize(1000, 760);
+    const bool saved = SaveWindow(*window, file);
+    window->Destroy();
+    return saved;
 }
 
 // The planar-fit dialog after a fit over the test bed's tilted sonic.
@@ -113,6 +148,7 @@ bool SaveEveryWindow(const wxString& folder) {
         SaveDialog<CSetRangeDlg>(folder + "range-setting.png"),
         SaveDialog<CPlaneFitDlg>(folder + "planar-fit.png"),
         SaveDialog<CPlaneFitDlg>(folder + "planar-fit-result.png", FitTiltedSonic),
+        SaveResultsWindow(folder + "results-window.png"),
         SaveMessageBox([&] { ShowMessageBox(&frame, warning); }, folder + "message-exclamation.png"),
         SaveMessageBox([&] { ShowMessageBox(&frame, finished); }, folder + "message-finished.png"),
     };
