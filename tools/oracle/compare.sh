@@ -18,55 +18,17 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(cd "$here/../.." && pwd)"
 oracle="$here/kelvara_oracle.py"
 
-first_match() {
-    local pattern
-    for pattern in "$@"; do
-        if [ -x "$pattern" ]; then echo "$pattern"; return; fi
-    done
-}
+# shellcheck source=compare_common.sh
+. "$here/compare_common.sh"
 
-wait_for() {
-    local what="$1" waited=0 limit="${WAIT_SECONDS:-1800}"
-    while [ -z "$(eval "$what")" ]; do
-        if [ "$waited" -ge "$limit" ]; then return 1; fi
-        sleep 10
-        waited=$((waited + 10))
-    done
-}
-
-if [ $# -ge 1 ]; then
-    cli="$1"
-else
-    wait_for "first_match $root/build-oracle/cli/kelvara-cli $root/build-*/cli/kelvara-cli" ||
-        { echo "kelvara-cli not found" >&2; exit 2; }
-    cli="$(first_match $root/build-oracle/cli/kelvara-cli $root/build-*/cli/kelvara-cli)"
-fi
-if [ $# -ge 2 ]; then
-    sample="$2"
-else
-    wait_for "first_match $root/build-oracle/tools/sample_generator/kelvara-sample $root/build-*/tools/sample_generator/kelvara-sample" ||
-        { echo "kelvara-sample not found" >&2; exit 2; }
-    sample="$(first_match $root/build-oracle/tools/sample_generator/kelvara-sample $root/build-*/tools/sample_generator/kelvara-sample)"
-fi
+cli="${1:-$(WAIT_SECONDS="${WAIT_SECONDS:-1800}" find_program kelvara-cli "$root"/build-oracle/cli/kelvara-cli "$root"/build-*/cli/kelvara-cli)}" || exit 2
+sample="${2:-$(WAIT_SECONDS="${WAIT_SECONDS:-1800}" find_program kelvara-sample "$root"/build-oracle/tools/sample_generator/kelvara-sample "$root"/build-*/tools/sample_generator/kelvara-sample)}" || exit 2
 cli="$(cd "$(dirname "$cli")" && pwd)/$(basename "$cli")"
 sample="$(cd "$(dirname "$sample")" && pwd)/$(basename "$sample")"
 echo "kelvara-cli:    $cli"
 echo "kelvara-sample: $sample"
 
-work="$(mktemp -d /tmp/kelvara-compare.XXXXXX)"
-if [ "${KEEP:-0}" != 1 ]; then trap 'rm -rf "$work"' EXIT; else echo "work: $work"; fi
-data="$work/data"
-mkdir -p "$data" "$work/windir"
-# An empty Windows directory: without --range-file both sides use the
-# built-in limits.
-export WINDIR="$work/windir"
-export PYTHONDONTWRITEBYTECODE=1
-unset XDG_CONFIG_HOME
-
-gen() {  # name, then kelvara-sample options
-    local name="$1"; shift
-    "$sample" "$data/$name" "$@" || { echo "kelvara-sample failed for $name" >&2; exit 2; }
-}
+make_work_dir /tmp/kelvara-compare.XXXXXX
 
 gen g1.dat --seed 1 --hours 1 --hz 10
 gen g2.dat --seed 2 --hours 2 --hz 20 --lf --spike-rate 0.001 --bad-status-rate 0.001 \

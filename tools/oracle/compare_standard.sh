@@ -25,36 +25,19 @@ oracle="$here/standard_oracle.py"
 samples="$here/standard_samples.py"
 differ="$here/standard_diff.py"
 
-first_match() {
-    local pattern
-    for pattern in "$@"; do
-        if [ -x "$pattern" ]; then echo "$pattern"; return; fi
-    done
-}
+# shellcheck source=compare_common.sh
+. "$here/compare_common.sh"
 
-tool="${1:-$(first_match "$root"/build*/bench/kelvara-standard)}"
-sample="${2:-$(first_match "$root"/build*/tools/sample_generator/kelvara-sample)}"
-[ -n "$tool" ] && [ -x "$tool" ] || { echo "kelvara-standard not found (build the bench)" >&2; exit 2; }
-[ -n "$sample" ] && [ -x "$sample" ] || { echo "kelvara-sample not found" >&2; exit 2; }
+tool="${1:-$(find_program kelvara-standard "$root"/build*/bench/kelvara-standard)}" || exit 2
+sample="${2:-$(find_program kelvara-sample "$root"/build*/tools/sample_generator/kelvara-sample)}" || exit 2
 tool="$(cd "$(dirname "$tool")" && pwd)/$(basename "$tool")"
 sample="$(cd "$(dirname "$sample")" && pwd)/$(basename "$sample")"
 echo "kelvara-standard: $tool"
 echo "kelvara-sample:   $sample"
 
-work="$(mktemp -d /tmp/kelvara-compare-standard.XXXXXX)"
-if [ "${KEEP:-0}" != 1 ]; then trap 'rm -rf "$work"' EXIT; else echo "work: $work"; fi
-data="$work/data"
+make_work_dir /tmp/kelvara-compare-standard.XXXXXX
 stats="$work/stats.jsonl"
-mkdir -p "$data" "$work/windir"
-# An empty Windows directory: without --range-file both sides use the
-# built-in limits.
-export WINDIR="$work/windir"
-export PYTHONDONTWRITEBYTECODE=1
 
-gen() {  # name, then kelvara-sample options
-    local name="$1"; shift
-    "$sample" "$data/$name" "$@" || { echo "kelvara-sample failed for $name" >&2; exit 2; }
-}
 turn() {  # in, out, standard_samples.py turn options
     local in="$1" out="$2"; shift 2
     python3 "$samples" turn "$data/$in" "$data/$out" "$@" || exit 2

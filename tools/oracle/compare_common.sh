@@ -1,0 +1,38 @@
+# Shared by compare.sh and compare_standard.sh (sourced, not run): finding
+# the programs, the work directory and the generated raw files.
+
+first_match() {
+    local pattern
+    for pattern in "$@"; do
+        if [ -x "$pattern" ]; then echo "$pattern"; return; fi
+    done
+}
+
+# Waits (up to WAIT_SECONDS, default 0) for one of the candidates to be built.
+find_program() {  # label, candidates...
+    local label="$1" waited=0 limit="${WAIT_SECONDS:-0}" found
+    shift
+    while found="$(first_match "$@")"; [ -z "$found" ]; do
+        if [ "$waited" -ge "$limit" ]; then echo "$label not found" >&2; exit 2; fi
+        sleep 10
+        waited=$((waited + 10))
+    done
+    echo "$(cd "$(dirname "$found")" && pwd)/$(basename "$found")"
+}
+
+# Sets work and data; an empty Windows directory, so that without
+# --range-file both sides use the built-in limits.
+make_work_dir() {  # mktemp template
+    work="$(mktemp -d "$1")"
+    if [ "${KEEP:-0}" != 1 ]; then trap 'rm -rf "$work"' EXIT; else echo "work: $work"; fi
+    data="$work/data"
+    mkdir -p "$data" "$work/windir"
+    export WINDIR="$work/windir"
+    export PYTHONDONTWRITEBYTECODE=1
+    unset XDG_CONFIG_HOME
+}
+
+gen() {  # name, then kelvara-sample options
+    local name="$1"; shift
+    "$sample" "$data/$name" "$@" || { echo "kelvara-sample failed for $name" >&2; exit 2; }
+}
