@@ -108,7 +108,7 @@ public:
         Panel(2, {&fc_}, "#gmmol m#u-2#d s#u-1#d");
         Series(fc_, kGreen);
         Legend({{standard ? "Fc" : "Fc_leuning", kGreen}});
-        Panel(3, {&records_}, "Records");
+        Panel(3, {&records_}, "Records (count)");
         MarkRejected();
         Series(records_, kDarkGrey);
         Title();

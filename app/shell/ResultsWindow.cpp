@@ -41,7 +41,8 @@ ResultsWindow::ResultsWindow(wxWindow* parent, plot::QuickLook look, const wxStr
     layout->Add(buttons, 0, wxEXPAND | wxALL, 8);
     frame->SetSizer(layout);
     Bind(wxEVT_BUTTON, &ResultsWindow::OnSavePicture, this, wxID_SAVE);
-    Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Close(); }, wxID_CLOSE);
+    Bind(
+        wxEVT_BUTTON, [this](wxCommandEvent&) { Close(); }, wxID_CLOSE);
     SetMinSize(wxSize(400, 320));
 }
 
@@ -59,9 +60,8 @@ ResultsWindow* ResultsWindow::Open(wxWindow* parent, const std::filesystem::path
         return nullptr;
     }
     const std::string title = plot::TitleOfFiles({file});
-    auto* window =
-        new ResultsWindow(parent, plot::QuickLook(std::move(std::get<plot::ResultsTable>(read)), title),
-                          wxString::FromUTF8(title));
+    auto* window = new ResultsWindow(parent, plot::QuickLook(std::move(std::get<plot::ResultsTable>(read)), title),
+                                     wxString::FromUTF8(title));
     window->Show();
     return window;
 }
@@ -99,8 +99,7 @@ void ResultsWindow::OnSavePicture(wxCommandEvent&) {
     if (!plot::PictureFormatOf(file)) file += ".png";
     const std::string problem = plot::WritePictureFile(look_, file, *plot::PictureFormatOf(file), PictureSize());
     if (!problem.empty()) {
-        ShowMessageBox(this, file.filename().string() + ": " + problem, kCannotSave,
-                       kelvara::MessageIcon::Exclamation);
+        ShowMessageBox(this, file.filename().string() + ": " + problem, kCannotSave, kelvara::MessageIcon::Exclamation);
     }
 }
 

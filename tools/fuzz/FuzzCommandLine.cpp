@@ -195,7 +195,7 @@ struct Run {
     bool quiet = false;  // a finished job then shows nothing
     // The planar fit and the plot end without "Processing Finished!".
     bool reportsFinished = true;
-    std::string shown;   // what the terminal port wrote
+    std::string shown;  // what the terminal port wrote
     std::vector<std::string> inputs;
 };
 
