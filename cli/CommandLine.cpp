@@ -26,6 +26,7 @@ void AddProcessingOptions(CLI::App& command, CommandLine& commandLine) {
                     "Read the screening limits from PATH instead of range.ini "
                     "in the Windows directory")
         ->type_name("PATH");
+    AddInputFormatOptions(command, commandLine.inputFormat);
 }
 
 void AddRunCommand(CLI::App& app, CommandLine& commandLine) {

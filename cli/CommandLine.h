@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "InputFormatOptions.h"
+
 namespace kelvara::cli {
 
 enum class Command { Run, Batch, Append };
@@ -32,6 +34,7 @@ struct CommandLine {
     bool standard = false;  // the standard methods, into .s1w / .sfw files
     PlanarFit planarFit;
     std::optional<std::string> rangeFile;
+    InputFormatTexts inputFormat;
 
     // append
     std::string headLinesText;

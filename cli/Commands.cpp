@@ -5,7 +5,9 @@
 
 #include "AppendJob.h"
 #include "RunReport.h"
+#include "io/ColumnLayout.h"
 #include "io/FileNames.h"
+#include "jobs/InputColumns.h"
 #include "jobs/BatchJob.h"
 #include "jobs/SingleRunJob.h"
 #include "jobs/StandardBatchJob.h"
@@ -18,15 +20,32 @@ namespace {
 struct Reporting {
     std::FILE* errors;
     bool summary;
+    const CommandLine& commandLine;
 };
 
 int ExitStatus(bool finished) { return finished ? kJobFinishedExitStatus : kJobFailedExitStatus; }
+
+// Read only for the warning: the first raw file's header.
+NoFluxContext NoFluxContextOf(const CommandLine& commandLine) {
+    NoFluxContext context;
+    const InputFormat format = InputFormatOf(commandLine.inputFormat);
+    context.goodStatus = format.goodStatus.Text();
+    if (!format.IsDefaultLayout()) return context;
+    std::string firstRaw = commandLine.firstFile;
+    if (commandLine.command == Command::Batch) {
+        const std::vector<std::string> names = ListedNames(PathFromText(commandLine.listFile));
+        firstRaw = names.empty() ? std::string() : names.front();
+    }
+    context.suggestAutoColumns = !firstRaw.empty() && HeaderNamesRecordColumn(PathFromText(firstRaw));
+    return context;
+}
 
 // After "Processing Finished!": the summary, and a warning when the results
 // hold no fluxes, which a script must not mistake for a good run.
 int ReportFinishedRun(const RunTally& tally, const Reporting& reporting) {
     if (reporting.summary) std::fprintf(reporting.errors, "%s\n", RunSummary(tally).c_str());
-    const std::string warning = NoFluxWarning(tally);
+    if (tally.blocksComputed > 0) return kJobFinishedExitStatus;
+    const std::string warning = NoFluxWarning(tally, NoFluxContextOf(reporting.commandLine));
     if (warning.empty()) return kJobFinishedExitStatus;
     std::fprintf(reporting.errors, "%s\n", warning.c_str());
     return kNoFluxesExitStatus;
@@ -56,15 +75,18 @@ int RunSingle(const CommandLine& commandLine, JobPort& port, const std::optional
               const Reporting& reporting) {
     if (commandLine.standard) {
         StandardRunJob job;
-        const StandardRunInputs inputs{
-            .files = commandLine.runFiles, .outputFile = commandLine.outputFile, .rotation = RotationOf(commandLine)};
+        const StandardRunInputs inputs{.files = commandLine.runFiles,
+                                       .outputFile = commandLine.outputFile,
+                                       .rotation = RotationOf(commandLine),
+                                       .input = InputFormatOf(commandLine.inputFormat)};
         if (!job.Run(inputs, port, rangeFile)) return kJobFailedExitStatus;
         return ReportFinishedRun(job.Tally(), reporting);
     }
     const SingleRunInputs inputs{.firstFile = commandLine.firstFile,
                                  .secondFile = commandLine.secondFile,
                                  .outputFile = commandLine.outputFile,
-                                 .rotation = RotationOf(commandLine)};
+                                 .rotation = RotationOf(commandLine),
+                                 .input = InputFormatOf(commandLine.inputFormat)};
     SingleRunJob job;
     if (!job.Run(inputs, port, rangeFile)) return kJobFailedExitStatus;
     return ReportFinishedRun(job.Tally(), reporting);
@@ -72,7 +94,9 @@ int RunSingle(const CommandLine& commandLine, JobPort& port, const std::optional
 
 int RunBatch(const CommandLine& commandLine, JobPort& port, const std::optional<std::filesystem::path>& rangeFile,
              const Reporting& reporting) {
-    const BatchInputs inputs{.listFile = commandLine.listFile, .rotation = RotationOf(commandLine)};
+    const BatchInputs inputs{.listFile = commandLine.listFile,
+                             .rotation = RotationOf(commandLine),
+                             .input = InputFormatOf(commandLine.inputFormat)};
     if (commandLine.standard) {
         StandardBatchJob job;
         if (!job.Run(inputs, port, rangeFile)) return kJobFailedExitStatus;
@@ -99,7 +123,7 @@ int RunCommand(const CommandLine& commandLine, JobPort& port, std::FILE* errors,
     if (commandLine.command == Command::Append) return RunAppend(commandLine, port);
     std::optional<std::filesystem::path> rangeFile;
     if (!ResolveRangeFile(commandLine, errors, rangeFile)) return kJobFailedExitStatus;
-    const Reporting reporting{errors, summary};
+    const Reporting reporting{errors, summary, commandLine};
     if (commandLine.command == Command::Batch) return RunBatch(commandLine, port, rangeFile, reporting);
     return RunSingle(commandLine, port, rangeFile, reporting);
 }

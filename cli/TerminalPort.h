@@ -35,6 +35,8 @@ public:
     void ShowBytesRead(std::int64_t done, std::int64_t total) override;
     void SetStatusText(StatusText which, std::string_view text) override;
     void ExplainFailure(std::string_view file, std::string_view reason) override;
+    // "kelvara-cli: FILE: columns: U=Ux (column 3), ..."; not when quiet.
+    void ShowInputColumns(std::string_view file, std::string_view columns) override;
 
 private:
     void DrawProgress();
