@@ -15,6 +15,8 @@ constexpr MenuItemResource kOptionsItems[] = {
     {0, nullptr},
     {ID_BATCH_PROCESS, "&Batch Process\tCtrl+B"},
     {0, nullptr},
+    {ID_INPUT_COLUMNS, "Input &Columns\u2026"},
+    {0, nullptr},
     {ID_APP_EXIT, "E&xit"},
 };
 
@@ -38,6 +40,7 @@ constexpr PromptResource kPrompts[] = {
     {ID_DATA_APPEND, "Append Second File in the End of First File", "Append 2nd File to 1st File"},
     {ID_BATCH_PROCESS, "Process Bunch of EC Data Files", "Batch File Process"},
     {ID_MERGE_DATA, "Merge Data in Horizontal Direction", "Merge Data"},
+    {ID_INPUT_COLUMNS, "Choose how the columns of raw data files are read", "Input Columns"},
     {ID_APP_EXIT, "Quit the application; prompts to save documents", "Exit"},
     {ID_APP_ABOUT, "Display program information, version number and copyright", "About"},
 };

@@ -14,6 +14,7 @@ inline constexpr int ID_EC_DATA_PROCESS = 32773;
 inline constexpr int ID_RANGE_SETTING = 32774;
 inline constexpr int ID_DATA_APPEND = 32775;
 inline constexpr int ID_MERGE_DATA = 32776;
+inline constexpr int ID_INPUT_COLUMNS = 32777;
 inline constexpr int ID_APP_ABOUT = 57664;
 inline constexpr int ID_APP_EXIT = 57665;
 
@@ -33,6 +34,7 @@ inline constexpr int IDD_SET_RANGE = 134;
 inline constexpr int IDD_BATCH_PROCESS = 142;
 inline constexpr int IDD_MERGE = 143;
 inline constexpr int IDD_APPEND = 149;
+inline constexpr int IDD_INPUT_COLUMNS = 150;
 
 // Controls. Each dialog numbers its own controls, so one number can stand
 // for different controls in different dialogs; within a dialog it is unique.
@@ -56,7 +58,8 @@ inline constexpr int IDC_EC_PLANAR_FIT = 1031;
 inline constexpr int IDC_EC_B0 = 1032;
 inline constexpr int IDC_EC_B1 = 1033;
 inline constexpr int IDC_EC_B2 = 1034;
-inline constexpr int IDC_EC_STANDARD = 1040;  // "Standard methods"
+inline constexpr int IDC_EC_STANDARD = 1040;      // "Standard methods"
+inline constexpr int IDC_EC_COLUMNS_NOTE = 1042;  // the input columns in force, when not the default
 
 // "Batch File Processor".
 inline constexpr int IDC_BATCH_TWO_AXIS = 1004;
@@ -66,7 +69,8 @@ inline constexpr int IDC_BATCH_B0 = 1032;
 inline constexpr int IDC_BATCH_B1 = 1033;
 inline constexpr int IDC_BATCH_B2 = 1034;
 inline constexpr int IDC_BATCH_PLANAR_FIT = 1036;
-inline constexpr int IDC_BATCH_STANDARD = 1041;  // "Standard methods"
+inline constexpr int IDC_BATCH_STANDARD = 1041;      // "Standard methods"
+inline constexpr int IDC_BATCH_COLUMNS_NOTE = 1042;  // the input columns in force, when not the default
 
 // "Range Setting": one box per limit.
 inline constexpr int IDC_U_MIN = 1013;
@@ -121,6 +125,15 @@ inline constexpr int IDC_APPEND_FILE6 = 1035;
 inline constexpr int IDC_APPEND_BROWSER6 = 1036;
 inline constexpr int IDC_APPEND_OUTPUT = 1037;
 inline constexpr int IDC_APPEND_OUTPUT_BROWSER = 1038;
+
+// "Input Columns": the layout (default, auto, a map), the map's eight boxes
+// in the variables' order then the status, the status list and the unit check.
+inline constexpr int IDC_COLUMNS_DEFAULT = 1050;
+inline constexpr int IDC_COLUMNS_AUTO = 1051;
+inline constexpr int IDC_COLUMNS_MAP = 1052;
+inline constexpr std::array<int, 8> kColumnMapBoxes = {1053, 1054, 1055, 1056, 1057, 1058, 1059, 1060};
+inline constexpr int IDC_GOOD_STATUS = 1061;
+inline constexpr int IDC_UNIT_CHECK = 1062;
 
 // An edit box and the Browser button that fills it.
 struct EditWithBrowser {

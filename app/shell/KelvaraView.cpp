@@ -7,6 +7,7 @@
 #include "dialogs/EC_Process.h"
 #include "dialogs/append.h"
 #include "dialogs/batch_process.h"
+#include "dialogs/input_columns.h"
 #include "dialogs/set_range.h"
 #include "framework/CommandIds.h"
 #include "shell/KelvaraDoc.h"
@@ -57,6 +58,7 @@ wxBEGIN_EVENT_TABLE(CKelvaraView, wxView)
     EVT_MENU(ToWxId(res::ID_RANGE_SETTING), CKelvaraView::OnRangeSetting)
     EVT_MENU(ToWxId(res::ID_DATA_APPEND), CKelvaraView::OnDataAppend)
     EVT_MENU(ToWxId(res::ID_BATCH_PROCESS), CKelvaraView::OnBatchProcess)
+    EVT_MENU(ToWxId(res::ID_INPUT_COLUMNS), CKelvaraView::OnInputColumns)
     EVT_UPDATE_UI(ToWxId(res::ID_EC_DATA_PROCESS), CKelvaraView::OnUpdateECDataProcess)
 wxEND_EVENT_TABLE()
 
@@ -95,6 +97,7 @@ void CKelvaraView::OnECDataProcess(wxCommandEvent&) { RunDialog<CECProcessDlg>(G
 void CKelvaraView::OnRangeSetting(wxCommandEvent&) { RunDialog<CSetRangeDlg>(GetFrame()); }
 void CKelvaraView::OnDataAppend(wxCommandEvent&) { RunDialog<CAppendDlg>(GetFrame()); }
 void CKelvaraView::OnBatchProcess(wxCommandEvent&) { RunDialog<CBatchProcessDlg>(GetFrame()); }
+void CKelvaraView::OnInputColumns(wxCommandEvent&) { RunDialog<CInputColumnsDlg>(GetFrame()); }
 
 // Keeps the command enabled and changes nothing else.
 void CKelvaraView::OnUpdateECDataProcess(wxUpdateUIEvent& event) { event.Enable(true); }

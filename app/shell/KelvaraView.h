@@ -30,6 +30,7 @@ private:
     void OnRangeSetting(wxCommandEvent& event);
     void OnDataAppend(wxCommandEvent& event);
     void OnBatchProcess(wxCommandEvent& event);
+    void OnInputColumns(wxCommandEvent& event);
     void OnUpdateECDataProcess(wxUpdateUIEvent& event);
 
     ViewCanvas* canvas_ = nullptr;
