@@ -27,6 +27,7 @@ void AddProcessingOptions(CLI::App& command, CommandLine& commandLine) {
                     "Read the screening limits from PATH instead of range.ini "
                     "in the Windows directory")
         ->type_name("PATH");
+    AddInputFormatOptions(command, commandLine.inputFormat);
 }
 
 // "--planar-fit auto" and three coefficients name two planes.
@@ -102,6 +103,7 @@ void AddPlaneFitCommand(CLI::App& app, CommandLine& commandLine) {
     fit->add_option("--range-file", commandLine.rangeFile,
                     "Read the screening limits from PATH instead of range.ini in the Windows directory")
         ->type_name("PATH");
+    AddInputFormatOptions(*fit, commandLine.inputFormat);
     fit->add_flag("--json", options.json, "Print one JSON object instead of the text for people");
     fit->callback([&commandLine] {
         commandLine.command = Command::PlaneFit;

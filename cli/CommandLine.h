@@ -7,6 +7,7 @@
 
 #include "PlotCommand.h"
 #include "pipeline/PlaneFit.h"
+#include "InputFormatOptions.h"
 
 namespace kelvara::cli {
 
@@ -43,6 +44,7 @@ struct CommandLine {
     bool standard = false;  // the standard methods, into .s1w / .sfw files
     PlanarFit planarFit;
     std::optional<std::string> rangeFile;
+    InputFormatTexts inputFormat;
 
     // planefit (and its range file)
     PlaneFitCommand planeFit;

@@ -6,7 +6,9 @@
 #include "AppendJob.h"
 #include "PlaneFitOutput.h"
 #include "RunReport.h"
+#include "io/ColumnLayout.h"
 #include "io/FileNames.h"
+#include "jobs/InputColumns.h"
 #include "jobs/BatchJob.h"
 #include "jobs/PlaneFitJob.h"
 #include "jobs/PlaneFitText.h"
@@ -21,15 +23,32 @@ namespace {
 struct Reporting {
     std::FILE* errors;
     bool summary;
+    const CommandLine& commandLine;
 };
 
 int ExitStatus(bool finished) { return finished ? kJobFinishedExitStatus : kJobFailedExitStatus; }
+
+// Read only for the warning: the first raw file's header.
+NoFluxContext NoFluxContextOf(const CommandLine& commandLine) {
+    NoFluxContext context;
+    const InputFormat format = InputFormatOf(commandLine.inputFormat);
+    context.goodStatus = format.goodStatus.Text();
+    if (!format.IsDefaultLayout()) return context;
+    std::string firstRaw = commandLine.firstFile;
+    if (commandLine.command == Command::Batch) {
+        const std::vector<std::string> names = ListedNames(PathFromText(commandLine.listFile));
+        firstRaw = names.empty() ? std::string() : names.front();
+    }
+    context.suggestAutoColumns = !firstRaw.empty() && HeaderNamesRecordColumn(PathFromText(firstRaw));
+    return context;
+}
 
 // After "Processing Finished!": the summary, and a warning when the results
 // hold no fluxes, which a script must not mistake for a good run.
 int ReportFinishedRun(const RunTally& tally, const Reporting& reporting) {
     if (reporting.summary) std::fprintf(reporting.errors, "%s\n", RunSummary(tally).c_str());
-    const std::string warning = NoFluxWarning(tally);
+    if (tally.blocksComputed > 0) return kJobFinishedExitStatus;
+    const std::string warning = NoFluxWarning(tally, NoFluxContextOf(reporting.commandLine));
     if (warning.empty()) return kJobFinishedExitStatus;
     std::fprintf(reporting.errors, "%s\n", warning.c_str());
     return kNoFluxesExitStatus;
@@ -59,7 +78,7 @@ std::string RoundTripText(double value) {
 
 // The raw files a run or batch reads, for the fit that precedes it.
 PlaneFitInputs FitInputsOf(const CommandLine& commandLine) {
-    PlaneFitInputs inputs;
+    PlaneFitInputs inputs{.input = InputFormatOf(commandLine.inputFormat)};
     if (commandLine.command == Command::Batch) {
         inputs.listFile = commandLine.listFile;
     } else {
@@ -97,15 +116,18 @@ int RunSingle(const CommandLine& commandLine, JobPort& port, const std::optional
     if (!rotation) return kJobFailedExitStatus;
     if (commandLine.standard) {
         StandardRunJob job;
-        const StandardRunInputs inputs{
-            .files = commandLine.runFiles, .outputFile = commandLine.outputFile, .rotation = *rotation};
+        const StandardRunInputs inputs{.files = commandLine.runFiles,
+                                       .outputFile = commandLine.outputFile,
+                                       .rotation = *rotation,
+                                       .input = InputFormatOf(commandLine.inputFormat)};
         if (!job.Run(inputs, port, rangeFile)) return kJobFailedExitStatus;
         return ReportFinishedRun(job.Tally(), reporting);
     }
     const SingleRunInputs inputs{.firstFile = commandLine.firstFile,
                                  .secondFile = commandLine.secondFile,
                                  .outputFile = commandLine.outputFile,
-                                 .rotation = *rotation};
+                                 .rotation = *rotation,
+                                 .input = InputFormatOf(commandLine.inputFormat)};
     SingleRunJob job;
     if (!job.Run(inputs, port, rangeFile)) return kJobFailedExitStatus;
     return ReportFinishedRun(job.Tally(), reporting);
@@ -115,7 +137,9 @@ int RunBatch(const CommandLine& commandLine, JobPort& port, const std::optional<
              const Reporting& reporting) {
     const auto rotation = RotationOf(commandLine, port, rangeFile, reporting.errors);
     if (!rotation) return kJobFailedExitStatus;
-    const BatchInputs inputs{.listFile = commandLine.listFile, .rotation = *rotation};
+    const BatchInputs inputs{.listFile = commandLine.listFile,
+                             .rotation = *rotation,
+                             .input = InputFormatOf(commandLine.inputFormat)};
     if (commandLine.standard) {
         StandardBatchJob job;
         if (!job.Run(inputs, port, rangeFile)) return kJobFailedExitStatus;
@@ -140,7 +164,10 @@ int RunAppend(const CommandLine& commandLine, JobPort& port) {
 int RunPlaneFit(const CommandLine& commandLine, JobPort& port, const std::optional<std::filesystem::path>& rangeFile,
                 std::FILE* errors) {
     const PlaneFitCommand& options = commandLine.planeFit;
-    const auto report = RunPlaneFitJob({.files = options.files, .listFile = options.listFile, .screen = options.screen},
+    const auto report = RunPlaneFitJob({.files = options.files,
+                                        .listFile = options.listFile,
+                                        .screen = options.screen,
+                                        .input = InputFormatOf(commandLine.inputFormat)},
                                        port, rangeFile);
     if (!report) return kJobFailedExitStatus;
     const std::string text = options.json ? PlaneFitJson(*report) : PlaneFitText(*report);
@@ -159,7 +186,7 @@ int RunCommand(const CommandLine& commandLine, JobPort& port, std::FILE* errors,
     std::optional<std::filesystem::path> rangeFile;
     if (!ResolveRangeFile(commandLine, errors, rangeFile)) return kJobFailedExitStatus;
     if (commandLine.command == Command::PlaneFit) return RunPlaneFit(commandLine, port, rangeFile, errors);
-    const Reporting reporting{errors, summary};
+    const Reporting reporting{errors, summary, commandLine};
     if (commandLine.command == Command::Batch) return RunBatch(commandLine, port, rangeFile, reporting);
     return RunSingle(commandLine, port, rangeFile, reporting);
 }

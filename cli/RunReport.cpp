@@ -20,10 +20,10 @@ std::string Joined(const std::vector<std::string>& parts) {
 }
 
 // Why the records read gave no fluxes, cause by cause.
-std::string WhyRecordsWereDropped(const RunTally& tally) {
+std::string WhyRecordsWereDropped(const RunTally& tally, const NoFluxContext& context) {
     std::vector<std::string> parts;
     if (tally.recordsBadStatus > 0) {
-        parts.push_back(std::to_string(tally.recordsBadStatus) + " dropped for a status outside 0-13");
+        parts.push_back(std::to_string(tally.recordsBadStatus) + " dropped for a status outside " + context.goodStatus);
     }
     if (tally.recordsInShortBlocks > 0) {
         parts.push_back(std::to_string(tally.recordsInShortBlocks) + " in half hours of fewer than " +
@@ -46,7 +46,7 @@ std::string RunSummary(const RunTally& tally) {
            Counted(tally.recordsRead, "record", "records") + " read, " + std::to_string(dropped) + " dropped";
 }
 
-std::string NoFluxWarning(const RunTally& tally) {
+std::string NoFluxWarning(const RunTally& tally, const NoFluxContext& context) {
     if (tally.blocksComputed > 0) return "";
     std::string warning = "kelvara-cli: warning: no fluxes computed: ";
     if (tally.recordsRead == 0) return warning + "no records after the four header lines";
@@ -59,9 +59,13 @@ std::string NoFluxWarning(const RunTally& tally) {
     } else {
         warning += "every half hour was rejected";
     }
-    warning += "; " + Counted(tally.recordsRead, "record", "records") + " read" + WhyRecordsWereDropped(tally);
+    warning += "; " + Counted(tally.recordsRead, "record", "records") + " read" + WhyRecordsWereDropped(tally, context);
     // A column too many (a record number, say) moves a value into the status.
-    if (tally.recordsBadStatus == tally.recordsRead) warning += " (is the status the last field of each record?)";
+    if (context.suggestAutoColumns) {
+        warning += " (the header names a record-number column: try --columns auto)";
+    } else if (tally.recordsBadStatus == tally.recordsRead) {
+        warning += " (is the status the last field of each record?)";
+    }
     return warning;
 }
 

@@ -43,6 +43,17 @@ void TerminalPort::ExplainFailure(std::string_view file, std::string_view reason
     explanation_.append(reason);
 }
 
+void TerminalPort::ShowInputColumns(std::string_view file, std::string_view columns) {
+    if (quiet_) return;
+    EndLiveLine();
+    WriteOneLine("kelvara-cli: ");
+    WriteOneLine(file);
+    WriteOneLine(": columns: ");
+    WriteOneLine(columns);
+    std::fputc('\n', stream_);
+    std::fflush(stream_);
+}
+
 SecondFileAnswer TerminalPort::AskNoSecondFile() { return SecondFileAnswer::Continue; }
 
 void TerminalPort::SetProgressRange(int, int) {

@@ -36,6 +36,8 @@ public:
     void SetStatusText(StatusText which, std::string_view text) override;
     void ExplainFailure(std::string_view file, std::string_view reason) override;
     void EndProgress() override { EndLiveLine(); }
+    // "kelvara-cli: FILE: columns: U=Ux (column 3), ..."; not when quiet.
+    void ShowInputColumns(std::string_view file, std::string_view columns) override;
 
 private:
     void DrawProgress();

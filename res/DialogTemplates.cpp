@@ -49,6 +49,7 @@ constexpr ControlTemplate kECProcessControls[] = {
     {K::LeftText, IDC_PERCENT_TEXT, "", 283, 194, 26, 8},
     {K::CheckBox, IDC_EC_STANDARD, "Standard methods", 225, 217, 80, 10},
     {K::PushButton, IDC_EC_VIEW, "View", 21, 215, 50, 14},
+    {K::LeftText, IDC_EC_COLUMNS_NOTE, "", 13, 233, 310, 8},
 };
 
 // "No Second File".
@@ -110,6 +111,7 @@ constexpr ControlTemplate kBatchControls[] = {
     {K::CentredText, IDC_WAIT_NOTICE, "", 63, 174, 205, 15},
     {K::CentredText, IDC_PROGRESS_TEXT, "", 65, 194, 205, 12},
     {K::CheckBox, IDC_BATCH_STANDARD, "Standard methods", 228, 212, 80, 10},
+    {K::LeftText, IDC_BATCH_COLUMNS_NOTE, "", 17, 227, 295, 8},
 };
 
 // "Merge Files".
@@ -195,6 +197,36 @@ constexpr ControlTemplate kPlaneFitControls[] = {
     {K::PushButton, kCancelControl, "Close", 216, 245, 50, 14},
 };
 
+// "Input Columns".
+constexpr ControlTemplate kInputColumnsControls[] = {
+    {K::GroupBox, kUnnumbered, "Columns of the raw data files", 7, 7, 246, 136},
+    {K::AutoRadio, IDC_COLUMNS_DEFAULT, "Default layout (by position)", 14, 19, 200, 10, kStartsGroup},
+    {K::AutoRadio, IDC_COLUMNS_AUTO, "Names from the file's header (auto)", 14, 32, 200, 10},
+    {K::AutoRadio, IDC_COLUMNS_MAP, "Column map (header names or column numbers):", 14, 45, 200, 10},
+    {K::RightText, kUnnumbered, "U", 18, 62, 28, 9},
+    {K::Edit, kColumnMapBoxes[0], "", 50, 60, 70, 13},
+    {K::RightText, kUnnumbered, "V", 130, 62, 28, 9},
+    {K::Edit, kColumnMapBoxes[1], "", 162, 60, 70, 13},
+    {K::RightText, kUnnumbered, "W", 18, 78, 28, 9},
+    {K::Edit, kColumnMapBoxes[2], "", 50, 76, 70, 13},
+    {K::RightText, kUnnumbered, "CO2", 130, 78, 28, 9},
+    {K::Edit, kColumnMapBoxes[3], "", 162, 76, 70, 13},
+    {K::RightText, kUnnumbered, "H2O", 18, 94, 28, 9},
+    {K::Edit, kColumnMapBoxes[4], "", 50, 92, 70, 13},
+    {K::RightText, kUnnumbered, "Ts", 130, 94, 28, 9},
+    {K::Edit, kColumnMapBoxes[5], "", 162, 92, 70, 13},
+    {K::RightText, kUnnumbered, "P", 18, 110, 28, 9},
+    {K::Edit, kColumnMapBoxes[6], "", 50, 108, 70, 13},
+    {K::RightText, kUnnumbered, "Status", 130, 110, 28, 9},
+    {K::Edit, kColumnMapBoxes[7], "", 162, 108, 70, 13},
+    {K::CheckBox, IDC_UNIT_CHECK, "Check the header's units (auto)", 14, 127, 200, 10},
+    {K::LeftText, kUnnumbered, "Good status values:", 14, 154, 72, 9},
+    {K::Edit, IDC_GOOD_STATUS, "", 88, 151, 80, 13},
+    {K::LeftText, kUnnumbered, "e.g. 0 or 0-13", 176, 154, 70, 9},
+    {K::DefPushButton, kOkControl, "OK", 70, 175, 50, 14},
+    {K::PushButton, kCancelControl, "Cancel", 140, 175, 50, 14},
+};
+
 }  // namespace
 
 const DialogTemplate kAboutTemplate{IDD_ABOUTBOX, "About Kelvara", 280, 62, kAboutControls};
@@ -205,5 +237,6 @@ const DialogTemplate kBatchTemplate{IDD_BATCH_PROCESS, "Batch File Processor", 3
 const DialogTemplate kMergeTemplate{IDD_MERGE, "Merge Files", 389, 282, kMergeControls};
 const DialogTemplate kAppendTemplate{IDD_APPEND, "Append Files", 405, 287, kAppendControls};
 const DialogTemplate kPlaneFitTemplate{IDD_PLANE_FIT, "Planar Fit Coefficients", 330, 268, kPlaneFitControls};
+const DialogTemplate kInputColumnsTemplate{IDD_INPUT_COLUMNS, "Input Columns", 260, 197, kInputColumnsControls};
 
 }  // namespace kelvara::res

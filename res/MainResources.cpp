@@ -17,6 +17,8 @@ constexpr MenuItemResource kOptionsItems[] = {
     {ID_PLANE_FIT, "&Planar Fit Coefficients\u2026"},
     {ID_VIEW_RESULTS, "&View Results\u2026"},
     {0, nullptr},
+    {ID_INPUT_COLUMNS, "Input &Columns\u2026"},
+    {0, nullptr},
     {ID_APP_EXIT, "E&xit"},
 };
 
@@ -42,6 +44,7 @@ constexpr PromptResource kPrompts[] = {
     {ID_MERGE_DATA, "Merge Data in Horizontal Direction", "Merge Data"},
     {ID_PLANE_FIT, "Fit the Planar-Fit Coefficients to the Mean Winds of Raw Data Files", "Planar Fit Coefficients"},
     {ID_VIEW_RESULTS, "Plot a Results File", "View Results"},
+    {ID_INPUT_COLUMNS, "Choose how the columns of raw data files are read", "Input Columns"},
     {ID_APP_EXIT, "Quit the application; prompts to save documents", "Exit"},
     {ID_APP_ABOUT, "Display program information, version number and copyright", "About"},
 };

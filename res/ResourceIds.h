@@ -16,6 +16,7 @@ inline constexpr int ID_DATA_APPEND = 32775;
 inline constexpr int ID_MERGE_DATA = 32776;
 inline constexpr int ID_PLANE_FIT = 32780;
 inline constexpr int ID_VIEW_RESULTS = 32781;
+inline constexpr int ID_INPUT_COLUMNS = 32777;
 inline constexpr int ID_APP_ABOUT = 57664;
 inline constexpr int ID_APP_EXIT = 57665;
 
@@ -36,6 +37,7 @@ inline constexpr int IDD_BATCH_PROCESS = 142;
 inline constexpr int IDD_MERGE = 143;
 inline constexpr int IDD_APPEND = 149;
 inline constexpr int IDD_PLANE_FIT = 160;
+inline constexpr int IDD_INPUT_COLUMNS = 150;
 
 // Controls. Each dialog numbers its own controls, so one number can stand
 // for different controls in different dialogs; within a dialog it is unique.
@@ -59,7 +61,8 @@ inline constexpr int IDC_EC_PLANAR_FIT = 1031;
 inline constexpr int IDC_EC_B0 = 1032;
 inline constexpr int IDC_EC_B1 = 1033;
 inline constexpr int IDC_EC_B2 = 1034;
-inline constexpr int IDC_EC_STANDARD = 1040;  // "Standard methods"
+inline constexpr int IDC_EC_STANDARD = 1040;      // "Standard methods"
+inline constexpr int IDC_EC_COLUMNS_NOTE = 1042;  // the input columns in force, when not the default
 
 // "Batch File Processor".
 inline constexpr int IDC_BATCH_TWO_AXIS = 1004;
@@ -69,7 +72,8 @@ inline constexpr int IDC_BATCH_B0 = 1032;
 inline constexpr int IDC_BATCH_B1 = 1033;
 inline constexpr int IDC_BATCH_B2 = 1034;
 inline constexpr int IDC_BATCH_PLANAR_FIT = 1036;
-inline constexpr int IDC_BATCH_STANDARD = 1041;  // "Standard methods"
+inline constexpr int IDC_BATCH_STANDARD = 1041;      // "Standard methods"
+inline constexpr int IDC_BATCH_COLUMNS_NOTE = 1042;  // the input columns in force, when not the default
 
 // "Range Setting": one box per limit.
 inline constexpr int IDC_U_MIN = 1013;
@@ -126,18 +130,26 @@ inline constexpr int IDC_APPEND_OUTPUT = 1037;
 inline constexpr int IDC_APPEND_OUTPUT_BROWSER = 1038;
 
 // "Planar Fit Coefficients".
-inline constexpr int IDC_PF_FROM_LIST = 1060;  // first of the input radio group
-inline constexpr int IDC_PF_FROM_FILE = 1061;
-inline constexpr int IDC_PF_INPUT = 1062;
-inline constexpr int IDC_PF_BROWSE = 1063;
-inline constexpr int IDC_PF_MIN_RECORDS = 1064;
-inline constexpr int IDC_PF_U_MIN = 1065;
-inline constexpr int IDC_PF_W_MAX = 1066;
-inline constexpr int IDC_PF_RESULT = 1067;
-inline constexpr int IDC_PF_COPY = 1068;
+inline constexpr int IDC_PF_FROM_LIST = 1070;  // first of the input radio group
+inline constexpr int IDC_PF_FROM_FILE = 1071;
+inline constexpr int IDC_PF_INPUT = 1072;
+inline constexpr int IDC_PF_BROWSE = 1073;
+inline constexpr int IDC_PF_MIN_RECORDS = 1074;
+inline constexpr int IDC_PF_U_MIN = 1075;
+inline constexpr int IDC_PF_W_MAX = 1076;
+inline constexpr int IDC_PF_RESULT = 1077;
+inline constexpr int IDC_PF_COPY = 1078;
 
 // "View" of "EC Process": the results file the last run wrote.
-inline constexpr int IDC_EC_VIEW = 1069;
+inline constexpr int IDC_EC_VIEW = 1079;
+// "Input Columns": the layout (default, auto, a map), the map's eight boxes
+// in the variables' order then the status, the status list and the unit check.
+inline constexpr int IDC_COLUMNS_DEFAULT = 1050;
+inline constexpr int IDC_COLUMNS_AUTO = 1051;
+inline constexpr int IDC_COLUMNS_MAP = 1052;
+inline constexpr std::array<int, 8> kColumnMapBoxes = {1053, 1054, 1055, 1056, 1057, 1058, 1059, 1060};
+inline constexpr int IDC_GOOD_STATUS = 1061;
+inline constexpr int IDC_UNIT_CHECK = 1062;
 
 // An edit box and the Browser button that fills it.
 struct EditWithBrowser {

@@ -5,11 +5,13 @@
 #include "io/FileNames.h"
 #include "io/ResultsFile.h"
 #include "shell/ResultsWindow.h"
+#include "shell/InputColumnsSettings.h"
 
 namespace kelvara::app {
 
 CECProcessDlg::CECProcessDlg(wxWindow* parent) : JobDialog(parent, res::kECProcessTemplate) {
     SetRadioIndex(res::IDC_EC_TWO_AXIS, rotation_);
+    ShowInputColumnsNote(res::IDC_EC_COLUMNS_NOTE, InputColumnsNote(StoredInputFormat()));
     Bind(wxEVT_BUTTON, &CECProcessDlg::OnProcess, this, wxID_OK);
     Bind(wxEVT_BUTTON, &CECProcessDlg::OnBrowseFirst, this, res::IDC_BROWSE_FIRST);
     Bind(wxEVT_BUTTON, &CECProcessDlg::OnBrowseSecond, this, res::IDC_BROWSE_SECOND);
@@ -28,7 +30,8 @@ void CECProcessDlg::OnProcess(wxCommandEvent&) {
         .firstFile = ControlBytes(res::IDC_FIRST_FILE),
         .secondFile = ControlBytes(res::IDC_SECOND_FILE),
         .outputFile = ControlBytes(res::IDC_OUTPUT_FILE),
-        .rotation = ReadRotationInputs(rotation_, res::IDC_EC_B0, res::IDC_EC_B1, res::IDC_EC_B2)};
+        .rotation = ReadRotationInputs(rotation_, res::IDC_EC_B0, res::IDC_EC_B1, res::IDC_EC_B2),
+        .input = StoredInputFormat()};
     if (job_.Run(inputs, *this)) {
         RememberResults(inputs.outputFile, inputs.rotation.rotation, kelvara::Methods::Default);
     }
@@ -40,7 +43,8 @@ void CECProcessDlg::RunStandard() {
     kelvara::StandardRunInputs inputs{
         .files = {ControlBytes(res::IDC_FIRST_FILE)},
         .outputFile = ControlBytes(res::IDC_OUTPUT_FILE),
-        .rotation = ReadRotationInputs(rotation_, res::IDC_EC_B0, res::IDC_EC_B1, res::IDC_EC_B2)};
+        .rotation = ReadRotationInputs(rotation_, res::IDC_EC_B0, res::IDC_EC_B1, res::IDC_EC_B2),
+        .input = StoredInputFormat()};
     const std::string second = ControlBytes(res::IDC_SECOND_FILE);
     if (!second.empty()) inputs.files.push_back(second);
     if (standardJob_.Run(inputs, *this)) {

@@ -2,11 +2,13 @@
 
 #include "DialogTemplates.h"
 #include "ResourceIds.h"
+#include "shell/InputColumnsSettings.h"
 
 namespace kelvara::app {
 
 CBatchProcessDlg::CBatchProcessDlg(wxWindow* parent) : JobDialog(parent, res::kBatchTemplate) {
     SetRadioIndex(res::IDC_BATCH_TWO_AXIS, rotation_);
+    ShowInputColumnsNote(res::IDC_BATCH_COLUMNS_NOTE, InputColumnsNote(StoredInputFormat()));
     Bind(wxEVT_BUTTON, &CBatchProcessDlg::OnProcess, this, wxID_OK);
     Bind(wxEVT_BUTTON, &CBatchProcessDlg::OnBrowser, this, res::IDC_BATCH_BROWSER);
 }
@@ -15,7 +17,8 @@ void CBatchProcessDlg::OnProcess(wxCommandEvent&) {
     rotation_ = RadioIndex(res::IDC_BATCH_TWO_AXIS);
     const kelvara::BatchInputs inputs{
         .listFile = ControlBytes(res::IDC_LIST_FILE),
-        .rotation = ReadRotationInputs(rotation_, res::IDC_BATCH_B0, res::IDC_BATCH_B1, res::IDC_BATCH_B2)};
+        .rotation = ReadRotationInputs(rotation_, res::IDC_BATCH_B0, res::IDC_BATCH_B1, res::IDC_BATCH_B2),
+        .input = StoredInputFormat()};
     if (IsChecked(res::IDC_BATCH_STANDARD)) {
         standardJob_.Run(inputs, *this);
     } else {

@@ -11,6 +11,7 @@
 #include "framework/MessageBox.h"
 #include "jobs/PlaneFitJob.h"
 #include "jobs/PlaneFitText.h"
+#include "shell/InputColumnsSettings.h"
 
 namespace kelvara::app {
 
@@ -73,7 +74,8 @@ void CPlaneFitDlg::OnFit(wxCommandEvent&) {
     ShowResult("", "");
     const auto screen = ReadScreen();
     if (!screen) return;
-    kelvara::PlaneFitInputs inputs{.screen = *screen};
+    // The columns and status rule chosen under Input Columns, as the jobs use.
+    kelvara::PlaneFitInputs inputs{.screen = *screen, .input = StoredInputFormat()};
     const std::string input = ControlBytes(res::IDC_PF_INPUT);
     // An empty box names nothing, which the job reports.
     if (!input.empty()) {

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 
+#include <wx/control.h>
+#include <wx/dcclient.h>
 #include <wx/evtloop.h>
 #include <wx/gauge.h>
+#include <wx/stattext.h>
 
 #include "ResourceIds.h"
 #include "dialogs/second_file.h"
@@ -67,6 +70,16 @@ void JobDialog::RepaintNow() {
     }
     wxEventLoopGuarantor loopWhileNoneRuns;
     wxEventLoopBase::GetActive()->YieldFor(wxEVT_CATEGORY_UI);
+}
+
+void JobDialog::ShowInputColumnsNote(int noteLabel, const std::string& note) {
+    auto* label = dynamic_cast<wxStaticText*>(Control(noteLabel));
+    if (label == nullptr) return;
+    const wxString text = wxString::FromUTF8(note);
+    wxClientDC dc(label);
+    dc.SetFont(label->GetFont());
+    label->SetLabel(wxControl::Ellipsize(text, dc, wxELLIPSIZE_END, label->GetSize().x - 2));
+    label->SetToolTip(text);
 }
 
 kelvara::RotationInputs JobDialog::ReadRotationInputs(int radioIndex, int b0Edit, int b1Edit, int b2Edit) const {

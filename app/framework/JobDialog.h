@@ -32,6 +32,10 @@ protected:
     // The rotation from the radio group's index and the three coefficient
     // boxes.
     kelvara::RotationInputs ReadRotationInputs(int radioIndex, int b0Edit, int b1Edit, int b2Edit) const;
+    // One line saying which input columns are in force (empty for the
+    // default layout); a line too long for its label ends in an ellipsis and
+    // shows whole as the label's tooltip.
+    void ShowInputColumnsNote(int noteLabel, const std::string& note);
 
 private:
     void ShowProgress();

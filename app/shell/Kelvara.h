@@ -28,6 +28,8 @@ public:
 
     CMainFrame* MainFrame() const;
     wxDocManager* DocManager() const { return docManager_; }
+    // The per-user settings, once loaded; nullptr before.
+    wxConfigBase* Settings() const { return settings_.get(); }
 
 private:
     void LoadSettings();

@@ -11,6 +11,7 @@
 #include "framework/FilePrompt.h"
 #include "io/FileNames.h"
 #include "shell/ResultsWindow.h"
+#include "dialogs/input_columns.h"
 #include "dialogs/set_range.h"
 #include "framework/CommandIds.h"
 #include "shell/KelvaraDoc.h"
@@ -63,6 +64,7 @@ wxBEGIN_EVENT_TABLE(CKelvaraView, wxView)
     EVT_MENU(ToWxId(res::ID_BATCH_PROCESS), CKelvaraView::OnBatchProcess)
     EVT_MENU(ToWxId(res::ID_PLANE_FIT), CKelvaraView::OnPlaneFit)
     EVT_MENU(ToWxId(res::ID_VIEW_RESULTS), CKelvaraView::OnViewResults)
+    EVT_MENU(ToWxId(res::ID_INPUT_COLUMNS), CKelvaraView::OnInputColumns)
     EVT_UPDATE_UI(ToWxId(res::ID_EC_DATA_PROCESS), CKelvaraView::OnUpdateECDataProcess)
 wxEND_EVENT_TABLE()
 
@@ -109,6 +111,7 @@ void CKelvaraView::OnViewResults(wxCommandEvent&) {
                                                  "All files|*"});
     if (file) ResultsWindow::Open(GetFrame(), kelvara::PathFromText(file->utf8_string()));
 }
+void CKelvaraView::OnInputColumns(wxCommandEvent&) { RunDialog<CInputColumnsDlg>(GetFrame()); }
 
 // Keeps the command enabled and changes nothing else.
 void CKelvaraView::OnUpdateECDataProcess(wxUpdateUIEvent& event) { event.Enable(true); }

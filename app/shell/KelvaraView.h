@@ -32,6 +32,7 @@ private:
     void OnBatchProcess(wxCommandEvent& event);
     void OnPlaneFit(wxCommandEvent& event);
     void OnViewResults(wxCommandEvent& event);
+    void OnInputColumns(wxCommandEvent& event);
     void OnUpdateECDataProcess(wxUpdateUIEvent& event);
 
     ViewCanvas* canvas_ = nullptr;

@@ -32,17 +32,40 @@ void FormatLabel(BlockKey key, char* label) {
     *end = '\0';
 }
 
+// The raw format's own layout: the time stamp read apart from the rest of
+// the record, as the block's first record needs.
+struct DefaultRecords {
+    static constexpr bool kFirstRecordWhole = false;
+    RawStream& stream;
+    bool TimeStamp(RawRecord& record) { return ReadTimeStamp(stream, record); }
+    bool Rest(RawRecord& record) { return ReadValuesAndStatus(stream, record); }
+    bool Whole(RawRecord& record) { return ReadWholeRecord(stream, record); }
+};
+
+// A mapped file's record is read whole, with its time stamp.
+struct MappedRecords {
+    static constexpr bool kFirstRecordWhole = true;
+    RawStream& stream;
+    const ColumnLayout& layout;
+    MappedRecordReader& reader;
+    bool TimeStamp(RawRecord& record) { return reader.Read(stream, layout, record); }
+    bool Rest(RawRecord&) { return true; }
+    bool Whole(RawRecord& record) { return reader.Read(stream, layout, record); }
+};
+
 }  // namespace
 
-bool RawReader::OpenFirst(const std::filesystem::path& file) {
+bool RawReader::OpenFirst(const std::filesystem::path& file, const ColumnLayout& layout) {
     carry_ = false;
     firstFileEnded_ = false;
+    firstLayout_ = layout;
     if (!first_.Open(file)) return false;
     SkipHeaderLines(first_);
     return true;
 }
 
-bool RawReader::OpenSecond(const std::filesystem::path& file) {
+bool RawReader::OpenSecond(const std::filesystem::path& file, const ColumnLayout& layout) {
+    secondLayout_ = layout;
     if (!second_.Open(file)) return false;
     SkipHeaderLines(second_);
     return true;
@@ -55,7 +78,7 @@ void RawReader::Close() {
 
 bool RawReader::Keeps(const RawRecord& record) {
     ++counts_.records;
-    if (HasValidStatus(record)) return true;
+    if (statusRule_.Keeps(record.status)) return true;
     ++counts_.badStatus;
     return false;
 }
@@ -65,6 +88,12 @@ void RawReader::SkipHeaderLines(RawStream& stream) {
 }
 
 int RawReader::ReadBlock(BlockBuffer& block) {
+    if (firstLayout_.mapped) return ReadBlockWith(MappedRecords{first_, firstLayout_, mapped_}, block);
+    return ReadBlockWith(DefaultRecords{first_}, block);
+}
+
+template <class Records>
+int RawReader::ReadBlockWith(Records records, BlockBuffer& block) {
     // Nothing left to read: the 1 the callers know as the end, on an empty block.
     if (first_.AtEnd()) {
         firstFileEnded_ = true;
@@ -73,7 +102,7 @@ int RawReader::ReadBlock(BlockBuffer& block) {
     }
     bool timeStampRead = false;
     if (!carry_) {
-        if (!ReadTimeStamp(first_, record_)) {
+        if (!records.TimeStamp(record_)) {
             firstFileEnded_ = true;
             block.count = 0;
             return 1;
@@ -85,13 +114,13 @@ int RawReader::ReadBlock(BlockBuffer& block) {
 
     int count = 0;
     for (int pass = 0; pass < kBlockCapacity; ++pass) {
-        if (first_.AtEnd()) {
+        // A mapped first record was read whole, perhaps up to the file's end.
+        if (first_.AtEnd() && !(Records::kFirstRecordWhole && timeStampRead)) {
             firstFileEnded_ = true;
             break;
         }
         if (!carry_) {
-            const bool complete =
-                timeStampRead ? ReadValuesAndStatus(first_, record_) : ReadWholeRecord(first_, record_);
+            const bool complete = timeStampRead ? records.Rest(record_) : records.Whole(record_);
             if (!complete) {
                 firstFileEnded_ = true;
                 break;
@@ -117,12 +146,17 @@ int RawReader::ReadBlock(BlockBuffer& block) {
     return count;
 }
 
+bool RawReader::ReadSecondRecord() {
+    if (secondLayout_.mapped) return mapped_.Read(second_, secondLayout_, record_);
+    return ReadWholeRecord(second_, record_);
+}
+
 // Completes the block left open at the end of the first file from the start
 // of the second; the record that belongs elsewhere is dropped.
 void RawReader::ContinueFromSecondFile(BlockBuffer& block, BlockKey key, int& count) {
     if (!second_.IsOpen()) return;
     for (int pass = count; pass < kBlockCapacity; ++pass) {
-        if (!ReadWholeRecord(second_, record_)) return;
+        if (!ReadSecondRecord()) return;
         if (!Keeps(record_)) continue;
         if (!(KeyOf(record_) == key)) return;
         AppendSample(block, record_, count);

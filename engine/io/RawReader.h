@@ -6,21 +6,29 @@
 #include <filesystem>
 #include <string_view>
 
+#include "io/ColumnLayout.h"
+#include "io/MappedRecord.h"
 #include "io/RawRecord.h"
 #include "io/RawStream.h"
+#include "io/StatusRule.h"
 #include "pipeline/BlockBuffer.h"
 
 namespace kelvara {
 
 class RawReader {
 public:
-    // Each opens a file behind its four header lines. OpenFirst forgets
+    // Each opens a file behind its four header lines, to be read in the
+    // layout given (by default the raw format's own). OpenFirst forgets
     // everything read before, so nothing of an earlier file enters a block
     // of this one.
-    bool OpenFirst(const std::filesystem::path& file);
+    bool OpenFirst(const std::filesystem::path& file, const ColumnLayout& layout = ColumnLayout{});
     // The half hour open at the first file's end continues here.
-    bool OpenSecond(const std::filesystem::path& file);
+    bool OpenSecond(const std::filesystem::path& file, const ColumnLayout& layout = ColumnLayout{});
     void Close();
+
+    // Which status values keep a record (by default 0 to 13).
+    void SetStatusRule(const StatusRule& rule) { statusRule_ = rule; }
+    const StatusRule& GetStatusRule() const { return statusRule_; }
 
     // Reads the next block into block.sample (records 0..count-1), sets
     // block.count and returns it; 1 (with a count of 0) once the first file
@@ -51,10 +59,19 @@ private:
     static void SkipHeaderLines(RawStream& stream);
     // Counts a freshly read record; true when its status keeps it.
     bool Keeps(const RawRecord& record);
+    // The block loop over the first file, read by Records: the default
+    // layout's reader or the mapped one, chosen once per block.
+    template <class Records>
+    int ReadBlockWith(Records records, BlockBuffer& block);
+    bool ReadSecondRecord();
     void ContinueFromSecondFile(BlockBuffer& block, BlockKey key, int& count);
 
     RawStream first_;
     RawStream second_;
+    ColumnLayout firstLayout_;
+    ColumnLayout secondLayout_;
+    MappedRecordReader mapped_;
+    StatusRule statusRule_;
     RawRecord record_;  // the most recently read record
     char blockDate_[kDateWidth + 1] = {};
     char blockLabel_[kDateWidth + 1] = {};

@@ -18,9 +18,15 @@ void StreamReader::Start(std::vector<std::filesystem::path> files) {
     }
 }
 
+void StreamReader::Start(std::vector<std::filesystem::path> files, std::vector<ColumnLayout> layouts) {
+    Start(std::move(files));
+    layouts_ = std::move(layouts);
+}
+
 void StreamReader::Close() {
     stream_.Close();
     files_.clear();
+    layouts_.clear();
     current_ = 0;
     opened_ = false;
     carry_ = false;
@@ -45,13 +51,15 @@ bool StreamReader::OpenCurrent() {
 bool StreamReader::NextRecord() {
     while (current_ < files_.size()) {
         if (!opened_ && !OpenCurrent()) return false;
-        const bool complete = ReadWholeRecord(stream_, record_);
+        const bool mapped = current_ < layouts_.size() && layouts_[current_].mapped;
+        const bool complete =
+            mapped ? mapped_.Read(stream_, layouts_[current_], record_) : ReadWholeRecord(stream_, record_);
         // A failing read may still complete a record from what came before
         // it; the data after it is unknown either way.
         if (stream_.Failed()) return Fail(Failure::Read, stream_.ReadError());
         if (complete) {
             ++counts_.records;
-            if (!HasValidStatus(record_)) ++counts_.badStatus;
+            if (!statusRule_.Keeps(record_.status)) ++counts_.badStatus;
             return true;
         }
         finishedBytes_ += stream_.Consumed();
@@ -70,7 +78,7 @@ bool StreamReader::ReadBlock(StandardBlock& block) {
     blockKey_ = HalfHourKeyOf(record_);
     std::memcpy(blockDate_, record_.date, sizeof blockDate_);
     for (;;) {
-        if (HasValidStatus(record_)) {
+        if (statusRule_.Keeps(record_.status)) {
             if (!(HalfHourKeyOf(record_) == blockKey_)) {
                 carry_ = true;
                 return true;

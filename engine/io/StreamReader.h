@@ -8,8 +8,11 @@
 #include <filesystem>
 #include <vector>
 
+#include "io/ColumnLayout.h"
+#include "io/MappedRecord.h"
 #include "io/RawRecord.h"
 #include "io/RawStream.h"
+#include "io/StatusRule.h"
 #include "pipeline/StandardBlock.h"
 
 namespace kelvara {
@@ -20,6 +23,10 @@ public:
     // one. Each file is opened behind its four header lines when the stream
     // reaches it.
     void Start(std::vector<std::filesystem::path> files);
+    // The same, each file read in its own layout (one per file).
+    void Start(std::vector<std::filesystem::path> files, std::vector<ColumnLayout> layouts);
+    // Which status values keep a record (by default 0 to 13).
+    void SetStatusRule(const StatusRule& rule) { statusRule_ = rule; }
     void Close();
 
     // Reads the next half hour into block: every record up to the first one
@@ -60,6 +67,9 @@ private:
     bool Fail(Failure failure, int error);
 
     std::vector<std::filesystem::path> files_;
+    std::vector<ColumnLayout> layouts_;  // empty: every file in the default layout
+    MappedRecordReader mapped_;
+    StatusRule statusRule_;
     std::size_t current_ = 0;  // the file being read, or files_.size()
     bool opened_ = false;      // files_[current_] has been opened
     RawStream stream_;

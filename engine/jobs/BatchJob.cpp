@@ -6,6 +6,7 @@
 #include "io/ListFile.h"
 #include "io/RangeFile.h"
 #include "jobs/BatchProgress.h"
+#include "jobs/InputColumns.h"
 #include "jobs/InputGuard.h"
 #include "jobs/JobMessages.h"
 #include "jobs/JobState.h"
@@ -55,6 +56,7 @@ private:
     const RotationSettings rotation_;
     RunTally& tally_;
     ListFile list_;
+    std::vector<ColumnLayout> layouts_;  // per listed file, found before any results file
     std::string name_;
     int fileNumber_ = 1;
     int blockCounter_ = 0;
@@ -71,7 +73,9 @@ bool BatchRun::StartFile() {
     if (IsSpecialFile(rawPath)) return StopOnFile(kCannotOpenRaw, name_, ReasonCannotRead(rawPath));
     if (!state_.results.Create(resultsPath)) return StopOnResultsFile(kCannotOpenOutput);
     if (!state_.results.WriteHeader()) return StopOnResultsFile(messages::kCannotWriteOutput);
-    if (!state_.reader.OpenFirst(rawPath)) return StopOnFile(kCannotOpenRaw, name_, ReasonCannotRead(rawPath));
+    const auto index = static_cast<std::size_t>(fileNumber_ - 1);
+    const ColumnLayout layout = index < layouts_.size() ? layouts_[index] : ColumnLayout{};
+    if (!state_.reader.OpenFirst(rawPath, layout)) return StopOnFile(kCannotOpenRaw, name_, ReasonCannotRead(rawPath));
     return true;
 }
 
@@ -108,6 +112,11 @@ bool BatchRun::Run(const std::optional<std::filesystem::path>& rangeFile) {
     if (ListNamesAnInputAsResults(listPath, rangeFile.value_or(RangeFilePath()), ResultsSuffix(rotation_.rotation))) {
         return Stop(messages::kOutputIsInput);
     }
+    std::string refusal;
+    if (!PrepareColumns(inputs_.input, ListedNames(listPath), port_, layouts_, refusal)) {
+        return Stop(ColumnsRefused(refusal));
+    }
+    reader.SetStatusRule(inputs_.input.goodStatus);
     port_.SetStatusText(StatusText::WaitNotice, kWaitNotice);
     list_.ReadName(name_);  // an empty list gives an empty first name
     if (!StartFile()) return false;

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "io/InputFormat.h"
 #include "jobs/JobPort.h"
 #include "jobs/RotationInputs.h"
 #include "jobs/RunTally.h"
@@ -15,6 +16,7 @@ namespace kelvara {
 struct BatchInputs {
     std::string listFile;
     RotationInputs rotation;
+    InputFormat input;  // the raw files' columns and status rule
 };
 
 struct JobState;

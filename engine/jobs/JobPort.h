@@ -46,6 +46,13 @@ public:
         (void)reason;
     }
 
+    // The columns a mapped raw file is read from, told before it is read:
+    // which file column went to which variable, and any unit conversion.
+    virtual void ShowInputColumns(std::string_view file, std::string_view columns) {
+        (void)file;
+        (void)columns;
+    }
+
     // How much of the raw file being read has been consumed, in bytes. A
     // finer measure than the blocks begun; ports that draw the block
     // percentage ignore it.

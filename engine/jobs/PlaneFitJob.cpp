@@ -9,6 +9,7 @@
 #include "io/ListFile.h"
 #include "io/RangeFile.h"
 #include "io/RawReader.h"
+#include "jobs/InputColumns.h"
 #include "jobs/JobMessages.h"
 #include "pipeline/BlockPipeline.h"
 #include "pipeline/RangeLimits.h"
@@ -56,12 +57,13 @@ public:
     PlaneFitRun(JobPort& port, const PlaneFitScreen& screen) : port_(port), screen_(screen) {}
 
     // Reads every block of one file; false after a failure message.
-    bool ReadFile(const std::string& name, FitProgress& progress);
+    bool ReadFile(const std::string& name, const ColumnLayout& layout, FitProgress& progress);
     PlaneFitReport Finish() {
         report_.fit = FitPlane(kept_);
         return std::move(report_);
     }
     RangeLimits& Limits() { return limits_; }
+    void SetStatusRule(const StatusRule& rule) { reader_.SetStatusRule(rule); }
 
 private:
     bool StopOnFile(const JobMessage& message, const std::string& file, const std::string& reason) {
@@ -97,10 +99,10 @@ void PlaneFitRun::TakeBlock() {
     kept_.push_back(wind);
 }
 
-bool PlaneFitRun::ReadFile(const std::string& name, FitProgress& progress) {
+bool PlaneFitRun::ReadFile(const std::string& name, const ColumnLayout& layout, FitProgress& progress) {
     const auto path = PathFromText(name);
     // A pipe or a device would be read once and give a partial fit.
-    if (name.empty() || IsSpecialFile(path) || !reader_.OpenFirst(path)) {
+    if (name.empty() || IsSpecialFile(path) || !reader_.OpenFirst(path, layout)) {
         return StopOnFile(kCannotOpenRaw, name, ReasonCannotRead(path));
     }
     while (!reader_.FirstFileEnded()) {
@@ -143,11 +145,18 @@ std::optional<PlaneFitReport> RunPlaneFitJob(const PlaneFitInputs& inputs, JobPo
                                              const std::optional<std::filesystem::path>& rangeFile) {
     const auto names = PlaneFitFileNames(inputs, port);
     if (!names) return std::nullopt;
+    std::vector<ColumnLayout> layouts;
+    std::string refusal;
+    if (!PrepareColumns(inputs.input, *names, port, layouts, refusal)) {
+        Show(port, ColumnsRefused(refusal));
+        return std::nullopt;
+    }
     PlaneFitRun run(port, inputs.screen);
+    run.SetStatusRule(inputs.input.goodStatus);
     LoadRangeLimits(run.Limits(), rangeFile);
     FitProgress progress(port, *names);
-    for (const std::string& name : *names) {
-        if (!run.ReadFile(name, progress)) return std::nullopt;
+    for (std::size_t i = 0; i < names->size(); ++i) {
+        if (!run.ReadFile((*names)[i], layouts[i], progress)) return std::nullopt;
     }
     port.EndProgress();
     return run.Finish();

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "io/InputFormat.h"
 #include "jobs/JobPort.h"
 #include "pipeline/PlaneFit.h"
 
@@ -17,6 +18,7 @@ struct PlaneFitInputs {
     std::vector<std::string> files;  // raw files, each read on its own
     std::string listFile;            // more raw files, one name a line, after files; may be empty
     PlaneFitScreen screen;
+    InputFormat input;  // the raw files' columns and status rule
 };
 
 struct ExcludedBlock {

@@ -2,6 +2,7 @@
 
 #include "io/FileNames.h"
 #include "io/RangeFile.h"
+#include "jobs/InputColumns.h"
 #include "jobs/JobMessages.h"
 #include "jobs/JobState.h"
 #include "jobs/ProgressMeter.h"
@@ -98,15 +99,22 @@ bool SingleRunJob::Run(const SingleRunInputs& inputs, JobPort& port,
     if (!noSecondFile && IsSpecialFile(secondPath)) {
         return stopOnFile(kCannotOpenSecond, inputs.secondFile, ReasonCannotRead(secondPath));
     }
+    std::vector<std::string> rawFiles{inputs.firstFile};
+    if (!noSecondFile) rawFiles.push_back(inputs.secondFile);
+    std::vector<ColumnLayout> layouts;
+    std::string refusal;
+    if (!PrepareColumns(inputs.input, rawFiles, port, layouts, refusal)) return stop(ColumnsRefused(refusal));
+    state.reader.SetStatusRule(inputs.input.goodStatus);
+
     const std::string outputName = inputs.outputFile + std::string(ResultsSuffix(rotation.rotation));
     const auto writeFailure = [&]() { return SystemErrorText(state.results.LastError()); };
     if (!state.results.Create(outputPath)) return stopOnFile(kCannotOpenOutput, outputName, writeFailure());
     if (!state.results.WriteHeader()) return stopOnFile(messages::kCannotWriteOutput, outputName, writeFailure());
 
-    if (!state.reader.OpenFirst(firstPath)) {
+    if (!state.reader.OpenFirst(firstPath, layouts[0])) {
         return stopOnFile(kCannotOpenFirst, inputs.firstFile, ReasonCannotRead(firstPath));
     }
-    if (!noSecondFile && !state.reader.OpenSecond(secondPath)) {
+    if (!noSecondFile && !state.reader.OpenSecond(secondPath, layouts[1])) {
         return stopOnFile(kCannotOpenSecond, inputs.secondFile, ReasonCannotRead(secondPath));
     }
 

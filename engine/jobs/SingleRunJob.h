@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "io/InputFormat.h"
 #include "jobs/JobPort.h"
 #include "jobs/RotationInputs.h"
 #include "jobs/RunTally.h"
@@ -18,6 +19,7 @@ struct SingleRunInputs {
     std::string secondFile;
     std::string outputFile;  // without the ".r1w" / ".rfw" suffix
     RotationInputs rotation;
+    InputFormat input;  // the raw files' columns and status rule
 };
 
 struct JobState;

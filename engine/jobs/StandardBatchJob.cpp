@@ -8,6 +8,7 @@
 #include "io/RangeFile.h"
 #include "jobs/BatchProgress.h"
 #include "jobs/InputGuard.h"
+#include "jobs/InputColumns.h"
 #include "jobs/JobMessages.h"
 #include "jobs/StandardJobState.h"
 #include "pipeline/BlockPipeline.h"
@@ -59,6 +60,7 @@ private:
     const std::string_view suffix_;
     RunTally& tally_;
     ListFile list_;
+    std::vector<ColumnLayout> layouts_;  // per listed file, found before any results file
     std::string name_;
     int fileNumber_ = 1;
 };
@@ -88,7 +90,8 @@ bool StandardBatchRun::ProcessFile() {
     if (!state_.results.WriteHeader()) return StopOnResultsFile(messages::kCannotWriteOutput);
 
     StreamReader& reader = state_.reader;
-    reader.Start({rawPath});
+    const auto index = static_cast<std::size_t>(fileNumber_ - 1);
+    reader.Start({rawPath}, {index < layouts_.size() ? layouts_[index] : ColumnLayout{}});
     int blockCounter = 0;
     ShowFileAndBlock(port_, fileNumber_, blockCounter);
     while (reader.ReadBlock(state_.block)) {
@@ -114,6 +117,11 @@ bool StandardBatchRun::Run(const std::optional<std::filesystem::path>& rangeFile
     if (ListNamesAnInputAsResults(listPath, rangeFile.value_or(RangeFilePath()), suffix_)) {
         return Stop(messages::kOutputIsInput);
     }
+    std::string refusal;
+    if (!PrepareColumns(inputs_.input, ListedNames(listPath), port_, layouts_, refusal)) {
+        return Stop(ColumnsRefused(refusal));
+    }
+    state_.reader.SetStatusRule(inputs_.input.goodStatus);
     port_.SetStatusText(StatusText::WaitNotice, kWaitNotice);
     LoadRangeLimits(state_.limits, rangeFile);
     list_.ReadName(name_);  // an empty list gives an empty first name

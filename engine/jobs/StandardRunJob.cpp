@@ -3,6 +3,7 @@
 #include "io/BlockTime.h"
 #include "io/FileNames.h"
 #include "io/RangeFile.h"
+#include "jobs/InputColumns.h"
 #include "jobs/InputGuard.h"
 #include "jobs/JobMessages.h"
 #include "jobs/StandardJobState.h"
@@ -93,13 +94,18 @@ bool StandardRunJob::Run(const StandardRunInputs& inputs, JobPort& port,
         }
     }
 
+    std::vector<ColumnLayout> layouts;
+    std::string refusal;
+    if (!PrepareColumns(inputs.input, inputs.files, port, layouts, refusal)) return stop(ColumnsRefused(refusal));
+    state.reader.SetStatusRule(inputs.input.goodStatus);
+
     const auto writeFailure = [&]() { return SystemErrorText(state.results.LastError()); };
     if (!state.results.Create(outputPath)) {
         return stopOnFile(messages::single_run::kCannotOpenOutput, outputName, writeFailure());
     }
     if (!state.results.WriteHeader()) return stopOnFile(messages::kCannotWriteOutput, outputName, writeFailure());
 
-    state.reader.Start(paths);
+    state.reader.Start(paths, layouts);
     StreamProgress progress(port, state.reader.TotalSize());
     switch (ProcessBlocks(state, rotation, progress, tally_)) {
         case LoopEnd::ReadFailed: {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "io/InputFormat.h"
 #include "jobs/JobPort.h"
 #include "jobs/RotationInputs.h"
 #include "jobs/RunTally.h"
@@ -19,6 +20,7 @@ struct StandardRunInputs {
     std::vector<std::string> files;  // one stream, in this order; the first must be given
     std::string outputFile;          // without the ".s1w" / ".sfw" suffix
     RotationInputs rotation;
+    InputFormat input;  // the raw files' columns and status rule
 };
 
 struct StandardJobState;

@@ -19,6 +19,8 @@
 #include "RunningProgram.h"
 #include "SampleGenerator.h"
 #include "TiltedSonic.h"
+#include "dialogs/input_columns.h"
+#include "shell/InputColumnsSettings.h"
 #include "shell/KelvaraView.h"
 
 namespace kelvara::testing {
@@ -241,6 +243,67 @@ TEST_F(JobDialogs, BatchProcessesTheListAndReportsAMissingOne) {
     EXPECT_EQ(dialog.ControlText(IDC_PROGRESS_TEXT), "Processing file 3 ,record 0");
     dialog.SetControlText(IDC_LIST_FILE, Path("missing.txt"));
     wxTEST_DIALOG(Press(&dialog, wxID_OK), ExpectMessage("Can't Open File!", "File Doesn't Exit!", true));
+}
+
+// The choice is kept in the settings, noted in both job dialogs and used by
+// their jobs; boxes that do not read are refused and nothing is stored.
+TEST_F(JobDialogs, InputColumnsAreStoredNotedAndUsedByBothJobs) {
+    const wxMenuItem* item = MainFrame()->GetMenuBar()->FindItem(ToWxId(ID_INPUT_COLUMNS));
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->GetItemLabelText().utf8_string(), "Input Columns\u2026");
+    wxTEST_DIALOG(ChooseMenuItem(ID_INPUT_COLUMNS, 0), Answer<CInputColumnsDlg>("Input Columns", wxID_CANCEL));
+    WriteFile(dir_ / "plain.dat", samples::MakeRawSample({.hours = 0.6}));
+    WriteFile(dir_ / "table.dat", samples::MakeRawSample({.hours = 0.6, .table = true}));
+    struct Restore {
+        ~Restore() { StoreInputFormat(kelvara::InputFormat{}); }
+    } restore;
+
+    CInputColumnsDlg columns(MainFrame());
+    EXPECT_EQ(columns.RadioIndex(IDC_COLUMNS_DEFAULT), 0);
+    EXPECT_EQ(columns.ControlText(IDC_GOOD_STATUS), "0-13");
+    EXPECT_TRUE(columns.IsChecked(IDC_UNIT_CHECK));
+    columns.SetRadioIndex(IDC_COLUMNS_DEFAULT, 2);
+    wxTEST_DIALOG(EXPECT_FALSE(columns.Accept()),
+                  ExpectMessage("The column map gives no column for U.", "Please check the input columns!", true));
+    const char* names[] = {"Ux", "Uy", "Uz", "co2", "h2o", "Ts", "press", "diag_sonic"};
+    for (std::size_t box = 0; box < kColumnMapBoxes.size(); ++box)
+        columns.SetControlText(kColumnMapBoxes[box], names[box]);
+    columns.SetControlText(IDC_GOOD_STATUS, "0-13,99");
+    ASSERT_TRUE(columns.Accept());
+    EXPECT_EQ(kelvara::ColumnsText(StoredInputFormat()),
+              "U=Ux,V=Uy,W=Uz,CO2=co2,H2O=h2o,Ts=Ts,P=press,status=diag_sonic");
+
+    CECProcessDlg single(MainFrame());
+    // Too long for its line: cut with an ellipsis, whole in the tooltip.
+    EXPECT_EQ(single.Control(IDC_EC_COLUMNS_NOTE)->GetToolTipText(),
+              "Input columns: U=Ux,V=Uy,W=Uz,CO2=co2,H2O=h2o,Ts=Ts,P=press,status=diag_sonic; good status 0-13,99");
+    EXPECT_TRUE(single.ControlText(IDC_EC_COLUMNS_NOTE).StartsWith("Input columns: U=Ux,V=Uy,"));
+    single.SetControlText(IDC_FIRST_FILE, Path("table.dat"));
+    single.SetControlText(IDC_SECOND_FILE, Path("table.dat"));
+    single.SetControlText(IDC_OUTPUT_FILE, Path("mapped"));
+    wxTEST_DIALOG(Press(&single, wxID_OK), ExpectMessage("Processing Finished!", "Status", false));
+
+    CInputColumnsDlg again(MainFrame());
+    EXPECT_EQ(again.RadioIndex(IDC_COLUMNS_DEFAULT), 2);
+    again.SetRadioIndex(IDC_COLUMNS_DEFAULT, 1);
+    ASSERT_TRUE(again.Accept());
+    WriteFile(dir_ / "list.txt", Path("table.dat") + "\n");
+    CBatchProcessDlg batch(MainFrame());
+    EXPECT_EQ(batch.ControlText(IDC_BATCH_COLUMNS_NOTE), "Input columns: names from the header; good status 0-13,99");
+    EXPECT_EQ(batch.Control(IDC_BATCH_COLUMNS_NOTE)->GetToolTipText(), batch.ControlText(IDC_BATCH_COLUMNS_NOTE));
+    batch.SetControlText(IDC_LIST_FILE, Path("list.txt"));
+    wxTEST_DIALOG(Press(&batch, wxID_OK), ExpectMessage("Processing Finished!", "Status", false));
+
+    StoreInputFormat(kelvara::InputFormat{});
+    CECProcessDlg plain(MainFrame());
+    EXPECT_EQ(plain.ControlText(IDC_EC_COLUMNS_NOTE), "");
+    plain.SetControlText(IDC_FIRST_FILE, Path("plain.dat"));
+    plain.SetControlText(IDC_SECOND_FILE, Path("plain.dat"));
+    plain.SetControlText(IDC_OUTPUT_FILE, Path("plain"));
+    wxTEST_DIALOG(Press(&plain, wxID_OK), ExpectMessage("Processing Finished!", "Status", false));
+    EXPECT_TRUE(HasResults("plain.r1w"));
+    EXPECT_EQ(ReadFile(dir_ / "mapped.r1w"), ReadFile(dir_ / "plain.r1w"));
+    EXPECT_EQ(ReadFile(dir_ / "table.dat.r1w"), ReadFile(dir_ / "plain.r1w"));
 }
 
 TEST_F(JobDialogs, AppendJoinsTheSlotsKeepingOneHead) {

@@ -257,6 +257,57 @@ TEST_F(KelvaraCliTest, RunOrBatchWithoutFluxesWarnsAndExitsThree) {
     }
 }
 
+TEST_F(KelvaraCliTest, LoggerTablesByColumnMapWithTheMapPrinted) {
+    samples::SampleOptions options{.seed = 41, .hours = 1.0};
+    ASSERT_TRUE(samples::WriteRawSample(dir / "plain.dat", options));
+    options.table = true;
+    options.extraColumns = 2;
+    ASSERT_TRUE(samples::WriteRawSample(dir / "table.dat", options));
+    WriteFile(dir / "list.txt", "table.dat\n");
+    ASSERT_EQ(Cli({"run", "plain.dat", "-o", "plain"}).exitStatus, 0);
+    const std::string expected = ReadFile(dir / "plain.r1w");
+
+    // Without a map the table gives no fluxes, and the warning says what to try.
+    ProgramRun run = Cli({"run", "table.dat", "-o", "unmapped"});
+    EXPECT_EQ(run.exitStatus, 3);
+    EXPECT_TRUE(Contains(run.err, "the header names a record-number column: try --columns auto")) << run.err;
+
+    run = Cli({"run", "table.dat", "-o", "auto", "--columns", "auto", "--good-status", "0-13"});
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_TRUE(run.err.starts_with("kelvara-cli: table.dat: columns: time=TIMESTAMP (column 1), U=Ux (column 3), "))
+        << run.err;
+    EXPECT_EQ(ReadFile(dir / "auto.r1w"), expected);
+    EXPECT_EQ(
+        Cli({"-q", "run", "table.dat", "-o", "map", "--columns", "U=3,V=4,W=5,CO2=6,H2O=7,Ts=8,P=9,status=diag_sonic"})
+            .err,
+        "");
+    EXPECT_EQ(ReadFile(dir / "map.r1w"), expected);
+    run = Cli({"batch", "list.txt", "--columns", "auto"});
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(ReadFile(dir / "table.dat.r1w"), expected);
+
+    // A unit the map cannot convert is a failure; --no-unit-check takes it.
+    std::string text = ReadFile(dir / "table.dat");
+    WriteFile(dir / "ppm.dat", text.replace(text.find("mg/m^3"), 6, "ppm"));
+    run = Cli({"run", "ppm.dat", "-o", "ppm", "--columns", "auto"});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.err,
+              "Input Columns Don't Match!: ppm.dat: the column \"co2\" (CO2) has the unit \"ppm\"; expected "
+              "mg/m^3 (or give --no-unit-check)\n");
+    EXPECT_FALSE(fs::exists(dir / "ppm.r1w"));
+    EXPECT_EQ(Cli({"run", "ppm.dat", "-o", "ppm", "--columns", "auto", "--no-unit-check"}).exitStatus, 0);
+    EXPECT_EQ(ReadFile(dir / "ppm.r1w"), expected);
+
+    // Texts that do not read are usage errors.
+    for (const Args& wrong : {Args{"--columns", "U=1"}, Args{"--good-status", "0-"}, Args{"--columns", "x"}}) {
+        Args arguments{"run", "table.dat", "-o", "bad"};
+        arguments.insert(arguments.end(), wrong.begin(), wrong.end());
+        run = Cli(arguments);
+        EXPECT_EQ(run.exitStatus, 2) << wrong[1];
+        EXPECT_TRUE(Contains(run.err, wrong[0])) << run.err;
+    }
+}
+
 TEST_F(KelvaraCliTest, AppendTakesEmptySlotsAndQuietAnywhere) {
     WriteFile(dir / "a.txt", "h1\nh2\na\n");
     const ProgramRun run = Cli({"append", "--head-lines", "2", "--output", "j.txt", "", "a.txt", "", "", "", "a.txt"});

@@ -33,6 +33,9 @@ public:
         messages.push_back({std::string(text), std::string(title), icon});
         events.push_back("message:" + std::string(text));
     }
+    void ShowInputColumns(std::string_view file, std::string_view columns) override {
+        events.push_back("columns:" + std::string(file) + ": " + std::string(columns));
+    }
     SecondFileAnswer AskNoSecondFile() override {
         ++secondFileQuestions;
         events.push_back("ask-second-file");

@@ -54,5 +54,43 @@ TEST(SampleGenerator, LineEndsHeaderAndRecordCount) {
     EXPECT_EQ(lf.substr(0, at), MakeRawSample(Options(0.0, 3, false)));  // no hours: the header alone
 }
 
+// The logger table: its header names the columns in the order asked for,
+// with their units; each record holds the default layout's fields plus a
+// counting record number and the extra columns.
+TEST(SampleGenerator, TableHeaderColumnOrderUnitsAndRecordNumbers) {
+    SampleOptions options = Options(0.01, 5);
+    const std::string plain = MakeRawSample(options);
+    options.table = true;
+    options.columnOrder = {"RECORD", "TIMESTAMP", "diag_sonic", "Ux", "Uy", "Uz", "co2", "h2o", "Ts", "press"};
+    options.extraColumns = 2;
+    options.temperatureUnit = "K";
+    options.pressureUnit = "hPa";
+    const std::string table = MakeRawSample(options);
+    EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), std::count(plain.begin(), plain.end(), '\n'));
+    const auto line = [](const std::string& text, int number) {
+        std::size_t at = 0;
+        for (int i = 0; i < number; ++i) at = text.find('\n', at) + 1;
+        return text.substr(at, text.find('\r', at) - at);
+    };
+    EXPECT_EQ(line(table, 1),
+              R"("RECORD","TIMESTAMP","diag_sonic","Ux","Uy","Uz","co2","h2o","Ts","press","extra_1","extra_2")");
+    EXPECT_EQ(line(table, 2),
+              R"("RN","TS","unitless","m/s","m/s","m/s","mg/m^3","g/m^3","K","hPa","unitless","unitless")");
+    // "2024-06-01 10:00:00.0",U,V,W,CO2,H2O,Ts,P,0 becomes
+    // 111850400,"2024-06-01 10:00:00.0",0,U,V,W,CO2,H2O,Ts+273.15,P*10,NAN,"OK, fine".
+    const std::string first = line(plain, 4);
+    const std::string stamp = first.substr(0, first.find(','));
+    EXPECT_TRUE(line(table, 4).starts_with("111850400," + stamp + ",0,")) << line(table, 4);
+    EXPECT_TRUE(line(table, 5).starts_with("111850401,")) << line(table, 5);
+    EXPECT_TRUE(line(table, 4).ends_with(R"(,NAN,"OK, fine")")) << line(table, 4);
+
+    options.columnOrder = {"TIMESTAMP", "Ux"};
+    EXPECT_NE(CheckSampleOptions(options), "");
+    EXPECT_EQ(MakeRawSample(options), "");
+    options.columnOrder = {};
+    options.pressureUnit = "bar";
+    EXPECT_NE(CheckSampleOptions(options), "");
+}
+
 }  // namespace
 }  // namespace kelvara::samples

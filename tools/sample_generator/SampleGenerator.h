@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace kelvara::samples {
 
@@ -17,7 +18,22 @@ struct SampleOptions {
     double badStatusRate = 0.0;   // fraction of records with a status outside 0..13
     double outOfRangeRate = 0.0;  // fraction of records with a value outside the default limits
     double gapRate = 0.0;         // fraction of records left out
+
+    // A field logger's table instead of the default layout: four header
+    // lines that name the columns and give their units, and a record-number
+    // column. The records hold the same values as the default layout's.
+    bool table = false;
+    // The table's columns in order, from TIMESTAMP, RECORD, Ux, Uy, Uz, co2,
+    // h2o, Ts, press, diag_sonic; empty for that order.
+    std::vector<std::string> columnOrder;
+    int extraColumns = 0;               // after the status: a NAN and a quoted text in turn (0 to 8)
+    std::string temperatureUnit = "C";  // C or K
+    std::string pressureUnit = "kPa";   // kPa, Pa or hPa
+    bool gasInMillimoles = false;       // CO2 and H2O in mmol/m^3
 };
+
+// The table's column names, in the logger's own order.
+const std::vector<std::string>& TableColumnNames();
 
 // Empty when the options can be used, else a sentence naming the problem
 // (start not "YYYY-MM-DD hh:mm:ss", hz not 10 or 20, hours or a rate out of

@@ -31,6 +31,18 @@ int main(int argc, char** argv) {
                    "Fraction of records with a value outside the default range limits")
         ->capture_default_str();
     app.add_option("--gap-rate", options.gapRate, "Fraction of records left out")->capture_default_str();
+    app.add_flag("--table", options.table,
+                 "A field logger's table: header lines naming the columns and their units, and a record-number "
+                 "column after the time stamp");
+    app.add_option("--column-order", options.columnOrder,
+                   "The table's columns in order (TIMESTAMP, RECORD, Ux, Uy, Uz, co2, h2o, Ts, press, diag_sonic)")
+        ->delimiter(',');
+    app.add_option("--extra-columns", options.extraColumns, "Columns after the status: NAN and quoted texts")
+        ->capture_default_str();
+    app.add_option("--ts-unit", options.temperatureUnit, "The table's Ts unit: C or K")->capture_default_str();
+    app.add_option("--press-unit", options.pressureUnit, "The table's press unit: kPa, Pa or hPa")
+        ->capture_default_str();
+    app.add_flag("--gas-mmol", options.gasInMillimoles, "The table's co2 and h2o in mmol/m^3");
     std::vector<double> plane;
     kelvara::samples::TiltedSonicOptions tilted;
     app.add_option("--tilted-plane", plane,

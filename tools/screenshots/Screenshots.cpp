@@ -22,12 +22,14 @@
 #include "dialogs/EC_Process.h"
 #include "dialogs/append.h"
 #include "dialogs/batch_process.h"
+#include "dialogs/input_columns.h"
 #include "dialogs/merge.h"
 #include "dialogs/plane_fit.h"
 #include "dialogs/second_file.h"
 #include "dialogs/set_range.h"
 #include "framework/MessageBox.h"
 #include "jobs/JobMessages.h"
+#include "shell/InputColumnsSettings.h"
 #include "shell/Kelvara.h"
 #include "shell/MainFrm.h"
 #include "shell/ResultsWindow.h"
@@ -133,6 +135,21 @@ bool SaveMessageBox(const std::function<void()>& show, const wxString& file) {
     return saved;
 }
 
+// The job dialogs with their note, under a stored column map (the settings
+// live in the run's scratch home).
+bool SaveWithColumnMap(const wxString& folder) {
+    kelvara::InputFormat format;
+    std::string problem;
+    kelvara::ParseColumns("U=Ux,V=Uy,W=Uz,CO2=co2,H2O=h2o,Ts=Ts,P=press,status=diag_sonic", format, problem);
+    kelvara::StatusRule::Parse("0", format.goodStatus, problem);
+    StoreInputFormat(format);
+    const bool saved = SaveDialog<CInputColumnsDlg>(folder + "input-columns-map.png") &&
+                       SaveDialog<CECProcessDlg>(folder + "ec-process-columns.png") &&
+                       SaveDialog<CBatchProcessDlg>(folder + "batch-columns.png");
+    StoreInputFormat(kelvara::InputFormat{});
+    return saved;
+}
+
 bool SaveEveryWindow(const wxString& folder) {
     CMainFrame& frame = *wxGetApp().MainFrame();
     const kelvara::JobMessage& warning = kelvara::messages::single_run::kNoFirstFile;
@@ -149,6 +166,8 @@ bool SaveEveryWindow(const wxString& folder) {
         SaveDialog<CPlaneFitDlg>(folder + "planar-fit.png"),
         SaveDialog<CPlaneFitDlg>(folder + "planar-fit-result.png", FitTiltedSonic),
         SaveResultsWindow(folder + "results-window.png"),
+        SaveDialog<CInputColumnsDlg>(folder + "input-columns.png"),
+        SaveWithColumnMap(folder),
         SaveMessageBox([&] { ShowMessageBox(&frame, warning); }, folder + "message-exclamation.png"),
         SaveMessageBox([&] { ShowMessageBox(&frame, finished); }, folder + "message-finished.png"),
     };

@@ -1,0 +1,60 @@
+#include "shell/InputColumnsSettings.h"
+
+#include <wx/config.h>
+#include <wx/log.h>
+
+#include "shell/Kelvara.h"
+
+namespace kelvara::app {
+
+namespace {
+
+// Absolute keys: the settings object's current path belongs to others.
+const char* const kColumnsKey = "/Input Columns/Columns";
+const char* const kGoodStatusKey = "/Input Columns/GoodStatus";
+const char* const kUnitCheckKey = "/Input Columns/UnitCheck";
+
+wxConfigBase* Settings() {
+    const auto* app = dynamic_cast<const CKelvaraApp*>(wxTheApp);
+    return app != nullptr ? app->Settings() : nullptr;
+}
+
+}  // namespace
+
+kelvara::InputFormat StoredInputFormat() {
+    kelvara::InputFormat format;
+    const wxConfigBase* settings = Settings();
+    if (settings == nullptr) return format;
+    std::string problem;
+    kelvara::InputFormat read;
+    if (kelvara::ParseColumns(settings->Read(kColumnsKey, "default").utf8_string(), read, problem)) format = read;
+    kelvara::StatusRule::Parse(settings->Read(kGoodStatusKey, "0-13").utf8_string(), format.goodStatus, problem);
+    format.checkUnits = settings->ReadBool(kUnitCheckKey, true);
+    return format;
+}
+
+// A settings file that cannot be written is not worth a message.
+void StoreInputFormat(const kelvara::InputFormat& format) {
+    wxConfigBase* settings = Settings();
+    if (settings == nullptr) return;
+    wxLogNull quiet;
+    settings->Write(kColumnsKey, wxString::FromUTF8(kelvara::ColumnsText(format)));
+    settings->Write(kGoodStatusKey, wxString::FromUTF8(format.goodStatus.Text()));
+    settings->Write(kUnitCheckKey, format.checkUnits);
+    settings->Flush();
+}
+
+std::string InputColumnsNote(const kelvara::InputFormat& format) {
+    if (format.IsDefaultLayout()) return "";
+    std::string note = "Input columns: ";
+    if (format.source == kelvara::ColumnSource::Auto) {
+        note += "names from the header";
+        if (!format.checkUnits) note += ", units unchecked";
+    } else {
+        note += kelvara::ColumnsText(format);
+    }
+    if (!format.goodStatus.IsDefault()) note += "; good status " + format.goodStatus.Text();
+    return note;
+}
+
+}  // namespace kelvara::app

@@ -1,0 +1,46 @@
+#pragma once
+// How the user says a raw file's columns are laid out: the default layout,
+// names from the file's header, or an explicit map; which status values keep
+// a record; whether the header's units are checked.
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "io/StatusRule.h"
+
+namespace kelvara {
+
+enum class ColumnSource { Default, Auto, Map };
+
+// What a map assigns a column to: the time stamp, the seven values in the
+// variables' order, and the status.
+enum MapTarget : int { kMapTime, kMapU, kMapV, kMapW, kMapCO2, kMapH2O, kMapTs, kMapP, kMapStatus, kMapTargetCount };
+
+// "time", "U", ..., "status", as the map text spells them.
+std::string_view MapTargetName(int target);
+
+// A variable's target.
+constexpr int MapTargetOfVariable(int variable) { return kMapU + variable; }
+
+struct InputFormat {
+    ColumnSource source = ColumnSource::Default;
+    // With a map: each target's header name or 1-based column number, as
+    // typed; an empty time takes the first column.
+    std::array<std::string, kMapTargetCount> map;
+    StatusRule goodStatus;
+    bool checkUnits = true;  // with names from the header
+
+    bool IsDefaultLayout() const { return source == ColumnSource::Default; }
+    // Nothing differs from the raw format's own reading.
+    bool IsDefault() const { return IsDefaultLayout() && goodStatus.IsDefault(); }
+};
+
+// Reads the columns text: "default", "auto", or a map "U=Ux,V=Uy,...,status=diag"
+// that names every target but the time. False, with problem set, otherwise.
+bool ParseColumns(std::string_view text, InputFormat& format, std::string& problem);
+
+// The columns text that ParseColumns reads back into format's source and map.
+std::string ColumnsText(const InputFormat& format);
+
+}  // namespace kelvara
