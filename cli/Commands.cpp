@@ -137,9 +137,8 @@ int RunBatch(const CommandLine& commandLine, JobPort& port, const std::optional<
              const Reporting& reporting) {
     const auto rotation = RotationOf(commandLine, port, rangeFile, reporting.errors);
     if (!rotation) return kJobFailedExitStatus;
-    const BatchInputs inputs{.listFile = commandLine.listFile,
-                             .rotation = *rotation,
-                             .input = InputFormatOf(commandLine.inputFormat)};
+    const BatchInputs inputs{
+        .listFile = commandLine.listFile, .rotation = *rotation, .input = InputFormatOf(commandLine.inputFormat)};
     if (commandLine.standard) {
         StandardBatchJob job;
         if (!job.Run(inputs, port, rangeFile)) return kJobFailedExitStatus;
