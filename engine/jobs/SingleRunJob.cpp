@@ -2,6 +2,7 @@
 
 #include "io/FileNames.h"
 #include "io/RangeFile.h"
+#include "jobs/JobFrame.h"
 #include "jobs/JobMessages.h"
 #include "jobs/JobState.h"
 #include "jobs/ProgressMeter.h"
@@ -61,53 +62,44 @@ bool SingleRunJob::Run(const SingleRunInputs& inputs, JobPort& port,
     JobState& state = *state_;
     tally_ = RunTally{};
     state.reader.ResetCounts();
-    const auto stop = [&](const JobMessage& message) {
-        state.CloseFiles();
-        tally_.TakeRecordCounts(state.reader.RecordCounts());
-        Show(port, message);
-        return false;
-    };
-    // A failure that concerns one file: the system's reason goes first.
-    const auto stopOnFile = [&](const JobMessage& message, const std::string& file, const std::string& reason) {
-        port.ExplainFailure(file, reason);
-        return stop(message);
-    };
+    JobFrame frame(state, port, tally_);
 
     LoadRangeLimits(state.limits, rangeFile);
     const RotationSettings rotation = inputs.rotation.Settings();
 
-    if (inputs.rotation.MissesCoefficient()) return stop(messages::kNoPlaneCoefficients);
-    if (inputs.firstFile.empty()) return stop(kNoFirstFile);
+    if (inputs.rotation.MissesCoefficient()) return frame.Stop(messages::kNoPlaneCoefficients);
+    if (inputs.firstFile.empty()) return frame.Stop(kNoFirstFile);
     bool noSecondFile = false;
     if (inputs.secondFile.empty()) {
         if (port.AskNoSecondFile() == SecondFileAnswer::ReInput) return false;
         noSecondFile = true;
     }
-    if (inputs.outputFile.empty()) return stop(messages::kNoOutputFile);
+    if (inputs.outputFile.empty()) return frame.Stop(messages::kNoOutputFile);
 
     const auto outputPath = PathFromText(inputs.outputFile + std::string(ResultsSuffix(rotation.rotation)));
     // Creating the results file would destroy an input of the same name.
     if (OutputNamesAnInput(outputPath, inputs, noSecondFile, rangeFile.value_or(RangeFilePath()))) {
-        return stop(messages::kOutputIsInput);
+        return frame.Stop(messages::kOutputIsInput);
     }
     // A pipe or a device as a raw file is refused before the results file
     // exists: its open could block, its reading never end.
     const auto firstPath = PathFromText(inputs.firstFile);
     const auto secondPath = PathFromText(inputs.secondFile);
-    if (IsSpecialFile(firstPath)) return stopOnFile(kCannotOpenFirst, inputs.firstFile, ReasonCannotRead(firstPath));
+    if (IsSpecialFile(firstPath))
+        return frame.StopOnFile(kCannotOpenFirst, inputs.firstFile, ReasonCannotRead(firstPath));
     if (!noSecondFile && IsSpecialFile(secondPath)) {
-        return stopOnFile(kCannotOpenSecond, inputs.secondFile, ReasonCannotRead(secondPath));
+        return frame.StopOnFile(kCannotOpenSecond, inputs.secondFile, ReasonCannotRead(secondPath));
     }
     const std::string outputName = inputs.outputFile + std::string(ResultsSuffix(rotation.rotation));
     const auto writeFailure = [&]() { return SystemErrorText(state.results.LastError()); };
-    if (!state.results.Create(outputPath)) return stopOnFile(kCannotOpenOutput, outputName, writeFailure());
-    if (!state.results.WriteHeader()) return stopOnFile(messages::kCannotWriteOutput, outputName, writeFailure());
+    if (!state.results.Create(outputPath)) return frame.StopOnFile(kCannotOpenOutput, outputName, writeFailure());
+    if (!state.results.WriteHeader()) return frame.StopOnFile(messages::kCannotWriteOutput, outputName, writeFailure());
 
     if (!state.reader.OpenFirst(firstPath)) {
-        return stopOnFile(kCannotOpenFirst, inputs.firstFile, ReasonCannotRead(firstPath));
+        return frame.StopOnFile(kCannotOpenFirst, inputs.firstFile, ReasonCannotRead(firstPath));
     }
     if (!noSecondFile && !state.reader.OpenSecond(secondPath)) {
-        return stopOnFile(kCannotOpenSecond, inputs.secondFile, ReasonCannotRead(secondPath));
+        return frame.StopOnFile(kCannotOpenSecond, inputs.secondFile, ReasonCannotRead(secondPath));
     }
 
     ProgressMeter progress(port, state.reader.FirstFileSize());
@@ -115,18 +107,16 @@ bool SingleRunJob::Run(const SingleRunInputs& inputs, JobPort& port,
         case LoopEnd::ReadFailed: {
             const bool second = state.reader.SecondFileFailed();
             const std::string reason = SystemErrorText(state.reader.ReadError());
-            return stopOnFile(messages::kCannotReadRaw, second ? inputs.secondFile : inputs.firstFile, reason);
+            return frame.StopOnFile(messages::kCannotReadRaw, second ? inputs.secondFile : inputs.firstFile, reason);
         }
         case LoopEnd::WriteFailed:
-            return stopOnFile(messages::kCannotWriteOutput, outputName, writeFailure());
+            return frame.StopOnFile(messages::kCannotWriteOutput, outputName, writeFailure());
         case LoopEnd::Finished:
             break;
     }
 
-    if (!state.CloseFiles()) return stopOnFile(messages::kCannotWriteOutput, outputName, writeFailure());
-    tally_.TakeRecordCounts(state.reader.RecordCounts());
-    Show(port, messages::kFinished);
-    return true;
+    if (!state.CloseFiles()) return frame.StopOnFile(messages::kCannotWriteOutput, outputName, writeFailure());
+    return frame.Finish();
 }
 
 }  // namespace kelvara
