@@ -96,7 +96,8 @@ std::optional<FileFailure> StandardBatchFile::ProcessBlocks(const BatchEntry& en
         if (!written) return OnResultsFile(messages::kCannotWriteOutput, entry, state_.results.LastError());
     }
     if (reader.OpenFailed()) return OnRawFile(entry, PathFromText(entry.name));
-    if (reader.Failed()) return FileFailure{messages::kCannotReadRaw, entry.name, SystemErrorText(reader.FailureError())};
+    if (reader.Failed())
+        return FileFailure{messages::kCannotReadRaw, entry.name, SystemErrorText(reader.FailureError())};
     return std::nullopt;
 }
 

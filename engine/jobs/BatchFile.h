@@ -38,8 +38,7 @@ public:
 // closes the reader and the results file, which stay open after a failure.
 class DefaultBatchFile {
 public:
-    DefaultBatchFile(JobState& state, const RotationSettings& rotation, std::filesystem::path listPath,
-                     RunTally& tally)
+    DefaultBatchFile(JobState& state, const RotationSettings& rotation, std::filesystem::path listPath, RunTally& tally)
         : state_(state), rotation_(rotation), listPath_(std::move(listPath)), tally_(tally) {}
 
     // The results file created with its header line, the raw file opened

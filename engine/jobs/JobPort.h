@@ -53,6 +53,15 @@ public:
         (void)done;
         (void)total;
     }
+
+    // A parallel batch's progress: the files whose results are in place, of
+    // all, and the bytes of raw data processed so far, of all.
+    virtual void ShowBatchProgress(int filesDone, int filesTotal, std::int64_t bytesDone, std::int64_t bytesTotal) {
+        (void)filesDone;
+        (void)filesTotal;
+        (void)bytesDone;
+        (void)bytesTotal;
+    }
 };
 
 }  // namespace kelvara
