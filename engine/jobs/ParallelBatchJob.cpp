@@ -91,10 +91,10 @@ EntryOutcome ProcessEntry(State& state, File& file, RunTally& tally, const Batch
     return outcome;
 }
 
-// One worker: its own state (one block buffer), entries claimed in list
-// order until none is left or the batch stops.
+// One worker: its own copy of the setup, its own state (one block buffer),
+// entries claimed in list order until none is left or the batch stops.
 template <class State, class File>
-void Work(const WorkerSetup& setup, const std::vector<BatchEntry>& entries, Outcomes& outcomes,
+void Work(WorkerSetup setup, const std::vector<BatchEntry>& entries, Outcomes& outcomes,
           std::atomic<std::int64_t>& bytesDone) {
     auto state = std::make_unique<State>();
     state->limits = setup.limits;
