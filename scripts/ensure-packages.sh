@@ -17,6 +17,7 @@ packages=(
     xvfb
     xauth
     desktop-file-utils
+    parallel
 )
 
 is_installed() {
