@@ -92,6 +92,9 @@ int RunBatch(const CommandLine& commandLine, JobPort& port, const std::optional<
     ParallelBatchJob job;
     switch (job.Run(inputs, options, port, rangeFile)) {
         case ParallelBatchJob::End::Finished:
+            // A shard of a list shorter than the shard count has nothing to
+            // do, which is no warning: its siblings have the files.
+            if (job.FilesDone() == 0) return kJobFinishedExitStatus;
             return ReportFinishedRun(job.Tally(), reporting);
         case ParallelBatchJob::End::SameOutputName: {
             const auto& same = job.SameOutputNames();

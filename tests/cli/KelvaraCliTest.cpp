@@ -245,6 +245,9 @@ TEST_F(KelvaraCliTest, BatchOnSeveralThreadsKeepsGoingIntoAFolderAndTakesItsShar
         EXPECT_EQ(Cli({"batch", "good.txt", "--shard", shard, "--output-dir", "out", "-q"}).exitStatus, 0);
         EXPECT_EQ(shard[0] == '0' ? 2 : 3, std::distance(fs::directory_iterator(dir / "out"), {})) << shard;
     }
+    const ProgramRun idle = Cli({"batch", "good.txt", "--shard", "3/4", "--output-dir", "out"});
+    EXPECT_EQ(idle.exitStatus, 0) << idle.err;  // more shards than names: nothing to do
+    EXPECT_EQ(idle.err, "Status: Processing Finished!\n");
 }
 
 // A run that read its files but wrote no fluxes is no success for a script:
