@@ -127,7 +127,7 @@ TEST_F(ParallelBatchTest, SameFilesMessagesAndTallyAsTheSequentialBatchForAnyNum
 TEST_F(ParallelBatchTest, AFailureLeavesExactlyWhatTheSequentialBatchLeaves) {
     Raws(6);
     FailingStreams failing;
-    FailingStreams::bytesBeforeFailure = 300000;
+    FailingStreams::bytesBeforeFailure = 1000000;  // after the first half hour
     fs::copy_file(dir / Name(1), dir / "failing.dat");
     const std::vector<std::vector<std::string>> lists = {
         {Name(0), Name(1), "absent.dat", Name(2), Name(3), Name(4), Name(5)},  // cannot be opened
