@@ -1,5 +1,6 @@
 #include "jobs/SingleRunJob.h"
 
+#include "io/BlockReadAhead.h"
 #include "io/FileNames.h"
 #include "io/RangeFile.h"
 #include "jobs/JobFrame.h"
@@ -22,38 +23,53 @@ bool OutputNamesAnInput(const std::filesystem::path& output, const SingleRunInpu
 
 enum class LoopEnd { Finished, ReadFailed, WriteFailed };
 
-// The block loop.
-LoopEnd ProcessBlocks(JobState& state, const RotationSettings& rotation, ProgressMeter& progress, JobPort& port,
-                      RunTally& tally) {
-    RawReader& reader = state.reader;
-    for (;;) {
-        progress.BlockBegun();
-        const int count = reader.ReadBlock(state.block);
-        if (reader.ReadError() != 0) return LoopEnd::ReadFailed;
-        port.ShowBytesRead(reader.FirstFileConsumed(), reader.FirstFileSize());
-        if (count < kMinimumBlockSamples) {
-            // A short half hour (a logger restart, say) gets no line; the run
-            // goes on to the end of the first file.
-            if (state.block.count > 0) tally.CountShortBlock(state.block);
-            if (reader.FirstFileEnded()) return LoopEnd::Finished;
-            continue;
+// The block loop. The next block is read on a second thread while this one
+// is processed; the reader's counts are left as of the last block used.
+LoopEnd ProcessBlocks(JobState& state, BlockBuffer& spare, const RotationSettings& rotation, ProgressMeter& progress,
+                      JobPort& port, RunTally& tally) {
+    const std::int64_t size = state.reader.FirstFileSize();
+    RawReader::Counts countsUsed = state.reader.RecordCounts();
+    LoopEnd end = LoopEnd::Finished;
+    {
+        BlockReadAhead readAhead(state.reader, state.block, spare);
+        for (;;) {
+            progress.BlockBegun();
+            const BlockReadAhead::Block& read = readAhead.Next();
+            countsUsed = read.counts;
+            BlockBuffer& block = *read.buffer;
+            if (read.readError != 0) {
+                end = LoopEnd::ReadFailed;
+                break;
+            }
+            port.ShowBytesRead(read.consumed, size);
+            if (read.count < kMinimumBlockSamples) {
+                // A short half hour (a logger restart, say) gets no line; the
+                // run goes on to the end of the first file.
+                if (block.count > 0) tally.CountShortBlock(block);
+                if (read.firstFileEnded) break;
+                continue;
+            }
+            if (!read.firstFileEnded) progress.Show();
+            FluxResult result;
+            const BlockOutcome outcome = ProcessBlock(block, state.limits, rotation, result);
+            tally.CountScreenedBlock(block, outcome);
+            const bool written = outcome == BlockOutcome::Rejected
+                                     ? state.results.WriteRejectedLine(read.date, read.label)
+                                     : state.results.WriteBlockLine(read.date, read.label, result);
+            if (!written) {
+                end = LoopEnd::WriteFailed;
+                break;
+            }
+            if (outcome == BlockOutcome::Computed && read.firstFileEnded) break;
         }
-        if (!reader.FirstFileEnded()) progress.Show();
-        FluxResult result;
-        const BlockOutcome outcome = ProcessBlock(state.block, state.limits, rotation, result);
-        tally.CountScreenedBlock(state.block, outcome);
-        if (outcome == BlockOutcome::Rejected) {
-            if (!state.results.WriteRejectedLine(reader.BlockDate(), reader.BlockLabel())) return LoopEnd::WriteFailed;
-            continue;
-        }
-        if (!state.results.WriteBlockLine(reader.BlockDate(), reader.BlockLabel(), result)) return LoopEnd::WriteFailed;
-        if (reader.FirstFileEnded()) return LoopEnd::Finished;
     }
+    state.reader.RestoreCounts(countsUsed);
+    return end;
 }
 
 }  // namespace
 
-SingleRunJob::SingleRunJob() : state_(std::make_unique<JobState>()) {}
+SingleRunJob::SingleRunJob() : state_(std::make_unique<JobState>()), readAheadBlock_(std::make_unique<BlockBuffer>()) {}
 
 SingleRunJob::~SingleRunJob() = default;
 
@@ -103,7 +119,7 @@ bool SingleRunJob::Run(const SingleRunInputs& inputs, JobPort& port,
     }
 
     ProgressMeter progress(port, state.reader.FirstFileSize());
-    switch (ProcessBlocks(state, rotation, progress, port, tally_)) {
+    switch (ProcessBlocks(state, *readAheadBlock_, rotation, progress, port, tally_)) {
         case LoopEnd::ReadFailed: {
             const bool second = state.reader.SecondFileFailed();
             const std::string reason = SystemErrorText(state.reader.ReadError());

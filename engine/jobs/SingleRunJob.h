@@ -21,6 +21,7 @@ struct SingleRunInputs {
 };
 
 struct JobState;
+struct BlockBuffer;
 
 class SingleRunJob {
 public:
@@ -40,6 +41,8 @@ public:
 
 private:
     std::unique_ptr<JobState> state_;
+    // The block read while the one before is processed.
+    std::unique_ptr<BlockBuffer> readAheadBlock_;
     RunTally tally_;
 };
 
