@@ -37,6 +37,9 @@ std::optional<FileFailure> CreateResults(const BatchEntry& entry, const std::fil
 
 }  // namespace
 
+DefaultBatchFile::DefaultBatchFile(JobState& state, const BatchInputs& inputs, RunTally& tally)
+    : state_(state), rotation_(inputs.rotation.Settings()), listPath_(PathFromText(inputs.listFile)), tally_(tally) {}
+
 std::optional<FileFailure> DefaultBatchFile::Start(const BatchEntry& entry) {
     const auto rawPath = PathFromText(entry.name);
     // A pipe or a device is refused before its results file exists.
@@ -69,6 +72,9 @@ std::optional<FileFailure> DefaultBatchFile::ProcessBlocks(const BatchEntry& ent
     } while (!reader.FirstFileEnded());
     return std::nullopt;
 }
+
+StandardBatchFile::StandardBatchFile(StandardJobState& state, const BatchInputs& inputs, RunTally& tally)
+    : state_(state), rotation_(inputs.rotation.Settings()), listPath_(PathFromText(inputs.listFile)), tally_(tally) {}
 
 std::optional<FileFailure> StandardBatchFile::Start(const BatchEntry& entry) {
     const auto rawPath = PathFromText(entry.name);

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "jobs/BatchJob.h"
 #include "jobs/JobFrame.h"
 #include "jobs/JobState.h"
 #include "jobs/RunTally.h"
@@ -38,8 +39,8 @@ public:
 // closes the reader and the results file, which stay open after a failure.
 class DefaultBatchFile {
 public:
-    DefaultBatchFile(JobState& state, const RotationSettings& rotation, std::filesystem::path listPath, RunTally& tally)
-        : state_(state), rotation_(rotation), listPath_(std::move(listPath)), tally_(tally) {}
+    // inputs: the batch's, for every file alike.
+    DefaultBatchFile(JobState& state, const BatchInputs& inputs, RunTally& tally);
 
     // The results file created with its header line, the raw file opened
     // behind its four header lines; nothing read from an earlier file is kept.
@@ -58,9 +59,7 @@ private:
 // The standard methods: each raw file a stream of its own.
 class StandardBatchFile {
 public:
-    StandardBatchFile(StandardJobState& state, const RotationSettings& rotation, std::filesystem::path listPath,
-                      RunTally& tally)
-        : state_(state), rotation_(rotation), listPath_(std::move(listPath)), tally_(tally) {}
+    StandardBatchFile(StandardJobState& state, const BatchInputs& inputs, RunTally& tally);
 
     // A raw file that cannot be read is refused before its results file
     // exists.

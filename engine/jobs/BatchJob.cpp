@@ -62,7 +62,7 @@ bool RunBatch(JobState& state, JobPort& port, const BatchInputs& inputs, RunTall
         return frame.Stop(messages::kOutputIsInput);
     }
     port.SetStatusText(StatusText::WaitNotice, kWaitNotice);
-    DefaultBatchFile file(state, rotation, listPath, tally);
+    DefaultBatchFile file(state, inputs, tally);
     BatchEntry entry;
     list.ReadName(entry.name);  // an empty list gives an empty first name
     entry.resultsName = entry.name + suffix;

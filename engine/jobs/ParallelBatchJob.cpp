@@ -99,7 +99,7 @@ void Work(WorkerSetup setup, const std::vector<BatchEntry>& entries, Outcomes& o
     auto state = std::make_unique<State>();
     state->limits = setup.limits;
     RunTally tally;
-    File file(*state, setup.rotation, setup.listPath, tally);
+    File file(*state, setup.inputs, tally);
     while (const auto index = outcomes.Claim()) {
         WorkerObserver observer(outcomes, bytesDone);
         outcomes.Deliver(*index, ProcessEntry(*state, file, tally, entries[*index], observer));

@@ -50,7 +50,7 @@ bool RunBatch(StandardJobState& state, JobPort& port, const BatchInputs& inputs,
     }
     port.SetStatusText(StatusText::WaitNotice, kWaitNotice);
     LoadRangeLimits(state.limits, rangeFile);
-    StandardBatchFile file(state, rotation, listPath, tally);
+    StandardBatchFile file(state, inputs, tally);
     BatchEntry entry;
     list.ReadName(entry.name);  // an empty list gives an empty first name
     int fileNumber = 1;

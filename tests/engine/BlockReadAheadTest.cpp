@@ -81,7 +81,8 @@ protected:
 
 TEST_F(BlockReadAheadTest, SameBlocksAsTheReaderItselfGives) {
     std::string records;
-    for (int k = 0; k < 5; ++k) records += Tower("2024-06-01", 10 + k / 2, k % 2 * 30, 700 + 50 * k, 7u + static_cast<std::uint32_t>(k));
+    for (int k = 0; k < 5; ++k)
+        records += Tower("2024-06-01", 10 + k / 2, k % 2 * 30, 700 + 50 * k, 7u + static_cast<std::uint32_t>(k));
     records += "\"2024-06-01 12:40:00.0\",1,2,3,700,10,20,98,99\n";  // a bad status
     const std::string text = RawHeader() + records + Tower("2024-06-01", 12, 45, 30, 3);
     WriteFile(dir / "first.dat", text);
