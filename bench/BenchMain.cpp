@@ -10,7 +10,10 @@
 #include <random>
 #include <string>
 #include <system_error>
+#include <thread>
+#include <vector>
 
+#include "BatchRun.h"
 #include "ChildRun.h"
 #include "FgetsRun.h"
 #include "PipelineRun.h"
@@ -28,6 +31,8 @@ struct BenchOptions {
     int hz = 10;
     int repeat = 3;
     std::uint64_t seed = 1;
+    int batchFiles = 0;  // files of the batch timing; 0: none
+    int batchJobs = 0;   // its worker count beside 1; 0: one a hardware thread
 };
 
 double SecondsSince(std::chrono::steady_clock::time_point start) {
@@ -123,6 +128,46 @@ bool CompareStandardMethods(const fs::path& file, std::uintmax_t bytes, const fs
     return true;
 }
 
+// kelvara-cli batch over batchFiles files as long as the bench file, each
+// generated with its own seed, with one worker and with batchJobs.
+bool CompareBatchJobs(const BenchOptions& options, const fs::path& scratch) {
+    std::vector<fs::path> files;
+    std::string list;
+    std::uintmax_t bytes = 0;
+    for (int i = 0; i < options.batchFiles; ++i) {
+        BenchOptions fileOptions = options;
+        fileOptions.seed = options.seed + static_cast<std::uint64_t>(i) + 1;
+        const fs::path file = scratch / ("batch_" + std::to_string(i) + ".dat");
+        if (!GenerateFile(file, fileOptions)) return false;
+        bytes += fs::file_size(file);
+        list += file.string() + "\n";
+    }
+    const fs::path listFile = scratch / "batch_list.txt";
+    if (std::FILE* out = std::fopen(listFile.string().c_str(), "wb")) {
+        std::fputs(list.c_str(), out);
+        std::fclose(out);
+    }
+    const fs::path outputDir = scratch / "batch_out";
+    fs::create_directories(outputDir);
+    const int hardware = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    const int jobs = options.batchJobs > 0 ? options.batchJobs : hardware;
+    std::fflush(stdout);
+    const auto timings = kelvara::bench::TimeBatch(options.cli, listFile, outputDir, {1, jobs}, options.repeat);
+    for (const auto& timing : timings) {
+        if (timing.exitCode != 0) {
+            std::fprintf(stderr, "kelvara-bench: kelvara-cli batch --jobs %d ended with exit code %d\n", timing.jobs,
+                         timing.exitCode);
+            return false;
+        }
+        char what[40];
+        std::snprintf(what, sizeof what, "batch --jobs %d:", timing.jobs);
+        PrintRate(what, bytes, timing.seconds);
+    }
+    std::printf("Batch of %d files, %d of %d hardware threads: %.2f times as fast as one worker\n", options.batchFiles,
+                jobs, hardware, Ratio(timings[0].seconds, timings[1].seconds));
+    return true;
+}
+
 int RunBench(const BenchOptions& options) {
     ScratchDir scratch;
     fs::path file = options.file;
@@ -181,6 +226,7 @@ int RunBench(const BenchOptions& options) {
         PrintRate("kelvara-cli run:", bytes, cliSeconds);
         const long rss = kelvara::bench::PeakChildRssKiB();
         if (rss >= 0) std::printf("%-22s peak RSS %.1f MiB\n", "", static_cast<double>(rss) / 1024.0);
+        if (options.batchFiles > 0 && !CompareBatchJobs(options, scratch.path())) return 1;
     }
     return 0;
 }
@@ -203,6 +249,13 @@ int main(int argc, char** argv) {
     app.add_option("--seed", options.seed, "Seed of the generated file")->capture_default_str();
     app.add_option("--cli", options.cli, "kelvara-cli to time end to end (run FILE --output OUT)")
         ->check(CLI::ExistingFile);
+    app.add_option("--batch-files", options.batchFiles,
+                   "Also time kelvara-cli batch over this many generated files of --hours each, "
+                   "with --jobs 1 and --batch-jobs (needs --cli)")
+        ->check(CLI::Range(0, 1000));
+    app.add_option("--batch-jobs", options.batchJobs,
+                   "Workers of the batch timing beside 1 (default: one a hardware thread)")
+        ->check(CLI::Range(1, 128));
     CLI11_PARSE(app, argc, argv);
     try {
         return RunBench(options);

@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -69,11 +70,52 @@ void AddRunCommand(CLI::App& app, CommandLine& commandLine) {
     });
 }
 
+// "K/N" with 0 <= K < N.
+bool ReadShard(const std::string& text, BatchSpread& spread) {
+    int index = -1, count = 0;
+    char slash = 0;
+    char rest = 0;
+    if (std::sscanf(text.c_str(), "%d%c%d%c", &index, &slash, &count, &rest) != 3 || slash != '/') return false;
+    if (count < 1 || index < 0 || index >= count) return false;
+    spread.shardIndex = index;
+    spread.shardCount = count;
+    return true;
+}
+
+void AddSpreadOptions(CLI::App& batch, BatchSpread& spread) {
+    batch
+        .add_option("-j,--jobs", spread.jobs,
+                    "Process N raw files at once on N threads (default: one a hardware thread); "
+                    "the results are the same for any N")
+        ->type_name("N")
+        ->check(CLI::Range(1, 4096));
+    batch.add_flag("--keep-going", spread.keepGoing,
+                   "A raw file that fails is reported and the batch goes on with the others; "
+                   "exit status 1 at the end if any failed");
+    batch
+        .add_option("--output-dir", spread.outputDir,
+                    "Write the results files into DIR, named by each raw file's own name plus the suffix")
+        ->type_name("DIR")
+        ->check(CLI::ExistingDirectory);
+    batch
+        .add_option_function<std::string>(
+            "--shard",
+            [&spread](const std::string& text) {
+                if (!ReadShard(text, spread)) {
+                    throw CLI::ValidationError("--shard", "takes K/N with 0 <= K < N, not " + text);
+                }
+            },
+            "Process only the list's entries i (from 0) with i mod N = K, so that N runs together do "
+            "one batch")
+        ->type_name("K/N");
+}
+
 void AddBatchCommand(CLI::App& app, CommandLine& commandLine) {
     CLI::App* batch =
         app.add_subcommand("batch", "Process every raw data file named in a list file, one results file each");
     batch->add_option("LIST", commandLine.listFile, "List file: one raw data file name a line")->required();
     AddProcessingOptions(*batch, commandLine);
+    AddSpreadOptions(*batch, commandLine.spread);
     batch->callback([&commandLine] {
         commandLine.command = Command::Batch;
         RefuseTwoPlanes(commandLine);

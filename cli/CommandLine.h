@@ -27,6 +27,16 @@ struct PlaneFitCommand {
     bool json = false;
 };
 
+// How batch spreads its list: over threads, past failures, into a folder,
+// and over several machines.
+struct BatchSpread {
+    int jobs = 0;  // 0: one a hardware thread
+    bool keepGoing = false;
+    std::string outputDir;  // empty: beside each raw file
+    int shardIndex = 0;     // --shard K/N: entry i (from 0) when i mod N is K
+    int shardCount = 1;
+};
+
 struct CommandLine {
     Command command = Command::Run;
     bool quiet = false;
@@ -39,6 +49,7 @@ struct CommandLine {
 
     // batch
     std::string listFile;
+    BatchSpread spread;
 
     // run and batch
     bool standard = false;  // the standard methods, into .s1w / .sfw files

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 
 #include "AppendJob.h"
 #include "PlaneFitOutput.h"
@@ -12,8 +13,8 @@
 #include "jobs/BatchJob.h"
 #include "jobs/PlaneFitJob.h"
 #include "jobs/PlaneFitText.h"
+#include "jobs/ParallelBatchJob.h"
 #include "jobs/SingleRunJob.h"
-#include "jobs/StandardBatchJob.h"
 #include "jobs/StandardRunJob.h"
 
 namespace kelvara::cli {
@@ -133,20 +134,47 @@ int RunSingle(const CommandLine& commandLine, JobPort& port, const std::optional
     return ReportFinishedRun(job.Tally(), reporting);
 }
 
+// After a batch that went on past failures: what it did and which names
+// failed, whatever the port shows.
+void ReportKeptGoing(const ParallelBatchJob& job, std::FILE* errors) {
+    std::string names;
+    for (const std::string& name : job.FailedNames()) names += (names.empty() ? "" : ", ") + name;
+    std::fprintf(errors, "kelvara-cli: batch: %d files done, %zu failed: %s\n", job.FilesDone(),
+                 job.FailedNames().size(), names.c_str());
+}
+
 int RunBatch(const CommandLine& commandLine, JobPort& port, const std::optional<std::filesystem::path>& rangeFile,
              const Reporting& reporting) {
+    // A fitted plane is fitted once, over the whole list, before any worker starts.
     const auto rotation = RotationOf(commandLine, port, rangeFile, reporting.errors);
     if (!rotation) return kJobFailedExitStatus;
     const BatchInputs inputs{
         .listFile = commandLine.listFile, .rotation = *rotation, .input = InputFormatOf(commandLine.inputFormat)};
-    if (commandLine.standard) {
-        StandardBatchJob job;
-        if (!job.Run(inputs, port, rangeFile)) return kJobFailedExitStatus;
-        return ReportFinishedRun(job.Tally(), reporting);
+    const BatchSpread& spread = commandLine.spread;
+    const ParallelBatchOptions options{.methods = commandLine.standard ? Methods::Standard : Methods::Default,
+                                       .jobs = spread.jobs > 0 ? spread.jobs : HardwareThreads(),
+                                       .keepGoing = spread.keepGoing,
+                                       .outputDir = spread.outputDir,
+                                       .shardIndex = spread.shardIndex,
+                                       .shardCount = spread.shardCount};
+    ParallelBatchJob job;
+    switch (job.Run(inputs, options, port, rangeFile)) {
+        case ParallelBatchJob::End::Finished:
+            // A shard of a list shorter than the shard count has nothing to
+            // do, which is no warning: its siblings have the files.
+            if (job.FilesDone() == 0) return kJobFinishedExitStatus;
+            return ReportFinishedRun(job.Tally(), reporting);
+        case ParallelBatchJob::End::SameOutputName: {
+            const auto& same = job.SameOutputNames();
+            std::fprintf(reporting.errors, "kelvara-cli batch: --output-dir: %s and %s would both write %s\n",
+                         same[0].c_str(), same[1].c_str(), same[2].c_str());
+            return kUsageExitStatus;
+        }
+        case ParallelBatchJob::End::Failed:
+            break;
     }
-    BatchJob job;
-    if (!job.Run(inputs, port, rangeFile)) return kJobFailedExitStatus;
-    return ReportFinishedRun(job.Tally(), reporting);
+    if (spread.keepGoing && !job.FailedNames().empty()) ReportKeptGoing(job, reporting.errors);
+    return kJobFailedExitStatus;
 }
 
 int RunAppend(const CommandLine& commandLine, JobPort& port) {

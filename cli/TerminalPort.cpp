@@ -76,6 +76,21 @@ void TerminalPort::SetStatusText(StatusText which, std::string_view text) {
     DrawStatus();
 }
 
+void TerminalPort::ShowBatchProgress(int filesDone, int filesTotal, std::int64_t bytesDone, std::int64_t bytesTotal) {
+    if (!liveOutput_) return;
+    const std::int64_t total = std::max<std::int64_t>(bytesTotal, 1);
+    const std::int64_t done = std::clamp<std::int64_t>(bytesDone, 0, total);
+    const auto filled = static_cast<std::size_t>(done * kBarWidth / total);
+    char counts[96];
+    std::snprintf(counts, sizeof counts, "] %d/%d files, %.1f/%.1f MB", filesDone, filesTotal,
+                  static_cast<double>(done) / 1e6, static_cast<double>(bytesTotal) / 1e6);
+    line_.assign(1, '[');
+    line_.append(filled, '#');
+    line_.append(static_cast<std::size_t>(kBarWidth) - filled, ' ');
+    line_.append(counts);
+    DrawLiveLine(line_);
+}
+
 void TerminalPort::DrawProgress() {
     if (!liveOutput_) return;
     const auto filled = static_cast<std::size_t>(bytesDone_ * kBarWidth / bytesTotal_);

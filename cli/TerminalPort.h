@@ -34,6 +34,8 @@ public:
     void SetPercentText(std::string_view) override {}
     void ShowBytesRead(std::int64_t done, std::int64_t total) override;
     void SetStatusText(StatusText which, std::string_view text) override;
+    // "[####    ] 12/40 files, 310.2/1034.0 MB"
+    void ShowBatchProgress(int filesDone, int filesTotal, std::int64_t bytesDone, std::int64_t bytesTotal) override;
     void ExplainFailure(std::string_view file, std::string_view reason) override;
     void EndProgress() override { EndLiveLine(); }
     // "kelvara-cli: FILE: columns: U=Ux (column 3), ..."; not when quiet.

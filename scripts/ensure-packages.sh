@@ -22,6 +22,7 @@ packages=(
     xvfb
     xauth
     desktop-file-utils
+    parallel
 )
 
 is_installed() {

@@ -52,6 +52,9 @@ public:
     using Counts = ReadCounts;
     const Counts& RecordCounts() const { return counts_; }
     void ResetCounts() { counts_ = Counts{}; }
+    // Back to the counts after an earlier block, for a reader that has read
+    // ahead of the blocks used.
+    void RestoreCounts(const Counts& counts) { counts_ = counts; }
 
     using BlockKey = HalfHourKey;
 

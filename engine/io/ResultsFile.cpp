@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <system_error>
+#include <utility>
 
 #include "io/FileNames.h"
 #include "io/NumberText.h"
@@ -57,6 +58,18 @@ bool ResultsFile::Close() {
     if (temporary_.Commit()) return true;
     lastError_ = temporary_.LastError();
     return false;
+}
+
+bool ResultsFile::Finish(TemporaryFile& finished) {
+    finished = TemporaryFile{};
+    if (file_ == nullptr) return true;
+    file_ = nullptr;
+    if (!temporary_.Close()) {
+        lastError_ = temporary_.LastError();
+        return false;
+    }
+    finished = std::move(temporary_);
+    return true;
 }
 
 bool ResultsFile::WriteLine(const char* text, std::size_t length) {

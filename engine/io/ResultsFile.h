@@ -40,6 +40,10 @@ public:
     // Puts what was written in place of the results file. False (with
     // LastError set) when the close or the rename failed.
     bool Close();
+    // Closes what was written but leaves it under its temporary name, handed
+    // to finished (empty when nothing was open), for a later Commit. False
+    // (with LastError set, the temporary removed) when the close failed.
+    bool Finish(TemporaryFile& finished);
     bool IsOpen() const { return file_ != nullptr; }
 
     // Each returns false when the write failed.

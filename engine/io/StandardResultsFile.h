@@ -17,6 +17,7 @@ class StandardResultsFile {
 public:
     bool Create(const std::filesystem::path& file) { return file_.Create(file); }
     bool Close() { return file_.Close(); }
+    bool Finish(TemporaryFile& finished) { return file_.Finish(finished); }
     bool IsOpen() const { return file_.IsOpen(); }
     int LastError() const { return file_.LastError(); }
 

@@ -52,7 +52,7 @@ public:
     std::int64_t TotalSize() const { return totalSize_; }
     std::int64_t Consumed() const { return finishedBytes_ + (stream_.IsOpen() ? stream_.Consumed() : 0); }
 
-    const ReadCounts& Counts() const { return counts_; }
+    const ReadCounts& RecordCounts() const { return counts_; }
     void ResetCounts() { counts_ = ReadCounts{}; }
 
 private:

@@ -18,6 +18,7 @@
 #include <random>
 #include <string>
 #include <system_error>
+#include <utility>
 
 namespace kelvara {
 
@@ -25,7 +26,8 @@ namespace kelvara {
 // plain characters, so that reading them needs nothing a handler may not do.
 class PendingTemporaries {
 public:
-    static constexpr std::size_t kSlots = 16;
+    // Room for every results file a batch on many cores holds at once.
+    static constexpr std::size_t kSlots = 256;
     static constexpr std::size_t kPathLength = 4096;
 
     static int Add(const std::filesystem::path& temporary, const std::filesystem::path& target) {
@@ -85,6 +87,16 @@ public:
     ~TemporaryFile() { Abandon(); }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
+    // A finished temporary changes hands (from a batch's worker to the one
+    // that renames the results into place in list order).
+    TemporaryFile(TemporaryFile&& other) noexcept { TakeFrom(other); }
+    TemporaryFile& operator=(TemporaryFile&& other) noexcept {
+        if (this != &other) {
+            Abandon();
+            TakeFrom(other);
+        }
+        return *this;
+    }
 
     // Creates the temporary beside target for writing in binary mode. False
     // (with LastError set) when no temporary could be created there.
@@ -114,15 +126,18 @@ public:
 
     std::FILE* Stream() const { return stream_; }
     bool IsOpen() const { return stream_ != nullptr; }
+    // Created and neither committed nor abandoned yet.
+    bool IsCreated() const { return !temporary_.empty(); }
     const std::filesystem::path& Target() const { return target_; }
     const std::filesystem::path& Temporary() const { return temporary_; }
     int LastError() const { return lastError_; }
 
-    // Closes the temporary and renames it over the target. False (with
-    // LastError set, the temporary removed) when the close or the rename
-    // failed: on a full disk or over quota that is where a write error shows.
-    bool Commit() {
-        if (stream_ == nullptr) return false;
+    // Closes the temporary, which stays under its private name until
+    // Commit or Abandon. False (with LastError set, the temporary removed)
+    // when the close failed: on a full disk or over quota that is where a
+    // write error shows.
+    bool Close() {
+        if (stream_ == nullptr) return !temporary_.empty();
         errno = 0;
         const bool closed = std::fclose(stream_) == 0;
         stream_ = nullptr;
@@ -131,6 +146,14 @@ public:
             Discard();
             return false;
         }
+        return true;
+    }
+
+    // Closes the temporary if still open and renames it over the target.
+    // False (with LastError set, the temporary removed) when the close or
+    // the rename failed.
+    bool Commit() {
+        if (temporary_.empty() || !Close()) return false;
         std::error_code error;
         std::filesystem::rename(temporary_, target_, error);
         if (error) {
@@ -150,6 +173,14 @@ public:
     }
 
 private:
+    void TakeFrom(TemporaryFile& other) {
+        target_ = std::move(other.target_);
+        temporary_ = std::move(other.temporary_);
+        other.temporary_.clear();
+        stream_ = std::exchange(other.stream_, nullptr);
+        pendingSlot_ = std::exchange(other.pendingSlot_, -1);
+        lastError_ = other.lastError_;
+    }
     void Discard() {
         std::error_code ignored;
         std::filesystem::remove(temporary_, ignored);

@@ -23,17 +23,24 @@ bool ListNamesAnInputAsResults(const std::filesystem::path& listPath, const std:
     do names.push_back(name);
     while (list.ReadName(name));
 
+    std::vector<std::string> resultsNames;
+    for (const std::string& raw : names) resultsNames.push_back(raw + std::string(suffix));
+    return ResultsNameAnInput(names, resultsNames, listPath, rangePath);
+}
+
+bool ResultsNameAnInput(const std::vector<std::string>& rawNames, const std::vector<std::string>& resultsNames,
+                        const std::filesystem::path& listPath, const std::filesystem::path& rangePath) {
     std::multimap<std::uintmax_t, std::filesystem::path> inputsBySize;
     const auto addInput = [&](const std::filesystem::path& input) {
         std::error_code error;
         const auto size = std::filesystem::file_size(input, error);
         if (!error) inputsBySize.emplace(size, input);
     };
-    for (const std::string& raw : names) addInput(PathFromText(raw));
+    for (const std::string& raw : rawNames) addInput(PathFromText(raw));
     addInput(listPath);
     addInput(rangePath);
-    for (const std::string& raw : names) {
-        const auto results = PathFromText(raw + std::string(suffix));
+    for (const std::string& name : resultsNames) {
+        const auto results = PathFromText(name);
         std::error_code error;
         const auto size = std::filesystem::file_size(results, error);
         if (error) continue;  // not there yet: nothing to destroy

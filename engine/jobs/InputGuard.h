@@ -3,6 +3,7 @@
 // destroy one of the job's inputs.
 
 #include <filesystem>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -15,6 +16,11 @@ namespace kelvara {
 // replaced before it is read.
 bool ListNamesAnInputAsResults(const std::filesystem::path& listPath, const std::filesystem::path& rangePath,
                                std::string_view suffix);
+
+// The same for results names already formed (one for each raw name, in an
+// output folder, say).
+bool ResultsNameAnInput(const std::vector<std::string>& rawNames, const std::vector<std::string>& resultsNames,
+                        const std::filesystem::path& listPath, const std::filesystem::path& rangePath);
 
 // Whether output is one of the inputs, however spelled.
 bool NamesAnInput(const std::filesystem::path& output, const std::vector<std::filesystem::path>& inputs);

@@ -64,6 +64,14 @@ public:
     // The job's progress has ended before its results are shown; a port
     // that redraws progress in place finishes that line.
     virtual void EndProgress() {}
+    // A parallel batch's progress: the files whose results are in place, of
+    // all, and the bytes of raw data processed so far, of all.
+    virtual void ShowBatchProgress(int filesDone, int filesTotal, std::int64_t bytesDone, std::int64_t bytesTotal) {
+        (void)filesDone;
+        (void)filesTotal;
+        (void)bytesDone;
+        (void)bytesTotal;
+    }
 };
 
 }  // namespace kelvara

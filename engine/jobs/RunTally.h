@@ -34,6 +34,17 @@ struct RunTally {
         recordsRead = counts.records;
         recordsBadStatus = counts.badStatus;
     }
+    // Another file's tally added to this one's, as if one run had read both.
+    RunTally& operator+=(const RunTally& other) {
+        recordsRead += other.recordsRead;
+        recordsBadStatus += other.recordsBadStatus;
+        samplesOutOfRange += other.samplesOutOfRange;
+        recordsInShortBlocks += other.recordsInShortBlocks;
+        blocksComputed += other.blocksComputed;
+        blocksRejected += other.blocksRejected;
+        shortBlocksSkipped += other.shortBlocksSkipped;
+        return *this;
+    }
 };
 
 }  // namespace kelvara

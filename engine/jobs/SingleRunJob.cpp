@@ -1,8 +1,10 @@
 #include "jobs/SingleRunJob.h"
 
+#include "io/BlockReadAhead.h"
 #include "io/FileNames.h"
 #include "io/RangeFile.h"
 #include "jobs/InputColumns.h"
+#include "jobs/JobFrame.h"
 #include "jobs/JobMessages.h"
 #include "jobs/JobState.h"
 #include "jobs/ProgressMeter.h"
@@ -22,38 +24,53 @@ bool OutputNamesAnInput(const std::filesystem::path& output, const SingleRunInpu
 
 enum class LoopEnd { Finished, ReadFailed, WriteFailed };
 
-// The block loop.
-LoopEnd ProcessBlocks(JobState& state, const RotationSettings& rotation, ProgressMeter& progress, JobPort& port,
-                      RunTally& tally) {
-    RawReader& reader = state.reader;
-    for (;;) {
-        progress.BlockBegun();
-        const int count = reader.ReadBlock(state.block);
-        if (reader.ReadError() != 0) return LoopEnd::ReadFailed;
-        port.ShowBytesRead(reader.FirstFileConsumed(), reader.FirstFileSize());
-        if (count < kMinimumBlockSamples) {
-            // A short half hour (a logger restart, say) gets no line; the run
-            // goes on to the end of the first file.
-            if (state.block.count > 0) tally.CountShortBlock(state.block);
-            if (reader.FirstFileEnded()) return LoopEnd::Finished;
-            continue;
+// The block loop. The next block is read on a second thread while this one
+// is processed; the reader's counts are left as of the last block used.
+LoopEnd ProcessBlocks(JobState& state, BlockBuffer& spare, const RotationSettings& rotation, ProgressMeter& progress,
+                      JobPort& port, RunTally& tally) {
+    const std::int64_t size = state.reader.FirstFileSize();
+    RawReader::Counts countsUsed = state.reader.RecordCounts();
+    LoopEnd end = LoopEnd::Finished;
+    {
+        BlockReadAhead readAhead(state.reader, state.block, spare);
+        for (;;) {
+            progress.BlockBegun();
+            const BlockReadAhead::Block& read = readAhead.Next();
+            countsUsed = read.counts;
+            BlockBuffer& block = *read.buffer;
+            if (read.readError != 0) {
+                end = LoopEnd::ReadFailed;
+                break;
+            }
+            port.ShowBytesRead(read.consumed, size);
+            if (read.count < kMinimumBlockSamples) {
+                // A short half hour (a logger restart, say) gets no line; the
+                // run goes on to the end of the first file.
+                if (block.count > 0) tally.CountShortBlock(block);
+                if (read.firstFileEnded) break;
+                continue;
+            }
+            if (!read.firstFileEnded) progress.Show();
+            FluxResult result;
+            const BlockOutcome outcome = ProcessBlock(block, state.limits, rotation, result);
+            tally.CountScreenedBlock(block, outcome);
+            const bool written = outcome == BlockOutcome::Rejected
+                                     ? state.results.WriteRejectedLine(read.date, read.label)
+                                     : state.results.WriteBlockLine(read.date, read.label, result);
+            if (!written) {
+                end = LoopEnd::WriteFailed;
+                break;
+            }
+            if (outcome == BlockOutcome::Computed && read.firstFileEnded) break;
         }
-        if (!reader.FirstFileEnded()) progress.Show();
-        FluxResult result;
-        const BlockOutcome outcome = ProcessBlock(state.block, state.limits, rotation, result);
-        tally.CountScreenedBlock(state.block, outcome);
-        if (outcome == BlockOutcome::Rejected) {
-            if (!state.results.WriteRejectedLine(reader.BlockDate(), reader.BlockLabel())) return LoopEnd::WriteFailed;
-            continue;
-        }
-        if (!state.results.WriteBlockLine(reader.BlockDate(), reader.BlockLabel(), result)) return LoopEnd::WriteFailed;
-        if (reader.FirstFileEnded()) return LoopEnd::Finished;
     }
+    state.reader.RestoreCounts(countsUsed);
+    return end;
 }
 
 }  // namespace
 
-SingleRunJob::SingleRunJob() : state_(std::make_unique<JobState>()) {}
+SingleRunJob::SingleRunJob() : state_(std::make_unique<JobState>()), readAheadBlock_(std::make_unique<BlockBuffer>()) {}
 
 SingleRunJob::~SingleRunJob() = default;
 
@@ -62,79 +79,68 @@ bool SingleRunJob::Run(const SingleRunInputs& inputs, JobPort& port,
     JobState& state = *state_;
     tally_ = RunTally{};
     state.reader.ResetCounts();
-    const auto stop = [&](const JobMessage& message) {
-        state.CloseFiles();
-        tally_.TakeRecordCounts(state.reader.RecordCounts());
-        Show(port, message);
-        return false;
-    };
-    // A failure that concerns one file: the system's reason goes first.
-    const auto stopOnFile = [&](const JobMessage& message, const std::string& file, const std::string& reason) {
-        port.ExplainFailure(file, reason);
-        return stop(message);
-    };
+    JobFrame frame(state, port, tally_);
 
     LoadRangeLimits(state.limits, rangeFile);
     const RotationSettings rotation = inputs.rotation.Settings();
 
-    if (inputs.rotation.MissesCoefficient()) return stop(messages::kNoPlaneCoefficients);
-    if (inputs.firstFile.empty()) return stop(kNoFirstFile);
+    if (inputs.rotation.MissesCoefficient()) return frame.Stop(messages::kNoPlaneCoefficients);
+    if (inputs.firstFile.empty()) return frame.Stop(kNoFirstFile);
     bool noSecondFile = false;
     if (inputs.secondFile.empty()) {
         if (port.AskNoSecondFile() == SecondFileAnswer::ReInput) return false;
         noSecondFile = true;
     }
-    if (inputs.outputFile.empty()) return stop(messages::kNoOutputFile);
+    if (inputs.outputFile.empty()) return frame.Stop(messages::kNoOutputFile);
 
     const auto outputPath = PathFromText(inputs.outputFile + std::string(ResultsSuffix(rotation.rotation)));
     // Creating the results file would destroy an input of the same name.
     if (OutputNamesAnInput(outputPath, inputs, noSecondFile, rangeFile.value_or(RangeFilePath()))) {
-        return stop(messages::kOutputIsInput);
+        return frame.Stop(messages::kOutputIsInput);
     }
     // A pipe or a device as a raw file is refused before the results file
     // exists: its open could block, its reading never end.
     const auto firstPath = PathFromText(inputs.firstFile);
     const auto secondPath = PathFromText(inputs.secondFile);
-    if (IsSpecialFile(firstPath)) return stopOnFile(kCannotOpenFirst, inputs.firstFile, ReasonCannotRead(firstPath));
+    if (IsSpecialFile(firstPath))
+        return frame.StopOnFile(kCannotOpenFirst, inputs.firstFile, ReasonCannotRead(firstPath));
     if (!noSecondFile && IsSpecialFile(secondPath)) {
-        return stopOnFile(kCannotOpenSecond, inputs.secondFile, ReasonCannotRead(secondPath));
+        return frame.StopOnFile(kCannotOpenSecond, inputs.secondFile, ReasonCannotRead(secondPath));
     }
     std::vector<std::string> rawFiles{inputs.firstFile};
     if (!noSecondFile) rawFiles.push_back(inputs.secondFile);
     std::vector<ColumnLayout> layouts;
     std::string refusal;
-    if (!PrepareColumns(inputs.input, rawFiles, port, layouts, refusal)) return stop(ColumnsRefused(refusal));
+    if (!PrepareColumns(inputs.input, rawFiles, port, layouts, refusal)) return frame.Stop(ColumnsRefused(refusal));
     state.reader.SetStatusRule(inputs.input.goodStatus);
 
     const std::string outputName = inputs.outputFile + std::string(ResultsSuffix(rotation.rotation));
     const auto writeFailure = [&]() { return SystemErrorText(state.results.LastError()); };
-    if (!state.results.Create(outputPath)) return stopOnFile(kCannotOpenOutput, outputName, writeFailure());
-    if (!state.results.WriteHeader()) return stopOnFile(messages::kCannotWriteOutput, outputName, writeFailure());
+    if (!state.results.Create(outputPath)) return frame.StopOnFile(kCannotOpenOutput, outputName, writeFailure());
+    if (!state.results.WriteHeader()) return frame.StopOnFile(messages::kCannotWriteOutput, outputName, writeFailure());
 
     if (!state.reader.OpenFirst(firstPath, layouts[0])) {
-        return stopOnFile(kCannotOpenFirst, inputs.firstFile, ReasonCannotRead(firstPath));
+        return frame.StopOnFile(kCannotOpenFirst, inputs.firstFile, ReasonCannotRead(firstPath));
     }
     if (!noSecondFile && !state.reader.OpenSecond(secondPath, layouts[1])) {
-        return stopOnFile(kCannotOpenSecond, inputs.secondFile, ReasonCannotRead(secondPath));
+        return frame.StopOnFile(kCannotOpenSecond, inputs.secondFile, ReasonCannotRead(secondPath));
     }
 
     ProgressMeter progress(port, state.reader.FirstFileSize());
-    switch (ProcessBlocks(state, rotation, progress, port, tally_)) {
+    switch (ProcessBlocks(state, *readAheadBlock_, rotation, progress, port, tally_)) {
         case LoopEnd::ReadFailed: {
             const bool second = state.reader.SecondFileFailed();
             const std::string reason = SystemErrorText(state.reader.ReadError());
-            return stopOnFile(messages::kCannotReadRaw, second ? inputs.secondFile : inputs.firstFile, reason);
+            return frame.StopOnFile(messages::kCannotReadRaw, second ? inputs.secondFile : inputs.firstFile, reason);
         }
         case LoopEnd::WriteFailed:
-            return stopOnFile(messages::kCannotWriteOutput, outputName, writeFailure());
+            return frame.StopOnFile(messages::kCannotWriteOutput, outputName, writeFailure());
         case LoopEnd::Finished:
             break;
     }
 
-    if (!state.CloseFiles()) return stopOnFile(messages::kCannotWriteOutput, outputName, writeFailure());
-    tally_.TakeRecordCounts(state.reader.RecordCounts());
-    Show(port, messages::kFinished);
-    return true;
+    if (!state.CloseFiles()) return frame.StopOnFile(messages::kCannotWriteOutput, outputName, writeFailure());
+    return frame.Finish();
 }
 
 }  // namespace kelvara

@@ -23,6 +23,7 @@ struct SingleRunInputs {
 };
 
 struct JobState;
+struct BlockBuffer;
 
 class SingleRunJob {
 public:
@@ -42,6 +43,8 @@ public:
 
 private:
     std::unique_ptr<JobState> state_;
+    // The block read while the one before is processed.
+    std::unique_ptr<BlockBuffer> readAheadBlock_;
     RunTally tally_;
 };
 

@@ -5,6 +5,7 @@
 #include "io/RangeFile.h"
 #include "jobs/InputColumns.h"
 #include "jobs/InputGuard.h"
+#include "jobs/JobFrame.h"
 #include "jobs/JobMessages.h"
 #include "jobs/StandardJobState.h"
 #include "jobs/StreamProgress.h"
@@ -58,24 +59,14 @@ bool StandardRunJob::Run(const StandardRunInputs& inputs, JobPort& port,
     StandardJobState& state = *state_;
     tally_ = RunTally{};
     state.reader.ResetCounts();
-    const auto stop = [&](const JobMessage& message) {
-        state.CloseFiles();
-        tally_.TakeRecordCounts(state.reader.Counts());
-        Show(port, message);
-        return false;
-    };
-    // A failure that concerns one file: the system's reason goes first.
-    const auto stopOnFile = [&](const JobMessage& message, const std::string& file, const std::string& reason) {
-        port.ExplainFailure(file, reason);
-        return stop(message);
-    };
+    JobFrame frame(state, port, tally_);
 
     LoadRangeLimits(state.limits, rangeFile);
     const RotationSettings rotation = inputs.rotation.Settings();
 
-    if (inputs.rotation.MissesCoefficient()) return stop(messages::kNoPlaneCoefficients);
-    if (inputs.files.empty() || inputs.files.front().empty()) return stop(messages::single_run::kNoFirstFile);
-    if (inputs.outputFile.empty()) return stop(messages::kNoOutputFile);
+    if (inputs.rotation.MissesCoefficient()) return frame.Stop(messages::kNoPlaneCoefficients);
+    if (inputs.files.empty() || inputs.files.front().empty()) return frame.Stop(messages::single_run::kNoFirstFile);
+    if (inputs.outputFile.empty()) return frame.Stop(messages::kNoOutputFile);
 
     const std::string outputName = inputs.outputFile + std::string(ResultsSuffix(rotation.rotation, Methods::Standard));
     const auto outputPath = PathFromText(outputName);
@@ -84,26 +75,26 @@ bool StandardRunJob::Run(const StandardRunInputs& inputs, JobPort& port,
     // Creating the results file would destroy an input of the same name.
     std::vector<std::filesystem::path> guarded = paths;
     guarded.push_back(rangeFile.value_or(RangeFilePath()));
-    if (NamesAnInput(outputPath, guarded)) return stop(messages::kOutputIsInput);
+    if (NamesAnInput(outputPath, guarded)) return frame.Stop(messages::kOutputIsInput);
     // Every raw file is checked before the results file exists: a pipe or a
     // device could block or never end, and a file missing halfway down the
     // stream would cost the whole run.
     for (std::size_t i = 0; i < paths.size(); ++i) {
         if (IsSpecialFile(paths[i]) || !IsReadableFile(paths[i])) {
-            return stopOnFile(CannotOpen(i), inputs.files[i], ReasonCannotRead(paths[i]));
+            return frame.StopOnFile(CannotOpen(i), inputs.files[i], ReasonCannotRead(paths[i]));
         }
     }
 
     std::vector<ColumnLayout> layouts;
     std::string refusal;
-    if (!PrepareColumns(inputs.input, inputs.files, port, layouts, refusal)) return stop(ColumnsRefused(refusal));
+    if (!PrepareColumns(inputs.input, inputs.files, port, layouts, refusal)) return frame.Stop(ColumnsRefused(refusal));
     state.reader.SetStatusRule(inputs.input.goodStatus);
 
     const auto writeFailure = [&]() { return SystemErrorText(state.results.LastError()); };
     if (!state.results.Create(outputPath)) {
-        return stopOnFile(messages::single_run::kCannotOpenOutput, outputName, writeFailure());
+        return frame.StopOnFile(messages::single_run::kCannotOpenOutput, outputName, writeFailure());
     }
-    if (!state.results.WriteHeader()) return stopOnFile(messages::kCannotWriteOutput, outputName, writeFailure());
+    if (!state.results.WriteHeader()) return frame.StopOnFile(messages::kCannotWriteOutput, outputName, writeFailure());
 
     state.reader.Start(paths, layouts);
     StreamProgress progress(port, state.reader.TotalSize());
@@ -111,20 +102,18 @@ bool StandardRunJob::Run(const StandardRunInputs& inputs, JobPort& port,
         case LoopEnd::ReadFailed: {
             const std::size_t file = state.reader.FailedFile();
             if (state.reader.OpenFailed())
-                return stopOnFile(CannotOpen(file), inputs.files[file], ReasonCannotRead(paths[file]));
-            return stopOnFile(messages::kCannotReadRaw, inputs.files[file],
-                              SystemErrorText(state.reader.FailureError()));
+                return frame.StopOnFile(CannotOpen(file), inputs.files[file], ReasonCannotRead(paths[file]));
+            return frame.StopOnFile(messages::kCannotReadRaw, inputs.files[file],
+                                    SystemErrorText(state.reader.FailureError()));
         }
         case LoopEnd::WriteFailed:
-            return stopOnFile(messages::kCannotWriteOutput, outputName, writeFailure());
+            return frame.StopOnFile(messages::kCannotWriteOutput, outputName, writeFailure());
         case LoopEnd::Finished:
             break;
     }
 
-    if (!state.CloseFiles()) return stopOnFile(messages::kCannotWriteOutput, outputName, writeFailure());
-    tally_.TakeRecordCounts(state.reader.Counts());
-    Show(port, messages::kFinished);
-    return true;
+    if (!state.CloseFiles()) return frame.StopOnFile(messages::kCannotWriteOutput, outputName, writeFailure());
+    return frame.Finish();
 }
 
 }  // namespace kelvara

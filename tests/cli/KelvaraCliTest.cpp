@@ -212,6 +212,57 @@ TEST_F(KelvaraCliTest, BatchWritesWhatTheJobWrites) {
     EXPECT_EQ(written, ReadFile(first + ".r1w") + "|" + ReadFile(second + ".r1w"));
 }
 
+TEST_F(KelvaraCliTest, BatchOnSeveralThreadsKeepsGoingIntoAFolderAndTakesItsShare) {
+    const std::string a = Raw("a.dat", 1.0, 41), b = Raw("b.dat", 0.7, 42), c = Raw("c.dat", 1.2, 43);
+    WriteFile(dir / "list.txt", "a.dat\nmissing.dat\nb.dat\nc.dat\n");
+    fs::create_directory(dir / "out");
+    const ProgramRun run = Cli({"batch", "list.txt", "--jobs", "2", "--keep-going", "--output-dir", "out"});
+    EXPECT_EQ(run.exitStatus, 1) << run.err;
+    EXPECT_EQ(run.err,
+              "Raw Data File Doesn't Exit!: Can't Open Raw Data File!\n"
+              "kelvara-cli: missing.dat: No such file or directory\n"
+              "kelvara-cli: batch: 3 files done, 1 failed: missing.dat\n");
+    WriteFile(dir / "good.txt", "a.dat\nb.dat\nc.dat\n");
+    EXPECT_EQ(Cli({"batch", "good.txt", "-j", "1"}).exitStatus, 0);
+    for (const std::string& raw : {a, b, c}) {
+        const std::string name = fs::path(raw).filename().string() + ".r1w";
+        EXPECT_EQ(ReadFile(raw + ".r1w"), ReadFile(dir / "out" / name)) << name;
+    }
+
+    // Usage errors, found before anything runs.
+    fs::create_directory(dir / "sub");
+    fs::copy_file(a, dir / "sub" / "a.dat");
+    WriteFile(dir / "same.txt", "a.dat\nsub/a.dat\n");
+    const struct {
+        Args arguments;
+        std::string shown;
+    } usage[] = {
+        {{"batch", "same.txt", "--output-dir", "sub"},
+         "--output-dir: a.dat and sub/a.dat would both write sub/a.dat.r1w"},
+        {{"batch", "good.txt", "--output-dir", "nowhere"}, "--output-dir: Directory does not exist: nowhere"},
+        {{"batch", "good.txt", "--shard", "3/3"}, "--shard: takes K/N with 0 <= K < N, not 3/3"},
+        {{"batch", "good.txt", "--shard", "1/2x"}, "--shard"},
+        {{"batch", "good.txt", "--jobs", "0"}, "--jobs"},
+    };
+    for (const auto& [arguments, shown] : usage) {
+        const ProgramRun refused = Cli(arguments);
+        EXPECT_EQ(refused.exitStatus, 2) << arguments.back();
+        EXPECT_TRUE(Contains(refused.err, shown)) << refused.err;
+    }
+    EXPECT_FALSE(fs::exists(dir / "sub" / "a.dat.r1w"));
+
+    // The shards of a list write its files between them.
+    fs::remove_all(dir / "out");
+    fs::create_directory(dir / "out");
+    for (const char* shard : {"0/2", "1/2"}) {
+        EXPECT_EQ(Cli({"batch", "good.txt", "--shard", shard, "--output-dir", "out", "-q"}).exitStatus, 0);
+        EXPECT_EQ(shard[0] == '0' ? 2 : 3, std::distance(fs::directory_iterator(dir / "out"), {})) << shard;
+    }
+    const ProgramRun idle = Cli({"batch", "good.txt", "--shard", "3/4", "--output-dir", "out"});
+    EXPECT_EQ(idle.exitStatus, 0) << idle.err;  // more shards than names: nothing to do
+    EXPECT_EQ(idle.err, "Status: Processing Finished!\n");
+}
+
 // A run that read its files but wrote no fluxes is no success for a script:
 // after the finished message, one warning line naming the likely cause.
 TEST_F(KelvaraCliTest, RunOrBatchWithoutFluxesWarnsAndExitsThree) {

@@ -19,6 +19,7 @@
 #include "io/NumberText.h"
 #include "io/StatusRule.h"
 #include "jobs/BatchJob.h"
+#include "jobs/ParallelBatchJob.h"
 #include "jobs/SingleRunJob.h"
 #include "jobs/StandardBatchJob.h"
 #include "jobs/StandardRunJob.h"
@@ -289,6 +290,19 @@ TEST_F(MappedJobTest, BatchesMapEachFileByItsOwnHeader) {
     ASSERT_TRUE(standard.Run({.listFile = (dir_ / "list.txt").string(), .input = Format("auto")}, port));
     EXPECT_EQ(ReadFile(table.string() + ".s1w"), RunStandard({plain}, InputFormat{}, "std-plain"));
     EXPECT_EQ(ReadFile(shuffled.string() + ".s1w"), ReadFile(table.string() + ".s1w"));
+    // The command line's parallel batch, in both methods, on two workers.
+    for (const Methods methods : {Methods::Default, Methods::Standard}) {
+        const std::string suffix = methods == Methods::Default ? ".r1w" : ".s1w";
+        const std::string sequential = ReadFile(table.string() + suffix);
+        fs::remove(table.string() + suffix);
+        fs::remove(shuffled.string() + suffix);
+        ParallelBatchJob parallel;
+        ASSERT_EQ(ParallelBatchJob::End::Finished,
+                  parallel.Run({.listFile = (dir_ / "list.txt").string(), .input = Format("auto")},
+                               {.methods = methods, .jobs = 2}, port));
+        EXPECT_EQ(ReadFile(table.string() + suffix), sequential);
+        EXPECT_EQ(ReadFile(shuffled.string() + suffix), sequential);
+    }
 }
 
 // Each value of a converted column, converted as text beforehand and written

@@ -78,7 +78,7 @@ TEST_F(StreamReaderTest, AHalfHourThatSpansTwoFilesIsOneBlock) {
            L("10:40:00.0", "6") + L("11:00:00.0", "7")});
     EXPECT_EQ((Blocks{"2024-06-01 10:30 3 1 2 3", "2024-06-01 11:00 3 4 5 6", "2024-06-01 11:30 1 7"}), ReadAll());
     EXPECT_FALSE(reader.Failed());
-    EXPECT_EQ(7, reader.Counts().records);
+    EXPECT_EQ(7, reader.RecordCounts().records);
 }
 
 TEST_F(StreamReaderTest, ARecordThatAFileEndCutsShortIsNoRecord) {
@@ -88,7 +88,7 @@ TEST_F(StreamReaderTest, ARecordThatAFileEndCutsShortIsNoRecord) {
            // A last record without a line end is complete.
            L("10:21:00.0", "3").substr(0, L("10:21:00.0", "3").size() - 1), L("10:22:00.0", "4")});
     EXPECT_EQ((Blocks{"2024-06-01 10:30 4 1 2 3 4"}), ReadAll());
-    EXPECT_EQ(4, reader.Counts().records);
+    EXPECT_EQ(4, reader.RecordCounts().records);
 }
 
 TEST_F(StreamReaderTest, StatusDropsSamplesButTheFirstRecordNamesTheBlock) {
@@ -97,8 +97,8 @@ TEST_F(StreamReaderTest, StatusDropsSamplesButTheFirstRecordNamesTheBlock) {
     Start({L("10:29:00.0", "1", "14") + L("10:31:00.0", "2") + L("10:32:00.0", "3", "-1") + L("11:01:00.0", "4", "99") +
            L("10:33:00.0", "5")});
     EXPECT_EQ((Blocks{"2024-06-01 10:30 0", "2024-06-01 11:00 2 2 5"}), ReadAll());
-    EXPECT_EQ(5, reader.Counts().records);
-    EXPECT_EQ(3, reader.Counts().badStatus);
+    EXPECT_EQ(5, reader.RecordCounts().records);
+    EXPECT_EQ(3, reader.RecordCounts().badStatus);
 }
 
 TEST_F(StreamReaderTest, TwentyHertzHalfHourIsOneBlockAndALongerOneGrowsTheBuffer) {

@@ -92,8 +92,7 @@ bool MakeTableShape(const SampleOptions& options, TableShape& shape) {
 }
 
 std::string TableHeaderLine(const TableShape& shape, int line) {
-    std::string text =
-        line == 0 ? R"("TABLE","6843","LOGGER","6843","OS.22","CPU:FLUX.PRG","24006","ts_Above")" : "";
+    std::string text = line == 0 ? R"("TABLE","6843","LOGGER","6843","OS.22","CPU:FLUX.PRG","24006","ts_Above")" : "";
     if (line == 0) return text;
     const auto add = [&](const std::string& field) { text += (text.empty() ? "\"" : ",\"") + field + "\""; };
     for (const int column : shape.order) {

@@ -1,0 +1,78 @@
+#pragma once
+// One raw file of a batch into its results file, in either method: what the
+// desktop batch does for each name of its list, and what each worker of the
+// command line's parallel batch does for the names it takes.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "io/ColumnLayout.h"
+#include "jobs/BatchJob.h"
+#include "jobs/JobFrame.h"
+#include "jobs/JobState.h"
+#include "jobs/RunTally.h"
+#include "jobs/StandardJobState.h"
+#include "pipeline/Rotation.h"
+
+namespace kelvara {
+
+struct BatchEntry {
+    std::string name;         // the raw file, as the list names it
+    std::string resultsName;  // its results file
+    ColumnLayout layout;      // its columns, found before the batch began
+};
+
+// What a batch's driver sees of a file between its blocks.
+class BlockObserver {
+public:
+    virtual ~BlockObserver() = default;
+    virtual void BeforeRead() {}
+    virtual void AfterRead(std::int64_t consumed, std::int64_t total) {
+        (void)consumed;
+        (void)total;
+    }
+    // True when the rest of the file is no longer wanted.
+    virtual bool Cancelled() const { return false; }
+};
+
+// The default method. Start and ProcessBlocks work in state; the driver
+// closes the reader and the results file, which stay open after a failure.
+class DefaultBatchFile {
+public:
+    // inputs: the batch's, for every file alike.
+    DefaultBatchFile(JobState& state, const BatchInputs& inputs, RunTally& tally);
+
+    // The results file created with its header line, the raw file opened
+    // behind its four header lines; nothing read from an earlier file is kept.
+    std::optional<FileFailure> Start(const BatchEntry& entry);
+    // Every block until the raw file ends, each through the block pipeline
+    // and into the results file.
+    std::optional<FileFailure> ProcessBlocks(const BatchEntry& entry, BlockObserver& observer);
+
+private:
+    JobState& state_;
+    const RotationSettings rotation_;
+    const std::filesystem::path listPath_;
+    RunTally& tally_;
+};
+
+// The standard methods: each raw file a stream of its own.
+class StandardBatchFile {
+public:
+    StandardBatchFile(StandardJobState& state, const BatchInputs& inputs, RunTally& tally);
+
+    // A raw file that cannot be read is refused before its results file
+    // exists.
+    std::optional<FileFailure> Start(const BatchEntry& entry);
+    std::optional<FileFailure> ProcessBlocks(const BatchEntry& entry, BlockObserver& observer);
+
+private:
+    StandardJobState& state_;
+    const RotationSettings rotation_;
+    const std::filesystem::path listPath_;
+    RunTally& tally_;
+};
+
+}  // namespace kelvara

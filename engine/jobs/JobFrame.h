@@ -1,0 +1,61 @@
+#pragma once
+// How every processing job ends: its files closed, the reader's counts taken
+// into the tally, and one message shown. A failure that concerns one file
+// tells the port the file and the system's reason first.
+
+#include <optional>
+#include <string>
+
+#include "io/ListFile.h"
+#include "jobs/JobMessages.h"
+#include "jobs/JobPort.h"
+#include "jobs/RunTally.h"
+
+namespace kelvara {
+
+// Why one raw file of a job failed, kept until it can be shown.
+struct FileFailure {
+    JobMessage message;
+    std::optional<std::string> file;  // the name as given, when the failure concerns a file
+    std::string reason;
+};
+
+// State: JobState or StandardJobState.
+template <class State>
+class JobFrame {
+public:
+    // list: the batch's list file, closed with the others; nullptr for a run.
+    JobFrame(State& state, JobPort& port, RunTally& tally, ListFile* list = nullptr)
+        : state_(state), port_(port), tally_(tally), list_(list) {}
+
+    bool Stop(const JobMessage& message) {
+        if (list_ != nullptr) list_->Close();
+        state_.CloseFiles();
+        tally_.TakeRecordCounts(state_.reader.RecordCounts());
+        Show(port_, message);
+        return false;
+    }
+    bool StopOnFile(const JobMessage& message, const std::string& file, const std::string& reason) {
+        port_.ExplainFailure(file, reason);
+        return Stop(message);
+    }
+    bool StopOn(const FileFailure& failure) {
+        if (failure.file) port_.ExplainFailure(*failure.file, failure.reason);
+        return Stop(failure.message);
+    }
+    // After the last block: "Processing Finished!"; the files are already closed.
+    bool Finish() {
+        if (list_ != nullptr) list_->Close();
+        tally_.TakeRecordCounts(state_.reader.RecordCounts());
+        Show(port_, messages::kFinished);
+        return true;
+    }
+
+private:
+    State& state_;
+    JobPort& port_;
+    RunTally& tally_;
+    ListFile* list_;
+};
+
+}  // namespace kelvara
