@@ -8,7 +8,8 @@
 #
 #   parallel-batch.sh LIST [--jobs N] [--keep-going] [--output-dir DIR]
 #                          [--sshlogin LOGIN | --sshloginfile FILE]
-#                          [--standard] [--planar-fit B0 B1 B2] [--range-file PATH]
+#                          [--standard] [--planar-fit B0 B1 B2 | auto] [--range-file PATH]
+#                          [--columns auto|MAP] [--good-status LIST] [--no-unit-check]
 #
 # The program is $KELVARA_CLI when set, else kelvara-cli on the PATH. Without
 # --keep-going no new run starts after one has failed; the exit status is 0
@@ -36,6 +37,8 @@ command -v parallel >/dev/null || {
 
 parallel_options=(--will-cite)
 run_options=()
+fit_options=() # what the plane's fit shares with the runs
+planar_auto=0
 output_dir=
 keep_going=0
 remote=0
@@ -75,14 +78,25 @@ while (($#)); do
             shift
             ;;
         --planar-fit)
+            if [[ ${2-} == auto ]]; then
+                planar_auto=1
+                shift 2
+                continue
+            fi
             (($# >= 4)) || usage
             run_options+=("$1" "$2" "$3" "$4")
             shift 4
             ;;
-        --range-file)
+        --range-file | --columns | --good-status)
             (($# >= 2)) || usage
             run_options+=("$1" "$2")
+            fit_options+=("$1" "$2")
             shift 2
+            ;;
+        --no-unit-check)
+            run_options+=("$1")
+            fit_options+=("$1")
+            shift
             ;;
         --shard* | -o | --output | --second)
             echo "${0##*/}: $1 is not for this script; parallel spreads the list itself" >&2
@@ -112,6 +126,14 @@ if [[ -n $output_dir ]]; then
     fi
     output="$(printf '%q' "$output_dir")/{/}"
 fi
+# --planar-fit auto: one plane over the whole list, as the batch fits it,
+# handed to every run with all its digits.
+if ((planar_auto)); then
+    fit=$("$cli" planefit --list "$list" --json "${fit_options[@]}") || exit 1
+    coefficient() { grep -o "\"$1\":[^,]*" <<<"$fit" | cut -d: -f2; }
+    run_options+=(--planar-fit "$(coefficient b0)" "$(coefficient b1)" "$(coefficient b2)")
+fi
+
 ((keep_going)) || parallel_options+=(--halt soon,fail=1)
 # Remote runs start in the login's home folder: run them where this one runs.
 ((remote == 0)) || parallel_options+=(--workdir .)

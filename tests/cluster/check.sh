@@ -56,6 +56,8 @@ compare .
 mkdir out
 compare out --output-dir out --standard --planar-fit 0.05 0.02 -0.03
 compare out --output-dir out --planar-fit 0.05 0.02 -0.03
+# One plane fitted over the whole list, in the batch and in the recipe alike.
+compare out --output-dir out --planar-fit auto --standard
 
 # The Slurm array's tasks, run here one after the other: together one batch.
 "$cli" batch list.txt --quiet --output-dir out
