@@ -2,6 +2,7 @@
 
 #include "io/BlockTime.h"
 #include "io/FileNames.h"
+#include "jobs/InputColumns.h"
 #include "pipeline/BlockPipeline.h"
 
 namespace kelvara {
@@ -36,6 +37,11 @@ std::optional<FileFailure> CreateResults(const BatchEntry& entry, const std::fil
 }
 
 }  // namespace
+
+bool ListedLayouts::Prepare(const BatchInputs& inputs, const std::filesystem::path& listPath, JobPort& port,
+                            std::string& refusal) {
+    return PrepareColumns(inputs.input, ListedNames(listPath), port, layouts_, refusal);
+}
 
 DefaultBatchFile::DefaultBatchFile(JobState& state, const BatchInputs& inputs, RunTally& tally)
     : state_(state), rotation_(inputs.rotation.Settings()), listPath_(PathFromText(inputs.listFile)), tally_(tally) {

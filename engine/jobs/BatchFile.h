@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "io/ColumnLayout.h"
 #include "jobs/BatchJob.h"
@@ -22,6 +23,19 @@ struct BatchEntry {
     std::string name;         // the raw file, as the list names it
     std::string resultsName;  // its results file
     ColumnLayout layout;      // its columns, found before the batch began
+};
+
+// Each listed file's columns, found before any results file exists, handed
+// out in list order.
+class ListedLayouts {
+public:
+    // False, with refusal set, when a listed file's header does not fit.
+    bool Prepare(const BatchInputs& inputs, const std::filesystem::path& listPath, JobPort& port, std::string& refusal);
+    ColumnLayout Next() { return next_ < layouts_.size() ? layouts_[next_++] : ColumnLayout{}; }
+
+private:
+    std::vector<ColumnLayout> layouts_;
+    std::size_t next_ = 0;
 };
 
 // What a batch's driver sees of a file between its blocks.

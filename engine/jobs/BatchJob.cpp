@@ -62,20 +62,16 @@ bool RunBatch(JobState& state, JobPort& port, const BatchInputs& inputs, RunTall
     if (ListNamesAnInputAsResults(listPath, rangeFile.value_or(RangeFilePath()), suffix)) {
         return frame.Stop(messages::kOutputIsInput);
     }
-    // Every listed file's columns before any results file exists.
-    std::vector<ColumnLayout> layouts;
-    std::string refusal;
-    if (!PrepareColumns(inputs.input, ListedNames(listPath), port, layouts, refusal)) {
+    ListedLayouts layouts;
+    if (std::string refusal; !layouts.Prepare(inputs, listPath, port, refusal)) {
         return frame.Stop(ColumnsRefused(refusal));
     }
-    std::size_t fileIndex = 0;
-    const auto nextLayout = [&] { return fileIndex < layouts.size() ? layouts[fileIndex++] : ColumnLayout{}; };
     port.SetStatusText(StatusText::WaitNotice, kWaitNotice);
     DefaultBatchFile file(state, inputs, tally);
     BatchEntry entry;
     list.ReadName(entry.name);  // an empty list gives an empty first name
     entry.resultsName = entry.name + suffix;
-    entry.layout = nextLayout();
+    entry.layout = layouts.Next();
     if (auto failure = file.Start(entry)) return frame.StopOn(*failure);
     LoadRangeLimits(state.limits, rangeFile);
     StatusTexts status(port);
@@ -93,7 +89,7 @@ bool RunBatch(JobState& state, JobPort& port, const BatchInputs& inputs, RunTall
         }
         if (!list.ReadName(entry.name)) break;
         entry.resultsName = entry.name + suffix;
-        entry.layout = nextLayout();
+        entry.layout = layouts.Next();
         // Opening the next raw file forgets everything read from the previous one.
         if (auto failure = file.Start(entry)) return frame.StopOn(*failure);
     }

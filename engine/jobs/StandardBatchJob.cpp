@@ -49,14 +49,10 @@ bool RunBatch(StandardJobState& state, JobPort& port, const BatchInputs& inputs,
     if (ListNamesAnInputAsResults(listPath, rangeFile.value_or(RangeFilePath()), suffix)) {
         return frame.Stop(messages::kOutputIsInput);
     }
-    // Every listed file's columns before any results file exists.
-    std::vector<ColumnLayout> layouts;
-    std::string refusal;
-    if (!PrepareColumns(inputs.input, ListedNames(listPath), port, layouts, refusal)) {
+    ListedLayouts layouts;
+    if (std::string refusal; !layouts.Prepare(inputs, listPath, port, refusal)) {
         return frame.Stop(ColumnsRefused(refusal));
     }
-    std::size_t fileIndex = 0;
-    const auto nextLayout = [&] { return fileIndex < layouts.size() ? layouts[fileIndex++] : ColumnLayout{}; };
     port.SetStatusText(StatusText::WaitNotice, kWaitNotice);
     LoadRangeLimits(state.limits, rangeFile);
     StandardBatchFile file(state, inputs, tally);
@@ -65,7 +61,7 @@ bool RunBatch(StandardJobState& state, JobPort& port, const BatchInputs& inputs,
     int fileNumber = 1;
     do {
         entry.resultsName = entry.name + suffix;
-        entry.layout = nextLayout();
+        entry.layout = layouts.Next();
         if (auto failure = file.Start(entry)) return frame.StopOn(*failure);
         StatusTexts status(port, fileNumber++);
         if (auto failure = file.ProcessBlocks(entry, status)) return frame.StopOn(*failure);
