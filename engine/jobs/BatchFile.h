@@ -10,7 +10,11 @@
 #include <vector>
 
 #include "io/ColumnLayout.h"
+#include "io/FileNames.h"
+#include "io/ListFile.h"
 #include "jobs/BatchJob.h"
+#include "jobs/InputColumns.h"
+#include "jobs/InputGuard.h"
 #include "jobs/JobFrame.h"
 #include "jobs/JobState.h"
 #include "jobs/RunTally.h"
@@ -37,6 +41,22 @@ private:
     std::vector<ColumnLayout> layouts_;
     std::size_t next_ = 0;
 };
+
+// The checks a batch makes of its list before any results file exists: the
+// list opens, no results name would replace an input, and every listed
+// file's columns are found. False after the failure message.
+template <class State>
+bool OpenBatchList(JobFrame<State>& frame, ListFile& list, const BatchInputs& inputs, std::string_view suffix,
+                   const std::filesystem::path& rangeFile, ListedLayouts& layouts) {
+    const auto listPath = PathFromText(inputs.listFile);
+    if (!list.Open(listPath)) {
+        return frame.StopOnFile(messages::batch::kCannotOpenList, inputs.listFile, ReasonCannotRead(listPath));
+    }
+    if (ListNamesAnInputAsResults(listPath, rangeFile, suffix)) return frame.Stop(messages::kOutputIsInput);
+    std::string refusal;
+    if (!layouts.Prepare(inputs, listPath, frame.Port(), refusal)) return frame.Stop(ColumnsRefused(refusal));
+    return true;
+}
 
 // What a batch's driver sees of a file between its blocks.
 class BlockObserver {

@@ -57,15 +57,8 @@ bool RunBatch(JobState& state, JobPort& port, const BatchInputs& inputs, RunTall
     const RotationSettings rotation = inputs.rotation.Settings();
     const std::string suffix(ResultsSuffix(rotation.rotation));
     state.reader.ResetCounts();
-    const auto listPath = PathFromText(inputs.listFile);
-    if (!list.Open(listPath)) return frame.StopOnFile(kCannotOpenList, inputs.listFile, ReasonCannotRead(listPath));
-    if (ListNamesAnInputAsResults(listPath, rangeFile.value_or(RangeFilePath()), suffix)) {
-        return frame.Stop(messages::kOutputIsInput);
-    }
     ListedLayouts layouts;
-    if (std::string refusal; !layouts.Prepare(inputs, listPath, port, refusal)) {
-        return frame.Stop(ColumnsRefused(refusal));
-    }
+    if (!OpenBatchList(frame, list, inputs, suffix, rangeFile.value_or(RangeFilePath()), layouts)) return false;
     port.SetStatusText(StatusText::WaitNotice, kWaitNotice);
     DefaultBatchFile file(state, inputs, tally);
     BatchEntry entry;

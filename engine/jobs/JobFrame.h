@@ -43,6 +43,8 @@ public:
         if (failure.file) port_.ExplainFailure(*failure.file, failure.reason);
         return Stop(failure.message);
     }
+    JobPort& Port() const { return port_; }
+
     // After the last block: "Processing Finished!"; the files are already closed.
     bool Finish() {
         if (list_ != nullptr) list_->Close();
