@@ -72,15 +72,6 @@ protected:
 
 using Blocks = std::vector<std::string>;
 
-TEST_F(StreamReaderTest, AHalfHourThatSpansTwoFilesIsOneBlock) {
-    Start({L("10:10:00.0", "1") + L("10:20:00.0", "2"),
-           L("10:25:00.0", "3") + L("10:30:00.0", "4") + L("10:31:00.0", "5"),
-           L("10:40:00.0", "6") + L("11:00:00.0", "7")});
-    EXPECT_EQ((Blocks{"2024-06-01 10:30 3 1 2 3", "2024-06-01 11:00 3 4 5 6", "2024-06-01 11:30 1 7"}), ReadAll());
-    EXPECT_FALSE(reader.Failed());
-    EXPECT_EQ(7, reader.RecordCounts().records);
-}
-
 TEST_F(StreamReaderTest, ARecordThatAFileEndCutsShortIsNoRecord) {
     // The cut record, of another half hour, neither ends the block nor
     // gives a sample; the next file's first record continues it.
