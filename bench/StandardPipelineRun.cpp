@@ -4,27 +4,10 @@
 
 #include "io/StreamReader.h"
 #include "jobs/JobPort.h"
-#include "jobs/SingleRunJob.h"
-#include "jobs/StandardRunJob.h"
+#include "jobs/RunJob.h"
 #include "pipeline/BlockPipeline.h"
 
 namespace kelvara::bench {
-
-namespace {
-
-class SilentPort : public JobPort {
-public:
-    void ShowMessage(std::string_view, std::string_view, MessageIcon) override {}
-    SecondFileAnswer AskNoSecondFile() override { return SecondFileAnswer::Continue; }
-    void SetProgressRange(int, int) override {}
-    void SetProgressStep(int) override {}
-    void SetProgressPosition(int) override {}
-    void StepProgress() override {}
-    void SetPercentText(std::string_view) override {}
-    void SetStatusText(StatusText, std::string_view) override {}
-};
-
-}  // namespace
 
 PipelineTally RunStandardPipeline(const std::filesystem::path& file) {
     PipelineTally tally;
@@ -52,12 +35,13 @@ PipelineTally RunStandardPipeline(const std::filesystem::path& file) {
 
 bool RunDefaultJob(const std::filesystem::path& file, const std::filesystem::path& outputStem) {
     SilentPort port;
-    return SingleRunJob().Run({.firstFile = file.string(), .outputFile = outputStem.string()}, port);
+    return RunJob().Run({.files = {file.string()}, .outputFile = outputStem.string()}, port);
 }
 
 bool RunStandardJob(const std::filesystem::path& file, const std::filesystem::path& outputStem) {
     SilentPort port;
-    return StandardRunJob().Run({.files = {file.string()}, .outputFile = outputStem.string()}, port);
+    return RunJob().Run({.methods = Methods::Standard, .files = {file.string()}, .outputFile = outputStem.string()},
+                        port);
 }
 
 }  // namespace kelvara::bench

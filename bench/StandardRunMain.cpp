@@ -15,9 +15,9 @@
 #include <string_view>
 #include <vector>
 
+#include "jobs/BatchJob.h"
 #include "jobs/JobPort.h"
-#include "jobs/StandardBatchJob.h"
-#include "jobs/StandardRunJob.h"
+#include "jobs/RunJob.h"
 
 namespace {
 
@@ -29,13 +29,6 @@ public:
         std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(title.size()), title.data(),
                      static_cast<int>(text.size()), text.data());
     }
-    SecondFileAnswer AskNoSecondFile() override { return SecondFileAnswer::Continue; }
-    void SetProgressRange(int, int) override {}
-    void SetProgressStep(int) override {}
-    void SetProgressPosition(int) override {}
-    void StepProgress() override {}
-    void SetPercentText(std::string_view) override {}
-    void SetStatusText(StatusText, std::string_view) override {}
     void ExplainFailure(std::string_view file, std::string_view reason) override {
         std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(file.size()), file.data(),
                      static_cast<int>(reason.size()), reason.data());
@@ -93,12 +86,10 @@ int main(int argc, char** argv) {
     if (!Parse(argc, argv, line)) return Usage();
     MessagePort port;
     if (line.command == "run") {
-        StandardRunJob job;
-        return job.Run({.files = line.files, .outputFile = line.output, .rotation = line.rotation}, port,
-                       line.rangeFile)
-                   ? 0
-                   : 1;
+        const RunInputs inputs{
+            .methods = Methods::Standard, .files = line.files, .outputFile = line.output, .rotation = line.rotation};
+        return RunJob().Run(inputs, port, line.rangeFile) ? 0 : 1;
     }
-    StandardBatchJob job;
-    return job.Run({.listFile = line.files.front(), .rotation = line.rotation}, port, line.rangeFile) ? 0 : 1;
+    const BatchInputs inputs{.methods = Methods::Standard, .listFile = line.files.front(), .rotation = line.rotation};
+    return BatchJob().Run(inputs, port, line.rangeFile) == BatchJob::End::Finished ? 0 : 1;
 }

@@ -3,20 +3,95 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "ExitStatus.h"
+#include "InputFormatOptions.h"
+#include "jobs/BatchJob.h"
 
 namespace kelvara::cli {
 
 namespace {
 
-void AddProcessingOptions(CLI::App& command, CommandLine& commandLine) {
-    command.add_flag("--standard", commandLine.standard,
+// What CLI11 fills in, as typed; Invocation() turns it into what the jobs
+// take once the whole command line has been checked.
+struct Typed {
+    Command command = Command::Run;
+    bool quiet = false;
+
+    // run
+    std::vector<std::string> runFiles;  // one without --standard; the stream in order with it
+    std::string secondFile;             // empty: continue without a second file
+    std::string outputFile;
+
+    // batch
+    std::string listFile;
+    BatchOptions spread{.jobs = 0};  // 0 jobs: one a hardware thread
+
+    // run and batch
+    bool standard = false;                // the standard methods, into .s1w / .sfw files
+    std::vector<std::string> planeTexts;  // B0, B1, B2 as typed
+    bool automaticPlane = false;          // "--planar-fit auto"
+    std::optional<std::string> rangeFile;
+    InputFormat input;
+
+    // planefit
+    PlaneFitInputs planeFit;
+    bool json = false;
+
+    PlotRequest plot;
+
+    // append
+    AppendInputs append;
+    std::vector<std::string> appendFiles;  // "" stands for an empty slot
+
+    bool PlaneGiven() const { return planeTexts.size() == 3; }
+};
+
+RotationInputs RotationOf(const Typed& typed) {
+    // The fitted plane takes the placeholder's place before any file is read.
+    if (typed.automaticPlane) return RotationInputs::PlanarFit(0.0, 0.0, 0.0);
+    if (!typed.PlaneGiven()) return RotationInputs{};
+    return RotationInputs{Rotation::PlanarFit, typed.planeTexts[0], typed.planeTexts[1], typed.planeTexts[2]};
+}
+
+Invocation InvocationOf(Typed& typed) {
+    Invocation invocation{.command = typed.command, .quiet = typed.quiet, .rangeFile = typed.rangeFile};
+    const Methods methods = typed.standard ? Methods::Standard : Methods::Default;
+    invocation.fitPlane = typed.automaticPlane;
+    invocation.run = RunInputs{.methods = methods,
+                               .files = typed.runFiles,
+                               .outputFile = typed.outputFile,
+                               .rotation = RotationOf(typed),
+                               .input = typed.input};
+    if (!typed.secondFile.empty()) invocation.run.files.push_back(typed.secondFile);
+    BatchOptions spread = typed.spread;
+    if (spread.jobs <= 0) spread.jobs = HardwareThreads();
+    invocation.batch = BatchInputs{.methods = methods,
+                                   .listFile = typed.listFile,
+                                   .rotation = RotationOf(typed),
+                                   .input = typed.input,
+                                   .options = spread};
+    invocation.planeFit = std::move(typed.planeFit);
+    invocation.planeFit.input = typed.input;
+    invocation.json = typed.json;
+    invocation.plot = std::move(typed.plot);
+    invocation.append = std::move(typed.append);
+    for (std::size_t slot = 0; slot < typed.appendFiles.size() && slot < invocation.append.files.size(); ++slot) {
+        invocation.append.files[slot] = typed.appendFiles[slot];
+    }
+    return invocation;
+}
+
+void AddProcessingOptions(CLI::App& command, Typed& typed) {
+    command.add_flag("--standard", typed.standard,
                      "Standard methods (double rotation or a planar fit with one yaw per half hour, "
                      "Schotanus and WPL corrections, whole half hours) into .s1w / .sfw results files; "
                      "the default results stay as they always were");
     command
-        .add_option("--planar-fit", commandLine.planarFit.coefficients,
+        .add_option("--planar-fit", typed.planeTexts,
                     "Rotate by planar fit with the plane coefficients B0 B1 B2, "
                     "taken as typed and read as atof reads them, or 'auto': fit them over "
                     "the same raw files first, as the planefit command does "
@@ -24,54 +99,53 @@ void AddProcessingOptions(CLI::App& command, CommandLine& commandLine) {
         ->expected(3)
         ->type_name("B|auto");
     command
-        .add_option("--range-file", commandLine.rangeFile,
+        .add_option("--range-file", typed.rangeFile,
                     "Read the screening limits from PATH instead of range.ini "
                     "in the Windows directory")
         ->type_name("PATH");
-    AddInputFormatOptions(command, commandLine.inputFormat);
+    AddInputFormatOptions(command, typed.input);
 }
 
 // "--planar-fit auto" and three coefficients name two planes.
-void RefuseTwoPlanes(const CommandLine& commandLine) {
-    if (commandLine.planarFit.automatic && commandLine.planarFit.Given()) {
+void RefuseTwoPlanes(const Typed& typed) {
+    if (typed.automaticPlane && typed.PlaneGiven()) {
         throw CLI::ValidationError("--planar-fit", "takes either 'auto' or three coefficients, not both");
     }
 }
 
-void AddRunCommand(CLI::App& app, CommandLine& commandLine) {
+void AddRunCommand(CLI::App& app, Typed& typed) {
     CLI::App* run =
         app.add_subcommand("run", "Process one raw data file, optionally completed by the file that follows it");
-    run->add_option("FIRST", commandLine.runFiles,
+    run->add_option("FIRST", typed.runFiles,
                     "First raw data file; with --standard, every raw file of the stream, in time order")
         ->required()
         ->expected(1, -1);
-    run->add_option("--second", commandLine.secondFile,
+    run->add_option("--second", typed.secondFile,
                     "Raw data file that follows FIRST in time (without it the run "
                     "continues without a second file)")
         ->type_name("FILE");
-    run->add_option("-o,--output", commandLine.outputFile,
+    run->add_option("-o,--output", typed.outputFile,
                     "Results file name; .r1w (2-axis rotation) or .rfw (planar fit) is added, "
                     ".s1w or .sfw with --standard")
         ->required()
         ->type_name("OUT");
-    AddProcessingOptions(*run, commandLine);
-    run->callback([&commandLine] {
-        commandLine.command = Command::Run;
-        RefuseTwoPlanes(commandLine);
-        if (!commandLine.standard && commandLine.runFiles.size() > 1) {
-            throw CLI::ValidationError("unexpected argument '" + commandLine.runFiles[1] +
+    AddProcessingOptions(*run, typed);
+    run->callback([&typed] {
+        typed.command = Command::Run;
+        RefuseTwoPlanes(typed);
+        if (!typed.standard && typed.runFiles.size() > 1) {
+            throw CLI::ValidationError("unexpected argument '" + typed.runFiles[1] +
                                        "' (one raw file: the next goes after --second; --standard reads several "
                                        "as one stream)");
         }
-        if (commandLine.standard && !commandLine.secondFile.empty()) {
+        if (typed.standard && !typed.secondFile.empty()) {
             throw CLI::ValidationError("--second", "is not used with --standard: give every raw file in order");
         }
-        commandLine.firstFile = commandLine.runFiles.front();
     });
 }
 
 // "K/N" with 0 <= K < N.
-bool ReadShard(const std::string& text, BatchSpread& spread) {
+bool ReadShard(const std::string& text, BatchOptions& spread) {
     int index = -1, count = 0;
     char slash = 0;
     char rest = 0;
@@ -82,7 +156,7 @@ bool ReadShard(const std::string& text, BatchSpread& spread) {
     return true;
 }
 
-void AddSpreadOptions(CLI::App& batch, BatchSpread& spread) {
+void AddSpreadOptions(CLI::App& batch, BatchOptions& spread) {
     batch
         .add_option("-j,--jobs", spread.jobs,
                     "Process N raw files at once on N threads (default: one a hardware thread); "
@@ -110,22 +184,22 @@ void AddSpreadOptions(CLI::App& batch, BatchSpread& spread) {
         ->type_name("K/N");
 }
 
-void AddBatchCommand(CLI::App& app, CommandLine& commandLine) {
+void AddBatchCommand(CLI::App& app, Typed& typed) {
     CLI::App* batch =
         app.add_subcommand("batch", "Process every raw data file named in a list file, one results file each");
-    batch->add_option("LIST", commandLine.listFile, "List file: one raw data file name a line")->required();
-    AddProcessingOptions(*batch, commandLine);
-    AddSpreadOptions(*batch, commandLine.spread);
-    batch->callback([&commandLine] {
-        commandLine.command = Command::Batch;
-        RefuseTwoPlanes(commandLine);
+    batch->add_option("LIST", typed.listFile, "List file: one raw data file name a line")->required();
+    AddProcessingOptions(*batch, typed);
+    AddSpreadOptions(*batch, typed.spread);
+    batch->callback([&typed] {
+        typed.command = Command::Batch;
+        RefuseTwoPlanes(typed);
     });
 }
 
-void AddPlaneFitCommand(CLI::App& app, CommandLine& commandLine) {
+void AddPlaneFitCommand(CLI::App& app, Typed& typed) {
     CLI::App* fit = app.add_subcommand(
         "planefit", "Fit the planar-fit coefficients B0 B1 B2 to the half-hour mean winds of raw data files");
-    PlaneFitCommand& options = commandLine.planeFit;
+    PlaneFitInputs& options = typed.planeFit;
     fit->add_option("FILE", options.files, "Raw data files, each read on its own");
     fit->add_option("--list", options.listFile, "List file of more raw data files, one name a line")->type_name("LIST");
     fit->add_option("--min-records", options.screen.minRecords,
@@ -142,23 +216,23 @@ void AddPlaneFitCommand(CLI::App& app, CommandLine& commandLine) {
         ->type_name("W")
         ->check(CLI::NonNegativeNumber)
         ->capture_default_str();
-    fit->add_option("--range-file", commandLine.rangeFile,
+    fit->add_option("--range-file", typed.rangeFile,
                     "Read the screening limits from PATH instead of range.ini in the Windows directory")
         ->type_name("PATH");
-    AddInputFormatOptions(*fit, commandLine.inputFormat);
-    fit->add_flag("--json", options.json, "Print one JSON object instead of the text for people");
-    fit->callback([&commandLine] {
-        commandLine.command = Command::PlaneFit;
-        if (commandLine.planeFit.files.empty() && commandLine.planeFit.listFile.empty()) {
+    AddInputFormatOptions(*fit, typed.input);
+    fit->add_flag("--json", typed.json, "Print one JSON object instead of the text for people");
+    fit->callback([&typed] {
+        typed.command = Command::PlaneFit;
+        if (typed.planeFit.files.empty() && typed.planeFit.listFile.empty()) {
             throw CLI::ValidationError("FILE", "give raw data files, --list LIST, or both");
         }
     });
 }
 
-void AddPlotCommand(CLI::App& app, CommandLine& commandLine) {
+void AddPlotCommand(CLI::App& app, Typed& typed) {
     CLI::App* plot = app.add_subcommand(
         "plot", "Draw results files as a quick-look picture: u*, H and LE, Fc and Records over time");
-    PlotRequest& request = commandLine.plot;
+    PlotRequest& request = typed.plot;
     plot->add_option("RESULTS", request.files, "Results files (.r1w, .rfw, .s1w, .sfw), drawn together in time order")
         ->required()
         ->expected(1, -1);
@@ -176,22 +250,20 @@ void AddPlotCommand(CLI::App& app, CommandLine& commandLine) {
                        : "is not WxH with both sides from " + std::to_string(plot::kMinimumPictureSide) + " to " +
                              std::to_string(plot::kMaximumPictureSide);
         });
-    plot->callback([&commandLine] { commandLine.command = Command::Plot; });
+    plot->callback([&typed] { typed.command = Command::Plot; });
 }
 
-void AddAppendCommand(CLI::App& app, CommandLine& commandLine) {
+void AddAppendCommand(CLI::App& app, Typed& typed) {
     CLI::App* append =
         app.add_subcommand("append", "Append up to six text data files end to end, keeping their head lines once");
-    append->add_option("--head-lines", commandLine.headLinesText, "Number of file head lines, read as atoi reads it")
+    append->add_option("--head-lines", typed.append.headLinesText, "Number of file head lines, read as atoi reads it")
         ->required()
         ->type_name("N");
-    append->add_option("-o,--output", commandLine.appendOutput, "Output file")->required()->type_name("OUT");
-    append
-        ->add_option("FILE", commandLine.appendFiles,
-                     "Input files in slot order; an empty argument \"\" is an empty slot")
+    append->add_option("-o,--output", typed.append.outputFile, "Output file")->required()->type_name("OUT");
+    append->add_option("FILE", typed.appendFiles, "Input files in slot order; an empty argument \"\" is an empty slot")
         ->required()
         ->expected(1, 6);
-    append->callback([&commandLine] { commandLine.command = Command::Append; });
+    append->callback([&typed] { typed.command = Command::Append; });
 }
 
 // After --planar-fit: fit the plane over the inputs instead of taking it.
@@ -228,7 +300,7 @@ private:
 // "--planar-fit --second a.dat b" is a forgotten coefficient, not a plane.
 // The option keeps its place in the help; with fewer than three texts after
 // it, the parser reports the usage error.
-std::vector<char*> TakePlaneCoefficients(int argc, char** argv, const CLI::App& app, CommandLine& commandLine) {
+std::vector<char*> TakePlaneCoefficients(int argc, char** argv, const CLI::App& app, Typed& typed) {
     std::vector<char*> rest(argv, argv + argc);
     const CLI::App* processingCommand = nullptr;
     for (std::size_t i = 1; i < rest.size(); ++i) {
@@ -238,7 +310,7 @@ std::vector<char*> TakePlaneCoefficients(int argc, char** argv, const CLI::App& 
         }
         if (processingCommand == nullptr || token != "--planar-fit") continue;
         if (i + 1 < rest.size() && std::string(rest[i + 1]) == kAutomaticPlane) {
-            commandLine.planarFit.automatic = true;
+            typed.automaticPlane = true;
             rest.erase(rest.begin() + static_cast<std::ptrdiff_t>(i),
                        rest.begin() + static_cast<std::ptrdiff_t>(i) + 2);
             --i;
@@ -251,7 +323,7 @@ std::vector<char*> TakePlaneCoefficients(int argc, char** argv, const CLI::App& 
                 throw OptionAsCoefficient(processingCommand->get_name(), *text);
             }
         }
-        commandLine.planarFit.coefficients.assign(first, first + 3);
+        typed.planeTexts.assign(first, first + 3);
         rest.erase(first - 1, first + 3);
         --i;
     }
@@ -295,10 +367,11 @@ std::string UsageMessage(const CLI::App* app, const CLI::Error& error) {
 
 }  // namespace
 
-std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& commandLine) {
+std::variant<Invocation, int> ParseCommandLine(int argc, char** argv) {
+    Typed typed;
     CLI::App app{"Eddy-covariance flux processing from the command line", "kelvara-cli"};
     app.set_version_flag("--version", "kelvara-cli " KELVARA_VERSION);
-    app.add_flag("-q,--quiet", commandLine.quiet,
+    app.add_flag("-q,--quiet", typed.quiet,
                  "Silent when the job succeeds: no progress bar, status line or summary; "
                  "failures and warnings still print");
     app.require_subcommand(1);
@@ -309,14 +382,14 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& commandL
         "'kelvara-cli: FILE: REASON'.\n"
         "Exit status: 0 when the job finished, 1 after a failure message, 2 for usage\n"
         "errors, 3 when a run or batch finished without fluxes for any half hour.\n");
-    AddRunCommand(app, commandLine);
-    AddBatchCommand(app, commandLine);
-    AddPlaneFitCommand(app, commandLine);
-    AddPlotCommand(app, commandLine);
-    AddAppendCommand(app, commandLine);
+    AddRunCommand(app, typed);
+    AddBatchCommand(app, typed);
+    AddPlaneFitCommand(app, typed);
+    AddPlotCommand(app, typed);
+    AddAppendCommand(app, typed);
 
     try {
-        std::vector<char*> rest = TakePlaneCoefficients(argc, argv, app, commandLine);
+        std::vector<char*> rest = TakePlaneCoefficients(argc, argv, app, typed);
         app.parse(static_cast<int>(rest.size()), rest.data());
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e);
@@ -328,7 +401,7 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& commandL
         app.exit(e);
         return kUsageExitStatus;
     }
-    return std::nullopt;
+    return InvocationOf(typed);
 }
 
 }  // namespace kelvara::cli

@@ -1,8 +1,7 @@
 #pragma once
-// The options that say how run and batch read their raw files' columns:
-// --columns, --good-status and --no-unit-check.
-
-#include <string>
+// The options that say how a processing command reads its raw files'
+// columns: --columns, --good-status and --no-unit-check, each read once into
+// the InputFormat the jobs take.
 
 #include "io/InputFormat.h"
 
@@ -12,17 +11,8 @@ class App;
 
 namespace kelvara::cli {
 
-struct InputFormatTexts {
-    std::string columns;     // empty: the default layout
-    std::string goodStatus;  // empty: 0-13
-    bool noUnitCheck = false;
-};
-
-// Adds the three options to a processing subcommand; texts that do not read
-// are usage errors.
-void AddInputFormatOptions(CLI::App& command, InputFormatTexts& texts);
-
-// The format the texts ask for (they were checked when parsed).
-InputFormat InputFormatOf(const InputFormatTexts& texts);
+// Adds the three options to a subcommand; a text that does not read is a
+// usage error naming the problem.
+void AddInputFormatOptions(CLI::App& command, InputFormat& format);
 
 }  // namespace kelvara::cli

@@ -54,8 +54,6 @@ void TerminalPort::ShowInputColumns(std::string_view file, std::string_view colu
     std::fflush(stream_);
 }
 
-SecondFileAnswer TerminalPort::AskNoSecondFile() { return SecondFileAnswer::Continue; }
-
 void TerminalPort::SetProgressRange(int, int) {
     // A new bar: nothing of it read yet, whatever an earlier job read.
     progressShown_ = true;

@@ -23,15 +23,9 @@ public:
     TerminalPort& operator=(const TerminalPort&) = delete;
 
     void ShowMessage(std::string_view text, std::string_view title, MessageIcon icon) override;
-    // The command line names the second file up front; without one the run goes on.
-    SecondFileAnswer AskNoSecondFile() override;
     // The bar shows the bytes of the raw file read, so it ends full at 100%;
     // the block count the desktop program shows can overshoot its estimate.
     void SetProgressRange(int lower, int upper) override;
-    void SetProgressStep(int) override {}
-    void SetProgressPosition(int) override {}
-    void StepProgress() override {}
-    void SetPercentText(std::string_view) override {}
     void ShowBytesRead(std::int64_t done, std::int64_t total) override;
     void SetStatusText(StatusText which, std::string_view text) override;
     // "[####    ] 12/40 files, 310.2/1034.0 MB"

@@ -5,6 +5,7 @@
 
 #include "CommandLine.h"
 #include "Commands.h"
+#include "ExitStatus.h"
 #include "Interruption.h"
 #include "Terminal.h"
 #include "TerminalPort.h"
@@ -13,12 +14,13 @@ int main(int argc, char** argv) {
     using namespace kelvara::cli;
     try {
         EndCleanlyOnInterruption();
-        CommandLine commandLine;
-        if (const auto exitStatus = ParseCommandLine(argc, argv, commandLine)) return *exitStatus;
+        const auto parsed = ParseCommandLine(argc, argv);
+        if (const int* exitStatus = std::get_if<int>(&parsed)) return *exitStatus;
+        const Invocation& invocation = std::get<Invocation>(parsed);
         // Live progress and the summary are for a person watching, not for logs.
-        const bool watched = !commandLine.quiet && IsTerminal(stderr);
-        TerminalPort port(stderr, watched, commandLine.quiet);
-        return RunCommand(commandLine, port, stderr, watched);
+        const bool watched = !invocation.quiet && IsTerminal(stderr);
+        TerminalPort port(stderr, watched, invocation.quiet);
+        return RunCommand(invocation, port, stderr, watched);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "kelvara-cli: %s\n", error.what());
         return kJobFailedExitStatus;

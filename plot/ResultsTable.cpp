@@ -8,7 +8,6 @@
 #include <limits>
 
 #include "io/ResultsFile.h"
-#include "io/StandardResultsFile.h"
 
 namespace kelvara::plot {
 

@@ -2,10 +2,11 @@
 
 #include "DialogTemplates.h"
 #include "ResourceIds.h"
+#include "dialogs/ResultsWindow.h"
+#include "dialogs/second_file.h"
+#include "framework/InputColumnsSettings.h"
 #include "io/FileNames.h"
 #include "io/ResultsFile.h"
-#include "shell/ResultsWindow.h"
-#include "shell/InputColumnsSettings.h"
 
 namespace kelvara::app {
 
@@ -20,41 +21,25 @@ CECProcessDlg::CECProcessDlg(wxWindow* parent) : JobDialog(parent, res::kECProce
     Control(res::IDC_EC_VIEW)->Disable();
 }
 
-void CECProcessDlg::OnProcess(wxCommandEvent&) {
-    rotation_ = RadioIndex(res::IDC_EC_TWO_AXIS);
-    if (IsChecked(res::IDC_EC_STANDARD)) {
-        RunStandard();
-        return;
-    }
-    const kelvara::SingleRunInputs inputs{
-        .firstFile = ControlBytes(res::IDC_FIRST_FILE),
-        .secondFile = ControlBytes(res::IDC_SECOND_FILE),
-        .outputFile = ControlBytes(res::IDC_OUTPUT_FILE),
-        .rotation = ReadRotationInputs(rotation_, res::IDC_EC_B0, res::IDC_EC_B1, res::IDC_EC_B2),
-        .input = StoredInputFormat()};
-    if (job_.Run(inputs, *this)) {
-        RememberResults(inputs.outputFile, inputs.rotation.rotation, kelvara::Methods::Default);
-    }
+kelvara::SecondFileAnswer CECProcessDlg::AskNoSecondFile() {
+    CSecondFileDlg dialog(this);
+    return dialog.ShowModal() == wxID_OK ? kelvara::SecondFileAnswer::Continue : kelvara::SecondFileAnswer::ReInput;
 }
 
 // The standard methods read the first file and, when one is named, the
-// second as one stream: no question about a missing second file.
-void CECProcessDlg::RunStandard() {
-    kelvara::StandardRunInputs inputs{
+// second as one stream; the default method asks about a missing second one.
+void CECProcessDlg::OnProcess(wxCommandEvent&) {
+    rotation_ = RadioIndex(res::IDC_EC_TWO_AXIS);
+    kelvara::RunInputs inputs{
+        .methods = IsChecked(res::IDC_EC_STANDARD) ? kelvara::Methods::Standard : kelvara::Methods::Default,
         .files = {ControlBytes(res::IDC_FIRST_FILE)},
         .outputFile = ControlBytes(res::IDC_OUTPUT_FILE),
         .rotation = ReadRotationInputs(rotation_, res::IDC_EC_B0, res::IDC_EC_B1, res::IDC_EC_B2),
         .input = StoredInputFormat()};
     const std::string second = ControlBytes(res::IDC_SECOND_FILE);
     if (!second.empty()) inputs.files.push_back(second);
-    if (standardJob_.Run(inputs, *this)) {
-        RememberResults(inputs.outputFile, inputs.rotation.rotation, kelvara::Methods::Standard);
-    }
-}
-
-void CECProcessDlg::RememberResults(const std::string& outputFile, kelvara::Rotation rotation,
-                                    kelvara::Methods methods) {
-    lastResults_ = outputFile + std::string(kelvara::ResultsSuffix(rotation, methods));
+    if (!job_.Run(inputs, *this)) return;
+    lastResults_ = inputs.outputFile + std::string(kelvara::ResultsSuffix(inputs.rotation.rotation, inputs.methods));
     Control(res::IDC_EC_VIEW)->Enable();
 }
 

@@ -5,9 +5,7 @@
 #include <string>
 
 #include "framework/JobDialog.h"
-#include "jobs/SingleRunJob.h"
-#include "jobs/StandardRunJob.h"
-#include "pipeline/Methods.h"
+#include "jobs/RunJob.h"
 
 namespace kelvara::app {
 
@@ -17,20 +15,21 @@ public:
 
     int RotationChoice() const { return rotation_; }
 
+    // "No Second File": the default method's run asks before it goes on
+    // without a second raw file.
+    kelvara::SecondFileAnswer AskNoSecondFile() override;
+
 private:
     void OnProcess(wxCommandEvent& event);
     void OnBrowseFirst(wxCommandEvent& event);
     void OnBrowseSecond(wxCommandEvent& event);
     void OnBrowseOutput(wxCommandEvent& event);
-    void RunStandard();
     void OnView(wxCommandEvent& event);
-    void RememberResults(const std::string& outputFile, kelvara::Rotation rotation, kelvara::Methods methods);
 
     // The rotation choice as last exchanged with the radio buttons:
     // 0 = "2-Axis Rotation", 1 = "Planar fit".
     int rotation_ = 0;
-    kelvara::SingleRunJob job_;
-    kelvara::StandardRunJob standardJob_;
+    kelvara::RunJob job_;
     std::string lastResults_;  // the results file of the last run that finished
 };
 

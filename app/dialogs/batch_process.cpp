@@ -2,7 +2,8 @@
 
 #include "DialogTemplates.h"
 #include "ResourceIds.h"
-#include "shell/InputColumnsSettings.h"
+#include "framework/InputColumnsSettings.h"
+#include "jobs/BatchStatusTexts.h"
 
 namespace kelvara::app {
 
@@ -13,17 +14,16 @@ CBatchProcessDlg::CBatchProcessDlg(wxWindow* parent) : JobDialog(parent, res::kB
     Bind(wxEVT_BUTTON, &CBatchProcessDlg::OnBrowser, this, res::IDC_BATCH_BROWSER);
 }
 
+// One file after another on this thread, which sets the status texts.
 void CBatchProcessDlg::OnProcess(wxCommandEvent&) {
     rotation_ = RadioIndex(res::IDC_BATCH_TWO_AXIS);
     const kelvara::BatchInputs inputs{
+        .methods = IsChecked(res::IDC_BATCH_STANDARD) ? kelvara::Methods::Standard : kelvara::Methods::Default,
         .listFile = ControlBytes(res::IDC_LIST_FILE),
         .rotation = ReadRotationInputs(rotation_, res::IDC_BATCH_B0, res::IDC_BATCH_B1, res::IDC_BATCH_B2),
         .input = StoredInputFormat()};
-    if (IsChecked(res::IDC_BATCH_STANDARD)) {
-        standardJob_.Run(inputs, *this);
-    } else {
-        job_.Run(inputs, *this);
-    }
+    const auto statusTexts = kelvara::MakeBatchStatusTexts(inputs.methods, *this);
+    job_.Run(inputs, *this, std::nullopt, statusTexts.get());
 }
 
 // A radio selection made since the last batch reverts before the prompt.

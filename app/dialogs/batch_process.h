@@ -4,7 +4,6 @@
 
 #include "framework/JobDialog.h"
 #include "jobs/BatchJob.h"
-#include "jobs/StandardBatchJob.h"
 
 namespace kelvara::app {
 
@@ -20,7 +19,6 @@ private:
 
     int rotation_ = 0;  // 0 = "2-Axis Rotation", 1 = "Planar fit"
     kelvara::BatchJob job_;
-    kelvara::StandardBatchJob standardJob_;
 };
 
 }  // namespace kelvara::app

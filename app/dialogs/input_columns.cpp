@@ -7,7 +7,7 @@
 #include "DialogTemplates.h"
 #include "ResourceIds.h"
 #include "framework/MessageBox.h"
-#include "shell/InputColumnsSettings.h"
+#include "framework/InputColumnsSettings.h"
 
 namespace kelvara::app {
 

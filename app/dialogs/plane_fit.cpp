@@ -11,7 +11,7 @@
 #include "framework/MessageBox.h"
 #include "jobs/PlaneFitJob.h"
 #include "jobs/PlaneFitText.h"
-#include "shell/InputColumnsSettings.h"
+#include "framework/InputColumnsSettings.h"
 
 namespace kelvara::app {
 

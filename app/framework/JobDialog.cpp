@@ -9,7 +9,6 @@
 #include <wx/stattext.h>
 
 #include "ResourceIds.h"
-#include "dialogs/second_file.h"
 #include "framework/FilePrompt.h"
 #include "framework/MessageBox.h"
 
@@ -20,11 +19,6 @@ JobDialog::JobDialog(wxWindow* parent, const res::DialogTemplate& dialogTemplate
 
 void JobDialog::ShowMessage(std::string_view text, std::string_view title, kelvara::MessageIcon icon) {
     ShowMessageBox(this, text, title, icon);
-}
-
-kelvara::SecondFileAnswer JobDialog::AskNoSecondFile() {
-    CSecondFileDlg dialog(this);
-    return dialog.ShowModal() == wxID_OK ? kelvara::SecondFileAnswer::Continue : kelvara::SecondFileAnswer::ReInput;
 }
 
 void JobDialog::SetProgressRange(int lower, int upper) {

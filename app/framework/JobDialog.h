@@ -1,13 +1,12 @@
 #pragma once
-// A template dialog that is also the job's port to the user: messages,
-// the "No Second File" question, the progress bar with its percentage text,
-// and the batch's two status texts. A dialog without one of these controls
-// ignores what would go to it.
+// A template dialog that is also the job's port to the user: messages, the
+// progress bar with its percentage text, and the batch's two status texts.
+// A dialog without one of these controls ignores what would go to it.
 
 #include "framework/TemplateDialog.h"
 #include "jobs/JobPort.h"
 #include "jobs/ProgressBar.h"
-#include "jobs/RotationInputs.h"
+#include "jobs/JobInputs.h"
 
 class wxGauge;
 
@@ -18,7 +17,6 @@ public:
     JobDialog(wxWindow* parent, const res::DialogTemplate& dialogTemplate);
 
     void ShowMessage(std::string_view text, std::string_view title, kelvara::MessageIcon icon) override;
-    kelvara::SecondFileAnswer AskNoSecondFile() override;
     void SetProgressRange(int lower, int upper) override;
     void SetProgressStep(int step) override;
     void SetProgressPosition(int position) override;

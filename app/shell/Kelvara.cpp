@@ -10,6 +10,7 @@
 #include <wx/utils.h>
 
 #include "MainResources.h"
+#include "io/FileNames.h"
 #include "dialogs/AboutDlg.h"
 #include "framework/Artwork.h"
 #include "framework/CommandIds.h"
@@ -65,7 +66,7 @@ bool CKelvaraApp::OnInit() {
         return false;
     }
     const wxString file = argc == 2 ? argv[1] : wxString();
-    if (!file.empty() && !CanOpenForReading(file)) {
+    if (!file.empty() && !IsReadableFile(PathFromText(file.utf8_string()))) {
         std::fprintf(stderr, "Kelvara: cannot open %s\n", static_cast<const char*>(file.utf8_str()));
         return false;
     }
@@ -111,6 +112,8 @@ void CKelvaraApp::LoadSettings() {
     settings_ =
         std::make_unique<wxFileConfig>(GetAppName(), wxString(), settingsFile_, wxString(), wxCONFIG_USE_LOCAL_FILE);
     settings_->SetPath("/Recent File List");
+    // Windows and dialogs read the settings through wxConfigBase::Get().
+    wxConfigBase::Set(settings_.get());
 }
 
 // A settings file that cannot be written is not worth a message at exit.
@@ -129,6 +132,7 @@ int CKelvaraApp::OnExit() {
     docManager_ = nullptr;
     {
         wxLogNull quiet;
+        if (wxConfigBase::Get(false) == settings_.get()) wxConfigBase::Set(nullptr);
         settings_.reset();
     }
     return wxApp::OnExit();

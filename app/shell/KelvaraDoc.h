@@ -22,7 +22,4 @@ private:
     wxDECLARE_DYNAMIC_CLASS(CKelvaraDoc);
 };
 
-// Whether a file named on the command line can be opened for reading.
-bool CanOpenForReading(const wxString& file);
-
 }  // namespace kelvara::app

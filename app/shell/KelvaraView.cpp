@@ -10,7 +10,7 @@
 #include "dialogs/plane_fit.h"
 #include "framework/FilePrompt.h"
 #include "io/FileNames.h"
-#include "shell/ResultsWindow.h"
+#include "dialogs/ResultsWindow.h"
 #include "dialogs/input_columns.h"
 #include "dialogs/set_range.h"
 #include "framework/CommandIds.h"

@@ -1,5 +1,6 @@
 #include "io/BlockTime.h"
 
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 
@@ -49,7 +50,7 @@ CalendarDate NextDay(CalendarDate date) {
 
 }  // namespace
 
-void FormatBlockTime(const char* date, HalfHourKey key, char* out) {
+ClockTime HalfHourEnd(HalfHourKey key) {
     int minute = key.minute + 30;
     int hour = key.hour;
     if (minute == 60) {
@@ -57,6 +58,25 @@ void FormatBlockTime(const char* date, HalfHourKey key, char* out) {
         hour += 1;
     }
     if (hour > 23) hour -= 24;
+    return ClockTime{hour, minute};
+}
+
+void FormatClockLabel(HalfHourKey key, char* out) {
+    const ClockTime end = HalfHourEnd(key);
+    // Both numbers come from texts of at most two digits, so this fits.
+    char* p = std::to_chars(out, out + 5, end.hour).ptr;
+    *p++ = ':';
+    p = std::to_chars(p, p + 5, end.minute).ptr;
+    *p = '\0';
+}
+
+int FormatLabelledTime(const char* date, const char* label, char* out) {
+    // The date is at most kDateWidth characters and the label at most 5.
+    return std::snprintf(out, kBlockTimeSize, "%s %s", date, label);
+}
+
+void FormatBlockTime(const char* date, HalfHourKey key, char* out) {
+    const auto [hour, minute] = HalfHourEnd(key);
     CalendarDate day;
     if (hour == 0 && minute == 0 && ParseDate(date, day)) {
         const CalendarDate next = NextDay(day);

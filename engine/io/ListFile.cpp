@@ -33,4 +33,13 @@ bool ListFile::ReadName(std::string& name) {
     return true;
 }
 
+std::optional<std::vector<std::string>> ReadListNames(const std::filesystem::path& file) {
+    ListFile list;
+    if (!list.Open(file)) return std::nullopt;
+    std::vector<std::string> names;
+    std::string name;
+    while (list.ReadName(name)) names.push_back(name);
+    return names;
+}
+
 }  // namespace kelvara

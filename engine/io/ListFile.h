@@ -4,7 +4,9 @@
 #include <cstddef>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace kelvara {
 
@@ -30,5 +32,9 @@ public:
 private:
     std::FILE* in_ = nullptr;
 };
+
+// Every line of a list file, as a name (an empty list has none). Nothing when
+// the file cannot be opened.
+std::optional<std::vector<std::string>> ReadListNames(const std::filesystem::path& file);
 
 }  // namespace kelvara

@@ -1,7 +1,8 @@
 #include "io/RawReader.h"
 
-#include <charconv>
 #include <cstring>
+
+#include "io/BlockTime.h"
 
 namespace kelvara {
 
@@ -14,22 +15,6 @@ BlockKey KeyOf(const RawRecord& record) { return HalfHourKeyOf(record); }
 void AppendSample(BlockBuffer& block, const RawRecord& record, int& count) {
     for (int v = 0; v < kVariableCount; ++v) block.sample[v][count] = record.value[v];
     ++count;
-}
-
-// The end of the half hour, without leading zeros; the date is not advanced.
-void FormatLabel(BlockKey key, char* label) {
-    int minute = key.minute + 30;
-    int hour = key.hour;
-    if (minute == 60) {
-        minute = 0;
-        hour += 1;
-    }
-    if (hour > 23) hour -= 24;
-    // Both numbers come from texts of at most two digits, so this fits.
-    char* end = std::to_chars(label, label + 5, hour).ptr;
-    *end++ = ':';
-    end = std::to_chars(end, end + 5, minute).ptr;
-    *end = '\0';
 }
 
 // The raw format's own layout: the time stamp read apart from the rest of
@@ -140,7 +125,7 @@ int RawReader::ReadBlockWith(Records records, BlockBuffer& block) {
 
     if (first_.AtEnd()) ContinueFromSecondFile(block, key, count);
 
-    FormatLabel(key, blockLabel_);
+    FormatClockLabel(key, blockLabel_);
     blockKey_ = key;
     block.count = count;
     return count;

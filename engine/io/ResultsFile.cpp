@@ -12,30 +12,30 @@ namespace kelvara {
 
 namespace {
 
-char* AppendText(char* out, const char* text) {
-    const std::size_t length = std::strlen(text);
-    std::memcpy(out, text, length);
-    return out + length;
+char* AppendText(char* out, std::string_view text) {
+    std::memcpy(out, text.data(), text.size());
+    return out + text.size();
 }
 
-char* AppendTime(char* out, const char* date, const char* label) {
-    out = AppendText(out, date);
-    *out++ = ' ';
-    return AppendText(out, label);
-}
-
-char* AppendValue(char* out, float value) {
-    *out++ = ',';
-    return out + FormatGeneral(value, out);
+// The fifteen columns in %g, then the records as an integer.
+template <class Result, std::size_t kCount>
+int FormatColumns(std::string_view time, const Result& result, const std::array<float Result::*, kCount>& floats,
+                  char* out) {
+    char* end = AppendText(out, time);
+    for (const auto field : floats) {
+        *end++ = ',';
+        end += FormatGeneral(result.*field, end);
+    }
+    end += std::snprintf(end, 16, ",%d", result.Records);
+    return static_cast<int>(end - out);
 }
 
 }  // namespace
 
-std::string_view ResultsSuffix(Rotation rotation) { return rotation == Rotation::PlanarFit ? ".rfw" : ".r1w"; }
-
 std::string_view ResultsSuffix(Rotation rotation, Methods methods) {
-    if (methods == Methods::Default) return ResultsSuffix(rotation);
-    return rotation == Rotation::PlanarFit ? ".sfw" : ".s1w";
+    const bool plane = rotation == Rotation::PlanarFit;
+    if (methods == Methods::Default) return plane ? ".rfw" : ".r1w";
+    return plane ? ".sfw" : ".s1w";
 }
 
 ResultsFile::~ResultsFile() { Close(); }
@@ -72,36 +72,27 @@ bool ResultsFile::Finish(TemporaryFile& finished) {
     return true;
 }
 
-bool ResultsFile::WriteLine(const char* text, std::size_t length) {
+bool ResultsFile::WriteLine(std::string_view text) {
     if (file_ == nullptr) return false;
     errno = 0;
-    const bool written = std::fwrite(text, 1, length, file_) == length && std::fwrite("\r\n", 1, 2, file_) == 2;
+    const bool written =
+        std::fwrite(text.data(), 1, text.size(), file_) == text.size() && std::fwrite("\r\n", 1, 2, file_) == 2;
     // Flushed line by line, so that a full disk shows at the line it cut.
     const bool flushed = std::fflush(file_) == 0;
     if (!(written && flushed)) lastError_ = errno;
     return written && flushed;
 }
 
-bool ResultsFile::WriteHeader() { return WriteLine(kResultsHeader.data(), kResultsHeader.size()); }
-
-bool ResultsFile::WriteBlockLine(const char* date, const char* label, const FluxResult& result) {
-    char line[kMaxBlockLineLength];
-    const int length = FormatBlockLine(date, label, result, line);
-    return WriteLine(line, static_cast<std::size_t>(length));
+int FormatBlockLine(std::string_view time, const FluxResult& result, char* out) {
+    return FormatColumns(time, result, kFluxResultFloats, out);
 }
 
-bool ResultsFile::WriteRejectedLine(const char* date, const char* label) {
-    char line[kMaxBlockLineLength];
-    char* end = AppendTime(line, date, label);
-    end = AppendText(end, ",,,,,,,,,,,,,,,,");
-    return WriteLine(line, static_cast<std::size_t>(end - line));
+int FormatBlockLine(std::string_view time, const StandardResult& result, char* out) {
+    return FormatColumns(time, result, kStandardResultFloats, out);
 }
 
-int FormatBlockLine(const char* date, const char* label, const FluxResult& result, char* out) {
-    char* end = AppendTime(out, date, label);
-    for (const auto field : kFluxResultFloats) end = AppendValue(end, result.*field);
-    end += std::snprintf(end, 16, ",%d", result.Records);
-    return static_cast<int>(end - out);
+int FormatRejectedLine(std::string_view time, char* out) {
+    return static_cast<int>(AppendText(AppendText(out, time), ",,,,,,,,,,,,,,,,") - out);
 }
 
 }  // namespace kelvara

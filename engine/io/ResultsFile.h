@@ -1,5 +1,6 @@
 #pragma once
-// The comma-separated results file of both processing jobs.
+// The comma-separated results files of the processing jobs: their headers,
+// names and lines, and the file that holds them.
 
 #include <cstdio>
 #include <filesystem>
@@ -9,18 +10,20 @@
 #include "pipeline/FluxResult.h"
 #include "pipeline/Methods.h"
 #include "pipeline/Rotation.h"
+#include "pipeline/StandardResult.h"
 
 namespace kelvara {
 
 inline constexpr std::string_view kResultsHeader =
     "Time,ustar,tau,ave_CO2,ave_H2O,ave_P,ave_Ts,ave_Tc,ave_U,ave_V,ave_W,Hs,co2wplLE,co2wplH,"
     "LE_leuning,Fc_leuning,Records";
+inline constexpr std::string_view kStandardResultsHeader =
+    "Time,ustar,tau,ave_CO2,ave_H2O,ave_P,ave_Ts,ave_Ta,ave_U,ave_V,ave_W,H,Fc_wplE,Fc_wplT,LE,Fc,Records";
 
-// ".r1w" for the 2-axis rotation, ".rfw" for the planar fit.
-std::string_view ResultsSuffix(Rotation rotation);
-// The standard methods write ".s1w" (double rotation) and ".sfw" (planar
-// fit), so that their files never take the place of default ones.
-std::string_view ResultsSuffix(Rotation rotation, Methods methods);
+// ".r1w" for the 2-axis rotation, ".rfw" for the planar fit. The standard
+// methods write ".s1w" (double rotation) and ".sfw" (planar fit), so that
+// their files never take the place of default ones.
+std::string_view ResultsSuffix(Rotation rotation, Methods methods = Methods::Default);
 
 // Writes CR LF line ends on every platform. The lines go to a private
 // temporary beside the results file, which Close renames into place: until
@@ -46,12 +49,8 @@ public:
     bool Finish(TemporaryFile& finished);
     bool IsOpen() const { return file_ != nullptr; }
 
-    // Each returns false when the write failed.
-    bool WriteHeader();
-    bool WriteBlockLine(const char* date, const char* label, const FluxResult& result);
-    bool WriteRejectedLine(const char* date, const char* label);
-    // One line of any text; the line end is added.
-    bool WriteLine(const char* text, std::size_t length);
+    // One line; the line end is added. False when the write failed.
+    bool WriteLine(std::string_view text);
 
     // The errno of the last failed create or write, 0 if none failed.
     int LastError() const { return lastError_; }
@@ -62,9 +61,12 @@ private:
     int lastError_ = 0;
 };
 
-// The text of one block line without its line end; returns its length.
-// out must hold at least kMaxBlockLineLength characters.
+// The text of one block line without its line end, after its Time field;
+// returns its length. out must hold at least kMaxBlockLineLength characters.
 inline constexpr int kMaxBlockLineLength = 1024;
-int FormatBlockLine(const char* date, const char* label, const FluxResult& result, char* out);
+int FormatBlockLine(std::string_view time, const FluxResult& result, char* out);
+int FormatBlockLine(std::string_view time, const StandardResult& result, char* out);
+// A rejected block: its Time field and 16 commas.
+int FormatRejectedLine(std::string_view time, char* out);
 
 }  // namespace kelvara

@@ -1,112 +1,410 @@
 #include "jobs/BatchJob.h"
 
-#include <string>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <exception>
+#include <map>
+#include <set>
+#include <thread>
+#include <type_traits>
+#include <utility>
 
 #include "io/FileNames.h"
 #include "io/ListFile.h"
 #include "io/RangeFile.h"
-#include "jobs/BatchFile.h"
-#include "jobs/BatchProgress.h"
-#include "jobs/InputColumns.h"
+#include "io/ResultsFile.h"
+#include "io/TemporaryFile.h"
+#include "jobs/FileColumns.h"
 #include "jobs/InputGuard.h"
 #include "jobs/JobFrame.h"
 #include "jobs/JobMessages.h"
-#include "jobs/JobState.h"
-#include "pipeline/BlockPipeline.h"
+#include "jobs/MethodTraits.h"
+#include "jobs/OrderedOutcomes.h"
 
 namespace kelvara {
 
 namespace {
 
+namespace fs = std::filesystem;
 using namespace messages::batch;
 
-// The desktop's progress text: the block counter rises before each block
-// is read, except the first one of a file after the first.
-class StatusTexts : public BlockObserver {
-public:
-    explicit StatusTexts(JobPort& port) : port_(port) {}
+// How often the driver redraws the progress while it waits for workers.
+constexpr std::chrono::milliseconds kProgressInterval{100};
+// Each worker may be this many entries ahead of the one taken next, so that
+// a long file does not idle the others.
+constexpr std::size_t kEntriesAheadPerWorker = 2;
+// Keeps the temporaries of the entries in hand within what a signal handler
+// can remove.
+constexpr int kMaxJobs = static_cast<int>(PendingTemporaries::kSlots / kEntriesAheadPerWorker);
 
-    void BeforeRead() override {
-        if (firstReadOfNextFile_) {
-            firstReadOfNextFile_ = false;
-            return;
-        }
-        Count();
+struct EntryOutcome {
+    TemporaryFile results;  // what was written, closed but not yet in place
+    std::optional<FileFailure> failure;
+    RunTally tally;
+};
+
+using Outcomes = OrderedOutcomes<EntryOutcome>;
+
+FileFailure OnResultsFile(const JobMessage& message, const BatchEntry& entry, int error) {
+    return {message, entry.resultsName, SystemErrorText(error)};
+}
+
+FileFailure OnRawFile(const BatchEntry& entry) {
+    return {kCannotOpenRaw, entry.name, ReasonCannotRead(PathFromText(entry.name))};
+}
+
+// The checks made before an entry's results file exists, then the results
+// file with its header line and the raw file opened.
+template <class Traits>
+std::optional<FileFailure> StartEntry(MethodState<Traits>& state, const BatchEntry& entry,
+                                      const fs::path& listPath) {
+    const auto rawPath = PathFromText(entry.name);
+    const auto resultsPath = PathFromText(entry.resultsName);
+    // Creating the results file would destroy an input of the same name.
+    if (IsSameFile(resultsPath, rawPath) || IsSameFile(resultsPath, listPath)) {
+        return FileFailure{messages::kOutputIsInput, std::nullopt, ""};
     }
-    void AfterRead(std::int64_t consumed, std::int64_t total) override { port_.ShowBytesRead(consumed, total); }
-    void Count() { ShowFileAndBlock(port_, fileNumber_, ++blockCounter_); }
-    void Show() { ShowFileAndBlock(port_, fileNumber_, blockCounter_); }
-    void NextFile() {
-        blockCounter_ = 0;
-        ++fileNumber_;
-        Show();
-        firstReadOfNextFile_ = true;
+    // A pipe or a device is refused before its results file exists.
+    if (IsSpecialFile(rawPath) || (Traits::kChecksReadableFirst && !IsReadableFile(rawPath))) {
+        return OnRawFile(entry);
+    }
+    if (!state.results.Create(resultsPath)) {
+        return OnResultsFile(kCannotOpenOutput, entry, state.results.LastError());
+    }
+    if (!state.results.WriteLine(Traits::kHeader)) {
+        return OnResultsFile(messages::kCannotWriteOutput, entry, state.results.LastError());
+    }
+    if (Traits::Blocks::Open(state.reader, {rawPath}, {entry.layout})) return OnRawFile(entry);
+    return std::nullopt;
+}
+
+template <class Traits>
+std::optional<FileFailure> ProcessEntryBlocks(MethodState<Traits>& state, const BatchEntry& entry,
+                                              const RotationSettings& rotation, RunTally& tally,
+                                              BlockObserver& observer) {
+    LoopEnd end;
+    std::optional<ReadFailure> failure;
+    if constexpr (std::is_same_v<typename Traits::Blocks, DefaultBlocks>) {
+        DefaultBlocks blocks(state.reader, state.block, nullptr);
+        end = ProcessBlocks<Traits>(blocks, state, rotation, tally, observer);
+        failure = blocks.Failure();
+    } else {
+        typename Traits::Blocks blocks(state.reader, state.block);
+        end = ProcessBlocks<Traits>(blocks, state, rotation, tally, observer);
+        failure = blocks.Failure();
+    }
+    switch (end) {
+        case LoopEnd::ReadFailed:
+            if (failure->openFailed) return OnRawFile(entry);
+            return FileFailure{messages::kCannotReadRaw, entry.name, SystemErrorText(failure->error)};
+        case LoopEnd::WriteFailed:
+            return OnResultsFile(messages::kCannotWriteOutput, entry, state.results.LastError());
+        case LoopEnd::Finished:
+            break;
+    }
+    return std::nullopt;
+}
+
+// One entry from its checks to its closed results, which stay under their
+// temporary name until the driver puts them in place.
+template <class Traits>
+EntryOutcome ProcessEntry(MethodState<Traits>& state, const BatchPlan& plan, std::size_t index,
+                          BlockObserver& observer, BatchObserver* batchObserver) {
+    const BatchEntry& entry = plan.entries[index];
+    EntryOutcome outcome;
+    RunTally tally;
+    state.reader.ResetCounts();
+    try {
+        outcome.failure = StartEntry(state, entry, plan.listPath);
+        if (!outcome.failure) {
+            if (batchObserver != nullptr) batchObserver->FileStarted(static_cast<int>(index) + 1);
+            outcome.failure = ProcessEntryBlocks(state, entry, plan.rotation, tally, observer);
+            if (!outcome.failure && batchObserver != nullptr) batchObserver->FileEnded();
+        }
+    } catch (const std::exception& error) {
+        outcome.failure = FileFailure{messages::kCannotReadRaw, entry.name, error.what()};
+    }
+    state.reader.Close();
+    if (!state.results.Finish(outcome.results) && !outcome.failure) {
+        outcome.failure = OnResultsFile(messages::kCannotWriteOutput, entry, state.results.LastError());
+    }
+    tally.TakeRecordCounts(state.reader.RecordCounts());
+    outcome.tally = tally;
+    return outcome;
+}
+
+std::string BaseName(const std::string& name) {
+#ifdef _WIN32
+    const auto slash = name.find_last_of("/\\");
+#else
+    const auto slash = name.find_last_of('/');
+#endif
+    return slash == std::string::npos ? name : name.substr(slash + 1);
+}
+
+std::string ResultsNameOf(const std::string& name, std::string_view suffix, const std::string& outputDir) {
+    if (outputDir.empty()) return name + std::string(suffix);
+    const bool separated = outputDir.back() == '/' || outputDir.back() == '\\';
+    return outputDir + (separated ? "" : "/") + BaseName(name) + std::string(suffix);
+}
+
+fs::path Comparable(const std::string& name) {
+    std::error_code ignored;
+    return fs::absolute(PathFromText(name), ignored).lexically_normal();
+}
+
+// A name that reads what an earlier name of the batch writes: only the
+// sequential order gives it that file.
+bool ReadsAnEarlierResult(const std::vector<BatchEntry>& entries) {
+    std::set<fs::path> written;
+    for (const BatchEntry& entry : entries) {
+        if (written.count(Comparable(entry.name)) != 0) return true;
+        written.insert(Comparable(entry.resultsName));
+    }
+    return false;
+}
+
+std::int64_t TotalSize(const std::vector<BatchEntry>& entries) {
+    std::int64_t total = 0;
+    for (const BatchEntry& entry : entries) {
+        std::error_code error;
+        const auto size = fs::file_size(PathFromText(entry.name), error);
+        if (!error) total += static_cast<std::int64_t>(size);
+    }
+    return total;
+}
+
+// The batch's progress for ports that draw it: files in place and bytes read.
+struct BatchProgress {
+    JobPort& port;
+    const int filesTotal;
+    const std::int64_t bytesTotal;
+    std::atomic<std::int64_t> bytesDone{0};
+    int filesDone = 0;
+
+    void Show() { port.ShowBatchProgress(filesDone, filesTotal, bytesDone.load(), bytesTotal); }
+};
+
+// Counts a file's bytes into the batch's progress as its blocks are read,
+// and tells the front door's observer, if any, of every block.
+class EntryObserver : public BlockObserver {
+public:
+    EntryObserver(BatchProgress& progress, BlockObserver* inner, const Outcomes* outcomes, bool showProgress)
+        : progress_(progress), inner_(inner), outcomes_(outcomes), showProgress_(showProgress) {}
+    bool Cancelled() const override { return outcomes_ != nullptr && outcomes_->Stopped(); }
+    void BeforeRead() override {
+        if (inner_ != nullptr) inner_->BeforeRead();
+    }
+    void AfterRead(std::int64_t consumed, std::int64_t total) override {
+        progress_.bytesDone.fetch_add(consumed - counted_, std::memory_order_relaxed);
+        counted_ = consumed;
+        if (inner_ != nullptr) inner_->AfterRead(consumed, total);
+        if (showProgress_) progress_.Show();
+    }
+    void BeforeProcessing(bool last) override {
+        if (inner_ != nullptr) inner_->BeforeProcessing(last);
     }
 
 private:
-    JobPort& port_;
-    int fileNumber_ = 1;
-    int blockCounter_ = 0;
-    bool firstReadOfNextFile_ = false;
+    BatchProgress& progress_;
+    BlockObserver* inner_;
+    const Outcomes* outcomes_;
+    const bool showProgress_;  // on the driver's own thread only
+    std::int64_t counted_ = 0;
 };
 
-bool RunBatch(JobState& state, JobPort& port, const BatchInputs& inputs, RunTally& tally,
-              const std::optional<std::filesystem::path>& rangeFile) {
-    ListFile list;
-    JobFrame frame(state, port, tally, &list);
-    const RotationSettings rotation = inputs.rotation.Settings();
-    const std::string suffix(ResultsSuffix(rotation.rotation));
-    state.reader.ResetCounts();
-    ListedLayouts layouts;
-    if (!OpenBatchList(frame, list, inputs, suffix, rangeFile.value_or(RangeFilePath()), layouts)) return false;
-    port.SetStatusText(StatusText::WaitNotice, kWaitNotice);
-    DefaultBatchFile file(state, inputs, tally);
-    BatchEntry entry;
-    list.ReadName(entry.name);  // an empty list gives an empty first name
-    entry.resultsName = entry.name + suffix;
-    entry.layout = layouts.Next();
-    if (auto failure = file.Start(entry)) return frame.StopOn(*failure);
-    LoadRangeLimits(state.limits, rangeFile);
-    StatusTexts status(port);
-    status.Show();
+// The worker threads; whatever way the driver leaves, they are stopped and
+// joined before the outcomes they deliver to go away.
+class WorkerThreads {
+public:
+    explicit WorkerThreads(Outcomes& outcomes) : outcomes_(outcomes) {}
+    ~WorkerThreads() { StopAndJoin(); }
+    WorkerThreads(const WorkerThreads&) = delete;
+    WorkerThreads& operator=(const WorkerThreads&) = delete;
 
-    for (;;) {
-        if (auto failure = file.ProcessBlocks(entry, status)) return frame.StopOn(*failure);
-        // The pass that finds the file ended still counts.
-        status.Count();
-        status.NextFile();
-        state.reader.Close();
-        if (!state.results.Close()) {
-            return frame.StopOnFile(messages::kCannotWriteOutput, entry.resultsName,
-                                    SystemErrorText(state.results.LastError()));
-        }
-        if (!list.ReadName(entry.name)) break;
-        entry.resultsName = entry.name + suffix;
-        entry.layout = layouts.Next();
-        // Opening the next raw file forgets everything read from the previous one.
-        if (auto failure = file.Start(entry)) return frame.StopOn(*failure);
+    template <class Body>
+    void Start(std::size_t count, Body body) {
+        for (std::size_t w = 0; w < count; ++w) threads_.emplace_back(body);
     }
-    port.SetStatusText(StatusText::WaitNotice, "");
-    return frame.Finish();
-}
+    // What the workers had in hand is dropped, its temporaries removed.
+    void StopAndJoin() {
+        outcomes_.Stop();
+        threads_.clear();
+    }
+
+private:
+    Outcomes& outcomes_;
+    std::vector<std::jthread> threads_;
+};
 
 }  // namespace
 
-BatchJob::BatchJob() : state_(std::make_unique<JobState>()) {}
+struct BatchJob::OwnStates {
+    std::unique_ptr<MethodState<MethodTraits<Methods::Default>>> defaultMethod;
+    std::unique_ptr<MethodState<MethodTraits<Methods::Standard>>> standardMethod;
+
+    template <class Traits>
+    MethodState<Traits>& Of() {
+        auto& state = [&]() -> auto& {
+            if constexpr (Traits::kMethods == Methods::Default) {
+                return defaultMethod;
+            } else {
+                return standardMethod;
+            }
+        }();
+        if (!state) state = std::make_unique<MethodState<Traits>>();
+        return *state;
+    }
+};
+
+int HardwareThreads() { return std::max(1, static_cast<int>(std::thread::hardware_concurrency())); }
+
+BatchJob::BatchJob() : ownStates_(std::make_unique<OwnStates>()) {}
 
 BatchJob::~BatchJob() = default;
 
-bool BatchJob::Run(const BatchInputs& inputs, JobPort& port, const std::optional<std::filesystem::path>& rangeFile) {
+BatchJob::End BatchJob::Run(const BatchInputs& inputs, JobPort& port,
+                            const std::optional<std::filesystem::path>& rangeFile, BatchObserver* observer) {
+    const std::optional<BatchPlan> plan = Plan(inputs, port, rangeFile);
+    if (!plan) return sameOutputNames_.empty() ? End::Failed : End::SameOutputName;
+    return Execute(*plan, port, observer);
+}
+
+std::optional<BatchPlan> BatchJob::Plan(const BatchInputs& inputs, JobPort& port,
+                                        const std::optional<std::filesystem::path>& rangeFile) {
     tally_ = RunTally{};
-    if (inputs.rotation.MissesCoefficient()) {
-        Show(port, messages::kNoPlaneCoefficients);
-        return false;
+    filesDone_ = 0;
+    failedNames_.clear();
+    sameOutputNames_.clear();
+    const auto stop = [&](const JobMessage& message) {
+        Show(port, message);
+        return std::nullopt;
+    };
+    if (inputs.rotation.MissesCoefficient()) return stop(messages::kNoPlaneCoefficients);
+    if (inputs.listFile.empty()) return stop(kNoInputFile);
+
+    BatchPlan plan{.methods = inputs.methods,
+                   .listPath = PathFromText(inputs.listFile),
+                   .rotation = inputs.rotation.Settings(),
+                   .goodStatus = inputs.input.goodStatus,
+                   .options = inputs.options};
+    auto names = ReadListNames(plan.listPath);
+    if (!names) {
+        port.ExplainFailure(inputs.listFile, ReasonCannotRead(plan.listPath));
+        return stop(kCannotOpenList);
     }
-    if (inputs.listFile.empty()) {
-        Show(port, messages::batch::kNoInputFile);
-        return false;
+    plan.names = std::move(*names);
+    // An empty list names one file: the empty name.
+    if (plan.names.empty()) plan.names.emplace_back();
+
+    const std::string_view suffix = ResultsSuffix(plan.rotation.rotation, plan.methods);
+    std::vector<std::string> resultsNames;
+    std::map<std::string, std::size_t> firstWithResults;
+    for (std::size_t i = 0; i < plan.names.size(); ++i) {
+        resultsNames.push_back(ResultsNameOf(plan.names[i], suffix, plan.options.outputDir));
+        if (plan.options.outputDir.empty()) continue;
+        const auto [first, inserted] = firstWithResults.emplace(resultsNames.back(), i);
+        if (!inserted) {
+            sameOutputNames_ = {plan.names[first->second], plan.names[i], resultsNames.back()};
+            return std::nullopt;
+        }
     }
-    return RunBatch(*state_, port, inputs, tally_, rangeFile);
+    if (ResultsNameAnInput(plan.names, resultsNames, plan.listPath, rangeFile.value_or(RangeFilePath()))) {
+        return stop(messages::kOutputIsInput);
+    }
+    auto layouts = FindFileColumns(inputs.input, plan.names, port);
+    if (!layouts) return std::nullopt;
+    plan.layouts = std::move(*layouts);
+
+    const auto shards = static_cast<std::size_t>(std::max(1, plan.options.shardCount));
+    for (auto i = static_cast<std::size_t>(std::max(0, plan.options.shardIndex)); i < plan.names.size(); i += shards) {
+        plan.entries.push_back({plan.names[i], resultsNames[i], plan.layouts[i]});
+    }
+    LoadRangeLimits(plan.limits, rangeFile);
+    return plan;
+}
+
+BatchJob::End BatchJob::Execute(const BatchPlan& plan, JobPort& port, BatchObserver* observer) {
+    return WithMethod(plan.methods,
+                      [&](auto traits) { return ExecuteWith<decltype(traits)>(plan, port, observer); });
+}
+
+template <class Traits>
+BatchJob::End BatchJob::ExecuteWith(const BatchPlan& plan, JobPort& port, BatchObserver* observer) {
+    tally_ = RunTally{};
+    filesDone_ = 0;
+    failedNames_.clear();
+    const auto prepare = [&](MethodState<Traits>& state) {
+        state.limits = plan.limits;
+        state.reader.SetStatusRule(plan.goodStatus);
+    };
+    const bool onThisThread =
+        observer != nullptr || std::clamp(plan.options.jobs, 1, kMaxJobs) == 1 || ReadsAnEarlierResult(plan.entries);
+    const int jobs = onThisThread ? 1 : std::clamp(plan.options.jobs, 1, kMaxJobs);
+    BatchProgress progress{port, static_cast<int>(plan.entries.size()), TotalSize(plan.entries)};
+    Outcomes outcomes(plan.entries.size(), kEntriesAheadPerWorker * static_cast<std::size_t>(jobs));
+    WorkerThreads workers(outcomes);
+    if (!onThisThread) {
+        const std::size_t count = std::min(static_cast<std::size_t>(jobs), std::max<std::size_t>(plan.entries.size(), 1));
+        workers.Start(count, [&] {
+            auto state = std::make_unique<MethodState<Traits>>();
+            prepare(*state);
+            while (const auto index = outcomes.Claim()) {
+                EntryObserver entryObserver(progress, nullptr, &outcomes, false);
+                outcomes.Deliver(*index, ProcessEntry(*state, plan, *index, entryObserver, nullptr));
+            }
+        });
+    }
+    // The next entry's outcome: processed here, or taken from the workers.
+    const auto next = [&](std::size_t index) {
+        if (onThisThread) {
+            MethodState<Traits>& state = ownStates_->Of<Traits>();
+            prepare(state);
+            EntryObserver entryObserver(progress, observer, nullptr, true);
+            return ProcessEntry(state, plan, index, entryObserver, observer);
+        }
+        std::optional<EntryOutcome> outcome;
+        while (!(outcome = outcomes.TakeNext(kProgressInterval))) progress.Show();
+        return std::move(*outcome);
+    };
+
+    if (observer != nullptr) observer->Planned();
+    progress.Show();
+    for (std::size_t index = 0; index < plan.entries.size(); ++index) {
+        const BatchEntry& entry = plan.entries[index];
+        EntryOutcome outcome = next(index);
+        // As the sequential batch leaves it: what was written goes in place,
+        // even for a name that failed.
+        const bool placed = !outcome.results.IsCreated() || outcome.results.Commit();
+        if (!placed && !outcome.failure) {
+            outcome.failure = OnResultsFile(messages::kCannotWriteOutput, entry, outcome.results.LastError());
+        }
+        tally_ += outcome.tally;
+        if (!outcome.failure) {
+            ++filesDone_;
+            progress.filesDone = filesDone_;
+            progress.Show();
+            continue;
+        }
+        const FileFailure& failure = *outcome.failure;
+        if (!plan.options.keepGoing) {
+            workers.StopAndJoin();
+            if (failure.file) port.ExplainFailure(*failure.file, failure.reason);
+            Show(port, failure.message);
+            return End::Failed;
+        }
+        // Under keepGoing every failure names its file.
+        port.ExplainFailure(failure.file ? *failure.file : entry.resultsName,
+                            failure.file ? failure.reason : "the results file would replace an input of the batch");
+        Show(port, failure.message);
+        failedNames_.push_back(entry.name);
+    }
+    workers.StopAndJoin();
+    if (!failedNames_.empty()) return End::Failed;
+    if (observer != nullptr) observer->Finishing();
+    Show(port, messages::kFinished);
+    return End::Finished;
 }
 
 }  // namespace kelvara

@@ -1,44 +1,112 @@
 #pragma once
-// The batch: every raw file named in a list file, one results file each.
+// The batch: every raw file named in a list file, each into a results file of
+// its own (its name plus the method's suffix), by either method. One engine
+// for every front door: it plans (reads the list once, checks every name and
+// finds every file's columns before any results file exists), processes the
+// files on one or more workers, and collects their results in list order.
+// Every results file is byte for byte the same for any number of workers:
+// the files go into place, and the messages reach the port, in list order,
+// so that a failure leaves the results of the names before it and none of
+// the names after it.
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
-#include "io/InputFormat.h"
+#include "io/ColumnLayout.h"
+#include "io/StatusRule.h"
+#include "jobs/BlockLoop.h"
+#include "jobs/JobInputs.h"
 #include "jobs/JobPort.h"
-#include "jobs/RotationInputs.h"
 #include "jobs/RunTally.h"
+#include "pipeline/RangeLimits.h"
 
 namespace kelvara {
 
-struct BatchInputs {
-    std::string listFile;
-    RotationInputs rotation;
-    InputFormat input;  // the raw files' columns and status rule
+struct BatchEntry {
+    std::string name;         // the raw file, as the list names it
+    std::string resultsName;  // its results file
+    ColumnLayout layout;      // its columns, found before the batch began
 };
 
-struct JobState;
+// A batch whose list passed every check made before a file is written.
+struct BatchPlan {
+    Methods methods = Methods::Default;
+    std::filesystem::path listPath;
+    std::vector<std::string> names;     // the whole list (an empty list gives one empty name)
+    std::vector<ColumnLayout> layouts;  // one per name
+    std::vector<BatchEntry> entries;    // this shard's names, in list order
+    RotationSettings rotation;
+    RangeLimits limits;
+    StatusRule goodStatus;
+    BatchOptions options;
+};
+
+// What a front door that follows the batch file by file is told: the
+// desktop's status texts. With one, the batch runs on the caller's thread
+// alone, so the texts are set there.
+class BatchObserver : public BlockObserver {
+public:
+    // Every check has passed; the files follow.
+    virtual void Planned() {}
+    // fileNumber (from 1) is open and its results file created.
+    virtual void FileStarted(int fileNumber) { (void)fileNumber; }
+    // Its blocks are all processed.
+    virtual void FileEnded() {}
+    // Every file is done, just before "Processing Finished!".
+    virtual void Finishing() {}
+};
+
+// Threads a machine runs at once, at least 1.
+int HardwareThreads();
 
 class BatchJob {
 public:
+    enum class End {
+        Finished,       // "Processing Finished!"
+        Failed,         // a failure message; with keepGoing, some names failed
+        SameOutputName  // two names would write one results file; nothing ran
+    };
+
     BatchJob();
     ~BatchJob();
     BatchJob(const BatchJob&) = delete;
     BatchJob& operator=(const BatchJob&) = delete;
 
-    // One press of "Process". True when the batch ended with
-    // "Processing Finished!", false after any failure message.
-    bool Run(const BatchInputs& inputs, JobPort& port,
-             const std::optional<std::filesystem::path>& rangeFile = std::nullopt);
+    // One press of "Process". rangeFile replaces range.ini of the Windows
+    // directory when given.
+    End Run(const BatchInputs& inputs, JobPort& port,
+            const std::optional<std::filesystem::path>& rangeFile = std::nullopt, BatchObserver* observer = nullptr);
 
-    // What the last batch did with its data, over all its files.
+    // The same in two steps, for a caller that fits the plane in between:
+    // the checks (nothing when one failed: its message shown, or
+    // SameOutputNames() set), then the files.
+    std::optional<BatchPlan> Plan(const BatchInputs& inputs, JobPort& port,
+                                  const std::optional<std::filesystem::path>& rangeFile = std::nullopt);
+    End Execute(const BatchPlan& plan, JobPort& port, BatchObserver* observer = nullptr);
+
+    // Over the names whose outcome was taken, in list order.
     const RunTally& Tally() const { return tally_; }
+    int FilesDone() const { return filesDone_; }
+    // The names that failed under keepGoing, in list order.
+    const std::vector<std::string>& FailedNames() const { return failedNames_; }
+    // After SameOutputName: the two names and the results file they share.
+    const std::vector<std::string>& SameOutputNames() const { return sameOutputNames_; }
 
 private:
-    std::unique_ptr<JobState> state_;
+    struct OwnStates;
+    template <class Traits>
+    End ExecuteWith(const BatchPlan& plan, JobPort& port, BatchObserver* observer);
+
+    // What a batch on the caller's thread holds, kept for the next press.
+    std::unique_ptr<OwnStates> ownStates_;
     RunTally tally_;
+    int filesDone_ = 0;
+    std::vector<std::string> failedNames_;
+    std::vector<std::string> sameOutputNames_;
 };
 
 }  // namespace kelvara

@@ -6,28 +6,11 @@
 #include <system_error>
 
 #include "io/FileNames.h"
-#include "io/ListFile.h"
 
 namespace kelvara {
 
 // Only files of equal size can be one file, which keeps this quick for long
 // lists.
-bool ListNamesAnInputAsResults(const std::filesystem::path& listPath, const std::filesystem::path& rangePath,
-                               std::string_view suffix) {
-    ListFile list;
-    if (!list.Open(listPath)) return false;
-    std::vector<std::string> names;
-    std::string name;
-    // The first name is taken even from an empty list, as the batch takes it.
-    list.ReadName(name);
-    do names.push_back(name);
-    while (list.ReadName(name));
-
-    std::vector<std::string> resultsNames;
-    for (const std::string& raw : names) resultsNames.push_back(raw + std::string(suffix));
-    return ResultsNameAnInput(names, resultsNames, listPath, rangePath);
-}
-
 bool ResultsNameAnInput(const std::vector<std::string>& rawNames, const std::vector<std::string>& resultsNames,
                         const std::filesystem::path& listPath, const std::filesystem::path& rangePath) {
     std::multimap<std::uintmax_t, std::filesystem::path> inputsBySize;

@@ -6,7 +6,6 @@
 #include <optional>
 #include <string>
 
-#include "io/ListFile.h"
 #include "jobs/JobMessages.h"
 #include "jobs/JobPort.h"
 #include "jobs/RunTally.h"
@@ -20,16 +19,13 @@ struct FileFailure {
     std::string reason;
 };
 
-// State: JobState or StandardJobState.
+// State: a MethodState, whose files the frame closes.
 template <class State>
 class JobFrame {
 public:
-    // list: the batch's list file, closed with the others; nullptr for a run.
-    JobFrame(State& state, JobPort& port, RunTally& tally, ListFile* list = nullptr)
-        : state_(state), port_(port), tally_(tally), list_(list) {}
+    JobFrame(State& state, JobPort& port, RunTally& tally) : state_(state), port_(port), tally_(tally) {}
 
     bool Stop(const JobMessage& message) {
-        if (list_ != nullptr) list_->Close();
         state_.CloseFiles();
         tally_.TakeRecordCounts(state_.reader.RecordCounts());
         Show(port_, message);
@@ -43,11 +39,9 @@ public:
         if (failure.file) port_.ExplainFailure(*failure.file, failure.reason);
         return Stop(failure.message);
     }
-    JobPort& Port() const { return port_; }
 
     // After the last block: "Processing Finished!"; the files are already closed.
     bool Finish() {
-        if (list_ != nullptr) list_->Close();
         tally_.TakeRecordCounts(state_.reader.RecordCounts());
         Show(port_, messages::kFinished);
         return true;
@@ -57,7 +51,6 @@ private:
     State& state_;
     JobPort& port_;
     RunTally& tally_;
-    ListFile* list_;
 };
 
 }  // namespace kelvara

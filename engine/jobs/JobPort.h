@@ -1,6 +1,7 @@
 #pragma once
 // The one channel through which a job talks to its user. The desktop dialogs,
-// the command-line program and the tests each implement it.
+// the command-line program and the tests each implement it. Only messages
+// must be shown; every other verb is something a port may ignore.
 
 #include <cstdint>
 #include <string_view>
@@ -9,7 +10,7 @@ namespace kelvara {
 
 enum class MessageIcon { None, Exclamation };
 
-// Answer to the "No Second File" question of the single run.
+// Answer to the "No Second File" question of the default method's run.
 enum class SecondFileAnswer { Continue, ReInput };
 
 // The two status texts of the batch: the wait notice and the progress text.
@@ -22,25 +23,31 @@ public:
     // A modal message with an OK button.
     virtual void ShowMessage(std::string_view text, std::string_view title, MessageIcon icon) = 0;
 
-    // The single run's "No Second File" dialog.
-    virtual SecondFileAnswer AskNoSecondFile() = 0;
+    // The default method's run without a second file asks whether to go on
+    // without it. A port that cannot ask goes on.
+    virtual SecondFileAnswer AskNoSecondFile() { return SecondFileAnswer::Continue; }
 
-    // Progress bar of the single run. StepProgress advances by the step and
-    // never past the upper end of the range: the bar stays full above it.
-    virtual void SetProgressRange(int lower, int upper) = 0;
-    virtual void SetProgressStep(int step) = 0;
-    virtual void SetProgressPosition(int position) = 0;
-    virtual void StepProgress() = 0;
+    // The progress bar. StepProgress advances by the step and never past the
+    // upper end of the range: the bar stays full above it.
+    virtual void SetProgressRange(int lower, int upper) {
+        (void)lower;
+        (void)upper;
+    }
+    virtual void SetProgressStep(int step) { (void)step; }
+    virtual void SetProgressPosition(int position) { (void)position; }
+    virtual void StepProgress() {}
 
     // The percentage text beside the bar.
-    virtual void SetPercentText(std::string_view text) = 0;
+    virtual void SetPercentText(std::string_view text) { (void)text; }
 
     // The batch's status texts.
-    virtual void SetStatusText(StatusText which, std::string_view text) = 0;
+    virtual void SetStatusText(StatusText which, std::string_view text) {
+        (void)which;
+        (void)text;
+    }
 
     // Told just before a failure message that concerns one file: the file's
-    // name as given and the system's reason. Ports that show only the
-    // message ignore it.
+    // name as given and the system's reason.
     virtual void ExplainFailure(std::string_view file, std::string_view reason) {
         (void)file;
         (void)reason;
@@ -53,9 +60,8 @@ public:
         (void)columns;
     }
 
-    // How much of the raw file being read has been consumed, in bytes. A
-    // finer measure than the blocks begun; ports that draw the block
-    // percentage ignore it.
+    // How much of the raw data being read has been consumed, in bytes: a
+    // finer measure than the blocks begun.
     virtual void ShowBytesRead(std::int64_t done, std::int64_t total) {
         (void)done;
         (void)total;
@@ -64,14 +70,21 @@ public:
     // The job's progress has ended before its results are shown; a port
     // that redraws progress in place finishes that line.
     virtual void EndProgress() {}
-    // A parallel batch's progress: the files whose results are in place, of
-    // all, and the bytes of raw data processed so far, of all.
+    // A batch's progress: the files whose results are in place, of all, and
+    // the bytes of raw data processed so far, of all.
     virtual void ShowBatchProgress(int filesDone, int filesTotal, std::int64_t bytesDone, std::int64_t bytesTotal) {
         (void)filesDone;
         (void)filesTotal;
         (void)bytesDone;
         (void)bytesTotal;
     }
+};
+
+// A port that shows nothing: for the bench, the fuzz targets and the
+// screenshots, which only want the job's files.
+class SilentPort : public JobPort {
+public:
+    void ShowMessage(std::string_view, std::string_view, MessageIcon) override {}
 };
 
 }  // namespace kelvara

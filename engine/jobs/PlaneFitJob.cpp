@@ -1,5 +1,6 @@
 #include "jobs/PlaneFitJob.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <system_error>
@@ -9,7 +10,8 @@
 #include "io/ListFile.h"
 #include "io/RangeFile.h"
 #include "io/RawReader.h"
-#include "jobs/InputColumns.h"
+#include "jobs/ByteProgress.h"
+#include "jobs/FileColumns.h"
 #include "jobs/JobMessages.h"
 #include "pipeline/BlockPipeline.h"
 #include "pipeline/RangeLimits.h"
@@ -20,44 +22,23 @@ namespace {
 
 using namespace messages::batch;
 
-// Progress over all files by bytes read: a whole percent on the bar, the
-// bytes for ports that draw them.
-class FitProgress {
-public:
-    FitProgress(JobPort& port, const std::vector<std::string>& names) : port_(port) {
-        for (const std::string& name : names) {
-            std::error_code error;
-            const std::uintmax_t size = std::filesystem::file_size(PathFromText(name), error);
-            if (!error) total_ += static_cast<std::int64_t>(size);
-        }
-        port_.SetProgressRange(0, 100);
-        port_.SetProgressPosition(0);
-        port_.SetPercentText("0%");
+// The bytes of every file the fit reads.
+std::int64_t TotalSize(const std::vector<std::string>& names) {
+    std::int64_t total = 0;
+    for (const std::string& name : names) {
+        std::error_code error;
+        const std::uintmax_t size = std::filesystem::file_size(PathFromText(name), error);
+        if (!error) total += static_cast<std::int64_t>(size);
     }
-    void Show(std::int64_t consumedOfFile) {
-        const std::int64_t done = finished_ + consumedOfFile;
-        port_.ShowBytesRead(done, total_);
-        const int percent = total_ > 0 ? static_cast<int>(std::min<std::int64_t>(done * 100 / total_, 100)) : 100;
-        if (percent == percent_) return;
-        percent_ = percent;
-        port_.SetProgressPosition(percent);
-        port_.SetPercentText(std::to_string(percent) + "%");
-    }
-    void FileDone(std::int64_t size) { finished_ += size; }
-
-private:
-    JobPort& port_;
-    std::int64_t total_ = 0;
-    std::int64_t finished_ = 0;
-    int percent_ = 0;
-};
+    return total;
+}
 
 class PlaneFitRun {
 public:
     PlaneFitRun(JobPort& port, const PlaneFitScreen& screen) : port_(port), screen_(screen) {}
 
     // Reads every block of one file; false after a failure message.
-    bool ReadFile(const std::string& name, const ColumnLayout& layout, FitProgress& progress);
+    bool ReadFile(const std::string& name, const ColumnLayout& layout, ByteProgress& progress);
     PlaneFitReport Finish() {
         report_.fit = FitPlane(kept_);
         return std::move(report_);
@@ -82,6 +63,7 @@ private:
     std::unique_ptr<BlockBuffer> block_ = std::make_unique<BlockBuffer>();
     std::vector<BlockWind> kept_;
     PlaneFitReport report_;
+    std::int64_t bytesBefore_ = 0;  // of the files read before this one
 };
 
 void PlaneFitRun::TakeBlock() {
@@ -99,7 +81,7 @@ void PlaneFitRun::TakeBlock() {
     kept_.push_back(wind);
 }
 
-bool PlaneFitRun::ReadFile(const std::string& name, const ColumnLayout& layout, FitProgress& progress) {
+bool PlaneFitRun::ReadFile(const std::string& name, const ColumnLayout& layout, ByteProgress& progress) {
     const auto path = PathFromText(name);
     // A pipe or a device would be read once and give a partial fit.
     if (name.empty() || IsSpecialFile(path) || !reader_.OpenFirst(path, layout)) {
@@ -110,11 +92,11 @@ bool PlaneFitRun::ReadFile(const std::string& name, const ColumnLayout& layout, 
         if (reader_.ReadError() != 0) {
             return StopOnFile(messages::kCannotReadRaw, name, SystemErrorText(reader_.ReadError()));
         }
-        progress.Show(reader_.FirstFileConsumed());
+        progress.Show(bytesBefore_ + reader_.FirstFileConsumed());
         // Too short to be a block in the results either.
         if (count >= kMinimumBlockSamples) TakeBlock();
     }
-    progress.FileDone(reader_.FirstFileSize());
+    bytesBefore_ += std::max<std::int64_t>(reader_.FirstFileSize(), 0);
     reader_.Close();
     return true;
 }
@@ -125,14 +107,13 @@ std::optional<std::vector<std::string>> PlaneFitFileNames(const PlaneFitInputs& 
     std::vector<std::string> names = inputs.files;
     if (!inputs.listFile.empty()) {
         const auto listPath = PathFromText(inputs.listFile);
-        ListFile list;
-        if (!list.Open(listPath)) {
+        const auto listed = ReadListNames(listPath);
+        if (!listed) {
             port.ExplainFailure(inputs.listFile, ReasonCannotRead(listPath));
             Show(port, kCannotOpenList);
             return std::nullopt;
         }
-        std::string name;
-        while (list.ReadName(name)) names.push_back(name);
+        names.insert(names.end(), listed->begin(), listed->end());
     }
     if (names.empty()) {
         Show(port, kNoInputFile);
@@ -145,16 +126,16 @@ std::optional<PlaneFitReport> RunPlaneFitJob(const PlaneFitInputs& inputs, JobPo
                                              const std::optional<std::filesystem::path>& rangeFile) {
     const auto names = PlaneFitFileNames(inputs, port);
     if (!names) return std::nullopt;
-    std::vector<ColumnLayout> layouts;
-    std::string refusal;
-    if (!PrepareColumns(inputs.input, *names, port, layouts, refusal)) {
-        Show(port, ColumnsRefused(refusal));
-        return std::nullopt;
+    std::vector<ColumnLayout> layouts = inputs.layouts;
+    if (layouts.size() != names->size()) {
+        auto found = FindFileColumns(inputs.input, *names, port);
+        if (!found) return std::nullopt;
+        layouts = std::move(*found);
     }
     PlaneFitRun run(port, inputs.screen);
     run.SetStatusRule(inputs.input.goodStatus);
     LoadRangeLimits(run.Limits(), rangeFile);
-    FitProgress progress(port, *names);
+    ByteProgress progress(port, TotalSize(*names));
     for (std::size_t i = 0; i < names->size(); ++i) {
         if (!run.ReadFile((*names)[i], layouts[i], progress)) return std::nullopt;
     }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "io/ColumnLayout.h"
 #include "io/InputFormat.h"
 #include "jobs/JobPort.h"
 #include "pipeline/PlaneFit.h"
@@ -19,6 +20,9 @@ struct PlaneFitInputs {
     std::string listFile;            // more raw files, one name a line, after files; may be empty
     PlaneFitScreen screen;
     InputFormat input;  // the raw files' columns and status rule
+    // The files' columns when already found (one per file, list included);
+    // empty: the job finds them.
+    std::vector<ColumnLayout> layouts;
 };
 
 struct ExcludedBlock {

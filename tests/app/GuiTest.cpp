@@ -20,7 +20,7 @@
 #include "SampleGenerator.h"
 #include "TiltedSonic.h"
 #include "dialogs/input_columns.h"
-#include "shell/InputColumnsSettings.h"
+#include "framework/InputColumnsSettings.h"
 #include "shell/KelvaraView.h"
 
 namespace kelvara::testing {

@@ -29,7 +29,7 @@
 #include "framework/FilePrompt.h"
 #include "shell/Kelvara.h"
 #include "shell/MainFrm.h"
-#include "shell/ResultsWindow.h"
+#include "dialogs/ResultsWindow.h"
 
 namespace kelvara::testing {
 using namespace kelvara::app;

@@ -19,8 +19,7 @@
 #include "io/ResultsFile.h"
 #include "jobs/BatchJob.h"
 #include "jobs/PlaneFitJob.h"
-#include "jobs/SingleRunJob.h"
-#include "jobs/StandardRunJob.h"
+#include "jobs/RunJob.h"
 
 namespace kelvara {
 namespace {
@@ -161,25 +160,25 @@ TEST_F(KelvaraCliTest, RunWritesWhatTheJobWrites) {
     WriteFile(dir / "strict.ini", strict.replace(strict.find("H2O-Min\t-20"), 11, "H2O-Min\t100"));
     const struct {
         Args options;
-        SingleRunInputs inputs;
+        RunInputs inputs;
         std::optional<fs::path> rangeFile;
         bool fluxes;
     } cases[] = {
-        {{}, {.firstFile = first}, std::nullopt, true},
+        {{}, {.files = {first}}, std::nullopt, true},
         {{"--second", second, "--planar-fit", "-0.012", "0.05", "-0.5e-2"},
-         {.firstFile = first, .secondFile = second, .rotation = {Rotation::PlanarFit, "-0.012", "0.05", "-0.5e-2"}},
+         {.files = {first, second}, .rotation = {Rotation::PlanarFit, "-0.012", "0.05", "-0.5e-2"}},
          std::nullopt,
          true},
         // A coefficient with a sign and no leading digit is a value, not an option; so is "-inf".
         {{"--planar-fit", "0.05", "0.02", "-.03"},
-         {.firstFile = first, .rotation = {Rotation::PlanarFit, "0.05", "0.02", "-.03"}},
+         {.files = {first}, .rotation = {Rotation::PlanarFit, "0.05", "0.02", "-.03"}},
          std::nullopt,
          true},
         {{"--planar-fit", "-inf", "-0", "-1e-3"},
-         {.firstFile = first, .rotation = {Rotation::PlanarFit, "-inf", "-0", "-1e-3"}},
+         {.files = {first}, .rotation = {Rotation::PlanarFit, "-inf", "-0", "-1e-3"}},
          std::nullopt,
          true},
-        {{"--range-file", "strict.ini"}, {.firstFile = first}, dir / "strict.ini", false},
+        {{"--range-file", "strict.ini"}, {.files = {first}}, dir / "strict.ini", false},
     };
     for (auto [options, inputs, rangeFile, fluxes] : cases) {
         Args arguments = {"run", first, "--output", "cli"};
@@ -194,7 +193,7 @@ TEST_F(KelvaraCliTest, RunWritesWhatTheJobWrites) {
 
         inputs.outputFile = (dir / "job").string();
         RecordingPort port;
-        ASSERT_TRUE(SingleRunJob().Run(inputs, port, rangeFile));
+        ASSERT_TRUE(RunJob().Run(inputs, port, rangeFile));
         const std::string suffix(ResultsSuffix(inputs.rotation.rotation));
         EXPECT_EQ(ReadFile(dir / ("cli" + suffix)), ReadFile(dir / ("job" + suffix))) << arguments.back();
         fs::remove(dir / ("cli" + suffix));
@@ -480,12 +479,14 @@ TEST_F(KelvaraCliTest, AnAutomaticPlaneIsTheFittedOneRoundedOnce) {
     const ProgramRun run = Cli({"run", raw, "-o", "auto", "--planar-fit", "auto"});
     EXPECT_EQ(run.exitStatus, 0) << run.err;
     EXPECT_TRUE(run.err.starts_with("Planar Fit: --planar-fit 0.00")) << run.err;
-    ASSERT_TRUE(SingleRunJob().Run({.firstFile = raw, .outputFile = (dir / "job").string(), .rotation = fitted}, port));
+    ASSERT_TRUE(RunJob().Run({.files = {raw}, .outputFile = (dir / "job").string(), .rotation = fitted}, port));
     EXPECT_EQ(ReadFile(dir / "job.rfw"), ReadFile(dir / "auto.rfw"));
 
     WriteFile(dir / "list.txt", raw + "\n");
     EXPECT_EQ(Cli({"batch", "list.txt", "--standard", "--planar-fit", "auto", "-q"}).exitStatus, 0);
-    ASSERT_TRUE(StandardRunJob().Run({.files = {raw}, .outputFile = (dir / "job").string(), .rotation = fitted}, port));
+    ASSERT_TRUE(RunJob().Run(
+        {.methods = Methods::Standard, .files = {raw}, .outputFile = (dir / "job").string(), .rotation = fitted},
+        port));
     EXPECT_EQ(ReadFile(dir / "job.sfw"), ReadFile(raw + ".sfw"));
 }
 

@@ -18,11 +18,9 @@
 #include "io/MappedRecord.h"
 #include "io/NumberText.h"
 #include "io/StatusRule.h"
+#include "DesktopBatch.h"
 #include "jobs/BatchJob.h"
-#include "jobs/ParallelBatchJob.h"
-#include "jobs/SingleRunJob.h"
-#include "jobs/StandardBatchJob.h"
-#include "jobs/StandardRunJob.h"
+#include "jobs/RunJob.h"
 
 namespace kelvara {
 namespace {
@@ -230,17 +228,17 @@ protected:
     // The single run's results text.
     std::string Run(const fs::path& raw, const InputFormat& format, const std::string& out,
                     RotationInputs rotation = {}) {
-        SingleRunJob job;
+        RunJob job;
         RecordingPort port;
-        const SingleRunInputs inputs{
-            .firstFile = raw.string(), .outputFile = (dir_ / out).string(), .rotation = rotation, .input = format};
+        const RunInputs inputs{
+            .files = {raw.string()}, .outputFile = (dir_ / out).string(), .rotation = rotation, .input = format};
         EXPECT_TRUE(job.Run(inputs, port)) << (port.messages.empty() ? "" : port.messages.back().text);
         return ReadFile(dir_ / (out + (rotation.rotation == Rotation::PlanarFit ? ".rfw" : ".r1w")));
     }
     std::string RunStandard(const std::vector<fs::path>& raws, const InputFormat& format, const std::string& out) {
-        StandardRunJob job;
+        RunJob job;
         RecordingPort port;
-        StandardRunInputs inputs{.outputFile = (dir_ / out).string(), .input = format};
+        RunInputs inputs{.methods = Methods::Standard, .outputFile = (dir_ / out).string(), .input = format};
         for (const fs::path& raw : raws) inputs.files.push_back(raw.string());
         EXPECT_TRUE(job.Run(inputs, port)) << (port.messages.empty() ? "" : port.messages.back().text);
         return ReadFile(dir_ / (out + ".s1w"));
@@ -280,26 +278,29 @@ TEST_F(MappedJobTest, BatchesMapEachFileByItsOwnHeader) {
     const std::string expected = Run(plain, InputFormat{}, "plain");
     WriteFile(dir_ / "list.txt", table.string() + "\n" + shuffled.string() + "\n");
     RecordingPort port;
-    BatchJob batch;
+    testing::DesktopBatch batch;
     ASSERT_TRUE(batch.Run({.listFile = (dir_ / "list.txt").string(), .input = Format("auto")}, port));
     EXPECT_EQ(ReadFile(table.string() + ".r1w"), expected);
     EXPECT_EQ(ReadFile(shuffled.string() + ".r1w"), expected);
     EXPECT_EQ(port.events.front().rfind("columns:", 0), 0u);
 
-    StandardBatchJob standard;
-    ASSERT_TRUE(standard.Run({.listFile = (dir_ / "list.txt").string(), .input = Format("auto")}, port));
+    testing::DesktopBatch standard;
+    ASSERT_TRUE(standard.Run(
+        {.methods = Methods::Standard, .listFile = (dir_ / "list.txt").string(), .input = Format("auto")}, port));
     EXPECT_EQ(ReadFile(table.string() + ".s1w"), RunStandard({plain}, InputFormat{}, "std-plain"));
     EXPECT_EQ(ReadFile(shuffled.string() + ".s1w"), ReadFile(table.string() + ".s1w"));
-    // The command line's parallel batch, in both methods, on two workers.
+    // The batch on two workers, in both methods.
     for (const Methods methods : {Methods::Default, Methods::Standard}) {
         const std::string suffix = methods == Methods::Default ? ".r1w" : ".s1w";
         const std::string sequential = ReadFile(table.string() + suffix);
         fs::remove(table.string() + suffix);
         fs::remove(shuffled.string() + suffix);
-        ParallelBatchJob parallel;
-        ASSERT_EQ(ParallelBatchJob::End::Finished,
-                  parallel.Run({.listFile = (dir_ / "list.txt").string(), .input = Format("auto")},
-                               {.methods = methods, .jobs = 2}, port));
+        BatchJob parallel;
+        ASSERT_EQ(BatchJob::End::Finished, parallel.Run({.methods = methods,
+                                                         .listFile = (dir_ / "list.txt").string(),
+                                                         .input = Format("auto"),
+                                                         .options = {.jobs = 2}},
+                                                        port));
         EXPECT_EQ(ReadFile(table.string() + suffix), sequential);
         EXPECT_EQ(ReadFile(shuffled.string() + suffix), sequential);
     }
@@ -352,12 +353,11 @@ TEST_F(MappedJobTest, ARefusedFileStopsTheRunBeforeAnythingIsWritten) {
     std::string text = ReadFile(Table("table.dat"));
     text.replace(text.find("\"C\""), 3, "\"F\"");
     WriteFile(dir_ / "fahrenheit.dat", text);
-    SingleRunJob job;
+    RunJob job;
     RecordingPort port;
-    EXPECT_FALSE(job.Run({.firstFile = (dir_ / "fahrenheit.dat").string(),
-                          .outputFile = (dir_ / "out").string(),
-                          .input = Format("auto")},
-                         port));
+    EXPECT_FALSE(job.Run(
+        {.files = {(dir_ / "fahrenheit.dat").string()}, .outputFile = (dir_ / "out").string(), .input = Format("auto")},
+        port));
     ASSERT_EQ(port.messages.size(), 1u);
     EXPECT_EQ(port.messages[0].title, "Input Columns Don't Match!");
     EXPECT_NE(port.messages[0].text.find("fahrenheit.dat: the column \"Ts\" (Ts) has the unit \"F\"; expected C"),
@@ -367,7 +367,7 @@ TEST_F(MappedJobTest, ARefusedFileStopsTheRunBeforeAnythingIsWritten) {
 
     // In a batch, a later file's header stops it before the first is written.
     WriteFile(dir_ / "list.txt", (dir_ / "table.dat").string() + "\n" + (dir_ / "fahrenheit.dat").string() + "\n");
-    BatchJob batch;
+    testing::DesktopBatch batch;
     EXPECT_FALSE(batch.Run({.listFile = (dir_ / "list.txt").string(), .input = Format("auto")}, port));
     EXPECT_FALSE(fs::exists(dir_ / "table.dat.r1w"));
 }

@@ -22,13 +22,14 @@
 #include "TempDir.h"
 #include "io/RangeFile.h"
 #include "io/ResultsFile.h"
-#include "jobs/BatchJob.h"
-#include "jobs/SingleRunJob.h"
+#include "DesktopBatch.h"
+#include "jobs/RunJob.h"
 
 namespace kelvara {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::DesktopBatch;
 using testing::RawHeader;
 using testing::ReadFile;
 using testing::RecordingPort;
@@ -117,17 +118,17 @@ protected:
 
 TEST_F(JobTest, GoldenResultsOfBothJobsAndBothRotations) {
     Raw("golden.dat", GoldenRecords());
-    SingleRunJob single;
+    RunJob single;
     for (int run = 0; run < 2; ++run) {  // a second press repeats the job exactly
-        ASSERT_TRUE(single.Run({.firstFile = P("golden.dat"), .outputFile = P("out")}, port));
+        ASSERT_TRUE(single.Run({.files = {P("golden.dat")}, .outputFile = P("out")}, port));
         EXPECT_EQ(kTwoAxis, Read("out.r1w"));
     }
-    ASSERT_TRUE(single.Run({.firstFile = P("golden.dat"), .outputFile = P("out"), .rotation = kPlane}, port));
+    ASSERT_TRUE(single.Run({.files = {P("golden.dat")}, .outputFile = P("out"), .rotation = kPlane}, port));
     EXPECT_EQ(kPlanarFit, Read("out.rfw"));
 
     Raw("big.dat", Tower("2024-06-02", 0, 0, 18000, 5));  // one full block
     WriteFile(dir / "list.txt", P("golden.dat") + "\n" + P("big.dat") + "\n");
-    BatchJob batch;
+    DesktopBatch batch;
     for (int run = 0; run < 2; ++run) {
         ASSERT_TRUE(batch.Run({.listFile = P("list.txt")}, port));
         EXPECT_EQ(kTwoAxis, Read("golden.dat.r1w"));
@@ -142,7 +143,7 @@ TEST_F(JobTest, GoldenResultsOfBothJobsAndBothRotations) {
     // range.ini is read at every press: with CO2 below 600 no block passes.
     RangeTexts texts = {"-50", "50", "-50", "50", "-50", "50", "0", "600", "-20", "100", "-50", "50", "30", "150"};
     ASSERT_TRUE(WriteRangeTexts(texts));
-    ASSERT_TRUE(single.Run({.firstFile = P("golden.dat"), .outputFile = P("out")}, port));
+    ASSERT_TRUE(single.Run({.files = {P("golden.dat")}, .outputFile = P("out")}, port));
     EXPECT_EQ(kHeader + "2024-06-01 10:30" + kCommas + "2024-06-01 11:0" + kCommas + "2024-06-01 11:30" + kCommas +
                   "2024-06-01 12:0" + kCommas + "2024-06-01 13:0" + kCommas,
               Read("out.r1w"));
@@ -150,8 +151,8 @@ TEST_F(JobTest, GoldenResultsOfBothJobsAndBothRotations) {
 
 TEST_F(JobTest, TallyOfWhatBecameOfTheData) {
     Raw("golden.dat", GoldenRecords() + "\"2024-06-01 12:59:00.0\",3,0.5,0.1,700,10,20,98,14\r\n");
-    SingleRunJob single;
-    ASSERT_TRUE(single.Run({.firstFile = P("golden.dat"), .outputFile = P("out")}, port));
+    RunJob single;
+    ASSERT_TRUE(single.Run({.files = {P("golden.dat")}, .outputFile = P("out")}, port));
     const RunTally& tally = single.Tally();
     EXPECT_EQ(112, tally.recordsRead);
     EXPECT_EQ(1, tally.recordsBadStatus);
@@ -162,7 +163,7 @@ TEST_F(JobTest, TallyOfWhatBecameOfTheData) {
     EXPECT_EQ(3, tally.recordsInShortBlocks);
 
     WriteFile(dir / "list.txt", P("golden.dat") + "\n" + P("golden.dat") + "\n");
-    BatchJob batch;
+    DesktopBatch batch;
     ASSERT_TRUE(batch.Run({.listFile = P("list.txt")}, port));
     EXPECT_EQ(224, batch.Tally().recordsRead);  // over every file of the list
     EXPECT_EQ(6, batch.Tally().blocksComputed);
@@ -179,8 +180,8 @@ TEST_F(JobTest, AReadErrorStopsBothJobsAndIsNeverTakenForTheEndOfTheFile) {
          {0L, static_cast<long>(header.size()) + 500, static_cast<long>(Read("failing.dat").size()) - 10}) {
         testing::FailingStreams::bytesBeforeFailure = bytes;
         port = RecordingPort{};
-        SingleRunJob single;
-        EXPECT_FALSE(single.Run({.firstFile = P("failing.dat"), .outputFile = P("out")}, port));
+        RunJob single;
+        EXPECT_FALSE(single.Run({.files = {P("failing.dat")}, .outputFile = P("out")}, port));
         EXPECT_EQ((std::vector<std::string>{"ask", kReadFailed}), Said()) << bytes;
         // Only whole half hours read before the error have lines; the one it cut has none.
         const std::string written = Read("out.r1w");
@@ -189,7 +190,7 @@ TEST_F(JobTest, AReadErrorStopsBothJobsAndIsNeverTakenForTheEndOfTheFile) {
 
         WriteFile(dir / "list.txt", P("failing.dat") + "\n");
         port = RecordingPort{};
-        BatchJob batch;
+        DesktopBatch batch;
         EXPECT_FALSE(batch.Run({.listFile = P("list.txt")}, port));
         EXPECT_EQ(std::vector<std::string>{kReadFailed}, Said()) << bytes;
     }
@@ -198,8 +199,7 @@ TEST_F(JobTest, AReadErrorStopsBothJobsAndIsNeverTakenForTheEndOfTheFile) {
     Raw("failing2.dat", Tower("2024-06-01", 10, 2, 20, 2));
     testing::FailingStreams::bytesBeforeFailure = static_cast<long>(header.size()) + 300;
     port = RecordingPort{};
-    EXPECT_FALSE(SingleRunJob().Run(
-        {.firstFile = P("first.dat"), .secondFile = P("failing2.dat"), .outputFile = P("two")}, port));
+    EXPECT_FALSE(RunJob().Run({.files = {P("first.dat"), P("failing2.dat")}, .outputFile = P("two")}, port));
     EXPECT_EQ(std::vector<std::string>{kReadFailed}, Said());
     EXPECT_EQ(kHeader, Read("two.r1w"));
 }
@@ -209,8 +209,8 @@ TEST_F(JobTest, AFullDiskIsAFailureAndLeavesWhatWasWritten) {
     WriteFile(dir / "list.txt", P("golden.dat") + "\n");
     {
         testing::FileSizeLimit full(400);  // the header and one line
-        EXPECT_FALSE(SingleRunJob().Run({.firstFile = P("golden.dat"), .outputFile = P("out")}, port));
-        EXPECT_FALSE(BatchJob().Run({.listFile = P("list.txt")}, port));
+        EXPECT_FALSE(RunJob().Run({.files = {P("golden.dat")}, .outputFile = P("out")}, port));
+        EXPECT_FALSE(DesktopBatch().Run({.listFile = P("list.txt")}, port));
     }
     EXPECT_EQ((std::vector<std::string>{"ask", kWriteFailed, kWriteFailed}), Said());
     EXPECT_TRUE(kTwoAxis.starts_with(Read("out.r1w")));
@@ -267,14 +267,12 @@ TEST_F(JobTest, SingleRunChecksAndMessagesInOrder) {
 #endif
         {"empty.dat", "", "h", kAxes, "", go, {"ask", kFinished}, "h.r1w"},
     };
-    SingleRunJob job;
+    RunJob job;
     for (const Case& c : cases) {
         port = RecordingPort{};
         port.secondFileAnswer = c.answer;
-        const SingleRunInputs inputs{.firstFile = P(c.first),
-                                     .secondFile = P(c.second),
-                                     .outputFile = P(c.output),
-                                     .rotation = {c.rotation, "0", c.b1, "0"}};
+        const RunInputs inputs{
+            .files = {P(c.first), P(c.second)}, .outputFile = P(c.output), .rotation = {c.rotation, "0", c.b1, "0"}};
         const bool finished = job.Run(inputs, port);
         EXPECT_EQ(c.said, Said()) << c.output;
         EXPECT_EQ(c.said.back() == kFinished, finished) << c.output;
@@ -331,7 +329,7 @@ TEST_F(JobTest, BatchChecksAndMessagesInOrder) {
     fs::path here = fs::current_path();
     fs::current_path(dir.path());  // names in the list are relative to the current directory
     Raw("empty.dat", "");
-    BatchJob job;
+    DesktopBatch job;
     for (const Case& c : cases) {
         port = RecordingPort{};
         WriteFile(dir / "list.txt", c.list == "(empty)" ? "" : c.list);
@@ -364,7 +362,7 @@ TEST_F(JobTest, NoResultsFileMayReplaceAnInputOfItsJob) {
     for (const std::string& list : lists) {
         WriteFile(dir / "list.txt", list);
         port = RecordingPort{};
-        EXPECT_FALSE(BatchJob().Run({.listFile = P("list.txt")}, port)) << list;
+        EXPECT_FALSE(DesktopBatch().Run({.listFile = P("list.txt")}, port)) << list;
         EXPECT_EQ(std::vector<std::string>{kOutputIsInput}, Said()) << list;
         EXPECT_EQ("", port.waitNotice);
     }
@@ -375,9 +373,8 @@ TEST_F(JobTest, NoResultsFileMayReplaceAnInputOfItsJob) {
     WriteFile(dir / "list.txt", P("limits.ini") + "\n");
     fs::rename(dir / "limits.ini", dir / "limits.ini.r1w");
     port = RecordingPort{};
-    EXPECT_FALSE(BatchJob().Run({.listFile = P("list.txt")}, port, dir / "limits.ini.r1w"));
-    EXPECT_FALSE(
-        SingleRunJob().Run({.firstFile = P("a.dat"), .outputFile = P("limits.ini")}, port, dir / "limits.ini.r1w"));
+    EXPECT_FALSE(DesktopBatch().Run({.listFile = P("list.txt")}, port, dir / "limits.ini.r1w"));
+    EXPECT_FALSE(RunJob().Run({.files = {P("a.dat")}, .outputFile = P("limits.ini")}, port, dir / "limits.ini.r1w"));
     EXPECT_EQ((std::vector<std::string>{kOutputIsInput, "ask", kOutputIsInput}), Said());
     EXPECT_EQ("U-Min\t-50\r\n", Read("limits.ini.r1w"));
 }
@@ -389,15 +386,15 @@ TEST_F(JobTest, APipeOrADeviceIsNoRawFileAndCreatesNothing) {
     const std::string kNoFirst = "Can't Open The First Raw Data File!|Raw Data File Doesn't Exit!|!";
     for (const std::string name : {"pipe.dat", "zero.dat"}) {
         port = RecordingPort{};
-        EXPECT_FALSE(SingleRunJob().Run({.firstFile = P(name), .outputFile = P("out")}, port));
+        EXPECT_FALSE(RunJob().Run({.files = {P(name)}, .outputFile = P("out")}, port));
         EXPECT_EQ((std::vector<std::string>{"ask", kNoFirst}), Said());
         WriteFile(dir / "list.txt", P(name) + "\n");
         port = RecordingPort{};
-        EXPECT_FALSE(BatchJob().Run({.listFile = P("list.txt")}, port));
+        EXPECT_FALSE(DesktopBatch().Run({.listFile = P("list.txt")}, port));
         EXPECT_EQ(std::vector<std::string>{kNoRaw}, Said());
         // The list and the range file: a pipe as either is no file to read.
         port = RecordingPort{};
-        EXPECT_FALSE(BatchJob().Run({.listFile = P(name)}, port));
+        EXPECT_FALSE(DesktopBatch().Run({.listFile = P(name)}, port));
         EXPECT_EQ(std::vector<std::string>{"Can't Open File!|File Doesn't Exit!|!"}, Said());
         RangeLimits limits;
         EXPECT_FALSE(LoadRangeLimits(limits, dir / name));
@@ -415,7 +412,7 @@ TEST_F(JobTest, BatchStatusTextsAndNothingCarriedIntoTheNextFile) {
     Raw("empty.dat", "");
     Raw("b.dat", Tower("2024-01-02", 10, 32, 10, 2));
     WriteFile(dir / "list.txt", P("a.dat") + "\n" + P("b.dat") + "\n" + P("empty.dat") + "\n");
-    BatchJob job;
+    DesktopBatch job;
     ASSERT_TRUE(job.Run({.listFile = P("list.txt")}, port));
     EXPECT_EQ(kHeader, Read("empty.dat.r1w"));
     EXPECT_TRUE(Read("b.dat.r1w").starts_with(kHeader + "2024-01-02 11:0,"));
@@ -440,12 +437,12 @@ TEST_F(JobTest, ProgressStepsOncePerRiseOfThePercentage) {
         int step;
         std::vector<std::string> percents;
     };
-    SingleRunJob job;
+    RunJob job;
     for (const Case& c :
          {Case{"small.dat", 100, {"100%", "200%", "300%", "400%"}}, Case{"big.dat", 50, {"50%", "100%", "150%"}}}) {
         port = RecordingPort{};
         port.bar.position = 77;  // as an earlier run left the bar
-        ASSERT_TRUE(job.Run({.firstFile = P(c.file), .outputFile = P("out")}, port));
+        ASSERT_TRUE(job.Run({.files = {P(c.file)}, .outputFile = P("out")}, port));
         EXPECT_EQ(0, port.bar.lower);
         EXPECT_EQ(100, port.bar.upper);
         EXPECT_EQ(c.step, port.bar.step);

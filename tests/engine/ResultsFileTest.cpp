@@ -35,21 +35,21 @@ TEST(ResultsFile, ReplacesOnlyWhatItMayWriteAndNeverFollowsALink) {
     testing::WriteFile(dir / "victim.txt", "precious");
     fs::create_symlink(dir / "victim.txt", dir / "planted.r1w");
     ASSERT_TRUE(file.Create(dir / "planted.r1w"));
-    ASSERT_TRUE(file.WriteHeader());
+    ASSERT_TRUE(file.WriteLine(kResultsHeader));
     ASSERT_TRUE(file.Close());
     EXPECT_EQ("precious", ReadFile(dir / "victim.txt"));
     EXPECT_FALSE(fs::is_symlink(dir / "planted.r1w"));
     // A name near the system's limit still leaves room for its temporary.
     const std::string longName = std::string(251, 'n') + ".r1w";
     ASSERT_TRUE(file.Create(dir / longName));
-    ASSERT_TRUE(file.WriteHeader());
+    ASSERT_TRUE(file.WriteLine(kResultsHeader));
     ASSERT_TRUE(file.Close());
     EXPECT_TRUE(fs::exists(dir / longName));
     // A full disk shows at the write, with the system's reason for the user.
     ASSERT_TRUE(file.Create(dir / "full.r1w"));
     {
         testing::FileSizeLimit full(50);
-        EXPECT_FALSE(file.WriteHeader());
+        EXPECT_FALSE(file.WriteLine(kResultsHeader));
     }
     EXPECT_EQ(EFBIG, file.LastError());
     file.Close();
@@ -64,12 +64,13 @@ TEST(ResultsFile, HeaderBlockAndRejectedLines) {
     testing::WriteFile(dir / "out.r1w", old);  // replaced, but only when complete
     ResultsFile file;
     ASSERT_TRUE(file.Create(dir / "out.r1w"));
-    ASSERT_TRUE(file.WriteHeader());
+    ASSERT_TRUE(file.WriteLine(kResultsHeader));
     const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
     FluxResult r = {0.3f,      inf, 700.125f,      10,         98.7654321f, 20,   18.7183f, 3.01496f, 1e-05f,
                     -2.3e-09f, nan, 0.0123456789f, 1234567.0f, -0.0f,       -nan, 17998};
-    ASSERT_TRUE(file.WriteBlockLine("2024-06-01", "13:30", r));
-    ASSERT_TRUE(file.WriteRejectedLine("2024-06-01", "0:0"));
+    char line[kMaxBlockLineLength];
+    ASSERT_TRUE(file.WriteLine({line, static_cast<std::size_t>(FormatBlockLine("2024-06-01 13:30", r, line))}));
+    ASSERT_TRUE(file.WriteLine({line, static_cast<std::size_t>(FormatRejectedLine("2024-06-01 0:0", line))}));
     EXPECT_EQ(old, ReadFile(dir / "out.r1w"));
     EXPECT_EQ(2, std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()));  // and the temporary
     ASSERT_TRUE(file.Close());
@@ -82,8 +83,7 @@ TEST(ResultsFile, HeaderBlockAndRejectedLines) {
     // The widest line there can be still fits its buffer.
     for (const auto field : kFluxResultFloats) r.*field = -1.17549435e-38f;
     r.Records = INT_MIN;
-    char line[kMaxBlockLineLength];
-    EXPECT_EQ(11 + 1 + 5 + 15 * 13 + 12, FormatBlockLine("12345678901", "23:30", r, line));
+    EXPECT_EQ(11 + 1 + 5 + 15 * 13 + 12, FormatBlockLine("12345678901 23:30", r, line));
 }
 
 }  // namespace

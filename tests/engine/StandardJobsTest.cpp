@@ -17,14 +17,15 @@
 #include "FailingStreams.h"
 #include "RecordingPort.h"
 #include "TempDir.h"
-#include "io/StandardResultsFile.h"
-#include "jobs/StandardBatchJob.h"
-#include "jobs/StandardRunJob.h"
+#include "io/ResultsFile.h"
+#include "DesktopBatch.h"
+#include "jobs/RunJob.h"
 
 namespace kelvara {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::DesktopBatch;
 using testing::RawHeader;
 using testing::ReadFile;
 using testing::RecordingPort;
@@ -148,12 +149,13 @@ protected:
 TEST_F(StandardJobTest, GoldenResultsOfOneFileAStreamAndABatch) {
     const std::string records = GoldenRecords();
     Raw("golden.dat", records);
-    StandardRunJob run;
+    RunJob run;
     for (int press = 0; press < 2; ++press) {  // a second press repeats the run exactly
-        ASSERT_TRUE(run.Run({.files = {P("golden.dat")}, .outputFile = P("out")}, port));
+        ASSERT_TRUE(run.Run({.methods = Methods::Standard, .files = {P("golden.dat")}, .outputFile = P("out")}, port));
         EXPECT_EQ(kDoubleRotation, Read("out.s1w"));
     }
-    ASSERT_TRUE(run.Run({.files = {P("golden.dat")}, .outputFile = P("out"), .rotation = kPlane}, port));
+    ASSERT_TRUE(run.Run(
+        {.methods = Methods::Standard, .files = {P("golden.dat")}, .outputFile = P("out"), .rotation = kPlane}, port));
     EXPECT_EQ(kPlanarFit, Read("out.sfw"));
     EXPECT_EQ(0, port.secondFileQuestions);
 
@@ -162,7 +164,8 @@ TEST_F(StandardJobTest, GoldenResultsOfOneFileAStreamAndABatch) {
     const std::size_t cut = SplitPoint(records);
     Raw("part1.dat", records.substr(0, cut));
     Raw("part2.dat", records.substr(cut), "\n");
-    ASSERT_TRUE(run.Run({.files = {P("part1.dat"), P("part2.dat")}, .outputFile = P("two")}, port));
+    ASSERT_TRUE(run.Run(
+        {.methods = Methods::Standard, .files = {P("part1.dat"), P("part2.dat")}, .outputFile = P("two")}, port));
     EXPECT_EQ(kDoubleRotation, Read("two.s1w"));
     const RunTally& tally = run.Tally();
     EXPECT_EQ(130, tally.recordsRead);
@@ -173,12 +176,12 @@ TEST_F(StandardJobTest, GoldenResultsOfOneFileAStreamAndABatch) {
     EXPECT_EQ(3, tally.recordsInShortBlocks);
 
     WriteFile(dir / "list.txt", P("part1.dat") + "\n" + P("part2.dat") + "\n");
-    StandardBatchJob batch;
-    ASSERT_TRUE(batch.Run({.listFile = P("list.txt")}, port));
+    DesktopBatch batch;
+    ASSERT_TRUE(batch.Run({.methods = Methods::Standard, .listFile = P("list.txt")}, port));
     EXPECT_EQ(kFirstPart, Read("part1.dat.s1w"));
     EXPECT_EQ(kSecondPart, Read("part2.dat.s1w"));
     EXPECT_EQ(130, batch.Tally().recordsRead);
-    ASSERT_TRUE(batch.Run({.listFile = P("list.txt"), .rotation = kPlane}, port));
+    ASSERT_TRUE(batch.Run({.methods = Methods::Standard, .listFile = P("list.txt"), .rotation = kPlane}, port));
     EXPECT_TRUE(Exists("part1.dat.sfw"));
     EXPECT_TRUE(Exists("part2.dat.sfw"));
     // The default mode's files are never written by the standard jobs.
@@ -220,12 +223,13 @@ TEST_F(StandardJobTest, RunChecksAndMessagesInOrder) {
         {{"a.dat"}, "no-dir/x", {}, "Can't Open Output File|Can't Open Output file!|!", "no-dir/x.s1w"},
         {{"a.dat", "b.dat", "a.dat"}, "y", {}, kFinished, ""},
     };
-    StandardRunJob job;
+    RunJob job;
     for (const Case& c : cases) {
         port = ExplainingPort{};
         std::vector<std::string> files;
         for (const std::string& f : c.files) files.push_back(P(f));
-        const bool finished = job.Run({.files = files, .outputFile = P(c.output), .rotation = c.rotation}, port);
+        const bool finished = job.Run(
+            {.methods = Methods::Standard, .files = files, .outputFile = P(c.output), .rotation = c.rotation}, port);
         EXPECT_EQ(std::vector<std::string>{c.said}, Said()) << c.output;
         EXPECT_EQ(c.said == kFinished, finished);
         if (!c.explained.empty()) {
@@ -240,7 +244,8 @@ TEST_F(StandardJobTest, RunChecksAndMessagesInOrder) {
     // The range file is an input too.
     WriteFile(dir / "limits.ini.s1w", "U-Min\t-50\r\n");
     port = ExplainingPort{};
-    EXPECT_FALSE(job.Run({.files = {P("a.dat")}, .outputFile = P("limits.ini")}, port, dir / "limits.ini.s1w"));
+    EXPECT_FALSE(job.Run({.methods = Methods::Standard, .files = {P("a.dat")}, .outputFile = P("limits.ini")}, port,
+                         dir / "limits.ini.s1w"));
     EXPECT_EQ(std::vector<std::string>{kOutputIsInput}, Said());
     EXPECT_EQ("U-Min\t-50\r\n", Read("limits.ini.s1w"));
 }
@@ -250,7 +255,8 @@ TEST_F(StandardJobTest, AReadErrorStopsBothJobs) {
     Raw("a.dat", GoldenRecords());
     Raw("failing.dat", Tower("2024-07-01", 2, 0, 60, 5));
     testing::FailingStreams::bytesBeforeFailure = static_cast<long>(RawHeader().size()) + 500;
-    EXPECT_FALSE(StandardRunJob().Run({.files = {P("a.dat"), P("failing.dat")}, .outputFile = P("out")}, port));
+    EXPECT_FALSE(RunJob().Run(
+        {.methods = Methods::Standard, .files = {P("a.dat"), P("failing.dat")}, .outputFile = P("out")}, port));
     EXPECT_EQ(std::vector<std::string>{kReadFailed}, Said());
     EXPECT_EQ(std::vector<std::string>{P("failing.dat")}, port.explained);
     // The lines of the half hours closed before the error stay; the 01:00
@@ -260,7 +266,7 @@ TEST_F(StandardJobTest, AReadErrorStopsBothJobs) {
 
     WriteFile(dir / "list.txt", P("a.dat") + "\n" + P("failing.dat") + "\n");
     port = ExplainingPort{};
-    EXPECT_FALSE(StandardBatchJob().Run({.listFile = P("list.txt")}, port));
+    EXPECT_FALSE(DesktopBatch().Run({.methods = Methods::Standard, .listFile = P("list.txt")}, port));
     EXPECT_EQ(std::vector<std::string>{kReadFailed}, Said());
     EXPECT_EQ(kDoubleRotation, Read("a.dat.s1w"));  // its own stream, whole
 }
@@ -271,15 +277,15 @@ TEST_F(StandardJobTest, BatchChecksMessagesAndStatusTexts) {
     Raw("b.dat", Tower("2024-06-01", 10, 0, 60, 3));
 
     WriteFile(dir / "list.txt", P("a.dat") + "\n" + P("a.dat.s1w") + "\n");
-    StandardBatchJob job;
-    EXPECT_FALSE(job.Run({.listFile = P("list.txt")}, port));
+    DesktopBatch job;
+    EXPECT_FALSE(job.Run({.methods = Methods::Standard, .listFile = P("list.txt")}, port));
     EXPECT_EQ(std::vector<std::string>{kOutputIsInput}, Said());
     EXPECT_FALSE(Exists("a.dat.s1w.s1w"));
 
     // A missing raw file stops the batch before its results file exists.
     WriteFile(dir / "list.txt", P("a.dat") + "\r\n" + P("absent.dat") + "\r\n" + P("b.dat") + "\r\n");
     port = ExplainingPort{};
-    EXPECT_FALSE(job.Run({.listFile = P("list.txt"), .rotation = kPlane}, port));
+    EXPECT_FALSE(job.Run({.methods = Methods::Standard, .listFile = P("list.txt"), .rotation = kPlane}, port));
     EXPECT_EQ(std::vector<std::string>{kNoRaw}, Said());
     EXPECT_TRUE(Read("a.dat.sfw").ends_with(",60\r\n"));
     EXPECT_FALSE(Exists("absent.dat.sfw"));
@@ -287,7 +293,7 @@ TEST_F(StandardJobTest, BatchChecksMessagesAndStatusTexts) {
 
     WriteFile(dir / "list.txt", P("a.dat") + "\n" + P("b.dat"));
     port = ExplainingPort{};
-    EXPECT_TRUE(job.Run({.listFile = P("list.txt")}, port));
+    EXPECT_TRUE(job.Run({.methods = Methods::Standard, .listFile = P("list.txt")}, port));
     EXPECT_EQ(std::vector<std::string>{kFinished}, Said());
     const std::vector<std::string> texts = {"Processing file 1 ,record 0", "Processing file 1 ,record 1",
                                             "Processing file 1 ,record 2", "Processing file 2 ,record 0",
@@ -296,10 +302,10 @@ TEST_F(StandardJobTest, BatchChecksMessagesAndStatusTexts) {
     EXPECT_EQ("", port.waitNotice);
 
     port = ExplainingPort{};
-    EXPECT_FALSE(job.Run({.listFile = P("absent.txt")}, port));
+    EXPECT_FALSE(job.Run({.methods = Methods::Standard, .listFile = P("absent.txt")}, port));
     EXPECT_EQ(std::vector<std::string>{"Can't Open File!|File Doesn't Exit!|!"}, Said());
     port = ExplainingPort{};
-    EXPECT_FALSE(job.Run({.listFile = ""}, port));
+    EXPECT_FALSE(job.Run({.methods = Methods::Standard, .listFile = ""}, port));
     EXPECT_EQ(std::vector<std::string>{"No Input File|Please Input the File!|!"}, Said());
 }
 
@@ -310,7 +316,8 @@ TEST_F(StandardJobTest, ProgressFollowsTheBytesOfAllTheFiles) {
     Raw("a.dat", records.substr(0, records.size() / 2));
     Raw("b.dat", records.substr(records.size() / 2));
     port.bar.position = 77;  // as an earlier run left the bar
-    ASSERT_TRUE(StandardRunJob().Run({.files = {P("a.dat"), P("b.dat")}, .outputFile = P("out")}, port));
+    ASSERT_TRUE(
+        RunJob().Run({.methods = Methods::Standard, .files = {P("a.dat"), P("b.dat")}, .outputFile = P("out")}, port));
     EXPECT_EQ(0, port.bar.lower);
     EXPECT_EQ(100, port.bar.upper);
     EXPECT_EQ(100, port.bar.position);

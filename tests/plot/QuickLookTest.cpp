@@ -11,7 +11,7 @@
 #include "ResultsTable.h"
 #include "TempDir.h"
 #include "io/ResultsFile.h"
-#include "io/StandardResultsFile.h"
+#include "io/ResultsFile.h"
 
 namespace kelvara::plot {
 namespace {

@@ -100,7 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // lifetime: no press may depend on the ones before it. (It also
         // spares allocating and clearing the job's block buffer each run.)
         static BatchJob* const job = new BatchJob;
-        finished = job->Run(batch, port);
+        finished = job->Run(batch, port) == BatchJob::End::Finished;
     }
 
     const std::string context = "list \"" + fuzz::Escaped(list) + "\"" + (planarFit ? ", planar fit" : ", 2-axis");

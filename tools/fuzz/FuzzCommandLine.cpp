@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "CommandLine.h"
+#include "ExitStatus.h"
 #include "Commands.h"
 #include "FuzzCheck.h"
 #include "FuzzMarks.h"
@@ -138,34 +139,34 @@ std::vector<std::string> ListedNames(const std::string& listFile) {
 }
 
 // Every name the command reads a file by.
-std::vector<std::string> InputNames(const cli::CommandLine& commandLine) {
+std::vector<std::string> InputNames(const cli::Invocation& invocation) {
     std::vector<std::string> names;
-    switch (commandLine.command) {
+    switch (invocation.command) {
         case cli::Command::Run:
-            names = {commandLine.firstFile, commandLine.secondFile};
+            names = invocation.run.files;
             break;
         case cli::Command::Batch:
-            names = ListedNames(commandLine.listFile);
-            names.push_back(commandLine.listFile);
+            names = ListedNames(invocation.batch.listFile);
+            names.push_back(invocation.batch.listFile);
             break;
         case cli::Command::Append:
-            names = commandLine.appendFiles;
+            names.assign(invocation.append.files.begin(), invocation.append.files.end());
             break;
         case cli::Command::PlaneFit:
-            names = commandLine.planeFit.files;
-            if (!commandLine.planeFit.listFile.empty()) {
-                const std::vector<std::string> listed = ListedNames(commandLine.planeFit.listFile);
+            names = invocation.planeFit.files;
+            if (!invocation.planeFit.listFile.empty()) {
+                const std::vector<std::string> listed = ListedNames(invocation.planeFit.listFile);
                 names.insert(names.end(), listed.begin(), listed.end());
-                names.push_back(commandLine.planeFit.listFile);
+                names.push_back(invocation.planeFit.listFile);
             }
             break;
         case cli::Command::Plot:
-            names = commandLine.plot.files;
+            names = invocation.plot.files;
             break;
     }
     // The processing commands read the range file; WINDIR is the scratch folder.
-    if (commandLine.command != cli::Command::Append && commandLine.command != cli::Command::Plot) {
-        names.push_back(commandLine.rangeFile.value_or("range.ini"));
+    if (invocation.command != cli::Command::Append && invocation.command != cli::Command::Plot) {
+        names.push_back(invocation.rangeFile.value_or("range.ini"));
     }
     return names;
 }
@@ -210,15 +211,15 @@ Run RunInProcess(std::vector<std::string>& arguments) {
     std::FILE* stream = open_memstream(&shown, &shownLength);
     if (stream == nullptr) fuzz::Fail("no memory stream");
     try {
-        cli::CommandLine commandLine;
-        run.parseStatus = cli::ParseCommandLine(static_cast<int>(argv.size() - 1), argv.data(), commandLine);
-        if (!run.parseStatus) {
-            run.inputs = InputNames(commandLine);
-            run.quiet = commandLine.quiet;
+        const auto parsed = cli::ParseCommandLine(static_cast<int>(argv.size() - 1), argv.data());
+        if (const int* status = std::get_if<int>(&parsed)) run.parseStatus = *status;
+        if (const auto* invocation = std::get_if<cli::Invocation>(&parsed)) {
+            run.inputs = InputNames(*invocation);
+            run.quiet = invocation->quiet;
             run.reportsFinished =
-                commandLine.command != cli::Command::PlaneFit && commandLine.command != cli::Command::Plot;
-            cli::TerminalPort port(stream, false, commandLine.quiet);
-            run.exitStatus = cli::RunCommand(commandLine, port, stream, false);
+                invocation->command != cli::Command::PlaneFit && invocation->command != cli::Command::Plot;
+            cli::TerminalPort port(stream, false, invocation->quiet);
+            run.exitStatus = cli::RunCommand(*invocation, port, stream, false);
         }
     } catch (const std::exception& error) {
         // As main() reports it.

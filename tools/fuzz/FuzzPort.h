@@ -21,13 +21,6 @@ public:
     void ShowMessage(std::string_view text, std::string_view title, MessageIcon) override {
         messages.push_back({std::string(text), std::string(title)});
     }
-    SecondFileAnswer AskNoSecondFile() override { return SecondFileAnswer::Continue; }
-    void SetProgressRange(int, int) override {}
-    void SetProgressStep(int) override {}
-    void SetProgressPosition(int) override {}
-    void StepProgress() override {}
-    void SetPercentText(std::string_view) override {}
-    void SetStatusText(StatusText, std::string_view) override {}
 
     // The job ended with "Processing Finished!" and told nothing else.
     bool OnlyFinished() const { return messages.size() == 1 && messages[0].text == "Processing Finished!"; }

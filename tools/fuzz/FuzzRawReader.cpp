@@ -7,6 +7,7 @@
 
 #include "FuzzScratch.h"
 #include "io/NumberText.h"
+#include "io/BlockTime.h"
 #include "io/RawReader.h"
 #include "io/ResultsFile.h"
 #include "pipeline/BlockPipeline.h"
@@ -18,12 +19,14 @@ using namespace kelvara;
 void ProcessFirstFile(RawReader& reader, BlockBuffer& block, Rotation rotation) {
     const RangeLimits limits = DefaultRangeLimits();
     const RotationSettings settings{rotation, {0.05f, 0.02f, -0.03f}};
+    char time[kBlockTimeSize];
     char line[kMaxBlockLineLength];
     for (int blocks = 0; blocks < 100 && !reader.FirstFileEnded(); ++blocks) {
         if (reader.ReadBlock(block) < kMinimumBlockSamples) continue;
         FluxResult result;
         if (ProcessBlock(block, limits, settings, result) == BlockOutcome::Computed) {
-            FormatBlockLine(reader.BlockDate(), reader.BlockLabel(), result, line);
+            FormatLabelledTime(reader.BlockDate(), reader.BlockLabel(), time);
+            FormatBlockLine(time, result, line);
         }
     }
 }

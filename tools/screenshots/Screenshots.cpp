@@ -29,11 +29,11 @@
 #include "dialogs/set_range.h"
 #include "framework/MessageBox.h"
 #include "jobs/JobMessages.h"
-#include "shell/InputColumnsSettings.h"
+#include "framework/InputColumnsSettings.h"
 #include "shell/Kelvara.h"
 #include "shell/MainFrm.h"
-#include "shell/ResultsWindow.h"
-#include "jobs/SingleRunJob.h"
+#include "dialogs/ResultsWindow.h"
+#include "jobs/RunJob.h"
 
 wxIMPLEMENT_APP_NO_MAIN(kelvara::app::CKelvaraApp);
 
@@ -70,27 +70,14 @@ bool SaveDialog(const wxString& file, const std::function<void(Dialog&)>& fill =
     return SaveWindow(dialog, file);
 }
 
-// Takes the jobs' messages without showing them.
-class SilentPort : public kelvara::JobPort {
-public:
-    void ShowMessage(std::string_view, std::string_view, kelvara::MessageIcon) override {}
-    kelvara::SecondFileAnswer AskNoSecondFile() override { return kelvara::SecondFileAnswer::Continue; }
-    void SetProgressRange(int, int) override {}
-    void SetProgressStep(int) override {}
-    void SetProgressPosition(int) override {}
-    void StepProgress() override {}
-    void SetPercentText(std::string_view) override {}
-    void SetStatusText(kelvara::StatusText, std::string_view) override {}
-};
-
 // The results window on a day of synthetic data with a gap.
 bool SaveResultsWindow(const wxString& file) {
     const auto folder = std::filesystem::temp_directory_path();
     const auto raw = folder / "kelvara-screenshot-day.dat";
-    SilentPort port;
+    kelvara::SilentPort port;
     const bool made =
         kelvara::samples::WriteRawSample(raw, {.seed = 4, .hours = 24, .spikeRate = 1e-3, .gapRate = 0}) &&
-        kelvara::SingleRunJob().Run({.firstFile = raw.string(), .outputFile = (folder / "day").string()}, port);
+        kelvara::RunJob().Run({.files = {raw.string()}, .outputFile = (folder / "day").string()}, port);
     std::filesystem::remove(raw);
     if (!made) return false;
     ResultsWindow* window = ResultsWindow::Open(wxGetApp().MainFrame(), folder / "day.r1w");

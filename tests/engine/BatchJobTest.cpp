@@ -1,7 +1,8 @@
-// The parallel batch against the sequential one: the same files, byte for
-// byte, whatever the number of workers, and after a failure exactly the
-// files the sequential batch leaves; then what only the parallel batch has:
-// going on past failures, an output folder and shards.
+// The batch on several workers against the desktop's batch, one file after
+// another on the caller's thread: the same files, byte for byte, whatever
+// the number of workers, and after a failure exactly the files the
+// sequential batch leaves; then going on past failures, an output folder
+// and shards.
 
 #include <gtest/gtest.h>
 
@@ -15,9 +16,8 @@
 #include "RecordingPort.h"
 #include "SampleGenerator.h"
 #include "TempDir.h"
+#include "DesktopBatch.h"
 #include "jobs/BatchJob.h"
-#include "jobs/ParallelBatchJob.h"
-#include "jobs/StandardBatchJob.h"
 
 namespace kelvara {
 namespace {
@@ -29,7 +29,7 @@ using testing::RecordingPort;
 using testing::ScopedEnv;
 using testing::TempDir;
 using testing::WriteFile;
-using End = ParallelBatchJob::End;
+using End = BatchJob::End;
 using Files = std::map<std::string, std::string>;  // name in the folder: whole text
 
 const RotationInputs kPlane{Rotation::PlanarFit, "0.05", "0.02", "-0.03"};
@@ -55,7 +55,9 @@ protected:
         for (const std::string& name : names) text += P(name) + "\r\n";
         WriteFile(dir / "list.txt", text);
     }
-    BatchInputs Inputs(const RotationInputs& rotation = {}) const { return {P("list.txt"), rotation}; }
+    BatchInputs Inputs(const RotationInputs& rotation = {}, Methods methods = Methods::Default) const {
+        return {.methods = methods, .listFile = P("list.txt"), .rotation = rotation};
+    }
     // Every file but the raw files and the list, removed once read; a
     // temporary left behind shows as well.
     Files TakeResults(const fs::path& folder) const {
@@ -74,23 +76,23 @@ protected:
         for (const auto& m : port.messages) said.push_back(m.title + ": " + m.text);
         return said;
     }
-    // The sequential batch's files, messages and tally.
-    template <class Job>
+    // The desktop's batch: its files, messages and tally.
     Files Sequential(const BatchInputs& inputs, std::vector<std::string>& said, RunTally& tally) {
         port = RecordingPort{};
-        Job sequential;
+        testing::DesktopBatch sequential;
         sequential.Run(inputs, port);
         said = Said();
         tally = sequential.Tally();
         return TakeResults();
     }
-    Files Parallel(const BatchInputs& inputs, const ParallelBatchOptions& options, End expected = End::Finished) {
+    Files Parallel(BatchInputs inputs, const BatchOptions& options, End expected = End::Finished) {
         port = RecordingPort{};
-        EXPECT_EQ(expected, job.Run(inputs, options, port)) << options.jobs;
+        inputs.options = options;
+        EXPECT_EQ(expected, job.Run(inputs, port)) << options.jobs;
         return TakeResults();
     }
 
-    ParallelBatchJob job;
+    BatchJob job;
 };
 
 void ExpectSameTally(const RunTally& expected, const RunTally& actual) {
@@ -110,12 +112,10 @@ TEST_F(ParallelBatchTest, SameFilesMessagesAndTallyAsTheSequentialBatchForAnyNum
         for (const RotationInputs& rotation : {RotationInputs{}, kPlane}) {
             std::vector<std::string> said;
             RunTally tally;
-            const Files expected = methods == Methods::Default
-                                       ? Sequential<BatchJob>(Inputs(rotation), said, tally)
-                                       : Sequential<StandardBatchJob>(Inputs(rotation), said, tally);
+            const Files expected = Sequential(Inputs(rotation, methods), said, tally);
             ASSERT_EQ(8u, expected.size());
             for (const int jobs : {1, 2, 4}) {
-                EXPECT_EQ(expected, Parallel(Inputs(rotation), {.methods = methods, .jobs = jobs})) << jobs;
+                EXPECT_EQ(expected, Parallel(Inputs(rotation, methods), {.jobs = jobs})) << jobs;
                 EXPECT_EQ(said, Said());
                 ExpectSameTally(tally, job.Tally());
                 EXPECT_EQ(9, job.FilesDone());
@@ -139,11 +139,10 @@ TEST_F(ParallelBatchTest, AFailureLeavesExactlyWhatTheSequentialBatchLeaves) {
         for (const Methods methods : {Methods::Default, Methods::Standard}) {
             std::vector<std::string> said;
             RunTally tally;
-            const Files expected = methods == Methods::Default ? Sequential<BatchJob>(Inputs(), said, tally)
-                                                               : Sequential<StandardBatchJob>(Inputs(), said, tally);
+            const Files expected = Sequential(Inputs({}, methods), said, tally);
             ASSERT_EQ(1u, said.size());
             for (const int jobs : {1, 3}) {
-                EXPECT_EQ(expected, Parallel(Inputs(), {.methods = methods, .jobs = jobs}, End::Failed))
+                EXPECT_EQ(expected, Parallel(Inputs({}, methods), {.jobs = jobs}, End::Failed))
                     << list[1] << " " << jobs;
                 EXPECT_EQ(said, Said());
                 ExpectSameTally(tally, job.Tally());
@@ -175,7 +174,7 @@ TEST_F(ParallelBatchTest, OutputFolderHoldsTheSameFilesAndRefusesTwoNamesForOne)
     List({Name(0), Name(1), "sub/other.dat", Name(2)});
     std::vector<std::string> said;
     RunTally tally;
-    Files expected = Sequential<BatchJob>(Inputs(), said, tally);
+    Files expected = Sequential(Inputs(), said, tally);
     expected["other.dat.r1w"] = ReadFile(dir / "sub" / "other.dat.r1w");
     fs::remove(dir / "sub" / "other.dat.r1w");
     fs::create_directory(dir / "out");
@@ -215,7 +214,7 @@ TEST_F(ParallelBatchTest, ANameThatReadsAnEarlierResultSeesItWritten) {
     List({Name(0), Name(1), Name(0) + ".r1w", Name(2)});
     std::vector<std::string> said;
     RunTally tally;
-    const Files expected = Sequential<BatchJob>(Inputs(), said, tally);
+    const Files expected = Sequential(Inputs(), said, tally);
     ASSERT_EQ(4u, expected.size());
     EXPECT_EQ(expected, Parallel(Inputs(), {.jobs = 4}));
 }

@@ -1,4 +1,4 @@
-#include "shell/ResultsWindow.h"
+#include "dialogs/ResultsWindow.h"
 
 #include <algorithm>
 #include <variant>

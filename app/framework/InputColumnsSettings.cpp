@@ -1,9 +1,7 @@
-#include "shell/InputColumnsSettings.h"
+#include "framework/InputColumnsSettings.h"
 
 #include <wx/config.h>
 #include <wx/log.h>
-
-#include "shell/Kelvara.h"
 
 namespace kelvara::app {
 
@@ -14,10 +12,9 @@ const char* const kColumnsKey = "/Input Columns/Columns";
 const char* const kGoodStatusKey = "/Input Columns/GoodStatus";
 const char* const kUnitCheckKey = "/Input Columns/UnitCheck";
 
-wxConfigBase* Settings() {
-    const auto* app = dynamic_cast<const CKelvaraApp*>(wxTheApp);
-    return app != nullptr ? app->Settings() : nullptr;
-}
+// The application sets the settings object when it starts; none is made
+// on demand, so a window shown before (or without) it keeps the defaults.
+wxConfigBase* Settings() { return wxConfigBase::Get(false); }
 
 }  // namespace
 

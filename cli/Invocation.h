@@ -1,0 +1,36 @@
+#pragma once
+// What the user asked for on the command line, as the jobs take it: parsed
+// once, after every option was checked, so no text is read twice.
+
+#include <optional>
+#include <string>
+
+#include "AppendJob.h"
+#include "PlotCommand.h"
+#include "jobs/JobInputs.h"
+#include "jobs/PlaneFitJob.h"
+
+namespace kelvara::cli {
+
+enum class Command { Run, Batch, Append, PlaneFit, Plot };
+
+struct Invocation {
+    Command command = Command::Run;
+    bool quiet = false;
+    std::optional<std::string> rangeFile;  // as typed; none: range.ini of the Windows directory
+
+    RunInputs run;
+    BatchInputs batch;
+    // "--planar-fit auto": the plane is fitted over the run's or batch's own
+    // raw files before they are processed; until then the inputs hold a
+    // placeholder plane.
+    bool fitPlane = false;
+
+    PlaneFitInputs planeFit;
+    bool json = false;  // planefit's report as one JSON object
+
+    PlotRequest plot;
+    AppendInputs append;
+};
+
+}  // namespace kelvara::cli

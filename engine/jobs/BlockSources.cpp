@@ -1,0 +1,72 @@
+#include "jobs/BlockSources.h"
+
+namespace kelvara {
+
+DefaultBlocks::DefaultBlocks(RawReader& reader, BlockBuffer& block, BlockBuffer* spare)
+    : reader_(reader), block_(block), countsUsed_(reader.RecordCounts()) {
+    read_.total = reader_.FirstFileSize();
+    if (spare != nullptr) readAhead_ = std::make_unique<BlockReadAhead>(reader_, block_, *spare);
+}
+
+DefaultBlocks::~DefaultBlocks() {
+    if (!readAhead_) return;
+    readAhead_.reset();
+    // The reader has read ahead of the blocks used.
+    reader_.RestoreCounts(countsUsed_);
+}
+
+std::optional<std::size_t> DefaultBlocks::Open(RawReader& reader, const std::vector<std::filesystem::path>& files,
+                                               const std::vector<ColumnLayout>& layouts) {
+    if (!reader.OpenFirst(files[0], layouts[0])) return 0;
+    if (files.size() > 1 && !reader.OpenSecond(files[1], layouts[1])) return 1;
+    return std::nullopt;
+}
+
+const BlockRead<BlockBuffer>* DefaultBlocks::Next() {
+    if (ended_ || failure_) return nullptr;
+    if (readAhead_) {
+        const BlockReadAhead::Block& read = readAhead_->Next();
+        countsUsed_ = read.counts;
+        if (read.readError != 0) {
+            failure_ = ReadFailure{read.secondFileFailed ? 1u : 0u, false, read.readError};
+            return nullptr;
+        }
+        read_.block = read.buffer;
+        read_.last = read.firstFileEnded;
+        read_.consumed = read.consumed;
+        FormatLabelledTime(read.date, read.label, read_.time);
+    } else {
+        reader_.ReadBlock(block_);
+        if (reader_.ReadError() != 0) {
+            failure_ = ReadFailure{reader_.SecondFileFailed() ? 1u : 0u, false, reader_.ReadError()};
+            return nullptr;
+        }
+        read_.block = &block_;
+        read_.last = reader_.FirstFileEnded();
+        read_.consumed = reader_.FirstFileConsumed();
+        FormatLabelledTime(reader_.BlockDate(), reader_.BlockLabel(), read_.time);
+    }
+    ended_ = read_.last;
+    return &read_;
+}
+
+std::optional<std::size_t> StandardBlocks::Open(StreamReader& reader, const std::vector<std::filesystem::path>& files,
+                                                const std::vector<ColumnLayout>& layouts) {
+    reader.Start(files, layouts);
+    return std::nullopt;
+}
+
+const BlockRead<StandardBlock>* StandardBlocks::Next() {
+    if (failure_) return nullptr;
+    if (!reader_.ReadBlock(block_)) {
+        if (reader_.Failed()) failure_ = ReadFailure{reader_.FailedFile(), reader_.OpenFailed(), reader_.FailureError()};
+        return nullptr;
+    }
+    read_.block = &block_;
+    read_.consumed = reader_.Consumed();
+    read_.total = reader_.TotalSize();
+    FormatBlockTime(reader_.BlockDate(), reader_.BlockKey(), read_.time);
+    return &read_;
+}
+
+}  // namespace kelvara

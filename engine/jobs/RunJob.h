@@ -1,0 +1,68 @@
+#pragma once
+// The run: raw files into one results file, by either method. The default
+// method reads one raw file, optionally completed by the file that follows
+// it, into OUT.r1w or OUT.rfw; the standard methods read every file given as
+// one stream into OUT.s1w or OUT.sfw.
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "io/ColumnLayout.h"
+#include "io/StatusRule.h"
+#include "jobs/JobInputs.h"
+#include "jobs/JobPort.h"
+#include "jobs/RunTally.h"
+#include "pipeline/RangeLimits.h"
+
+namespace kelvara {
+
+// A run whose inputs passed every check made before a file is written.
+struct RunPlan {
+    Methods methods = Methods::Default;
+    std::vector<std::string> files;  // as given
+    std::vector<std::filesystem::path> paths;
+    std::vector<ColumnLayout> layouts;  // one per file
+    std::string outputName;             // with its suffix, as the messages name it
+    std::filesystem::path outputPath;
+    RotationSettings rotation;
+    RangeLimits limits;
+    StatusRule goodStatus;
+};
+
+class RunJob {
+public:
+    RunJob();
+    ~RunJob();
+    RunJob(const RunJob&) = delete;
+    RunJob& operator=(const RunJob&) = delete;
+
+    // One press of "Process". True when the run ended with "Processing
+    // Finished!", false after any failure message or "Re-Input". rangeFile
+    // replaces range.ini of the Windows directory when given.
+    bool Run(const RunInputs& inputs, JobPort& port,
+             const std::optional<std::filesystem::path>& rangeFile = std::nullopt);
+
+    // The same in two steps, for a caller that fits the plane in between:
+    // the checks (nothing when one failed, its message shown), then the run.
+    std::optional<RunPlan> Plan(const RunInputs& inputs, JobPort& port,
+                                const std::optional<std::filesystem::path>& rangeFile = std::nullopt);
+    bool Execute(const RunPlan& plan, JobPort& port);
+
+    // What the last run did with its data.
+    const RunTally& Tally() const { return tally_; }
+
+private:
+    template <class Traits>
+    bool ExecuteWith(const RunPlan& plan, JobPort& port);
+    template <class Traits>
+    auto& State();
+
+    struct States;
+    std::unique_ptr<States> states_;
+    RunTally tally_;
+};
+
+}  // namespace kelvara
