@@ -24,7 +24,7 @@ PipelineTally RunStandardPipeline(const std::filesystem::path& file) {
         if (block->count < kMinimumBlockSamples) continue;
         ++tally.blocks;
         tally.records += block->count;
-        if (ProcessStandardBlock(*block, limits, rotation, result) == BlockOutcome::Computed) {
+        if (ProcessBlock(*block, limits, rotation, result) == BlockOutcome::Computed) {
             ++tally.computed;
             tally.checksum += static_cast<double>(result.ustar) + result.H + result.Fc;
         }

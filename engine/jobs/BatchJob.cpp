@@ -57,8 +57,7 @@ FileFailure OnRawFile(const BatchEntry& entry) {
 // The checks made before an entry's results file exists, then the results
 // file with its header line and the raw file opened.
 template <class Traits>
-std::optional<FileFailure> StartEntry(MethodState<Traits>& state, const BatchEntry& entry,
-                                      const fs::path& listPath) {
+std::optional<FileFailure> StartEntry(MethodState<Traits>& state, const BatchEntry& entry, const fs::path& listPath) {
     const auto rawPath = PathFromText(entry.name);
     const auto resultsPath = PathFromText(entry.resultsName);
     // Creating the results file would destroy an input of the same name.
@@ -109,8 +108,8 @@ std::optional<FileFailure> ProcessEntryBlocks(MethodState<Traits>& state, const 
 // One entry from its checks to its closed results, which stay under their
 // temporary name until the driver puts them in place.
 template <class Traits>
-EntryOutcome ProcessEntry(MethodState<Traits>& state, const BatchPlan& plan, std::size_t index,
-                          BlockObserver& observer, BatchObserver* batchObserver) {
+EntryOutcome ProcessEntry(MethodState<Traits>& state, const BatchPlan& plan, std::size_t index, BlockObserver& observer,
+                          BatchObserver* batchObserver) {
     const BatchEntry& entry = plan.entries[index];
     EntryOutcome outcome;
     RunTally tally;
@@ -252,7 +251,8 @@ struct BatchJob::OwnStates {
             } else {
                 return standardMethod;
             }
-        }();
+        }
+        ();
         if (!state) state = std::make_unique<MethodState<Traits>>();
         return *state;
     }
@@ -326,8 +326,7 @@ std::optional<BatchPlan> BatchJob::Plan(const BatchInputs& inputs, JobPort& port
 }
 
 BatchJob::End BatchJob::Execute(const BatchPlan& plan, JobPort& port, BatchObserver* observer) {
-    return WithMethod(plan.methods,
-                      [&](auto traits) { return ExecuteWith<decltype(traits)>(plan, port, observer); });
+    return WithMethod(plan.methods, [&](auto traits) { return ExecuteWith<decltype(traits)>(plan, port, observer); });
 }
 
 template <class Traits>
@@ -346,7 +345,8 @@ BatchJob::End BatchJob::ExecuteWith(const BatchPlan& plan, JobPort& port, BatchO
     Outcomes outcomes(plan.entries.size(), kEntriesAheadPerWorker * static_cast<std::size_t>(jobs));
     WorkerThreads workers(outcomes);
     if (!onThisThread) {
-        const std::size_t count = std::min(static_cast<std::size_t>(jobs), std::max<std::size_t>(plan.entries.size(), 1));
+        const std::size_t count =
+            std::min(static_cast<std::size_t>(jobs), std::max<std::size_t>(plan.entries.size(), 1));
         workers.Start(count, [&] {
             auto state = std::make_unique<MethodState<Traits>>();
             prepare(*state);

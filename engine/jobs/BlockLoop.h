@@ -47,7 +47,7 @@ LoopEnd ProcessBlocks(typename Traits::Blocks& blocks, MethodState<Traits>& stat
         }
         observer.BeforeProcessing(read->last);
         typename Traits::Result result;
-        const BlockOutcome outcome = Traits::Process(block, state.limits, rotation, result);
+        const BlockOutcome outcome = ProcessBlock(block, state.limits, rotation, result);
         tally.CountScreenedBlock(block, outcome);
         char line[kMaxBlockLineLength];
         const int length = outcome == BlockOutcome::Rejected ? FormatRejectedLine(read->time, line)

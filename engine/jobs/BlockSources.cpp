@@ -59,7 +59,8 @@ std::optional<std::size_t> StandardBlocks::Open(StreamReader& reader, const std:
 const BlockRead<StandardBlock>* StandardBlocks::Next() {
     if (failure_) return nullptr;
     if (!reader_.ReadBlock(block_)) {
-        if (reader_.Failed()) failure_ = ReadFailure{reader_.FailedFile(), reader_.OpenFailed(), reader_.FailureError()};
+        if (reader_.Failed())
+            failure_ = ReadFailure{reader_.FailedFile(), reader_.OpenFailed(), reader_.FailureError()};
         return nullptr;
     }
     read_.block = &block_;

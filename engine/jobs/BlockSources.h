@@ -26,7 +26,7 @@ namespace kelvara {
 template <class Block>
 struct BlockRead {
     Block* block = nullptr;
-    bool last = false;  // no block follows
+    bool last = false;          // no block follows
     std::int64_t consumed = 0;  // bytes of the raw data read so far, of total
     std::int64_t total = 0;
     char time[kBlockTimeSize] = {};  // the block's Time field in the results
@@ -39,9 +39,21 @@ struct ReadFailure {
     int error = 0;            // the errno of a failed read
 };
 
+// What every method's reader hands on: the block read last, and why the
+// reading stopped early, if it did.
+template <class Block>
+class BlockSource {
+public:
+    const std::optional<ReadFailure>& Failure() const { return failure_; }
+
+protected:
+    BlockRead<Block> read_;
+    std::optional<ReadFailure> failure_;
+};
+
 // The default method: the first file, and the second that completes its
 // last half hour when one is given.
-class DefaultBlocks {
+class DefaultBlocks : public BlockSource<BlockBuffer> {
 public:
     // spare: a second block to read ahead into, on a thread of its own;
     // nullptr reads each block when it is asked for.
@@ -58,21 +70,18 @@ public:
 
     // The next block; nullptr after the last one or after a failed read.
     const BlockRead<BlockBuffer>* Next();
-    const std::optional<ReadFailure>& Failure() const { return failure_; }
 
 private:
     RawReader& reader_;
     BlockBuffer& block_;
     std::unique_ptr<BlockReadAhead> readAhead_;
     RawReader::Counts countsUsed_;
-    BlockRead<BlockBuffer> read_;
-    std::optional<ReadFailure> failure_;
     bool ended_ = false;
 };
 
 // The standard methods: every file of the stream, whole half hours across
 // file ends.
-class StandardBlocks {
+class StandardBlocks : public BlockSource<StandardBlock> {
 public:
     StandardBlocks(StreamReader& reader, StandardBlock& block) : reader_(reader), block_(block) {}
 
@@ -81,13 +90,10 @@ public:
                                            const std::vector<ColumnLayout>& layouts);
 
     const BlockRead<StandardBlock>* Next();
-    const std::optional<ReadFailure>& Failure() const { return failure_; }
 
 private:
     StreamReader& reader_;
     StandardBlock& block_;
-    BlockRead<StandardBlock> read_;
-    std::optional<ReadFailure> failure_;
 };
 
 }  // namespace kelvara

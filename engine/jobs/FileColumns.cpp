@@ -6,7 +6,7 @@
 namespace kelvara {
 
 std::optional<std::vector<ColumnLayout>> FindFileColumns(const InputFormat& format,
-                                                        const std::vector<std::string>& files, JobPort& port) {
+                                                         const std::vector<std::string>& files, JobPort& port) {
     std::vector<ColumnLayout> layouts(files.size());
     if (format.IsDefaultLayout()) return layouts;
     for (std::size_t i = 0; i < files.size(); ++i) {

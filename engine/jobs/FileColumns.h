@@ -19,6 +19,6 @@ inline constexpr std::string_view kColumnsRefusedTitle = "Input Columns Don't Ma
 // each file's columns are told to the port. Nothing, after the message
 // naming the file, when a file's header does not fit.
 std::optional<std::vector<ColumnLayout>> FindFileColumns(const InputFormat& format,
-                                                        const std::vector<std::string>& files, JobPort& port);
+                                                         const std::vector<std::string>& files, JobPort& port);
 
 }  // namespace kelvara

@@ -21,40 +21,33 @@ namespace kelvara {
 template <Methods>
 struct MethodTraits;
 
+// The types every method names; its per-block step is the pipeline's
+// ProcessBlock for its block.
+template <Methods kMethod, class BlockType, class ReaderType, class BlocksType, class ResultType>
+struct MethodTypes {
+    static constexpr Methods kMethods = kMethod;
+    using Block = BlockType;
+    using Reader = ReaderType;
+    using Blocks = BlocksType;
+    using Result = ResultType;
+};
+
 template <>
-struct MethodTraits<Methods::Default> {
-    static constexpr Methods kMethods = Methods::Default;
-    using Block = BlockBuffer;
-    using Reader = RawReader;
-    using Blocks = DefaultBlocks;
-    using Result = FluxResult;
+struct MethodTraits<Methods::Default>
+    : MethodTypes<Methods::Default, BlockBuffer, RawReader, DefaultBlocks, FluxResult> {
     static constexpr std::string_view kHeader = kResultsHeader;
     // A raw file that cannot be read shows when it is opened, after its
     // results file exists, as the program has always done it.
     static constexpr bool kChecksReadableFirst = false;
-
-    static BlockOutcome Process(Block& block, const RangeLimits& limits, const RotationSettings& rotation,
-                                Result& result) {
-        return ProcessBlock(block, limits, rotation, result);
-    }
 };
 
 template <>
-struct MethodTraits<Methods::Standard> {
-    static constexpr Methods kMethods = Methods::Standard;
-    using Block = StandardBlock;
-    using Reader = StreamReader;
-    using Blocks = StandardBlocks;
-    using Result = StandardResult;
+struct MethodTraits<Methods::Standard>
+    : MethodTypes<Methods::Standard, StandardBlock, StreamReader, StandardBlocks, StandardResult> {
     static constexpr std::string_view kHeader = kStandardResultsHeader;
     // Every file of a stream is checked before the results file exists: a
     // file missing halfway down the stream would cost the whole run.
     static constexpr bool kChecksReadableFirst = true;
-
-    static BlockOutcome Process(Block& block, const RangeLimits& limits, const RotationSettings& rotation,
-                                Result& result) {
-        return ProcessStandardBlock(block, limits, rotation, result);
-    }
 };
 
 // What a job holds for a method for its lifetime: one block, reused for

@@ -116,7 +116,8 @@ std::optional<RunPlan> RunJob::Plan(const RunInputs& inputs, JobPort& port,
     if (NamesAnInput(plan.outputPath, inputsToKeep)) return stop(messages::kOutputIsInput);
     // A pipe or a device as a raw file is refused before the results file
     // exists: its open could block, its reading never end.
-    const bool checkReadable = WithMethod(plan.methods, [](auto traits) { return decltype(traits)::kChecksReadableFirst; });
+    const bool checkReadable =
+        WithMethod(plan.methods, [](auto traits) { return decltype(traits)::kChecksReadableFirst; });
     for (std::size_t i = 0; i < plan.paths.size(); ++i) {
         if (IsSpecialFile(plan.paths[i]) || (checkReadable && !IsReadableFile(plan.paths[i]))) {
             port.ExplainFailure(plan.files[i], ReasonCannotRead(plan.paths[i]));

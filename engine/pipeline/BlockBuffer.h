@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "pipeline/KeepFlags.h"
 #include "pipeline/Variable.h"
 
 namespace kelvara {
@@ -37,19 +38,9 @@ struct BlockBuffer {
     AirMeans air;
 
     // A record is good when all seven of its flags are set.
-    bool IsGood(int i) const {
-        for (int v = 0; v < kVariableCount; ++v) {
-            if (flag[v][i] == 0) return false;
-        }
-        return true;
-    }
-
+    bool IsGood(int i) const { return AllFlagsSet(flag, i); }
     // Records whose seven flags are all set (valid after Despike).
-    int GoodRecordCount() const {
-        int good = 0;
-        for (int i = 0; i < count; ++i) good += IsGood(i) ? 1 : 0;
-        return good;
-    }
+    int GoodRecordCount() const { return CountAllFlagsSet(flag, count); }
 
     float* U() { return sample[kU]; }
     float* V() { return sample[kV]; }

@@ -36,8 +36,8 @@ BlockOutcome ProcessBlock(BlockBuffer& block, const RangeLimits& limits, const R
     return BlockOutcome::Computed;
 }
 
-BlockOutcome ProcessStandardBlock(StandardBlock& block, const RangeLimits& limits, const RotationSettings& rotation,
-                                  StandardResult& result) {
+BlockOutcome ProcessBlock(StandardBlock& block, const RangeLimits& limits, const RotationSettings& rotation,
+                          StandardResult& result) {
     if (ScreenBlock(block, limits) == BlockOutcome::Rejected) return BlockOutcome::Rejected;
     result = ComputeStandardFluxes(block, rotation);
     return BlockOutcome::Computed;

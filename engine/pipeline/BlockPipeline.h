@@ -28,8 +28,9 @@ BlockOutcome ScreenBlock(StandardBlock& block, const RangeLimits& limits);
 BlockOutcome ProcessBlock(BlockBuffer& block, const RangeLimits& limits, const RotationSettings& rotation,
                           FluxResult& result);
 
-// The standard methods: the shared screening, then their own fluxes.
-BlockOutcome ProcessStandardBlock(StandardBlock& block, const RangeLimits& limits, const RotationSettings& rotation,
-                                  StandardResult& result);
+// The standard methods' whole half hour: the shared screening, then their
+// own fluxes.
+BlockOutcome ProcessBlock(StandardBlock& block, const RangeLimits& limits, const RotationSettings& rotation,
+                          StandardResult& result);
 
 }  // namespace kelvara

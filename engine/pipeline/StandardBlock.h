@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "pipeline/KeepFlags.h"
 #include "pipeline/Variable.h"
 
 namespace kelvara {
@@ -41,17 +42,9 @@ public:
     }
 
     // A record is good when all seven of its flags are set.
-    bool IsGood(int i) const {
-        for (int v = 0; v < kVariableCount; ++v) {
-            if (flag[v][i] == 0) return false;
-        }
-        return true;
-    }
-    int GoodRecordCount() const {
-        int good = 0;
-        for (int i = 0; i < count; ++i) good += IsGood(i) ? 1 : 0;
-        return good;
-    }
+    bool IsGood(int i) const { return AllFlagsSet(flag, i); }
+    // Records whose seven flags are all set (valid after Despike).
+    int GoodRecordCount() const { return CountAllFlagsSet(flag, count); }
 
     int Capacity() const { return capacity_; }
 

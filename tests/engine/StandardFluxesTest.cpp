@@ -93,7 +93,7 @@ Matrix Times(const Matrix& a, const Matrix& b) {
 
 StandardResult Process(StandardBlock& block, const RotationSettings& rotation) {
     StandardResult result{};
-    EXPECT_EQ(BlockOutcome::Computed, ProcessStandardBlock(block, DefaultRangeLimits(), rotation, result));
+    EXPECT_EQ(BlockOutcome::Computed, ProcessBlock(block, DefaultRangeLimits(), rotation, result));
     return result;
 }
 
