@@ -15,7 +15,7 @@ PipelineTally RunPipeline(const std::filesystem::path& file) {
     if (!reader->OpenFirst(file)) return tally;
     tally.opened = true;
 
-    const RangeLimits limits = DefaultRangeLimits();
+    const RangeLimits limits = BuiltInRangeLimits();
     const RotationSettings rotation;  // 2-axis rotation
     FluxResult result{};
     while (true) {

@@ -17,7 +17,7 @@ PipelineTally RunStandardPipeline(const std::filesystem::path& file) {
     reader.Start({file});
     tally.opened = true;
 
-    const RangeLimits limits = DefaultRangeLimits();
+    const RangeLimits limits = BuiltInRangeLimits();
     const RotationSettings rotation;  // double rotation
     StandardResult result{};
     while (reader.ReadBlock(*block)) {

@@ -9,6 +9,7 @@
 #include "PlaneFitOutput.h"
 #include "RunReport.h"
 #include "io/ColumnLayout.h"
+#include "io/FileChecks.h"
 #include "io/FileNames.h"
 #include "jobs/BatchJob.h"
 #include "jobs/PlaneFitJob.h"
@@ -30,7 +31,7 @@ int ExitStatus(bool finished) { return finished ? kJobFinishedExitStatus : kJobF
 NoFluxContext NoFluxContextOf(const InputFormat& format, const std::string& firstRaw) {
     NoFluxContext context;
     context.goodStatus = format.goodStatus.Text();
-    if (!format.IsDefaultLayout()) return context;
+    if (!format.ReadsByPosition()) return context;
     context.suggestAutoColumns = !firstRaw.empty() && HeaderNamesRecordColumn(PathFromText(firstRaw));
     return context;
 }

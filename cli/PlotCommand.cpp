@@ -3,6 +3,7 @@
 #include <charconv>
 #include <variant>
 
+#include "io/FileChecks.h"
 #include "io/FileNames.h"
 #include "PictureFile.h"
 

@@ -4,7 +4,7 @@
 #include <cctype>
 #include <cerrno>
 
-#include "io/FileNames.h"
+#include "io/FileChecks.h"
 #include "io/TemporaryFile.h"
 
 namespace kelvara::plot {

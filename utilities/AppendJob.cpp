@@ -5,6 +5,7 @@
 #include <memory>
 #include <string_view>
 
+#include "io/FileChecks.h"
 #include "io/FileNames.h"
 #include "io/NumberText.h"
 #include "jobs/JobMessages.h"

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "io/FileChecks.h"
 #include "io/FileNames.h"
 
 namespace kelvara {

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "io/FileNames.h"
+#include "io/FileChecks.h"
 
 namespace kelvara {
 

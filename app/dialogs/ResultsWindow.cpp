@@ -12,6 +12,7 @@
 #include "PictureFile.h"
 #include "framework/FilePrompt.h"
 #include "framework/MessageBox.h"
+#include "io/FileChecks.h"
 #include "io/FileNames.h"
 
 namespace kelvara::app {

@@ -42,7 +42,7 @@ void StoreInputFormat(const kelvara::InputFormat& format) {
 }
 
 std::string InputColumnsNote(const kelvara::InputFormat& format) {
-    if (format.IsDefaultLayout()) return "";
+    if (format.ReadsByPosition()) return "";
     std::string note = "Input columns: ";
     if (format.source == kelvara::ColumnSource::Auto) {
         note += "names from the header";
@@ -50,7 +50,7 @@ std::string InputColumnsNote(const kelvara::InputFormat& format) {
     } else {
         note += kelvara::ColumnsText(format);
     }
-    if (!format.goodStatus.IsDefault()) note += "; good status " + format.goodStatus.Text();
+    if (!format.goodStatus.IsRawFormatRule()) note += "; good status " + format.goodStatus.Text();
     return note;
 }
 

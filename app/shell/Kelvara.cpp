@@ -10,6 +10,7 @@
 #include <wx/utils.h>
 
 #include "MainResources.h"
+#include "io/FileChecks.h"
 #include "io/FileNames.h"
 #include "dialogs/AboutDlg.h"
 #include "framework/Artwork.h"

@@ -1,5 +1,6 @@
 #include "shell/KelvaraDoc.h"
 
+#include "io/FileChecks.h"
 #include "io/FileNames.h"
 
 namespace kelvara::app {

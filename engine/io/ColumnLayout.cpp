@@ -162,7 +162,7 @@ bool ResolveColumns(const InputFormat& format, const std::vector<std::string>& h
                     std::string& description, std::string& problem) {
     layout = ColumnLayout{};
     description.clear();
-    if (format.IsDefaultLayout()) return true;
+    if (format.ReadsByPosition()) return true;
     const auto line = [&](int index) {
         return static_cast<std::size_t>(index) < headerLines.size() ? headerLines[static_cast<std::size_t>(index)]
                                                                     : std::string();
@@ -190,7 +190,7 @@ ColumnCheck ResolveFileColumns(const std::filesystem::path& file, const InputFor
                                std::string& description, std::string& problem) {
     layout = ColumnLayout{};
     description.clear();
-    if (format.IsDefaultLayout()) return ColumnCheck::Resolved;
+    if (format.ReadsByPosition()) return ColumnCheck::Resolved;
     std::vector<std::string> lines;
     if (!ReadHeaderLines(file, lines)) return ColumnCheck::CannotOpen;
     return ResolveColumns(format, lines, layout, description, problem) ? ColumnCheck::Resolved : ColumnCheck::Refused;

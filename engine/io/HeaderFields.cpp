@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "io/FileChecks.h"
 #include "io/FileNames.h"
 
 namespace kelvara {

@@ -82,7 +82,7 @@ std::string_view MapTargetName(int target) { return kTargetNames[target]; }
 bool ParseColumns(std::string_view text, InputFormat& format, std::string& problem) {
     const std::string_view trimmed = Trimmed(text);
     if (SameLetters(trimmed, "default")) {
-        format.source = ColumnSource::Default;
+        format.source = ColumnSource::Positions;
         format.map = {};
         return true;
     }
@@ -95,7 +95,7 @@ bool ParseColumns(std::string_view text, InputFormat& format, std::string& probl
 }
 
 std::string ColumnsText(const InputFormat& format) {
-    if (format.source == ColumnSource::Default) return "default";
+    if (format.source == ColumnSource::Positions) return "default";
     if (format.source == ColumnSource::Auto) return "auto";
     std::string text;
     for (int target = 0; target < kMapTargetCount; ++target) {

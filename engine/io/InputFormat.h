@@ -11,7 +11,9 @@
 
 namespace kelvara {
 
-enum class ColumnSource { Default, Auto, Map };
+// Positions: the raw format's own layout; Auto: names from the header; Map:
+// the columns the user names.
+enum class ColumnSource { Positions, Auto, Map };
 
 // What a map assigns a column to: the time stamp, the seven values in the
 // variables' order, and the status.
@@ -24,16 +26,14 @@ std::string_view MapTargetName(int target);
 constexpr int MapTargetOfVariable(int variable) { return kMapU + variable; }
 
 struct InputFormat {
-    ColumnSource source = ColumnSource::Default;
+    ColumnSource source = ColumnSource::Positions;
     // With a map: each target's header name or 1-based column number, as
     // typed; an empty time takes the first column.
     std::array<std::string, kMapTargetCount> map;
     StatusRule goodStatus;
     bool checkUnits = true;  // with names from the header
 
-    bool IsDefaultLayout() const { return source == ColumnSource::Default; }
-    // Nothing differs from the raw format's own reading.
-    bool IsDefault() const { return IsDefaultLayout() && goodStatus.IsDefault(); }
+    bool ReadsByPosition() const { return source == ColumnSource::Positions; }
 };
 
 // Reads the columns text: "default", "auto", or a map "U=Ux,V=Uy,...,status=diag"

@@ -1,5 +1,6 @@
 #include "io/ListFile.h"
 
+#include "io/FileChecks.h"
 #include "io/FileNames.h"
 
 namespace kelvara {

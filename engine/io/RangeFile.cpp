@@ -4,6 +4,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "io/FileChecks.h"
 #include "io/FileNames.h"
 #include "io/NumberText.h"
 #include "io/TemporaryFile.h"
@@ -82,7 +83,7 @@ std::filesystem::path RangeFilePath() { return RangeFileIn(WindowsDirectory()); 
 bool LoadRangeLimits(RangeLimits& limits) { return LoadRangeLimits(limits, RangeFilePath()); }
 
 bool LoadRangeLimits(RangeLimits& limits, const std::filesystem::path& file) {
-    limits = DefaultRangeLimits();
+    limits = BuiltInRangeLimits();
     std::FILE* in = OpenForReading(file);
     if (in == nullptr) return false;
     RangeTexts texts;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <system_error>
 
+#include "io/FileChecks.h"
 #include "io/FileNames.h"
 
 namespace kelvara {

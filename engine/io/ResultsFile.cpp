@@ -5,7 +5,7 @@
 #include <system_error>
 #include <utility>
 
-#include "io/FileNames.h"
+#include "io/FileChecks.h"
 #include "io/NumberText.h"
 
 namespace kelvara {

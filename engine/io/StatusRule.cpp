@@ -6,8 +6,8 @@ namespace kelvara {
 
 namespace {
 
-constexpr std::int32_t kDefaultLow = 0;
-constexpr std::int32_t kDefaultHigh = 13;
+constexpr std::int32_t kRawFormatLow = 0;
+constexpr std::int32_t kRawFormatHigh = 13;
 
 // [-]digits, within the 32-bit range (kNoStatus excluded).
 bool ReadInteger(std::string_view text, std::size_t& at, std::int32_t& value) {
@@ -30,7 +30,7 @@ void SkipBlanks(std::string_view text, std::size_t& at) {
 
 }  // namespace
 
-StatusRule::StatusRule() { Add(kDefaultLow, kDefaultHigh); }
+StatusRule::StatusRule() { Add(kRawFormatLow, kRawFormatHigh); }
 
 void StatusRule::Add(std::int32_t low, std::int32_t high) {
     low_[count_] = low;
@@ -71,7 +71,9 @@ bool StatusRule::Parse(std::string_view text, StatusRule& rule, std::string& pro
     return true;
 }
 
-bool StatusRule::IsDefault() const { return count_ == 1 && low_[0] == kDefaultLow && high_[0] == kDefaultHigh; }
+bool StatusRule::IsRawFormatRule() const {
+    return count_ == 1 && low_[0] == kRawFormatLow && high_[0] == kRawFormatHigh;
+}
 
 std::string StatusRule::Text() const {
     std::string text;

@@ -32,7 +32,8 @@ public:
         }
         return false;
     }
-    bool IsDefault() const;
+    // 0 to 13, the raw format's own rule.
+    bool IsRawFormatRule() const;
     // The list as Parse reads it back, e.g. "0-13".
     std::string Text() const;
 

@@ -10,6 +10,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "io/FileChecks.h"
 #include "io/FileNames.h"
 #include "io/ListFile.h"
 #include "io/RangeFile.h"

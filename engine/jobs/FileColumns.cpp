@@ -8,7 +8,7 @@ namespace kelvara {
 std::optional<std::vector<ColumnLayout>> FindFileColumns(const InputFormat& format,
                                                          const std::vector<std::string>& files, JobPort& port) {
     std::vector<ColumnLayout> layouts(files.size());
-    if (format.IsDefaultLayout()) return layouts;
+    if (format.ReadsByPosition()) return layouts;
     for (std::size_t i = 0; i < files.size(); ++i) {
         std::string description;
         std::string problem;

@@ -5,6 +5,7 @@
 #include <string>
 #include <system_error>
 
+#include "io/FileChecks.h"
 #include "io/FileNames.h"
 
 namespace kelvara {

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "io/BlockTime.h"
+#include "io/FileChecks.h"
 #include "io/FileNames.h"
 #include "io/ListFile.h"
 #include "io/RangeFile.h"

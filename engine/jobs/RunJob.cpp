@@ -2,6 +2,7 @@
 
 #include <type_traits>
 
+#include "io/FileChecks.h"
 #include "io/FileNames.h"
 #include "io/RangeFile.h"
 #include "io/ResultsFile.h"

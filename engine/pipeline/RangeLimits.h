@@ -37,7 +37,7 @@ inline constexpr std::array<float RangeLimits::*, kRangeFieldCount> kRangeLimitF
 inline float& RangeLimits::Field(int field) { return this->*kRangeLimitFields[static_cast<std::size_t>(field)]; }
 inline float RangeLimits::Field(int field) const { return this->*kRangeLimitFields[static_cast<std::size_t>(field)]; }
 
-inline RangeLimits DefaultRangeLimits() {
+inline RangeLimits BuiltInRangeLimits() {
     return RangeLimits{-50.0f,  50.0f,  -50.0f, 50.0f,  -50.0f, 50.0f, 0.0f,
                        1500.0f, -20.0f, 100.0f, -50.0f, 50.0f,  30.0f, 150.0f};
 }

@@ -52,7 +52,7 @@ InputFormat Format(const std::string& columns, const std::string& goodStatus = "
 TEST(StatusRule, ReadsValuesAndRangesAndRefusesAnythingElse) {
     StatusRule rule;
     std::string problem;
-    EXPECT_TRUE(rule.IsDefault());
+    EXPECT_TRUE(rule.IsRawFormatRule());
     EXPECT_TRUE(rule.Keeps(0) && rule.Keeps(13) && !rule.Keeps(14) && !rule.Keeps(-1) && !rule.Keeps(kNoStatus));
     ASSERT_TRUE(StatusRule::Parse(" 0, 1 ,4-7,-3--2", rule, problem)) << problem;
     EXPECT_EQ(rule.Text(), "0,1,4-7,-3--2");

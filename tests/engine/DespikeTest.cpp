@@ -27,7 +27,7 @@ TEST(Despike, LoneSpikeAmongEqualSamplesIsFlaggedAndReplaced) {
     auto block = Block(1000);
     std::fill_n(block->U(), 1000, 1.0f);
     block->U()[500] = 100.0f;  // out of range: mean 1.0, threshold 0
-    ASSERT_TRUE(Despike(*block, DefaultRangeLimits()));
+    ASSERT_TRUE(Despike(*block, BuiltInRangeLimits()));
     for (int i = 0; i < 1000; ++i) {
         ASSERT_EQ(i == 500 ? 0 : 1, block->flag[kU][i]) << i;
         ASSERT_EQ(1.0f, block->U()[i]) << i;
@@ -37,7 +37,7 @@ TEST(Despike, LoneSpikeAmongEqualSamplesIsFlaggedAndReplaced) {
 }
 
 TEST(Despike, VariableWithNothingStrictlyInRangeRejectsTheBlockUntouched) {
-    const RangeLimits limits = DefaultRangeLimits();
+    const RangeLimits limits = BuiltInRangeLimits();
     for (int bound = 0; bound < 2 * kVariableCount; ++bound) {  // every variable on either limit
         auto block = Block(50);
         std::fill_n(block->sample[bound / 2], 50, limits.Field(bound));
@@ -59,14 +59,14 @@ TEST(Despike, BandsOfTheFirstAndSecondMean) {
     for (float limit : {50.0f, -50.0f}) {
         const float u[5] = {1, 1, limit, 1, 1};
         std::copy(u, u + 5, block->U());
-        ASSERT_TRUE(Despike(*block, DefaultRangeLimits()));
+        ASSERT_TRUE(Despike(*block, BuiltInRangeLimits()));
         EXPECT_EQ(0, block->flag[kU][2]);
         EXPECT_EQ(1.0f, block->U()[2]);
     }
     // Range 0..4.504: in-range mean 1.5, threshold exactly 6 x 0.5 = 3 (divisor
     // N - 1, or a factor a bit above 6, would keep 4.504). The 0 on the limit
     // lies in the band and keeps flag and value; 4.504 becomes the second mean.
-    RangeLimits limits = DefaultRangeLimits();
+    RangeLimits limits = BuiltInRangeLimits();
     limits.U_Min = 0.0f;
     limits.U_Max = 4.504f;
     block = Block(8);
@@ -85,7 +85,7 @@ TEST(Despike, BandsOfTheFirstAndSecondMean) {
     block->U()[0] = 40.0f;
     block->U()[1] = 7.9f;
     block->U()[2] = -7.86f;
-    ASSERT_TRUE(Despike(*block, DefaultRangeLimits()));
+    ASSERT_TRUE(Despike(*block, BuiltInRangeLimits()));
     const float m2 = static_cast<float>(static_cast<double>(7.9f) / 998.0);
     EXPECT_EQ((std::vector<int>{0, 1, 0, 1}), (std::vector<int>(block->flag[kU], block->flag[kU] + 4)));
     EXPECT_EQ((std::vector<float>{m2, m2, -7.86f, 0.0f}), (std::vector<float>(block->U(), block->U() + 4)));
@@ -97,7 +97,7 @@ TEST(Despike, SumOfSquaresIsASinglePrecisionRunningSum) {
     auto block = Block(8);
     for (int i = 0; i < 7; ++i) block->U()[i] = 3.0f + static_cast<float>(i * 53 % 101) / 64.0f;
     block->U()[7] = 5.844697f;
-    RangeLimits limits = DefaultRangeLimits();
+    RangeLimits limits = BuiltInRangeLimits();
     limits.U_Max = 5.0f;
     ASSERT_TRUE(Despike(*block, limits));
     EXPECT_EQ(1, block->flag[kU][7]);
@@ -106,7 +106,7 @@ TEST(Despike, SumOfSquaresIsASinglePrecisionRunningSum) {
 TEST(Despike, NaNLosesItsFlagAndNoGoodRecordRejectsTheBlock) {
     auto block = Block(40);
     block->sample[kCO2][3] = std::numeric_limits<float>::quiet_NaN();
-    ASSERT_TRUE(Despike(*block, DefaultRangeLimits()));
+    ASSERT_TRUE(Despike(*block, BuiltInRangeLimits()));
     EXPECT_EQ(0, block->flag[kCO2][3]);
     EXPECT_EQ(39, block->GoodRecordCount());
 
@@ -118,10 +118,10 @@ TEST(Despike, NaNLosesItsFlagAndNoGoodRecordRejectsTheBlock) {
         block->V()[i] = i < 5 ? 100.0f : 1.0f;
     }
     auto copy = std::make_unique<BlockBuffer>(*block);
-    ASSERT_TRUE(Despike(*copy, DefaultRangeLimits()));
+    ASSERT_TRUE(Despike(*copy, BuiltInRangeLimits()));
     EXPECT_EQ(0, copy->GoodRecordCount());
     FluxResult result{};
-    EXPECT_EQ(BlockOutcome::Rejected, ProcessBlock(*block, DefaultRangeLimits(), RotationSettings{}, result));
+    EXPECT_EQ(BlockOutcome::Rejected, ProcessBlock(*block, BuiltInRangeLimits(), RotationSettings{}, result));
 }
 
 }  // namespace

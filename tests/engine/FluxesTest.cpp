@@ -27,7 +27,7 @@ TEST(Fluxes, AirPropertiesMeansAndFluxesOfTheWorkedExample) {
     // Ts = 20, H2O = 10, P = 100 on the ten good records; an eleventh record
     // with other values lost a flag and must count nowhere.
     auto block = Block(11, {3, 1, 0, 700, 10, 20, 100});
-    ASSERT_TRUE(Despike(*block, DefaultRangeLimits()));
+    ASSERT_TRUE(Despike(*block, BuiltInRangeLimits()));
     const float flagged[kVariableCount] = {9, -4, 2, 900, 30, 35, 90};
     for (int v = 0; v < kVariableCount; ++v) block->sample[v][10] = flagged[v];
     block->flag[kU][10] = 0;

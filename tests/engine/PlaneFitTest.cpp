@@ -82,7 +82,7 @@ TEST(PlaneFit, ScreenAndSectors) {
     // The mean wind of a block counts only the records Despike kept.
     auto block = testing::Block(100);
     block->U()[7] = 40.0f;  // a spike
-    ASSERT_TRUE(Despike(*block, DefaultRangeLimits()));
+    ASSERT_TRUE(Despike(*block, BuiltInRangeLimits()));
     const BlockWind wind = MeanWindOfGoodRecords(*block);
     EXPECT_EQ(99, wind.records);
     EXPECT_DOUBLE_EQ(3.0, wind.u);

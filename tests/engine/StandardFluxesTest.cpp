@@ -93,7 +93,7 @@ Matrix Times(const Matrix& a, const Matrix& b) {
 
 StandardResult Process(StandardBlock& block, const RotationSettings& rotation) {
     StandardResult result{};
-    EXPECT_EQ(BlockOutcome::Computed, ProcessBlock(block, DefaultRangeLimits(), rotation, result));
+    EXPECT_EQ(BlockOutcome::Computed, ProcessBlock(block, BuiltInRangeLimits(), rotation, result));
     return result;
 }
 
@@ -149,7 +149,7 @@ TEST(StandardFluxes, PlanarFitOnTheKnownPlaneRecoversTheUntiltedCovariances) {
     // A mean vertical motion of 10 cm/s, which double rotation would take
     // for tilt.
     const auto flow = FlowHalfHour(3.0, 0.1, 18000, 3);
-    const RangeLimits limits = DefaultRangeLimits();
+    const RangeLimits limits = BuiltInRangeLimits();
     auto level = SonicBlock(flow, Yaw(0.0));
     ASSERT_EQ(BlockOutcome::Computed, ScreenBlock(*level, limits));
     const BlockMoments truth = ComputeBlockMoments(*level);

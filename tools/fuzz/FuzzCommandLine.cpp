@@ -33,6 +33,7 @@
 #include "FuzzRawText.h"
 #include "FuzzScratch.h"
 #include "TerminalPort.h"
+#include "io/FileChecks.h"
 #include "io/FileNames.h"
 
 namespace {

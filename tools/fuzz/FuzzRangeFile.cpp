@@ -64,7 +64,7 @@ void CheckReadAndLoad(const fs::path& file, std::string_view bytes) {
     }
     RangeLimits limits;
     fuzz::Expect(LoadRangeLimits(limits, file), "LoadRangeLimits cannot read a readable file");
-    const RangeLimits defaults = DefaultRangeLimits();
+    const RangeLimits defaults = BuiltInRangeLimits();
     for (int i = 0; i < kRangeFieldCount; ++i) {
         const auto line = static_cast<std::size_t>(i);
         const float expected = line < lines.size() ? AtofToFloat(texts[line]) : defaults.Field(i);

@@ -17,7 +17,7 @@ namespace {
 using namespace kelvara;
 
 void ProcessFirstFile(RawReader& reader, BlockBuffer& block, Rotation rotation) {
-    const RangeLimits limits = DefaultRangeLimits();
+    const RangeLimits limits = BuiltInRangeLimits();
     const RotationSettings settings{rotation, {0.05f, 0.02f, -0.03f}};
     char time[kBlockTimeSize];
     char line[kMaxBlockLineLength];
