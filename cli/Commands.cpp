@@ -27,24 +27,18 @@ struct Reporting {
 
 int ExitStatus(bool finished) { return finished ? kJobFinishedExitStatus : kJobFailedExitStatus; }
 
-// Read only for the warning: the first raw file's header.
-NoFluxContext NoFluxContextOf(const InputFormat& format, const std::string& firstRaw) {
-    NoFluxContext context;
-    context.goodStatus = format.goodStatus.Text();
-    if (!format.ReadsByPosition()) return context;
-    context.suggestAutoColumns = !firstRaw.empty() && HeaderNamesRecordColumn(PathFromText(firstRaw));
-    return context;
+// After a run or batch that processed its files: the summary, and why its
+// results hold no fluxes, which a script must not mistake for a good run.
+int ReportFinishedRun(const RunTally& tally, const TerminalPort& port, const Reporting& reporting) {
+    if (reporting.summary) std::fprintf(reporting.errors, "%s\n", RunSummary(tally).c_str());
+    if (!port.NoFluxes()) return kJobFinishedExitStatus;
+    std::fputs(NoFluxWarning(*port.NoFluxes()).c_str(), reporting.errors);
+    return kNoFluxesExitStatus;
 }
 
-// After "Processing Finished!": the summary, and a warning when the results
-// hold no fluxes, which a script must not mistake for a good run.
-int ReportFinishedRun(const RunTally& tally, const Reporting& reporting, const NoFluxContext& context) {
-    if (reporting.summary) std::fprintf(reporting.errors, "%s\n", RunSummary(tally).c_str());
-    if (tally.blocksComputed > 0) return kJobFinishedExitStatus;
-    const std::string warning = NoFluxWarning(tally, context);
-    if (warning.empty()) return kJobFinishedExitStatus;
-    std::fprintf(reporting.errors, "%s\n", warning.c_str());
-    return kNoFluxesExitStatus;
+// A fit over data without a usable half hour says why, as a run would.
+std::string RefusalReason(const PlaneFitReport& report) {
+    return report.noData ? NoDataReason(*report.noData) : report.fit.refusal;
 }
 
 // The user named the range file, so a file that cannot be read is an error
@@ -72,7 +66,7 @@ std::optional<PlaneCoefficients> FittedPlane(const std::vector<std::string>& fil
     if (!report) return std::nullopt;
     const PlaneFit& fit = report->fit;
     if (!fit.ok) {
-        std::fprintf(errors, "kelvara-cli: planar fit refused: %s\n", fit.refusal.c_str());
+        std::fprintf(errors, "kelvara-cli: planar fit refused: %s\n", RefusalReason(*report).c_str());
         return std::nullopt;
     }
     const std::string text = "--planar-fit " + PlaneCoefficientsText(fit) + " (fitted over " +
@@ -81,7 +75,7 @@ std::optional<PlaneCoefficients> FittedPlane(const std::vector<std::string>& fil
     return RotationInputs::PlanarFit(fit.b0, fit.b1, fit.b2).Settings().plane;
 }
 
-int RunOneRun(const Invocation& invocation, JobPort& port, const std::optional<std::filesystem::path>& rangeFile,
+int RunOneRun(const Invocation& invocation, TerminalPort& port, const std::optional<std::filesystem::path>& rangeFile,
               const Reporting& reporting) {
     RunJob job;
     std::optional<RunPlan> plan = job.Plan(invocation.run, port, rangeFile);
@@ -93,7 +87,7 @@ int RunOneRun(const Invocation& invocation, JobPort& port, const std::optional<s
         plan->rotation.plane = *plane;
     }
     if (!job.Execute(*plan, port)) return kJobFailedExitStatus;
-    return ReportFinishedRun(job.Tally(), reporting, NoFluxContextOf(invocation.run.input, plan->files.front()));
+    return ReportFinishedRun(job.Tally(), port, reporting);
 }
 
 // After a batch that went on past failures: what it did and which names
@@ -112,7 +106,7 @@ int ReportSameOutputName(const BatchJob& job, std::FILE* errors) {
     return kUsageExitStatus;
 }
 
-int RunBatch(const Invocation& invocation, JobPort& port, const std::optional<std::filesystem::path>& rangeFile,
+int RunBatch(const Invocation& invocation, TerminalPort& port, const std::optional<std::filesystem::path>& rangeFile,
              const Reporting& reporting) {
     BatchJob job;
     std::optional<BatchPlan> plan = job.Plan(invocation.batch, port, rangeFile);
@@ -128,10 +122,9 @@ int RunBatch(const Invocation& invocation, JobPort& port, const std::optional<st
     switch (job.Execute(*plan, port)) {
         case BatchJob::End::Finished:
             // A shard of a list shorter than the shard count has nothing to
-            // do, which is no warning: its siblings have the files.
+            // do, which is no failure: its siblings have the files.
             if (job.FilesDone() == 0) return kJobFinishedExitStatus;
-            return ReportFinishedRun(job.Tally(), reporting,
-                                     NoFluxContextOf(invocation.batch.input, plan->names.front()));
+            return ReportFinishedRun(job.Tally(), port, reporting);
         case BatchJob::End::SameOutputName:
             return ReportSameOutputName(job, reporting.errors);
         case BatchJob::End::Failed:
@@ -150,13 +143,13 @@ int RunPlaneFit(const Invocation& invocation, JobPort& port, const std::optional
     std::fputs(text.c_str(), stdout);
     std::fflush(stdout);
     if (report->fit.ok) return kJobFinishedExitStatus;
-    std::fprintf(errors, "kelvara-cli: planar fit refused: %s\n", report->fit.refusal.c_str());
+    std::fprintf(errors, "kelvara-cli: planar fit refused: %s\n", RefusalReason(*report).c_str());
     return kJobFailedExitStatus;
 }
 
 }  // namespace
 
-int RunCommand(const Invocation& invocation, JobPort& port, std::FILE* errors, bool summary) {
+int RunCommand(const Invocation& invocation, TerminalPort& port, std::FILE* errors, bool summary) {
     if (invocation.command == Command::Append) return ExitStatus(RunAppendJob(invocation.append, port));
     if (invocation.command == Command::Plot) return RunPlot(invocation.plot, errors);
     std::optional<std::filesystem::path> rangeFile;

@@ -1,27 +1,20 @@
 #pragma once
-// What a finished run or batch adds on the terminal: a one-line summary of
-// what it did with the data, and a warning when no half hour got fluxes.
+// What kelvara-cli adds on standard error when a job ends: the summary, and
+// the warnings of a run whose results hold no fluxes, in the command line's
+// words (what to type to mend it).
 
 #include <string>
 
-#include "jobs/RunTally.h"
+#include "jobs/RunDiagnosis.h"
 
 namespace kelvara::cli {
 
-// "Summary: 46 half hours written (2 rejected), 1 short one skipped; ..."
-std::string RunSummary(const RunTally& tally);
+// "kelvara-cli: warning: no fluxes computed: ..." and a line a range
+// rejection, each ending in a line feed.
+std::string NoFluxWarning(const RunDiagnosis& diagnosis);
 
-// What the warning may add beyond the tally.
-struct NoFluxContext {
-    std::string goodStatus = "0-13";  // the status rule in force
-    // No column map was given, and the raw file's header names a
-    // record-number column: --columns auto likely reads it.
-    bool suggestAutoColumns = false;
-};
-
-// One line naming the likely cause when the run wrote no fluxes at all
-// (no half hour had enough usable records, or each was rejected); empty when
-// some half hour got fluxes.
-std::string NoFluxWarning(const RunTally& tally, const NoFluxContext& context = {});
+// Why a fit over data that gave no usable half hour was refused, with the
+// same hint.
+std::string NoDataReason(const RunDiagnosis& diagnosis);
 
 }  // namespace kelvara::cli

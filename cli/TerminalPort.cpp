@@ -36,6 +36,19 @@ void TerminalPort::ShowMessage(std::string_view text, std::string_view title, Me
     std::fflush(stream_);
 }
 
+void TerminalPort::ShowWarning(std::string_view text) {
+    EndLiveLine();
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        std::fputs("kelvara-cli: warning: ", stream_);
+        WriteOneLine(text.substr(start, end - start));
+        std::fputc('\n', stream_);
+        start = end + 1;
+    }
+    std::fflush(stream_);
+}
+
 void TerminalPort::ExplainFailure(std::string_view file, std::string_view reason) {
     explanation_ = "kelvara-cli: ";
     explanation_.append(file);

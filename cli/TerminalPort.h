@@ -7,10 +7,12 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "jobs/JobPort.h"
+#include "jobs/RunDiagnosis.h"
 
 namespace kelvara::cli {
 
@@ -23,6 +25,12 @@ public:
     TerminalPort& operator=(const TerminalPort&) = delete;
 
     void ShowMessage(std::string_view text, std::string_view title, MessageIcon icon) override;
+    // "kelvara-cli: warning: TEXT", a line each line of the text; also when quiet.
+    void ShowWarning(std::string_view text) override;
+    // Kept for the command, which tells it after the summary.
+    void ShowNoFluxes(const RunDiagnosis& diagnosis) override { noFluxes_ = diagnosis; }
+    // Why the last job's results hold no fluxes, if they hold none.
+    const std::optional<RunDiagnosis>& NoFluxes() const { return noFluxes_; }
     // The bar shows the bytes of the raw file read, so it ends full at 100%;
     // the block count the desktop program shows can overshoot its estimate.
     void SetProgressRange(int lower, int upper) override;
@@ -55,6 +63,7 @@ private:
     std::string shownLine_;  // the live line now on screen
     std::chrono::steady_clock::time_point lastStatusDraw_{};
     bool statusPending_ = false;  // a status change not yet drawn
+    std::optional<RunDiagnosis> noFluxes_;
 };
 
 }  // namespace kelvara::cli

@@ -17,10 +17,10 @@ int main(int argc, char** argv) {
         const auto parsed = ParseCommandLine(argc, argv);
         if (const int* exitStatus = std::get_if<int>(&parsed)) return *exitStatus;
         const Invocation& invocation = std::get<Invocation>(parsed);
-        // Live progress and the summary are for a person watching, not for logs.
+        // Live progress is for a person watching; the summary is for logs too.
         const bool watched = !invocation.quiet && IsTerminal(stderr);
         TerminalPort port(stderr, watched, invocation.quiet);
-        return RunCommand(invocation, port, stderr, watched);
+        return RunCommand(invocation, port, stderr, !invocation.quiet);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "kelvara-cli: %s\n", error.what());
         return kJobFailedExitStatus;

@@ -11,6 +11,8 @@
 #include "ResourceIds.h"
 #include "framework/FilePrompt.h"
 #include "framework/MessageBox.h"
+#include "jobs/JobMessages.h"
+#include "jobs/RunDiagnosis.h"
 
 namespace kelvara::app {
 
@@ -19,6 +21,29 @@ JobDialog::JobDialog(wxWindow* parent, const res::DialogTemplate& dialogTemplate
 
 void JobDialog::ShowMessage(std::string_view text, std::string_view title, kelvara::MessageIcon icon) {
     ShowMessageBox(this, text, title, icon);
+}
+
+void JobDialog::ShowNoFluxes(const kelvara::RunDiagnosis& diagnosis) {
+    std::string text = "Processing finished, but no half hour got fluxes: " + diagnosis.noFluxes + ".";
+    switch (diagnosis.hint) {
+        case kelvara::NoFluxHint::ColumnMap:
+            text +=
+                "\n\nThe header names a record-number column: choose how the columns are read under "
+                "Options \u2192 Input Columns\u2026";
+            break;
+        case kelvara::NoFluxHint::StatusField:
+            text +=
+                "\n\nIs the status the last field of each record? The columns are chosen under "
+                "Options \u2192 Input Columns\u2026";
+            break;
+        case kelvara::NoFluxHint::None:
+            break;
+    }
+    if (!diagnosis.rangeRejections.empty()) {
+        text += "\n\nHalf hours rejected for their range limits (Options \u2192 Range Setting):";
+        for (const std::string& line : diagnosis.rangeRejections) text += "\n" + line;
+    }
+    ShowMessageBox(this, text, kelvara::messages::kNoFluxesTitle, kelvara::MessageIcon::Exclamation);
 }
 
 void JobDialog::SetProgressRange(int lower, int upper) {

@@ -17,6 +17,8 @@ public:
     JobDialog(wxWindow* parent, const res::DialogTemplate& dialogTemplate);
 
     void ShowMessage(std::string_view text, std::string_view title, kelvara::MessageIcon icon) override;
+    // A warning box that says what to change, and where in the menus.
+    void ShowNoFluxes(const kelvara::RunDiagnosis& diagnosis) override;
     void SetProgressRange(int lower, int upper) override;
     void SetProgressStep(int step) override;
     void SetProgressPosition(int position) override;

@@ -1,32 +1,30 @@
 #include "io/ListFile.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+
 #include "io/FileChecks.h"
 #include "io/FileNames.h"
 
 namespace kelvara {
 
-bool ListFile::Open(const std::filesystem::path& file) {
-    Close();
-    // A pipe would block in the open, a device never end.
-    if (!IsRegularFile(file)) return false;
-    in_ = OpenFile(file, "rb");
-    return in_ != nullptr;
-}
+namespace {
 
-void ListFile::Close() {
-    if (in_ != nullptr) std::fclose(in_);
-    in_ = nullptr;
-}
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
 
-bool ListFile::ReadName(std::string& name) {
+// The next line into name; false at the end of the file before any
+// character, or when a read failed.
+bool ReadName(std::FILE* in, std::string& name) {
     name.clear();
-    if (in_ == nullptr) return false;
-    int c = std::getc(in_);
+    int c = std::getc(in);
     if (c == EOF) return false;
     std::size_t length = 0;  // the whole line's, kept or not
     int last = 0;
-    for (; c != EOF && c != '\n'; c = std::getc(in_)) {
-        if (++length <= kMaxNameLength) name.push_back(static_cast<char>(c));
+    for (; c != EOF && c != '\n'; c = std::getc(in)) {
+        if (++length <= kMaxListNameLength) name.push_back(static_cast<char>(c));
         last = c;
     }
     const bool endedByLineFeed = c == '\n';
@@ -34,13 +32,25 @@ bool ListFile::ReadName(std::string& name) {
     return true;
 }
 
-std::optional<std::vector<std::string>> ReadListNames(const std::filesystem::path& file) {
-    ListFile list;
-    if (!list.Open(file)) return std::nullopt;
-    std::vector<std::string> names;
+}  // namespace
+
+ListNames ReadListNames(const std::filesystem::path& file) {
+    ListNames list;
+    // A pipe would block in the open, a device never end.
+    std::unique_ptr<std::FILE, FileCloser> in(IsRegularFile(file) ? OpenFile(file, "rb") : nullptr);
+    if (!in) {
+        list.status = ListNames::Status::CannotOpen;
+        return list;
+    }
+    errno = 0;
     std::string name;
-    while (list.ReadName(name)) names.push_back(name);
-    return names;
+    while (ReadName(in.get(), name)) list.names.push_back(name);
+    // A read error is no end of the list: the names after it are unknown.
+    if (std::ferror(in.get()) != 0) {
+        list.status = ListNames::Status::ReadFailed;
+        list.error = errno != 0 ? errno : EIO;
+    }
+    return list;
 }
 
 }  // namespace kelvara

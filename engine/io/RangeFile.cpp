@@ -1,5 +1,7 @@
 #include "io/RangeFile.h"
 
+#include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <string_view>
 #include <system_error>
@@ -76,7 +78,57 @@ bool WriteLines(std::FILE* out, const RangeTexts& texts) {
     return written && std::fflush(out) == 0;
 }
 
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+
+// A whole number text, blanks around it aside: what atof reads with nothing
+// left over.
+bool ReadsAsNumber(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) text.remove_prefix(1);
+    if (text.empty() || text.front() == '+' || text.front() == '-') return false;
+    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    if (hex) text.remove_prefix(2);
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value,
+                                              hex ? std::chars_format::hex : std::chars_format::general);
+    return error != std::errc::invalid_argument && end == text.data() + text.size();
+}
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
 }  // namespace
+
+std::string RangeLoad::SourceName() const { return fromFile ? file.filename().string() : "built-in"; }
+
+RangeLoad LoadJobRangeLimits(RangeLimits& limits, const std::optional<std::filesystem::path>& file) {
+    RangeLoad load{.file = file.value_or(RangeFilePath())};
+    limits = BuiltInRangeLimits();
+    std::FILE* in = OpenForReading(load.file);
+    if (in == nullptr) return load;
+    load.fromFile = true;
+    RangeTexts texts;
+    errno = 0;
+    const int count = ReadValueTexts(in, texts);
+    if (std::ferror(in) != 0) load.readError = errno != 0 ? errno : EIO;
+    std::fclose(in);
+    for (int i = 0; i < count; ++i) {
+        const std::string& text = texts[static_cast<std::size_t>(i)];
+        limits.Field(i) = AtofToFloat(text);
+        if (ReadsAsNumber(text)) continue;
+        char value[32];
+        FormatGeneral(limits.Field(i), value);
+        load.unreadValues.push_back("line " + std::to_string(i + 1) + ": " + kRangeLabels[static_cast<std::size_t>(i)] +
+                                    " " + Quoted(text) + " is no number and reads as " + value);
+    }
+    if (count < kRangeFieldCount) {
+        const std::string missing = std::string(kRangeLabels[static_cast<std::size_t>(count)]) +
+                                    (count + 1 < kRangeFieldCount ? " to P-Max" : "");
+        load.unreadValues.push_back("has " + std::to_string(count) + " of " + std::to_string(kRangeFieldCount) +
+                                    " lines: the built-in limits stand for " + missing);
+    }
+    return load;
+}
 
 std::filesystem::path RangeFilePath() { return RangeFileIn(WindowsDirectory()); }
 

@@ -22,6 +22,7 @@
 #include "jobs/JobMessages.h"
 #include "jobs/MethodTraits.h"
 #include "jobs/OrderedOutcomes.h"
+#include "jobs/RangeLimitsOfJob.h"
 
 namespace kelvara {
 
@@ -290,12 +291,16 @@ std::optional<BatchPlan> BatchJob::Plan(const BatchInputs& inputs, JobPort& port
                    .rotation = inputs.rotation.Settings(),
                    .goodStatus = inputs.input.goodStatus,
                    .options = inputs.options};
-    auto names = ReadListNames(plan.listPath);
-    if (!names) {
+    ListNames list = ReadListNames(plan.listPath);
+    if (list.status == ListNames::Status::CannotOpen) {
         port.ExplainFailure(inputs.listFile, ReasonCannotRead(plan.listPath));
         return stop(kCannotOpenList);
     }
-    plan.names = std::move(*names);
+    if (list.status == ListNames::Status::ReadFailed) {
+        port.ExplainFailure(inputs.listFile, SystemErrorText(list.error));
+        return stop(kCannotReadList);
+    }
+    plan.names = std::move(list.names);
     // An empty list names one file: the empty name.
     if (plan.names.empty()) plan.names.emplace_back();
 
@@ -322,7 +327,10 @@ std::optional<BatchPlan> BatchJob::Plan(const BatchInputs& inputs, JobPort& port
     for (auto i = static_cast<std::size_t>(std::max(0, plan.options.shardIndex)); i < plan.names.size(); i += shards) {
         plan.entries.push_back({plan.names[i], resultsNames[i], plan.layouts[i]});
     }
-    LoadRangeLimits(plan.limits, rangeFile);
+    if (!LoadLimits(plan.limits, rangeFile, port, plan.diagnosis)) return std::nullopt;
+    plan.diagnosis.goodStatus = plan.goodStatus.Text();
+    plan.diagnosis.readsByPosition = inputs.input.ReadsByPosition();
+    plan.diagnosis.firstRawFile = PathFromText(plan.names.front());
     return plan;
 }
 
@@ -404,7 +412,13 @@ BatchJob::End BatchJob::ExecuteWith(const BatchPlan& plan, JobPort& port, BatchO
     workers.StopAndJoin();
     if (!failedNames_.empty()) return End::Failed;
     if (observer != nullptr) observer->Finishing();
-    Show(port, messages::kFinished);
+    // A shard of a list shorter than the shard count has nothing to do,
+    // which is no warning: its siblings have the files.
+    if (filesDone_ > 0) {
+        ConcludeJob(port, tally_, plan.diagnosis);
+    } else {
+        Show(port, messages::kFinished);
+    }
     return End::Finished;
 }
 

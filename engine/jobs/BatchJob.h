@@ -21,6 +21,7 @@
 #include "jobs/BlockLoop.h"
 #include "jobs/JobInputs.h"
 #include "jobs/JobPort.h"
+#include "jobs/RunDiagnosis.h"
 #include "jobs/RunTally.h"
 #include "pipeline/RangeLimits.h"
 
@@ -43,6 +44,7 @@ struct BatchPlan {
     RangeLimits limits;
     StatusRule goodStatus;
     BatchOptions options;
+    DiagnosisContext diagnosis;  // for telling why the results hold no fluxes
 };
 
 // What a front door that follows the batch file by file is told: the

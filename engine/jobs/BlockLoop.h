@@ -48,7 +48,7 @@ LoopEnd ProcessBlocks(typename Traits::Blocks& blocks, MethodState<Traits>& stat
         observer.BeforeProcessing(read->last);
         typename Traits::Result result;
         const BlockOutcome outcome = ProcessBlock(block, state.limits, rotation, result);
-        tally.CountScreenedBlock(block, outcome);
+        tally.CountScreenedBlock(block, outcome, state.limits);
         char line[kMaxBlockLineLength];
         const int length = outcome == BlockOutcome::Rejected ? FormatRejectedLine(read->time, line)
                                                              : FormatBlockLine(read->time, result, line);

@@ -8,6 +8,7 @@
 
 #include "jobs/JobMessages.h"
 #include "jobs/JobPort.h"
+#include "jobs/RunDiagnosis.h"
 #include "jobs/RunTally.h"
 
 namespace kelvara {
@@ -40,10 +41,11 @@ public:
         return Stop(failure.message);
     }
 
-    // After the last block: "Processing Finished!"; the files are already closed.
-    bool Finish() {
+    // After the last block, the files already closed: "Processing
+    // Finished!", or why no half hour got fluxes.
+    bool Finish(const DiagnosisContext& context) {
         tally_.TakeRecordCounts(state_.reader.RecordCounts());
-        Show(port_, messages::kFinished);
+        ConcludeJob(port_, tally_, context);
         return true;
     }
 

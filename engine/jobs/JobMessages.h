@@ -22,12 +22,17 @@ namespace messages {
 
 // Shared by several jobs.
 inline constexpr JobMessage kFinished{"Processing Finished!", "Status", MessageIcon::None};
+// The titles of what a job tells beyond its seed's messages.
+inline constexpr std::string_view kWarningTitle = "Warning";
+inline constexpr std::string_view kNoFluxesTitle = "No Fluxes Computed";
 inline constexpr JobMessage kNoPlaneCoefficients{"No b0, b1 and b2 values", "Please Input b0, b1,and b2 values!"};
 inline constexpr JobMessage kNoOutputFile{"No Output File", "Please Input the Output File!"};
 inline constexpr JobMessage kOutputIsInput{"Output File Is An Input File", "Please choose another output file!"};
 inline constexpr JobMessage kCannotWriteOutput{"Can't Write Output File!", "Writing the output file failed!"};
 // A read error is no end of file: the data after it is unknown.
 inline constexpr JobMessage kCannotReadRaw{"Can't Read Raw Data File!", "Reading the raw data file failed!"};
+// Nor of a range file: the built-in limits would give other results.
+inline constexpr JobMessage kCannotReadRange{"Can't Read Range File!", "Reading the range file failed!"};
 
 namespace single_run {
 inline constexpr JobMessage kNoFirstFile{"No First File", "Please Input the First File!"};
@@ -39,6 +44,7 @@ inline constexpr JobMessage kCannotOpenSecond{"Can't Open The Second Raw Data Fi
 namespace batch {
 inline constexpr JobMessage kNoInputFile{"No Input File", "Please Input the File!"};
 inline constexpr JobMessage kCannotOpenList{"Can't Open File!", "File Doesn't Exit!"};
+inline constexpr JobMessage kCannotReadList{"Can't Read List File!", "Reading the list file failed!"};
 inline constexpr JobMessage kCannotOpenOutput{"Can't Open Output File!", "Open Output File Failed!"};
 inline constexpr JobMessage kCannotOpenRaw{"Can't Open Raw Data File!", "Raw Data File Doesn't Exit!"};
 inline constexpr std::string_view kWaitNotice = "Please wait, it will take a long time!";

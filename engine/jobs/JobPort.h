@@ -8,6 +8,8 @@
 
 namespace kelvara {
 
+struct RunDiagnosis;
+
 enum class MessageIcon { None, Exclamation };
 
 // Answer to the "No Second File" question of the default method's run.
@@ -22,6 +24,15 @@ public:
 
     // A modal message with an OK button.
     virtual void ShowMessage(std::string_view text, std::string_view title, MessageIcon icon) = 0;
+
+    // Something the user should know that does not stop the job (a range
+    // value that is no number, half hours rejected for their range). By
+    // default a message with the exclamation icon.
+    virtual void ShowWarning(std::string_view text);
+    // In place of "Processing Finished!" when the results of a job hold no
+    // fluxes for any half hour: why, so that no one takes them for data. By
+    // default a message with the exclamation icon.
+    virtual void ShowNoFluxes(const RunDiagnosis& diagnosis);
 
     // The default method's run without a second file asks whether to go on
     // without it. A port that cannot ask goes on.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <system_error>
 
 #include "io/BlockTime.h"
@@ -14,6 +15,7 @@
 #include "jobs/ByteProgress.h"
 #include "jobs/FileColumns.h"
 #include "jobs/JobMessages.h"
+#include "jobs/RangeLimitsOfJob.h"
 #include "pipeline/BlockPipeline.h"
 #include "pipeline/RangeLimits.h"
 
@@ -34,14 +36,39 @@ std::int64_t TotalSize(const std::vector<std::string>& names) {
     return total;
 }
 
+// A half hour counted twice would weigh twice in the fit and make its error
+// bars look smaller than they are.
+std::vector<std::string> EachFileOnce(std::vector<std::string> names, JobPort& port) {
+    std::set<std::filesystem::path> seen;
+    std::vector<std::string> once;
+    std::string repeated;
+    for (std::string& name : names) {
+        std::error_code error;
+        const auto path = PathFromText(name);
+        auto key = std::filesystem::weakly_canonical(path, error);
+        if (error) key = std::filesystem::absolute(path, error).lexically_normal();
+        if (!seen.insert(key).second) {
+            if (repeated.find("\n" + name + " ") == std::string::npos) {
+                repeated += "\n" + name + " is named more than once; its half hours count once";
+            }
+            continue;
+        }
+        once.push_back(std::move(name));
+    }
+    if (!repeated.empty()) port.ShowWarning(repeated.substr(1));
+    return once;
+}
+
 class PlaneFitRun {
 public:
     PlaneFitRun(JobPort& port, const PlaneFitScreen& screen) : port_(port), screen_(screen) {}
 
     // Reads every block of one file; false after a failure message.
     bool ReadFile(const std::string& name, const ColumnLayout& layout, ByteProgress& progress);
-    PlaneFitReport Finish() {
+    PlaneFitReport Finish(const DiagnosisContext& diagnosis) {
         report_.fit = FitPlane(kept_);
+        tally_.TakeRecordCounts(reader_.RecordCounts());
+        if (!report_.fit.ok && tally_.blocksComputed == 0) report_.noData = DiagnoseRun(tally_, diagnosis);
         return std::move(report_);
     }
     RangeLimits& Limits() { return limits_; }
@@ -64,13 +91,16 @@ private:
     std::unique_ptr<BlockBuffer> block_ = std::make_unique<BlockBuffer>();
     std::vector<BlockWind> kept_;
     PlaneFitReport report_;
+    RunTally tally_;                // what became of the data, for a fit without any
     std::int64_t bytesBefore_ = 0;  // of the files read before this one
 };
 
 void PlaneFitRun::TakeBlock() {
     char time[kBlockTimeSize];
     FormatBlockTime(reader_.BlockDate(), reader_.BlockStart(), time);
-    if (ScreenBlock(*block_, limits_) == BlockOutcome::Rejected) {
+    const BlockOutcome outcome = ScreenBlock(*block_, limits_);
+    tally_.CountScreenedBlock(*block_, outcome, limits_);
+    if (outcome == BlockOutcome::Rejected) {
         report_.excluded.push_back({time, kRejectedBlockReason});
         return;
     }
@@ -95,7 +125,11 @@ bool PlaneFitRun::ReadFile(const std::string& name, const ColumnLayout& layout, 
         }
         progress.Show(bytesBefore_ + reader_.FirstFileConsumed());
         // Too short to be a block in the results either.
-        if (count >= kMinimumBlockSamples) TakeBlock();
+        if (count >= kMinimumBlockSamples) {
+            TakeBlock();
+        } else if (block_->count > 0) {
+            tally_.CountShortBlock(*block_);
+        }
     }
     bytesBefore_ += std::max<std::int64_t>(reader_.FirstFileSize(), 0);
     reader_.Close();
@@ -108,19 +142,20 @@ std::optional<std::vector<std::string>> PlaneFitFileNames(const PlaneFitInputs& 
     std::vector<std::string> names = inputs.files;
     if (!inputs.listFile.empty()) {
         const auto listPath = PathFromText(inputs.listFile);
-        const auto listed = ReadListNames(listPath);
-        if (!listed) {
-            port.ExplainFailure(inputs.listFile, ReasonCannotRead(listPath));
-            Show(port, kCannotOpenList);
+        const ListNames listed = ReadListNames(listPath);
+        if (listed.status != ListNames::Status::Read) {
+            const bool unopened = listed.status == ListNames::Status::CannotOpen;
+            port.ExplainFailure(inputs.listFile, unopened ? ReasonCannotRead(listPath) : SystemErrorText(listed.error));
+            Show(port, unopened ? kCannotOpenList : kCannotReadList);
             return std::nullopt;
         }
-        names.insert(names.end(), listed->begin(), listed->end());
+        names.insert(names.end(), listed.names.begin(), listed.names.end());
     }
     if (names.empty()) {
         Show(port, kNoInputFile);
         return std::nullopt;
     }
-    return names;
+    return EachFileOnce(std::move(names), port);
 }
 
 std::optional<PlaneFitReport> RunPlaneFitJob(const PlaneFitInputs& inputs, JobPort& port,
@@ -135,13 +170,16 @@ std::optional<PlaneFitReport> RunPlaneFitJob(const PlaneFitInputs& inputs, JobPo
     }
     PlaneFitRun run(port, inputs.screen);
     run.SetStatusRule(inputs.input.goodStatus);
-    LoadRangeLimits(run.Limits(), rangeFile);
+    DiagnosisContext diagnosis{.goodStatus = inputs.input.goodStatus.Text(),
+                               .readsByPosition = inputs.input.ReadsByPosition(),
+                               .firstRawFile = PathFromText(names->front())};
+    if (!LoadLimits(run.Limits(), rangeFile, port, diagnosis)) return std::nullopt;
     ByteProgress progress(port, TotalSize(*names));
     for (std::size_t i = 0; i < names->size(); ++i) {
         if (!run.ReadFile((*names)[i], layouts[i], progress)) return std::nullopt;
     }
     port.EndProgress();
-    return run.Finish();
+    return run.Finish(diagnosis);
 }
 
 }  // namespace kelvara

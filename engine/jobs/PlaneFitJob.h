@@ -11,6 +11,7 @@
 #include "io/ColumnLayout.h"
 #include "io/InputFormat.h"
 #include "jobs/JobPort.h"
+#include "jobs/RunDiagnosis.h"
 #include "pipeline/PlaneFit.h"
 
 namespace kelvara {
@@ -33,6 +34,9 @@ struct ExcludedBlock {
 struct PlaneFitReport {
     PlaneFit fit;  // fit.ok false: refused, fit.refusal says why
     std::vector<ExcludedBlock> excluded;
+    // A refused fit whose data gave no usable half hour at all: why, as a
+    // run without fluxes tells it (the status rule, the columns).
+    std::optional<RunDiagnosis> noData;
 };
 
 // The reason given for a block that Despike rejected or that kept no record.
@@ -42,8 +46,9 @@ inline constexpr const char* kRejectedBlockReason = "rejected";
 std::optional<PlaneFitReport> RunPlaneFitJob(const PlaneFitInputs& inputs, JobPort& port,
                                              const std::optional<std::filesystem::path>& rangeFile = std::nullopt);
 
-// The names the job reads: files, then the list's lines. Nothing when the
-// list cannot be read (its message shown).
+// The names the job reads: files, then the list's lines, each file once (a
+// file named again is told and left out). Nothing when the list cannot be
+// read (its message shown).
 std::optional<std::vector<std::string>> PlaneFitFileNames(const PlaneFitInputs& inputs, JobPort& port);
 
 }  // namespace kelvara

@@ -14,6 +14,7 @@
 #include "jobs/JobMessages.h"
 #include "jobs/MethodTraits.h"
 #include "jobs/ProgressMeter.h"
+#include "jobs/RangeLimitsOfJob.h"
 
 namespace kelvara {
 
@@ -96,7 +97,6 @@ std::optional<RunPlan> RunJob::Plan(const RunInputs& inputs, JobPort& port,
         return std::nullopt;
     };
     RunPlan plan{.methods = inputs.methods, .files = inputs.files};
-    LoadRangeLimits(plan.limits, rangeFile);
 
     if (inputs.rotation.MissesCoefficient()) return stop(messages::kNoPlaneCoefficients);
     if (plan.files.empty() || plan.files.front().empty()) return stop(messages::single_run::kNoFirstFile);
@@ -132,7 +132,12 @@ std::optional<RunPlan> RunJob::Plan(const RunInputs& inputs, JobPort& port,
     } else {
         return std::nullopt;
     }
+    // Last of the checks: what the range file says is told only for a run that goes ahead.
+    if (!LoadLimits(plan.limits, rangeFile, port, plan.diagnosis)) return std::nullopt;
     plan.goodStatus = inputs.input.goodStatus;
+    plan.diagnosis.goodStatus = plan.goodStatus.Text();
+    plan.diagnosis.readsByPosition = inputs.input.ReadsByPosition();
+    plan.diagnosis.firstRawFile = plan.paths.front();
     return plan;
 }
 
@@ -187,7 +192,7 @@ bool RunJob::ExecuteWith(const RunPlan& plan, JobPort& port) {
             break;
     }
     if (!state.CloseFiles()) return frame.StopOnFile(messages::kCannotWriteOutput, plan.outputName, writeFailure());
-    return frame.Finish();
+    return frame.Finish(plan.diagnosis);
 }
 
 }  // namespace kelvara

@@ -14,6 +14,7 @@
 #include "io/StatusRule.h"
 #include "jobs/JobInputs.h"
 #include "jobs/JobPort.h"
+#include "jobs/RunDiagnosis.h"
 #include "jobs/RunTally.h"
 #include "pipeline/RangeLimits.h"
 
@@ -30,6 +31,7 @@ struct RunPlan {
     RotationSettings rotation;
     RangeLimits limits;
     StatusRule goodStatus;
+    DiagnosisContext diagnosis;  // for telling why the results hold no fluxes
 };
 
 class RunJob {

@@ -1,14 +1,25 @@
 #pragma once
 // What a processing run did with its data, for a summary after it and for
-// telling the user why a run wrote no fluxes at all.
+// telling the user why it wrote no fluxes, or rejected half hours for their
+// range limits.
 
+#include <cmath>
 #include <cstdint>
 
-#include "io/RawReader.h"
-#include "pipeline/BlockBuffer.h"
+#include "io/RawRecord.h"
 #include "pipeline/BlockPipeline.h"
+#include "pipeline/RangeLimits.h"
+#include "pipeline/Variable.h"
 
 namespace kelvara {
+
+// The values of one variable that kept a rejected half hour from any sample
+// inside its range limits.
+struct RangeMisses {
+    std::int64_t belowMinimum = 0;  // at or below the minimum
+    std::int64_t aboveMaximum = 0;  // at or above the maximum
+    std::int64_t notANumber = 0;
+};
 
 struct RunTally {
     std::int64_t recordsRead = 0;           // complete records read from the raw files
@@ -17,7 +28,9 @@ struct RunTally {
     std::int64_t recordsInShortBlocks = 0;  // samples of half hours too short for a line
     int blocksComputed = 0;                 // lines with fluxes
     int blocksRejected = 0;                 // lines of time and 16 commas
+    int blocksRejectedForRange = 0;         // of those, for a variable with no sample in range
     int shortBlocksSkipped = 0;             // half hours with fewer than the minimum samples: no line
+    RangeMisses rangeMisses[kVariableCount];
 
     // Either block type: the default's BlockBuffer or a StandardBlock.
     template <class Block>
@@ -26,24 +39,45 @@ struct RunTally {
         recordsInShortBlocks += block.count;
     }
     template <class Block>
-    void CountScreenedBlock(const Block& block, BlockOutcome outcome) {
+    void CountScreenedBlock(const Block& block, BlockOutcome outcome, const RangeLimits& limits) {
         for (const int inRange : block.inRange) samplesOutOfRange += block.count - inRange;
-        ++(outcome == BlockOutcome::Computed ? blocksComputed : blocksRejected);
+        if (outcome == BlockOutcome::Computed) {
+            ++blocksComputed;
+            return;
+        }
+        ++blocksRejected;
+        CountRangeMisses(block, limits);
     }
-    void TakeRecordCounts(const RawReader::Counts& counts) {
+    void TakeRecordCounts(const ReadCounts& counts) {
         recordsRead = counts.records;
         recordsBadStatus = counts.badStatus;
     }
     // Another file's tally added to this one's, as if one run had read both.
-    RunTally& operator+=(const RunTally& other) {
-        recordsRead += other.recordsRead;
-        recordsBadStatus += other.recordsBadStatus;
-        samplesOutOfRange += other.samplesOutOfRange;
-        recordsInShortBlocks += other.recordsInShortBlocks;
-        blocksComputed += other.blocksComputed;
-        blocksRejected += other.blocksRejected;
-        shortBlocksSkipped += other.shortBlocksSkipped;
-        return *this;
+    RunTally& operator+=(const RunTally& other);
+
+private:
+    // Only a rejected block's variables without a sample in range are
+    // counted: they are what rejected it.
+    template <class Block>
+    void CountRangeMisses(const Block& block, const RangeLimits& limits) {
+        bool forRange = false;
+        for (int v = 0; v < kVariableCount; ++v) {
+            if (block.inRange[v] > 0) continue;
+            forRange = true;
+            const auto variable = static_cast<Variable>(v);
+            RangeMisses& misses = rangeMisses[v];
+            for (int i = 0; i < block.count; ++i) {
+                const float x = block.sample[v][i];
+                if (std::isnan(x)) {
+                    ++misses.notANumber;
+                } else if (!(x > limits.Minimum(variable))) {
+                    ++misses.belowMinimum;
+                } else {
+                    ++misses.aboveMaximum;
+                }
+            }
+        }
+        if (forRange) ++blocksRejectedForRange;
     }
 };
 

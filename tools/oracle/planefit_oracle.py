@@ -251,6 +251,16 @@ def main(argv):
     if not names:
         ko.message('No Input File', 'Please Input the File!')
         return 1
+    # A file named twice is one file: its half hours count once.
+    seen = set()
+    once = []
+    for name in names:
+        key = os.path.realpath(name) if name else name
+        if key in seen:
+            continue
+        seen.add(key)
+        once.append(name)
+    names = once
     limits = ko.load_limits(args.range_file)
     if limits is None:
         return 1
