@@ -4,6 +4,7 @@
 #include <cctype>
 #include <initializer_list>
 
+#include "io/FileChecks.h"
 #include "io/HeaderFields.h"
 
 namespace kelvara {
@@ -192,13 +193,23 @@ ColumnCheck ResolveFileColumns(const std::filesystem::path& file, const InputFor
     description.clear();
     if (format.ReadsByPosition()) return ColumnCheck::Resolved;
     std::vector<std::string> lines;
-    if (!ReadHeaderLines(file, lines)) return ColumnCheck::CannotOpen;
+    int readError = 0;
+    switch (ReadHeaderLines(file, lines, readError)) {
+        case HeaderRead::CannotOpen:
+            return ColumnCheck::CannotOpen;
+        case HeaderRead::ReadFailed:
+            problem = SystemErrorText(readError);
+            return ColumnCheck::ReadFailed;
+        case HeaderRead::Read:
+            break;
+    }
     return ResolveColumns(format, lines, layout, description, problem) ? ColumnCheck::Resolved : ColumnCheck::Refused;
 }
 
 bool HeaderNamesRecordColumn(const std::filesystem::path& file) {
     std::vector<std::string> lines;
-    if (!ReadHeaderLines(file, lines)) return false;
+    int readError = 0;
+    if (ReadHeaderLines(file, lines, readError) != HeaderRead::Read) return false;
     const std::vector<std::string> names = SplitHeaderFields(lines[kNamesLine]);
     return FindName(names, "RECORD") >= 0 || FindName(names, "RN") >= 0;
 }

@@ -30,10 +30,11 @@ struct ColumnLayout {
 bool ResolveColumns(const InputFormat& format, const std::vector<std::string>& headerLines, ColumnLayout& layout,
                     std::string& description, std::string& problem);
 
-enum class ColumnCheck { Resolved, Refused, CannotOpen };
+enum class ColumnCheck { Resolved, Refused, CannotOpen, ReadFailed };
 
 // ResolveColumns on the file's own header lines; the default layout for a
-// format without a map, without reading the file.
+// format without a map, without reading the file. A failed read sets
+// problem to the system's reason.
 ColumnCheck ResolveFileColumns(const std::filesystem::path& file, const InputFormat& format, ColumnLayout& layout,
                                std::string& description, std::string& problem);
 

@@ -1,5 +1,6 @@
 #include "io/HeaderFields.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 
@@ -53,11 +54,13 @@ std::vector<std::string> SplitHeaderFields(std::string_view line) {
     return fields;
 }
 
-bool ReadHeaderLines(const std::filesystem::path& file, std::vector<std::string>& lines) {
+HeaderRead ReadHeaderLines(const std::filesystem::path& file, std::vector<std::string>& lines, int& readError) {
     lines.assign(kHeaderLineCount, std::string());
-    if (!IsRegularFile(file)) return false;
+    readError = 0;
+    if (!IsRegularFile(file)) return HeaderRead::CannotOpen;
     std::unique_ptr<std::FILE, FileCloser> stream(OpenFile(file, "rb"));
-    if (!stream) return false;
+    if (!stream) return HeaderRead::CannotOpen;
+    errno = 0;
     for (std::string& line : lines) {
         int c;
         while ((c = std::fgetc(stream.get())) != EOF && c != '\n') {
@@ -66,7 +69,9 @@ bool ReadHeaderLines(const std::filesystem::path& file, std::vector<std::string>
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (c == EOF) break;
     }
-    return std::ferror(stream.get()) == 0;
+    if (std::ferror(stream.get()) == 0) return HeaderRead::Read;
+    readError = errno != 0 ? errno : EIO;
+    return HeaderRead::ReadFailed;
 }
 
 }  // namespace kelvara

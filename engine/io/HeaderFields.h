@@ -15,9 +15,11 @@ namespace kelvara {
 // the quotes and the blanks around them.
 std::vector<std::string> SplitHeaderFields(std::string_view line);
 
+enum class HeaderRead { Read, CannotOpen, ReadFailed };
+
 // The file's first kHeaderLineCount lines, without their line ends (a
-// missing line is empty). False when the file cannot be opened or read.
-bool ReadHeaderLines(const std::filesystem::path& file, std::vector<std::string>& lines);
+// missing line is empty). readError gets the errno of a failed read.
+HeaderRead ReadHeaderLines(const std::filesystem::path& file, std::vector<std::string>& lines, int& readError);
 
 // The header line that names the columns, and the one that gives their units.
 inline constexpr int kNamesLine = 1;

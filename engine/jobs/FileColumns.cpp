@@ -16,6 +16,10 @@ std::optional<std::vector<ColumnLayout>> FindFileColumns(const InputFormat& form
             case ColumnCheck::Refused:
                 Show(port, JobMessage{files[i] + ": " + problem, kColumnsRefusedTitle, MessageIcon::Exclamation});
                 return std::nullopt;
+            case ColumnCheck::ReadFailed:
+                port.ExplainFailure(files[i], problem);
+                Show(port, messages::kCannotReadRaw);
+                return std::nullopt;
             case ColumnCheck::CannotOpen:
                 layouts[i] = ColumnLayout{};
                 break;

@@ -7,7 +7,9 @@
 
 namespace kelvara {
 
-void JobPort::ShowWarning(std::string_view text) { ShowMessage(text, messages::kWarningTitle, MessageIcon::Exclamation); }
+void JobPort::ShowWarning(std::string_view text) {
+    ShowMessage(text, messages::kWarningTitle, MessageIcon::Exclamation);
+}
 
 void JobPort::ShowNoFluxes(const RunDiagnosis& diagnosis) {
     std::string text = "No fluxes computed: " + diagnosis.noFluxes + ".";

@@ -111,7 +111,7 @@ void ConcludeJob(JobPort& port, const RunTally& tally, const DiagnosisContext& c
     }
     if (!diagnosis.rangeRejections.empty()) {
         port.ShowWarning(Counted(tally.blocksRejectedForRange, "half hour", "half hours") +
-                         " rejected for their range limits: " + Joined(diagnosis.rangeRejections, "; "));
+                         " rejected by the range limits: " + Joined(diagnosis.rangeRejections, "; "));
     }
     Show(port, messages::kFinished);
 }

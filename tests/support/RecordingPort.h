@@ -33,6 +33,9 @@ public:
         messages.push_back({std::string(text), std::string(title), icon});
         events.push_back("message:" + std::string(text));
     }
+    void ExplainFailure(std::string_view file, std::string_view reason) override {
+        events.push_back("explain:" + std::string(file) + ": " + std::string(reason));
+    }
     void ShowInputColumns(std::string_view file, std::string_view columns) override {
         events.push_back("columns:" + std::string(file) + ": " + std::string(columns));
     }
