@@ -28,10 +28,11 @@ void TerminalPort::ShowMessage(std::string_view text, std::string_view title, Me
     std::fputs(": ", stream_);
     WriteOneLine(text);
     std::fputc('\n', stream_);
-    if (!explanation_.empty()) {
-        WriteOneLine(explanation_);
+    for (std::string* line : {&explanation_, &partial_}) {
+        if (line->empty()) continue;
+        WriteOneLine(*line);
         std::fputc('\n', stream_);
-        explanation_.clear();
+        line->clear();
     }
     std::fflush(stream_);
 }
@@ -54,6 +55,14 @@ void TerminalPort::ExplainFailure(std::string_view file, std::string_view reason
     explanation_.append(file);
     explanation_.append(": ");
     explanation_.append(reason);
+}
+
+void TerminalPort::ExplainPartialResults(std::string_view resultsFile, std::string_view partialFile) {
+    partial_ = "kelvara-cli: ";
+    partial_.append(partialFile);
+    partial_.append(": the results written before the failure (");
+    partial_.append(resultsFile);
+    partial_.append(" is as it was)");
 }
 
 void TerminalPort::ShowInputColumns(std::string_view file, std::string_view columns) {

@@ -39,6 +39,9 @@ public:
     // "[####    ] 12/40 files, 310.2/1034.0 MB"
     void ShowBatchProgress(int filesDone, int filesTotal, std::int64_t bytesDone, std::int64_t bytesTotal) override;
     void ExplainFailure(std::string_view file, std::string_view reason) override;
+    // "kelvara-cli: OUT.partial: the results written before the failure
+    // (OUT is as it was)", after the failure message.
+    void ExplainPartialResults(std::string_view resultsFile, std::string_view partialFile) override;
     void EndProgress() override { EndLiveLine(); }
     // "kelvara-cli: FILE: columns: U=Ux (column 3), ..."; not when quiet.
     void ShowInputColumns(std::string_view file, std::string_view columns) override;
@@ -54,6 +57,7 @@ private:
     bool liveOutput_;
     bool quiet_;
     std::string explanation_;     // the Unix line for the next failure message
+    std::string partial_;         // the line on kept partial results, after it
     bool progressShown_ = false;  // only the single run has a progress bar
     std::int64_t bytesDone_ = 0;
     std::int64_t bytesTotal_ = 1;

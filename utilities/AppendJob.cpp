@@ -122,6 +122,11 @@ bool RunAppendJob(const AppendInputs& inputs, JobPort& port) {
     TextModeWriter writer(buffers->output);
     const auto writeFailure = [&]() { return SystemErrorText(writer.LastError()); };
     if (!writer.Create(output)) return StopOnFile(port, kCannotOpenOutput, inputs.outputFile, writeFailure());
+    // After a failure the output stays as it was; what was written goes beside it.
+    const auto keepPartial = [&] {
+        const std::string partial = inputs.outputFile + ".partial";
+        if (writer.KeepPartial(PathFromText(partial))) port.ExplainPartialResults(inputs.outputFile, partial);
+    };
     TextModeReader reader(buffers->input);
     bool headWritten = false;
     for (const std::string& file : inputs.files) {
@@ -129,16 +134,22 @@ bool RunAppendJob(const AppendInputs& inputs, JobPort& port) {
         const SlotResult result = AppendSlot(file, headLines, headWritten, reader, writer, *buffers);
         if (result == SlotResult::CannotOpen) {
             // Opened a moment ago by the check: it went away since.
-            writer.Close();
-            return StopOnFile(port, kCannotOpenInput, file, ReasonCannotRead(PathFromText(file)));
+            port.ExplainFailure(file, ReasonCannotRead(PathFromText(file)));
+            keepPartial();
+            return Stop(port, kCannotOpenInput);
         }
         if (result == SlotResult::ReadFailed) {
-            writer.Close();
-            return StopOnFile(port, kCannotReadInput, file, SystemErrorText(reader.ReadError()));
+            port.ExplainFailure(file, SystemErrorText(reader.ReadError()));
+            keepPartial();
+            return Stop(port, kCannotReadInput);
         }
         if (result == SlotResult::WriteFailed) break;
     }
-    if (!writer.Close()) return StopOnFile(port, messages::kCannotWriteOutput, inputs.outputFile, writeFailure());
+    if (!writer.Close()) {
+        port.ExplainFailure(inputs.outputFile, writeFailure());
+        keepPartial();
+        return Stop(port, messages::kCannotWriteOutput);
+    }
     Show(port, messages::kFinished);
     return true;
 }

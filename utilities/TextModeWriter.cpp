@@ -69,11 +69,17 @@ void TextModeWriter::WriteLineEnd() {
 bool TextModeWriter::Close() {
     if (!file_.IsOpen()) return !failed_;
     Flush();
-    if (!file_.Commit() && !failed_) {
+    if (!failed_ && !file_.Commit()) {
         lastError_ = file_.LastError();
         failed_ = true;
     }
     return !failed_;
+}
+
+bool TextModeWriter::KeepPartial(const std::filesystem::path& partial) {
+    if (!file_.IsCreated()) return false;
+    if (file_.IsOpen()) Flush();
+    return file_.KeepAs(partial);
 }
 
 }  // namespace kelvara

@@ -24,10 +24,14 @@ public:
     void Write(const char* data, std::size_t size);
     void WriteLineEnd();
 
-    // Writes what is still buffered and puts the file in place, also after a
-    // failed write (what was written is kept). False when any write since
-    // Create, the close or the rename failed.
+    // Writes what is still buffered and puts the file in place. False when
+    // any write since Create, the close or the rename failed: the file then
+    // stays as it was.
     bool Close();
+    // After a failure: what was written goes under the file's name plus
+    // ".partial" instead; the file stays as it was. False when nothing was
+    // written or the rename failed.
+    bool KeepPartial(const std::filesystem::path& partial);
 
     bool Failed() const { return failed_; }
 

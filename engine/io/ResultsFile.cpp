@@ -60,16 +60,22 @@ bool ResultsFile::Close() {
     return false;
 }
 
+bool ResultsFile::KeepPartial() {
+    if (file_ == nullptr) return false;
+    file_ = nullptr;
+    auto partial = temporary_.Target();
+    partial += kPartialSuffix;
+    return temporary_.KeepAs(partial);
+}
+
 bool ResultsFile::Finish(TemporaryFile& finished) {
     finished = TemporaryFile{};
     if (file_ == nullptr) return true;
     file_ = nullptr;
-    if (!temporary_.Close()) {
-        lastError_ = temporary_.LastError();
-        return false;
-    }
+    const bool closed = temporary_.Close();
+    if (!closed) lastError_ = temporary_.LastError();
     finished = std::move(temporary_);
-    return true;
+    return closed;
 }
 
 bool ResultsFile::WriteLine(std::string_view text) {

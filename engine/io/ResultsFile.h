@@ -25,6 +25,9 @@ inline constexpr std::string_view kStandardResultsHeader =
 // their files never take the place of default ones.
 std::string_view ResultsSuffix(Rotation rotation, Methods methods = Methods::Default);
 
+// What a failed job's results file is kept as, beside the results file.
+inline constexpr std::string_view kPartialSuffix = ".partial";
+
 // Writes CR LF line ends on every platform. The lines go to a private
 // temporary beside the results file, which Close renames into place: until
 // then the results file is as it was, and a killed run leaves only the
@@ -44,9 +47,13 @@ public:
     // LastError set) when the close or the rename failed.
     bool Close();
     // Closes what was written but leaves it under its temporary name, handed
-    // to finished (empty when nothing was open), for a later Commit. False
-    // (with LastError set, the temporary removed) when the close failed.
+    // to finished (empty when nothing was open), for a later Commit or, after
+    // a failure, KeepAs. False (with LastError set) when the close failed.
     bool Finish(TemporaryFile& finished);
+    // After a failure: what was written goes under the results file's name
+    // plus kPartialSuffix, and the results file stays as it was. False when
+    // nothing was open or the rename failed.
+    bool KeepPartial();
     bool IsOpen() const { return file_ != nullptr; }
 
     // One line; the line end is added. False when the write failed.

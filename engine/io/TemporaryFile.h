@@ -133,29 +133,51 @@ public:
     int LastError() const { return lastError_; }
 
     // Closes the temporary, which stays under its private name until
-    // Commit or Abandon. False (with LastError set, the temporary removed)
-    // when the close failed: on a full disk or over quota that is where a
-    // write error shows.
+    // Commit, KeepAs or Abandon. False (with LastError set) when the close
+    // failed: on a full disk or over quota that is where a write error
+    // shows, and such a temporary is never committed.
     bool Close() {
-        if (stream_ == nullptr) return !temporary_.empty();
+        if (stream_ == nullptr) return !temporary_.empty() && !closeFailed_;
         errno = 0;
         const bool closed = std::fclose(stream_) == 0;
         stream_ = nullptr;
         if (!closed) {
             lastError_ = errno != 0 ? errno : EIO;
-            Discard();
-            return false;
+            closeFailed_ = true;
         }
-        return true;
+        return closed;
     }
 
     // Closes the temporary if still open and renames it over the target.
     // False (with LastError set, the temporary removed) when the close or
     // the rename failed.
     bool Commit() {
-        if (temporary_.empty() || !Close()) return false;
+        if (temporary_.empty()) return false;
+        if (!Close()) {
+            Discard();
+            return false;
+        }
         std::error_code error;
         std::filesystem::rename(temporary_, target_, error);
+        if (error) {
+            lastError_ = error.value();
+            Discard();
+            return false;
+        }
+        Forget();
+        return true;
+    }
+
+    // After a failure: closes what was written and renames it to name (the
+    // target's name plus ".partial", say) instead of the target, which stays
+    // as it was. What a failing close or write left is kept all the same:
+    // it is partial by its name. False (the temporary removed) when the
+    // rename failed.
+    bool KeepAs(const std::filesystem::path& name) {
+        if (temporary_.empty()) return false;
+        Close();
+        std::error_code error;
+        std::filesystem::rename(temporary_, name, error);
         if (error) {
             lastError_ = error.value();
             Discard();
@@ -180,6 +202,7 @@ private:
         stream_ = std::exchange(other.stream_, nullptr);
         pendingSlot_ = std::exchange(other.pendingSlot_, -1);
         lastError_ = other.lastError_;
+        closeFailed_ = std::exchange(other.closeFailed_, false);
     }
     void Discard() {
         std::error_code ignored;
@@ -190,6 +213,7 @@ private:
         PendingTemporaries::Remove(pendingSlot_);
         pendingSlot_ = -1;
         temporary_.clear();
+        closeFailed_ = false;
     }
     // The target's name, cut so that a name near the system's limit still
     // leaves room for the suffix, then "." + ten random characters + ".part".
@@ -223,6 +247,7 @@ private:
     std::FILE* stream_ = nullptr;
     int pendingSlot_ = -1;
     int lastError_ = 0;
+    bool closeFailed_ = false;
 };
 
 }  // namespace kelvara

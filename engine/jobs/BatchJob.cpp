@@ -66,10 +66,9 @@ std::optional<FileFailure> StartEntry(MethodState<Traits>& state, const BatchEnt
     if (IsSameFile(resultsPath, rawPath) || IsSameFile(resultsPath, listPath)) {
         return FileFailure{messages::kOutputIsInput, std::nullopt, ""};
     }
-    // A pipe or a device is refused before its results file exists.
-    if (IsSpecialFile(rawPath) || (Traits::kChecksReadableFirst && !IsReadableFile(rawPath))) {
-        return OnRawFile(entry);
-    }
+    // A raw file that cannot be read gets no results file; a pipe or a
+    // device is refused as well.
+    if (IsSpecialFile(rawPath) || !IsReadableFile(rawPath)) return OnRawFile(entry);
     if (!state.results.Create(resultsPath)) {
         return OnResultsFile(kCannotOpenOutput, entry, state.results.LastError());
     }
@@ -383,10 +382,8 @@ BatchJob::End BatchJob::ExecuteWith(const BatchPlan& plan, JobPort& port, BatchO
     for (std::size_t index = 0; index < plan.entries.size(); ++index) {
         const BatchEntry& entry = plan.entries[index];
         EntryOutcome outcome = next(index);
-        // As the sequential batch leaves it: what was written goes in place,
-        // even for a name that failed.
-        const bool placed = !outcome.results.IsCreated() || outcome.results.Commit();
-        if (!placed && !outcome.failure) {
+        const bool placed = outcome.failure || !outcome.results.IsCreated() || outcome.results.Commit();
+        if (!placed) {
             outcome.failure = OnResultsFile(messages::kCannotWriteOutput, entry, outcome.results.LastError());
         }
         tally_ += outcome.tally;
@@ -397,16 +394,19 @@ BatchJob::End BatchJob::ExecuteWith(const BatchPlan& plan, JobPort& port, BatchO
             continue;
         }
         const FileFailure& failure = *outcome.failure;
-        if (!plan.options.keepGoing) {
-            workers.StopAndJoin();
-            if (failure.file) port.ExplainFailure(*failure.file, failure.reason);
-            Show(port, failure.message);
-            return End::Failed;
-        }
+        if (!plan.options.keepGoing) workers.StopAndJoin();
         // Under keepGoing every failure names its file.
-        port.ExplainFailure(failure.file ? *failure.file : entry.resultsName,
-                            failure.file ? failure.reason : "the results file would replace an input of the batch");
+        if (failure.file || plan.options.keepGoing) {
+            port.ExplainFailure(failure.file ? *failure.file : entry.resultsName,
+                                failure.file ? failure.reason : "the results file would replace an input of the batch");
+        }
+        // What a failed file's results hold stays beside its results file.
+        if (outcome.results.IsCreated()) {
+            const std::string partial = entry.resultsName + std::string(kPartialSuffix);
+            if (outcome.results.KeepAs(PathFromText(partial))) port.ExplainPartialResults(entry.resultsName, partial);
+        }
         Show(port, failure.message);
+        if (!plan.options.keepGoing) return End::Failed;
         failedNames_.push_back(entry.name);
     }
     workers.StopAndJoin();

@@ -5,7 +5,9 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
+#include "io/ResultsFile.h"
 #include "jobs/JobMessages.h"
 #include "jobs/JobPort.h"
 #include "jobs/RunDiagnosis.h"
@@ -20,14 +22,21 @@ struct FileFailure {
     std::string reason;
 };
 
-// State: a MethodState, whose files the frame closes.
+// State: a MethodState, whose files the frame closes. After a failure the
+// results written so far are kept beside the results file, which stays as it
+// was: a results file is always whole.
 template <class State>
 class JobFrame {
 public:
-    JobFrame(State& state, JobPort& port, RunTally& tally) : state_(state), port_(port), tally_(tally) {}
+    // resultsName: the results file as the messages name it.
+    JobFrame(State& state, JobPort& port, RunTally& tally, std::string resultsName)
+        : state_(state), port_(port), tally_(tally), resultsName_(std::move(resultsName)) {}
 
     bool Stop(const JobMessage& message) {
-        state_.CloseFiles();
+        state_.reader.Close();
+        if (state_.results.IsOpen() && state_.results.KeepPartial()) {
+            port_.ExplainPartialResults(resultsName_, resultsName_ + std::string(kPartialSuffix));
+        }
         tally_.TakeRecordCounts(state_.reader.RecordCounts());
         Show(port_, message);
         return false;
@@ -53,6 +62,7 @@ private:
     State& state_;
     JobPort& port_;
     RunTally& tally_;
+    const std::string resultsName_;
 };
 
 }  // namespace kelvara

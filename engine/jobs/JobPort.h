@@ -64,6 +64,14 @@ public:
         (void)reason;
     }
 
+    // Told just before a failure message whose job had written results: the
+    // file that now holds them, the results file's name plus ".partial"
+    // (the results file itself is left as it was).
+    virtual void ExplainPartialResults(std::string_view resultsFile, std::string_view partialFile) {
+        (void)resultsFile;
+        (void)partialFile;
+    }
+
     // The columns a mapped raw file is read from, told before it is read:
     // which file column went to which variable, and any unit conversion.
     virtual void ShowInputColumns(std::string_view file, std::string_view columns) {

@@ -36,18 +36,12 @@ template <>
 struct MethodTraits<Methods::Default>
     : MethodTypes<Methods::Default, BlockBuffer, RawReader, DefaultBlocks, FluxResult> {
     static constexpr std::string_view kHeader = kResultsHeader;
-    // A raw file that cannot be read shows when it is opened, after its
-    // results file exists, as the program has always done it.
-    static constexpr bool kChecksReadableFirst = false;
 };
 
 template <>
 struct MethodTraits<Methods::Standard>
     : MethodTypes<Methods::Standard, StandardBlock, StreamReader, StandardBlocks, StandardResult> {
     static constexpr std::string_view kHeader = kStandardResultsHeader;
-    // Every file of a stream is checked before the results file exists: a
-    // file missing halfway down the stream would cost the whole run.
-    static constexpr bool kChecksReadableFirst = true;
 };
 
 // What a job holds for a method for its lifetime: one block, reused for
@@ -59,8 +53,8 @@ struct MethodState {
     typename Traits::Reader reader;
     ResultsFile results;
 
-    // Closes every file of a run, whatever way the run ends; the results
-    // file goes in place with what was written. False when that failed.
+    // Closes every file of a run that ended well; the results file goes in
+    // place. False when that failed.
     bool CloseFiles() {
         reader.Close();
         return results.Close();

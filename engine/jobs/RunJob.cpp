@@ -115,12 +115,11 @@ std::optional<RunPlan> RunJob::Plan(const RunInputs& inputs, JobPort& port,
     std::vector<std::filesystem::path> inputsToKeep = plan.paths;
     inputsToKeep.push_back(rangeFile.value_or(RangeFilePath()));
     if (NamesAnInput(plan.outputPath, inputsToKeep)) return stop(messages::kOutputIsInput);
-    // A pipe or a device as a raw file is refused before the results file
-    // exists: its open could block, its reading never end.
-    const bool checkReadable =
-        WithMethod(plan.methods, [](auto traits) { return decltype(traits)::kChecksReadableFirst; });
+    // A raw file that cannot be read stops the run before its results file
+    // exists; a pipe or a device is refused as well: its open could block,
+    // its reading never end.
     for (std::size_t i = 0; i < plan.paths.size(); ++i) {
-        if (IsSpecialFile(plan.paths[i]) || (checkReadable && !IsReadableFile(plan.paths[i]))) {
+        if (IsSpecialFile(plan.paths[i]) || !IsReadableFile(plan.paths[i])) {
             port.ExplainFailure(plan.files[i], ReasonCannotRead(plan.paths[i]));
             return stop(CannotOpen(i));
         }
@@ -152,7 +151,7 @@ bool RunJob::ExecuteWith(const RunPlan& plan, JobPort& port) {
     state.reader.ResetCounts();
     state.reader.SetStatusRule(plan.goodStatus);
     state.limits = plan.limits;
-    JobFrame frame(state, port, tally_);
+    JobFrame frame(state, port, tally_, plan.outputName);
 
     const auto writeFailure = [&] { return SystemErrorText(state.results.LastError()); };
     if (!state.results.Create(plan.outputPath)) {

@@ -184,8 +184,10 @@ TEST_F(JobTest, AReadErrorStopsBothJobsAndIsNeverTakenForTheEndOfTheFile) {
         RunJob single;
         EXPECT_FALSE(single.Run({.files = {P("failing.dat")}, .outputFile = P("out")}, port));
         EXPECT_EQ((std::vector<std::string>{"ask", kReadFailed}), Said()) << bytes;
-        // Only whole half hours read before the error have lines; the one it cut has none.
-        const std::string written = Read("out.r1w");
+        // Only whole half hours read before the error have lines, kept
+        // beside the results file; the one it cut has none.
+        EXPECT_FALSE(Exists("out.r1w"));
+        const std::string written = Read("out.r1w.partial");
         EXPECT_TRUE(kTwoAxis.starts_with(written)) << written;
         EXPECT_LT(written.size(), kTwoAxis.size());
 
@@ -202,22 +204,31 @@ TEST_F(JobTest, AReadErrorStopsBothJobsAndIsNeverTakenForTheEndOfTheFile) {
     port = RecordingPort{};
     EXPECT_FALSE(RunJob().Run({.files = {P("first.dat"), P("failing2.dat")}, .outputFile = P("two")}, port));
     EXPECT_EQ(std::vector<std::string>{kReadFailed}, Said());
-    EXPECT_EQ(kHeader, Read("two.r1w"));
+    EXPECT_EQ(kHeader, Read("two.r1w.partial"));
+    EXPECT_FALSE(Exists("two.r1w"));
 }
 
-TEST_F(JobTest, AFullDiskIsAFailureAndLeavesWhatWasWritten) {
+// A results file you see is always whole: a failure leaves an earlier one
+// as it was, and what was written beside it as .partial.
+TEST_F(JobTest, AFullDiskKeepsTheEarlierResultsAndWhatWasWrittenBesideThem) {
     Raw("golden.dat", GoldenRecords());
     WriteFile(dir / "list.txt", P("golden.dat") + "\n");
+    ASSERT_TRUE(RunJob().Run({.files = {P("golden.dat")}, .outputFile = P("out")}, port));
+    ASSERT_TRUE(DesktopBatch().Run({.listFile = P("list.txt")}, port));
+    port = RecordingPort{};
     {
         testing::FileSizeLimit full(400);  // the header and one line
         EXPECT_FALSE(RunJob().Run({.files = {P("golden.dat")}, .outputFile = P("out")}, port));
         EXPECT_FALSE(DesktopBatch().Run({.listFile = P("list.txt")}, port));
     }
     EXPECT_EQ((std::vector<std::string>{"ask", kWriteFailed, kWriteFailed}), Said());
-    EXPECT_TRUE(kTwoAxis.starts_with(Read("out.r1w")));
-    EXPECT_GT(Read("out.r1w").size(), kHeader.size());
-    EXPECT_TRUE(kTwoAxis.starts_with(Read("golden.dat.r1w")));
-    EXPECT_EQ(4, std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()));  // no temporary left
+    EXPECT_EQ(kTwoAxis, Read("out.r1w"));
+    EXPECT_EQ(kTwoAxis, Read("golden.dat.r1w"));
+    for (const char* partial : {"out.r1w.partial", "golden.dat.r1w.partial"}) {
+        EXPECT_TRUE(kTwoAxis.starts_with(Read(partial))) << partial;
+        EXPECT_GT(Read(partial).size(), kHeader.size()) << partial;
+    }
+    EXPECT_EQ(6, std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()));  // no temporary left
 }
 
 TEST_F(JobTest, SingleRunChecksAndMessagesInOrder) {
@@ -245,6 +256,7 @@ TEST_F(JobTest, SingleRunChecksAndMessagesInOrder) {
         {"a.dat", "", "re", kAxes, "", SecondFileAnswer::ReInput, {"ask"}, ""},
         {"a.dat", "", "", kAxes, "", go, {"ask", "No Output File|Please Input the Output File!|!"}, ""},
         {"a.dat", "", "no-dir/x", kAxes, "", go, {"ask", "Can't Open Output File|Can't Open Output file!|!"}, ""},
+        // A raw file that cannot be read gets no results file.
         {"absent.dat",
          "",
          "x",
@@ -252,7 +264,7 @@ TEST_F(JobTest, SingleRunChecksAndMessagesInOrder) {
          "",
          go,
          {"ask", "Can't Open The First Raw Data File!|Raw Data File Doesn't Exit!|!"},
-         "x.r1w"},
+         ""},
         {"a.dat",
          "absent.dat",
          "y",
@@ -260,7 +272,7 @@ TEST_F(JobTest, SingleRunChecksAndMessagesInOrder) {
          "",
          go,
          {"Can't Open The Second Raw Data File!|Raw Data File Doesn't Exit!|!"},
-         "y.r1w"},
+         ""},
         {"a.dat", "two.rfw", "two", kFit, "0", go, {kOutputIsInput}, ""},
         {"link.rfw", "", "sub/../link", kFit, "0", go, {"ask", kOutputIsInput}, ""},
 #ifdef __linux__
@@ -283,6 +295,8 @@ TEST_F(JobTest, SingleRunChecksAndMessagesInOrder) {
         }
     }
     EXPECT_FALSE(Exists("re.r1w"));  // "Re-Input" creates nothing
+    EXPECT_FALSE(Exists("x.r1w"));
+    EXPECT_FALSE(Exists("y.r1w"));
     EXPECT_EQ(input, Read("a.dat"));
     EXPECT_EQ(RawHeader(), Read("two.rfw"));
 }
@@ -307,16 +321,15 @@ TEST_F(JobTest, BatchChecksAndMessagesInOrder) {
         {"a.dat", kFit, "", "No b0, b1 and b2 values|Please Input b0, b1,and b2 values!|!", "", {}},
         {"", kAxes, "", "No Input File|Please Input the File!|!", "", {}},  // empty b texts are fine for 2-axis
         {"-", kAxes, "", "Can't Open File!|File Doesn't Exit!|!", "", {}},
-        {"no-dir/x.dat", kAxes, "", "Can't Open Output File!|Open Output File Failed!|!", kWait, {}},
+        {"no-dir/x.dat", kAxes, "", kNoRaw, kWait, {{"no-dir/x.dat.r1w", "?"}}},
         {"a.dat\nabsent.dat\nc.dat\n",
          kAxes,
          "",
          kNoRaw,
          kWait,
-         {{"a.dat.r1w", "*"}, {"absent.dat.r1w", kHeader}, {"c.dat.r1w", "?"}}},
-        {"a.dat\n\nc.dat", kAxes, "", kNoRaw, kWait, {{".r1w", kHeader}, {"c.dat.r1w", "?"}}},  // an empty line is a
-                                                                                                // name
-        {"(empty)", kFit, "0", kNoRaw, kWait, {{".rfw", kHeader}}},                             // so is an empty list
+         {{"a.dat.r1w", "*"}, {"absent.dat.r1w", "?"}, {"c.dat.r1w", "?"}}},  // no file for what cannot be read
+        {"a.dat\n\nc.dat", kAxes, "", kNoRaw, kWait, {{".r1w", "?"}, {"c.dat.r1w", "?"}}},  // an empty line is a name
+        {"(empty)", kFit, "0", kNoRaw, kWait, {{".rfw", "?"}}},                             // so is an empty list
         {"b.dat\n", kAxes, "", kOutputIsInput, "", {}},  // refused before anything is created
 #ifdef __linux__
         {"full.dat", kAxes, "", "Can't Open Output File!|Open Output File Failed!|!", kWait, {}},

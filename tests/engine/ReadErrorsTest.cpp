@@ -59,8 +59,7 @@ TEST_F(ReadErrorTest, AListThatFailsHalfwayStopsTheBatchAndTheFitBeforeAnyFile) 
     const std::size_t before = FilesInFolder();
     for (const Methods methods : {Methods::Default, Methods::Standard}) {
         port = RecordingPort{};
-        EXPECT_EQ(BatchJob::End::Failed,
-                  BatchJob().Run({.methods = methods, .listFile = P("failing-list.txt")}, port));
+        EXPECT_EQ(BatchJob::End::Failed, BatchJob().Run({.methods = methods, .listFile = P("failing-list.txt")}, port));
         ExpectStopped("Can't Read List File!", P("failing-list.txt"));
     }
     port = RecordingPort{};

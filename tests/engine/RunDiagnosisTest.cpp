@@ -52,8 +52,10 @@ TEST_F(RunDiagnosisTest, AMistypedRangeFileIsNamedByLineAndTheLimitThatRejectedE
                                             "range.ini line 12: Ts-Max \"4O\" is no number and reads as 4"}),
                   port.warnings);
         ASSERT_TRUE(port.noFluxes);
-        EXPECT_EQ("every half hour was rejected; 36000 records read: 36000 values out of range", port.noFluxes->noFluxes);
-        EXPECT_EQ(std::vector<std::string>{"Ts: 36000 values above Ts-Max 4 (range.ini)"}, port.noFluxes->rangeRejections);
+        EXPECT_EQ("every half hour was rejected; 36000 records read: 36000 values out of range",
+                  port.noFluxes->noFluxes);
+        EXPECT_EQ(std::vector<std::string>{"Ts: 36000 values above Ts-Max 4 (range.ini)"},
+                  port.noFluxes->rangeRejections);
         EXPECT_TRUE(port.messages.empty());  // no "Processing Finished!"
     }
 }

@@ -262,7 +262,8 @@ TEST_F(StandardJobTest, AReadErrorStopsBothJobs) {
     // The lines of the half hours closed before the error stay; the 01:00
     // half hour, open at the end of a.dat, might go on in the unread data.
     const std::string closed = kDoubleRotation.substr(0, kDoubleRotation.find("2024-07-01 01:30"));
-    EXPECT_EQ(closed, Read("out.s1w"));
+    EXPECT_EQ(closed, Read("out.s1w.partial"));
+    EXPECT_FALSE(Exists("out.s1w"));
 
     WriteFile(dir / "list.txt", P("a.dat") + "\n" + P("failing.dat") + "\n");
     port = ExplainingPort{};

@@ -161,16 +161,20 @@ std::vector<std::string> ReadAll(const std::string& bytes, std::size_t bufferSiz
     return reads;
 }
 
-TEST_F(AppendJobTest, AFullDiskFailsTheWriteAndLeavesWhatWasWritten) {
+// An earlier output stays whole; what was written goes beside it.
+TEST_F(AppendJobTest, AFullDiskKeepsTheEarlierOutputAndWhatWasWrittenBesideIt) {
     std::string big;
     for (int i = 0; i < 20000; ++i) big += "line " + std::to_string(i) + "\n";
+    WriteFile(dir / "out.txt", "an earlier output\r\n");
     for (const auto& [first, limit] : {std::pair{kFirst, 10}, std::pair{big, 100000}}) {  // at the close, mid-stream
         testing::FileSizeLimit full(static_cast<rlim_t>(limit));
         Expect(Inputs("2", {first, kSecond}), "Can't Write Output File!", "Writing the output file failed!");
     }
-    EXPECT_TRUE(Output().starts_with("line 0\r\nline 1\r\nline 2"));  // what was written is kept
-    EXPECT_LE(Output().size(), 100000u);
-    EXPECT_EQ(3, std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()));  // no temporary
+    EXPECT_EQ("an earlier output\r\n", Output());
+    const std::string partial = ReadFile(dir / "out.txt.partial");
+    EXPECT_TRUE(partial.starts_with("line 0\r\nline 1\r\nline 2")) << partial.substr(0, 40);
+    EXPECT_LE(partial.size(), 100000u);
+    EXPECT_EQ(4, std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()));  // no temporary
 }
 
 TEST_F(AppendJobTest, AReadErrorIsAFailureNeverTheEndOfTheFile) {
