@@ -1,11 +1,47 @@
 #include "corrections/BlockSeries.h"
 
+#include <algorithm>
+
+#include "corrections/WideVectors.h"
+
 namespace kelvara {
 
 namespace {
 
-Series MakeSeries(const double* deviation, const std::uint8_t* present, const int* gaps, int gapCount, int count) {
-    return Series{deviation, present, gaps, gapCount, count, SumOf(deviation, count)};
+constexpr Variable kMeasured[] = {kU, kV, kW, kTs, kCO2, kH2O};
+constexpr int kMeasuredSeries[] = {kSeriesU, kSeriesV, kSeriesW, kSeriesTs, kSeriesCO2, kSeriesH2O};
+
+// The gap positions of a presence array, in order; returns their number.
+int ListGaps(const std::uint8_t* present, int n, int* gaps) {
+    int count = 0;
+    for (int i = 0; i < n; ++i) {
+        if (present[i] == 0) gaps[count++] = i;
+    }
+    return count;
+}
+
+// A record is good when all seven of its flags are set. The flags are read
+// through local pointers that the byte-wide stores cannot change, so that
+// the loop runs on vectors.
+KELVARA_WIDE_VECTORS void MarkGoodRecords(const StandardBlock& block, std::uint8_t* __restrict present) {
+    const std::int16_t* __restrict flag[kVariableCount];
+    std::copy(std::begin(block.flag), std::end(block.flag), flag);
+    for (int i = 0; i < block.count; ++i) {
+        int good = 1;
+        for (int v = 0; v < kVariableCount; ++v) good &= flag[v][i] != 0 ? 1 : 0;
+        present[i] = static_cast<std::uint8_t>(good);
+    }
+}
+
+KELVARA_WIDE_VECTORS void Deviations(const float* __restrict sample, const std::uint8_t* __restrict present, int n,
+                                     double mean, double* __restrict deviation) {
+    for (int i = 0; i < n; ++i) deviation[i] = present[i] != 0 ? static_cast<double>(sample[i]) - mean : 0.0;
+}
+
+// Rotating deviations rotates the records: the frame's offset cancels.
+KELVARA_WIDE_VECTORS void Rotated(const double (&row)[3], const double* __restrict u, const double* __restrict v,
+                                  const double* __restrict w, int n, double* __restrict rotated) {
+    for (int i = 0; i < n; ++i) rotated[i] = row[0] * u[i] + row[1] * v[i] + row[2] * w[i];
 }
 
 }  // namespace
@@ -15,31 +51,19 @@ void PrepareBlockSeries(const StandardBlock& block, const BlockMoments& moments,
     const int n = block.count;
     std::uint8_t* present = workspace.Present(kBlockPresence);
     int* gaps = workspace.Gaps(kBlockPresence);
-    int gapCount = 0;
-    for (int i = 0; i < n; ++i) {
-        present[i] = block.IsGood(i) ? 1 : 0;
-        if (present[i] == 0) gaps[gapCount++] = i;
-    }
-
-    constexpr Variable kMeasured[] = {kU, kV, kW, kTs, kCO2, kH2O};
-    constexpr int kTargets[] = {kSeriesU, kSeriesV, kSeriesW, kSeriesTs, kSeriesCO2, kSeriesH2O};
+    MarkGoodRecords(block, present);
+    const int gapCount = ListGaps(present, n, gaps);
     for (int k = 0; k < 6; ++k) {
-        const float* sample = block.sample[kMeasured[k]];
-        const double mean = moments.mean[kMeasured[k]];
-        double* deviation = workspace.Deviation(kTargets[k]);
-        for (int i = 0; i < n; ++i) deviation[i] = present[i] != 0 ? static_cast<double>(sample[i]) - mean : 0.0;
+        Deviations(block.sample[kMeasured[k]], present, n, moments.mean[kMeasured[k]],
+                   workspace.Deviation(kMeasuredSeries[k]));
     }
-    // Rotating deviations rotates the records: the frame's offset cancels.
-    const auto& R = frame.R;
-    const double* u = workspace.Deviation(kSeriesU);
-    const double* v = workspace.Deviation(kSeriesV);
-    const double* w = workspace.Deviation(kSeriesW);
     for (int axis = 0; axis < 3; ++axis) {
-        double* rotated = workspace.Deviation(kSeriesUr + axis);
-        for (int i = 0; i < n; ++i) rotated[i] = R[axis][0] * u[i] + R[axis][1] * v[i] + R[axis][2] * w[i];
+        Rotated(frame.R[axis], workspace.Deviation(kSeriesU), workspace.Deviation(kSeriesV),
+                workspace.Deviation(kSeriesW), n, workspace.Deviation(kSeriesUr + axis));
     }
     for (int s = kSeriesU; s <= kSeriesH2O; ++s) {
-        workspace.series[s] = MakeSeries(workspace.Deviation(s), present, gaps, gapCount, n);
+        const double* deviation = workspace.Deviation(s);
+        workspace.series[s] = Series{deviation, present, gaps, gapCount, n, SumOf(deviation, n)};
     }
 }
 
@@ -48,17 +72,20 @@ void ShiftSeries(CorrectionWorkspace& workspace, int source, int shifted, int pr
     const int n = from.count;
     double* deviation = workspace.Deviation(shifted);
     std::uint8_t* present = workspace.Present(presenceSet);
-    int* gaps = workspace.Gaps(presenceSet);
-    int gapCount = 0;
-    for (int i = 0; i < n; ++i) {
-        // i + lag compared without forming it: lag may be as large as an int.
-        const bool inside = lag >= 0 ? i < n - lag : i >= -lag;
-        const int record = inside ? i + lag : 0;
-        present[i] = inside ? from.present[record] : 0;
-        deviation[i] = present[i] != 0 ? from.deviation[record] : 0.0;
-        if (present[i] == 0) gaps[gapCount++] = i;
+    // Positions [begin, end) hold the records begin + lag ...; the rest are
+    // gaps. The lag may be as large as an int: no i + lag is formed outside.
+    const int begin = lag >= 0 ? 0 : std::min(-lag, n);
+    const int end = lag >= 0 ? n - std::min(lag, n) : n;
+    std::fill(deviation, deviation + begin, 0.0);
+    std::fill(present, present + begin, std::uint8_t{0});
+    if (end > begin) {
+        std::copy(from.deviation + begin + lag, from.deviation + end + lag, deviation + begin);
+        std::copy(from.present + begin + lag, from.present + end + lag, present + begin);
     }
-    workspace.series[shifted] = MakeSeries(deviation, present, gaps, gapCount, n);
+    std::fill(deviation + std::max(begin, end), deviation + n, 0.0);
+    std::fill(present + std::max(begin, end), present + n, std::uint8_t{0});
+    int* gaps = workspace.Gaps(presenceSet);
+    workspace.series[shifted] = Series{deviation, present, gaps, ListGaps(present, n, gaps), n, SumOf(deviation, n)};
 }
 
 }  // namespace kelvara

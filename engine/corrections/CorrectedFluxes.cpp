@@ -42,7 +42,7 @@ struct GasSeries {
 constexpr GasSeries kCO2Series{Gas::CO2, kSeriesCO2, kSeriesCO2Shifted, 1, kCO2};
 constexpr GasSeries kH2OSeries{Gas::H2O, kSeriesH2O, kSeriesH2OShifted, 2, kH2O};
 
-// Step 2 for one gas: the lag, the shifted series, and the gas's
+// The time lag of one gas: the lag, the shifted series, and the gas's
 // covariances with the sonic's own u, v, w in moments (which stay the
 // standard methods' own when the lag is 0).
 GasLag ApplyLag(const GasSeries& gas, const FluxSettings& settings, CorrectionWorkspace& workspace,
@@ -57,11 +57,10 @@ GasLag ApplyLag(const GasSeries& gas, const FluxSettings& settings, CorrectionWo
                 LaggedCovariance(workspace.series[kSeriesU + axis], workspace.series[gas.shifted], 0).covariance;
         }
     }
-    return GasLag{choice.used, choice.found, choice.usedDefault, choice.used / settings.fs,
-                  choice.found / settings.fs};
+    return GasLag{choice.used, choice.found, choice.usedDefault, choice.used / settings.fs, choice.found / settings.fs};
 }
 
-// The fluxes step 6 gives, with the water vapour flux (kg m-2 s-1) that
+// The corrected fluxes, with the water vapour flux (kg m-2 s-1) that
 // the stability needs.
 struct Fluxes {
     double tau, H, LE, FC, ustar, E;
@@ -105,7 +104,7 @@ Fluxes CorrectAsPeer(const RotatedMoments& rotated, const SpectralFactors& facto
     return Fluxes{momentum.tau, H3, state.terms.lambda * E3, FC, momentum.ustar, E3};
 }
 
-// Steps 8 and 9, and the coverage rule.
+// The flags from the two tests, and the coverage rule.
 void SetFlags(const SteadyStateResult& steady, const TurbulenceTest& turbulence, const FluxSettings& settings,
               CorrectedFluxes& r) {
     r.tauSS = TruncatedPercent(steady.tau);
@@ -124,7 +123,7 @@ void SetFlags(const SteadyStateResult& steady, const TurbulenceTest& turbulence,
     if (r.coverage < settings.site.minCoverage) r.tauFlag = r.HFlag = r.LEFlag = r.FCFlag = 2;
 }
 
-// Step 10 for the four fluxes, in flux units of the uncorrected covariances.
+// The random errors of the four fluxes, in flux units of the uncorrected covariances.
 void SetRandomErrors(const BlockState& state, const RotatedMoments& rotated, const FluxSettings& settings,
                      CorrectionWorkspace& workspace, CorrectedFluxes& r) {
     const RandomErrorSettings random{settings.fs, settings.site.ruMaxLagSeconds, settings.site.AerodynamicHeight(),
@@ -153,12 +152,12 @@ bool ComputeCorrectedFluxes(const StandardBlock& block, const RotationSettings& 
     state.pressurePa = 1000.0 * state.moments.mean[kP];
     const double meanTs = state.moments.mean[kTs];
 
-    // 1. Rotation, of the moments and of the records.
+    // The rotation, of the moments and of the records.
     PrepareBlockSeries(block, state.moments, state.frame, workspace);
     CorrectedFluxes r;
     r.N = state.moments.count;
 
-    // 2. Time lags; the fluxes before the spectral correction (4).
+    // Time lags; the fluxes before the spectral correction.
     BlockMoments lagged = state.moments;
     r.co2Lag = ApplyLag(kCO2Series, settings, workspace, lagged);
     r.h2oLag = ApplyLag(kH2OSeries, settings, workspace, lagged);
@@ -170,13 +169,13 @@ bool ComputeCorrectedFluxes(const StandardBlock& block, const RotationSettings& 
     r.FCStd = uncorrected.Fc;
     r.ustarStd = uncorrected.ustar;
 
-    // 3. Steady state.
+    // Steady state.
     const auto& series = workspace.series;
     const SteadyStateResult steady =
         SteadyStateTest({&series[kSeriesUr], &series[kSeriesVr], &series[kSeriesWr], &series[kSeriesTs],
                          &series[kSeriesCO2Shifted], &series[kSeriesH2OShifted]});
 
-    // 4, 5. Spectral factors from the uncorrected stability.
+    // Spectral factors from the uncorrected stability.
     r.zLSpectral = SpectralStability(site, meanTs, state.pressurePa, uncorrected.ustar, rotated.wTs);
     const double* mean = rotated.mean;
     r.windSpeed = std::sqrt(mean[0] * mean[0] + mean[1] * mean[1] + mean[2] * mean[2]);
@@ -185,7 +184,7 @@ bool ComputeCorrectedFluxes(const StandardBlock& block, const RotationSettings& 
     r.HFactor = factors.heat;
     r.LEFactor = r.FCFactor = factors.gas;
 
-    // 6. Corrected fluxes.
+    // Corrected fluxes.
     const Fluxes fluxes = site.correctionOrder == CorrectionOrder::Peer ? CorrectAsPeer(rotated, factors, state)
                                                                         : CorrectCovariances(rotated, factors, state);
     r.tau = fluxes.tau;
@@ -194,23 +193,23 @@ bool ComputeCorrectedFluxes(const StandardBlock& block, const RotationSettings& 
     r.FC = fluxes.FC;
     r.ustar = fluxes.ustar;
 
-    // 7. Stability and wind.
+    // Stability and wind.
     const Stability stability = ComputeStability(site, fluxes.ustar, fluxes.H, fluxes.E, state.air, state.pressurePa);
     r.obukhovLength = stability.L;
     r.zL = stability.zL;
     r.tstar = stability.tstar;
-    r.windDirection = WindDirection(block, workspace.Present(kBlockPresence), state.moments.mean[kU],
-                                    state.moments.mean[kV], site);
+    r.windDirection =
+        WindDirection(block, workspace.Present(kBlockPresence), state.moments.mean[kU], state.moments.mean[kV], site);
     r.sigmaU = std::sqrt(rotated.cov[0][0]);
     r.sigmaW = std::sqrt(rotated.cov[2][2]);
     r.sigmaTs = std::sqrt(LaggedCovariance(series[kSeriesTs], series[kSeriesTs], 0).covariance);
 
-    // 8, 9. Turbulence test and flags.
+    // Turbulence test and flags.
     const TurbulenceTest turbulence =
         ComputeTurbulenceTest({r.zL, r.ustar, r.tstar, r.sigmaU, r.sigmaW, r.sigmaTs, site.latitude});
     SetFlags(steady, turbulence, settings, r);
 
-    // 10. Random errors.
+    // Random errors.
     SetRandomErrors(state, rotated, settings, workspace, r);
 
     r.airTemperature = state.air.T - kKelvin;

@@ -32,20 +32,21 @@ struct CorrectedFluxes {
     // Corrected: tau (a magnitude, kg m-1 s-2), H, LE (W m-2), Fc (umol m-2 s-1), u* (m/s).
     double tau = kMissingValue, H = kMissingValue, LE = kMissingValue, FC = kMissingValue, ustar = kMissingValue;
     // The standard methods' values with the lags applied, before the spectral correction.
-    double tauStd = kMissingValue, HStd = kMissingValue, LEStd = kMissingValue, FCStd = kMissingValue, ustarStd = kMissingValue;
+    double tauStd = kMissingValue, HStd = kMissingValue, LEStd = kMissingValue, FCStd = kMissingValue,
+           ustarStd = kMissingValue;
     // Spectral factors (LE and Fc share one).
     double tauFactor = kMissingValue, HFactor = kMissingValue, LEFactor = kMissingValue, FCFactor = kMissingValue;
 
     GasLag co2Lag, h2oLag;
 
-    double obukhovLength = kMissingValue;  // m
-    double zL = kMissingValue;             // (z - d) / L
-    double zLSpectral = kMissingValue;     // z / L of the uncorrected fluxes, used by the cospectra
-    double tstar = kMissingValue;          // K
-    double windSpeed = kMissingValue;      // m/s
-    double windDirection = kMissingValue;  // degrees from north
+    double obukhovLength = kMissingValue;                   // m
+    double zL = kMissingValue;                              // (z - d) / L
+    double zLSpectral = kMissingValue;                      // (z - d) / L of the uncorrected fluxes, for the cospectra
+    double tstar = kMissingValue;                           // K
+    double windSpeed = kMissingValue;                       // m/s
+    double windDirection = kMissingValue;                   // degrees from north
     double sigmaU = kMissingValue, sigmaW = kMissingValue;  // m/s, rotated
-    double sigmaTs = kMissingValue;         // K
+    double sigmaTs = kMissingValue;                         // K
 
     // Test percentages, truncated.
     std::optional<int> tauSS, HSS, LESS, FCSS;
@@ -56,16 +57,18 @@ struct CorrectedFluxes {
     // Random errors in flux units.
     double tauRandom = kMissingValue, HRandom = kMissingValue, LERandom = kMissingValue, FCRandom = kMissingValue;
 
-    double airTemperature = kMissingValue;  // degrees C
-    double pressure = kMissingValue;        // kPa
+    double airTemperature = kMissingValue;    // degrees C
+    double pressure = kMissingValue;          // kPa
     double sonicTemperature = kMissingValue;  // degrees C
-    double coverage = kMissingValue;        // percent of the half hour's fs 1800 records that were good
+    double coverage = kMissingValue;          // percent of the half hour's fs 1800 records that were good
 };
 
-// Steps 1 to 10 on a block that the standard screening passed (Despike ran
-// and left at least one good record; samples despiked, flags set). False,
-// with result untouched, only when the workspace could not grow to the
-// block: the run is then out of memory.
+// Everything on a block that the standard screening passed (Despike ran and
+// left at least one good record; samples despiked, flags set): rotation,
+// time lags, steady state, spectral factors, corrected fluxes, stability and
+// wind, turbulence test, flags and random errors. False, with result
+// untouched, only when the workspace could not grow to the block: the run is
+// then out of memory.
 bool ComputeCorrectedFluxes(const StandardBlock& block, const RotationSettings& rotation, const FluxSettings& settings,
                             CorrectionWorkspace& workspace, CorrectedFluxes& result);
 

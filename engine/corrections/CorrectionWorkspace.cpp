@@ -13,7 +13,8 @@ constexpr int kInitialCapacity = 36000;
 
 template <class T>
 std::unique_ptr<T[]> TryAllocate(int arrays, int capacity) {
-    return std::unique_ptr<T[]>(new (std::nothrow) T[static_cast<std::size_t>(arrays) * static_cast<std::size_t>(capacity)]);
+    return std::unique_ptr<T[]>(new (std::nothrow)
+                                    T[static_cast<std::size_t>(arrays) * static_cast<std::size_t>(capacity)]);
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ namespace kelvara {
 
 // The block's series, each as deviations from its good records' mean.
 enum SeriesIndex : int {
-    kSeriesU,   // the sonic's own u, v, w
+    kSeriesU,  // the sonic's own u, v, w
     kSeriesV,
     kSeriesW,
     kSeriesUr,  // rotated u, v, w

@@ -12,7 +12,7 @@ namespace kelvara {
 // block). Values are kept as deviations from a reference near their mean, so
 // that the sums below lose nothing to cancellation; a gap's deviation is 0.
 struct Series {
-    const double* deviation = nullptr;     // [count], 0 at gaps
+    const double* deviation = nullptr;      // [count], 0 at gaps
     const std::uint8_t* present = nullptr;  // [count], 1 where a value is
     const int* gaps = nullptr;              // the gap positions, ascending
     int gapCount = 0;
@@ -20,7 +20,7 @@ struct Series {
     double total = 0.0;  // sum of the deviations
 };
 
-// The sum of deviation[0..count) from its parts, in position order.
+// The sum of deviation[0..count).
 double SumOf(const double* deviation, int count);
 
 struct LaggedMoment {
@@ -28,8 +28,20 @@ struct LaggedMoment {
     int pairs;
 };
 
-// a(i) with b(i + lag) for lag >= 0 (0 <= i, i + lag < count).
-LaggedMoment LaggedCovariance(const Series& a, const Series& b, int lag);
+// a(i) with b(i + lag) for lag = first, first + 1, ... (count of them, all
+// >= 0; 0 <= i, i + lag < a.count), into out. Computing neighbouring lags
+// together reads each stretch of the two series once for all of them.
+void LaggedCovariances(const Series& a, const Series& b, int first, int count, LaggedMoment* out);
+
+// One lag.
+inline LaggedMoment LaggedCovariance(const Series& a, const Series& b, int lag) {
+    LaggedMoment moment;
+    LaggedCovariances(a, b, lag, 1, &moment);
+    return moment;
+}
+
+// a(i) with b(i) over the positions [begin, end) alone.
+LaggedMoment RangeCovariance(const Series& a, const Series& b, int begin, int end);
 
 // Either sign: a negative lag pairs a(i) with b(i + lag), which is b(j)
 // with a(j - lag).

@@ -15,8 +15,9 @@ bool EstimateSamplingFrequency(std::span<const double> seconds, double& fs, std:
         last = i;
     }
     if (steps.empty()) {
-        problem = "the sampling frequency cannot be found: the first records hold fewer than two different time "
-                  "stamps (give fs in the site file's [processing])";
+        problem =
+            "the sampling frequency cannot be found: the first records hold fewer than two different time "
+            "stamps (give fs in the site file's [processing])";
         return false;
     }
     const auto middle = steps.begin() + static_cast<std::ptrdiff_t>(steps.size() / 2);

@@ -27,15 +27,15 @@ enum class WindDirectionMean { Vector, Unit };
 
 struct SiteSettings {
     // [site]
-    double measurementHeight = 0.0;           // z, m (required)
+    double measurementHeight = 0.0;            // z, m (required)
     std::optional<double> displacementHeight;  // d, m; absent: 0.67 canopy height
     double canopyHeight = 0.0;                 // m
     double latitude = 0.0;                     // degrees north (required)
 
     // [sonic]
-    double sonicPathLength = 0.115;           // m
-    double sonicTimeConstant = 1.0 / 60.0;    // s
-    double sonicAzimuth = 0.0;                // degrees from north
+    double sonicPathLength = 0.115;         // m
+    double sonicTimeConstant = 1.0 / 60.0;  // s
+    double sonicAzimuth = 0.0;              // degrees from north
     UPositive uPositive = UPositive::From;
     double declination = 0.0;  // degrees, added to the azimuth
 

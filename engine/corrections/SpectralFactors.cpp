@@ -62,7 +62,11 @@ double ScalarLineAveraging(double n, double path, double U) {
     return std::sqrt((3.0 + e - 4.0 * (1.0 - e) / x) / x);
 }
 
-double Separation(double n, double distance, double U) { return std::exp(-9.9 * std::pow(n * distance / U, 1.5)); }
+// exp(-9.9 (n s / U)^1.5), the power as x sqrt(x).
+double Separation(double n, double distance, double U) {
+    const double x = n * distance / U;
+    return std::exp(-9.9 * (x * std::sqrt(x)));
+}
 
 struct Factor {
     double model = 0.0;        // sum of Co dn

@@ -18,7 +18,7 @@ struct CovariancePair {
 
 CovariancePair Covariances(const Series& a, const Series& b, int width) {
     double sum = 0.0;
-    for (int l = 0; l < kSubIntervals; ++l) sum += RangeCovariance(a, b, l * width, (l + 1) * width);
+    for (int l = 0; l < kSubIntervals; ++l) sum += RangeCovariance(a, b, l * width, (l + 1) * width).covariance;
     return {LaggedCovariance(a, b, 0).covariance, sum / kSubIntervals};
 }
 
@@ -28,21 +28,6 @@ double Deviation(const CovariancePair& c) { return std::fabs((c.whole - c.subMea
 double Finite(double percent) { return std::isfinite(percent) ? percent : kNaN; }
 
 }  // namespace
-
-double RangeCovariance(const Series& a, const Series& b, int begin, int end) {
-    double sumA = 0.0, sumB = 0.0, products = 0.0;
-    int pairs = 0;
-    for (int i = begin; i < end; ++i) {
-        if ((a.present[i] & b.present[i]) == 0) continue;
-        sumA += a.deviation[i];
-        sumB += b.deviation[i];
-        products += a.deviation[i] * b.deviation[i];
-        ++pairs;
-    }
-    if (pairs == 0) return kNaN;
-    const double count = pairs;
-    return products / count - (sumA / count) * (sumB / count);
-}
 
 SteadyStateResult SteadyStateTest(const SteadyStateSeries& series) {
     const int width = series.w->count / kSubIntervals;

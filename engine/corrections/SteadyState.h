@@ -28,8 +28,4 @@ struct SteadyStateSeries {
 
 SteadyStateResult SteadyStateTest(const SteadyStateSeries& series);
 
-// The covariance of a(i) and b(i) over the positions [begin, end) where both
-// hold a value, with those pairs' means; NaN without a pair.
-double RangeCovariance(const Series& a, const Series& b, int begin, int end);
-
 }  // namespace kelvara

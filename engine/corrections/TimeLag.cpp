@@ -13,6 +13,28 @@ constexpr double kLagRecordLimit = 1e9;
 constexpr double kAutoSecondsPerMetre = 2.0;
 constexpr double kAutoSeconds = 0.3;
 
+constexpr int kBatch = 32;
+
+// visit(lag, covariance of w(i) and gas(i + lag)) for lag = first .. last in
+// ascending order, the lags computed in batches. A negative lag L pairs
+// gas(j) with w(j - L).
+template <class Visit>
+void ForEachLag(const Series& w, const Series& gas, int first, int last, Visit visit) {
+    LaggedMoment moments[kBatch];
+    for (int high = std::min(-first, w.count - 1); high >= 1 && -high <= last;) {
+        const int low = std::max({high - kBatch + 1, -last, 1});
+        LaggedCovariances(gas, w, low, high - low + 1, moments);
+        for (int lag = high; lag >= low; --lag) visit(-lag, moments[lag - low].covariance);
+        high = low - 1;
+    }
+    for (int low = std::max(first, 0); low <= last;) {
+        const int count = std::min(kBatch, last - low + 1);
+        LaggedCovariances(w, gas, low, count, moments);
+        for (int k = 0; k < count; ++k) visit(low + k, moments[k].covariance);
+        low += count;
+    }
+}
+
 }  // namespace
 
 int LagRecords(double seconds, double fs) {
@@ -41,13 +63,12 @@ LagChoice ChooseLag(const Series& w, const Series& gas, const LagWindow& window,
     const int last = std::min(window.max, reach);
     int best = 0;
     double largest = 0.0;
-    for (int lag = first; lag <= last; ++lag) {
-        const double size = std::fabs(SignedLaggedCovariance(w, gas, lag).covariance);
-        if (size > largest) {
-            largest = size;
+    ForEachLag(w, gas, first, last, [&](int lag, double covariance) {
+        if (std::fabs(covariance) > largest) {
+            largest = std::fabs(covariance);
             best = lag;
         }
-    }
+    });
     if (method == LagMethod::MaxCovDefault && (best == window.min || best == window.max)) {
         return LagChoice{window.fallback, best, true};
     }

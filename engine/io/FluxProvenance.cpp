@@ -52,7 +52,7 @@ Json LimitsJson(const RangeLimits& limits) {
     for (int v = 0; v < kVariableCount; ++v) {
         const auto variable = static_cast<Variable>(v);
         json[std::string(MapTargetName(MapTargetOfVariable(v)))] = {{"min", Single(limits.Minimum(variable))},
-                                                                     {"max", Single(limits.Maximum(variable))}};
+                                                                    {"max", Single(limits.Maximum(variable))}};
     }
     return json;
 }

@@ -13,8 +13,8 @@ namespace kelvara {
 struct FluxProvenance {
     std::string programVersion;
     SiteSettings site;
-    double fs = 0.0;                 // Hz, as used
-    bool fsFromTimeStamps = false;   // `fs = auto`
+    double fs = 0.0;                // Hz, as used
+    bool fsFromTimeStamps = false;  // `fs = auto`
     RotationSettings rotation;
     RangeLimits limits{};
     std::string columns;     // the column map, as --columns reads it ("default", "auto", ...)

@@ -77,8 +77,8 @@ int FormatFluxLine(const CalendarTime& end, const CorrectedFluxes& f, char* out)
     }
     line.Integer(f.co2Lag.usedDefault ? 1 : 0);
     line.Integer(f.h2oLag.usedDefault ? 1 : 0);
-    for (const double value : {f.obukhovLength, f.zL, f.zLSpectral, f.tstar, f.windSpeed, f.windDirection, f.sigmaU,
-                               f.sigmaW, f.sigmaTs}) {
+    for (const double value :
+         {f.obukhovLength, f.zL, f.zLSpectral, f.tstar, f.windSpeed, f.windDirection, f.sigmaU, f.sigmaW, f.sigmaTs}) {
         line.Number(value);
     }
     for (const auto& percent : {f.tauSS, f.HSS, f.LESS, f.FCSS, f.uITC, f.wITC, f.tsITC}) line.Percent(percent);

@@ -83,9 +83,9 @@ std::string ReadNumberOrAuto(std::string_view text, Limit limit, std::optional<d
     }
     double value = 0.0;
     std::string problem = ReadNumber(text, limit, value);
-    if (!problem.empty()) return problem.find("is not a number") != std::string::npos
-                                     ? Quoted(text) + " is neither a number nor auto"
-                                     : problem;
+    if (!problem.empty())
+        return problem.find("is not a number") != std::string::npos ? Quoted(text) + " is neither a number nor auto"
+                                                                    : problem;
     out = value;
     return {};
 }
@@ -177,8 +177,7 @@ const KeyEntry kKeys[] = {
      [](T t, S& s) { return ReadNumber(t, Limit::NonNegative, s.irgaTimeConstant); },
      [](const S& s) { return SiteValue(s.irgaTimeConstant); }},
     {"irga", "sep_north", "Analyser's path centre north of the sonic's volume, m.",
-     [](T t, S& s) { return ReadNumber(t, Limit::Any, s.sepNorth); },
-     [](const S& s) { return SiteValue(s.sepNorth); }},
+     [](T t, S& s) { return ReadNumber(t, Limit::Any, s.sepNorth); }, [](const S& s) { return SiteValue(s.sepNorth); }},
     {"irga", "sep_east", "... east of it, m.", [](T t, S& s) { return ReadNumber(t, Limit::Any, s.sepEast); },
      [](const S& s) { return SiteValue(s.sepEast); }},
     {"irga", "sep_vertical", "... above it, m.", [](T t, S& s) { return ReadNumber(t, Limit::Any, s.sepVertical); },
@@ -188,13 +187,11 @@ const KeyEntry kKeys[] = {
      [](T t, S& s) { return ReadChoice(t, kLagMethodNames, s.lagMethod); },
      [](const S& s) { return ChoiceValue(kLagMethodNames, s.lagMethod); }},
     {"lag", "co2_min", "CO2 lag window, s, or auto: +-(2 s/m x separation + 0.3 s).",
-     [](T t, S& s) { return ReadNumberOrAuto(t, Limit::Any, s.co2Min); },
-     [](const S& s) { return AutoOr(s.co2Min); }},
+     [](T t, S& s) { return ReadNumberOrAuto(t, Limit::Any, s.co2Min); }, [](const S& s) { return AutoOr(s.co2Min); }},
     {"lag", "co2_max", "", [](T t, S& s) { return ReadNumberOrAuto(t, Limit::Any, s.co2Max); },
      [](const S& s) { return AutoOr(s.co2Max); }},
     {"lag", "h2o_min", "H2O lag window, s, or auto.",
-     [](T t, S& s) { return ReadNumberOrAuto(t, Limit::Any, s.h2oMin); },
-     [](const S& s) { return AutoOr(s.h2oMin); }},
+     [](T t, S& s) { return ReadNumberOrAuto(t, Limit::Any, s.h2oMin); }, [](const S& s) { return AutoOr(s.h2oMin); }},
     {"lag", "h2o_max", "", [](T t, S& s) { return ReadNumberOrAuto(t, Limit::Any, s.h2oMax); },
      [](const S& s) { return AutoOr(s.h2oMax); }},
     {"lag", "co2_default", "Default lags, s.", [](T t, S& s) { return ReadNumber(t, Limit::Any, s.co2Default); },
@@ -328,9 +325,9 @@ bool ParseSiteText(std::string_view text, SiteSettings& settings, SiteFileError&
         const auto entry = std::find_if(std::begin(kKeys), std::end(kKeys),
                                         [&](const KeyEntry& e) { return e.section == section && e.key == key; });
         if (entry == std::end(kKeys)) {
-            return Fail(error, number, section + "." + key,
-                        "unknown key " + Quoted(key) + " in " + Bracketed(section) + "; its keys are " +
-                            KeysOf(section));
+            return Fail(
+                error, number, section + "." + key,
+                "unknown key " + Quoted(key) + " in " + Bracketed(section) + "; its keys are " + KeysOf(section));
         }
         const auto index = static_cast<std::size_t>(entry - std::begin(kKeys));
         const std::string label = Bracketed(section) + " " + key;
@@ -347,8 +344,8 @@ bool ParseSiteText(std::string_view text, SiteSettings& settings, SiteFileError&
     for (std::size_t i = 0; i < kKeyCount; ++i) {
         if (kKeys[i].required && lines[i] == 0) {
             return Fail(error, 0, KeyName(kKeys[i]),
-                        Bracketed(kKeys[i].section) + " " + std::string(kKeys[i].key) + " is required: " +
-                            std::string(kKeys[i].help));
+                        Bracketed(kKeys[i].section) + " " + std::string(kKeys[i].key) +
+                            " is required: " + std::string(kKeys[i].help));
         }
     }
     if (!CheckTogether(parsed, lines, error)) return false;
@@ -392,8 +389,8 @@ std::string SiteFileTemplate() {
             text += "# " + std::string(entry.key) + " =\n";
         } else {
             const SiteValue value = entry.value(defaults);
-            const std::string shown =
-                std::holds_alternative<double>(value) ? NumberText(std::get<double>(value)) : std::get<std::string>(value);
+            const std::string shown = std::holds_alternative<double>(value) ? NumberText(std::get<double>(value))
+                                                                            : std::get<std::string>(value);
             text += std::string(entry.key) + " = " + shown + "\n";
         }
     }

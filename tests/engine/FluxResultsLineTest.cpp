@@ -66,8 +66,8 @@ TEST(FluxResultsLine, ValuesIntegersAndMissingInTheirColumns) {
     EXPECT_EQ("17999", field("N"));
     EXPECT_EQ("0.123456789", field("TAU"));
     EXPECT_EQ("-1234.5", field("H"));
-    EXPECT_EQ("-9999", field("LE"));   // infinite
-    EXPECT_EQ("-9999", field("FC"));   // never set: NaN
+    EXPECT_EQ("-9999", field("LE"));  // infinite
+    EXPECT_EQ("-9999", field("FC"));  // never set: NaN
     EXPECT_EQ("0.15", field("CO2_TLAG"));
     EXPECT_EQ("0.2", field("CO2_TLAG_ACTUAL"));
     EXPECT_EQ("1", field("CO2_TLAG_DEF"));

@@ -25,7 +25,8 @@ TEST(RandomError, OfWhiteNoiseIsTheVarianceOfAProductOverN) {
     const int n = 18000;
     Noise noise(9);
     std::vector<double> w = noise.Gauss(n), x(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i) x[static_cast<std::size_t>(i)] = 0.6 * w[static_cast<std::size_t>(i)] + 2.0 * noise.Gauss();
+    for (int i = 0; i < n; ++i)
+        x[static_cast<std::size_t>(i)] = 0.6 * w[static_cast<std::size_t>(i)] + 2.0 * noise.Gauss();
     const OwnedSeries sw(w), sx(x);
     const double varW = LaggedCovariance(*sw, *sw, 0).covariance;
     const double varX = LaggedCovariance(*sx, *sx, 0).covariance;

@@ -95,9 +95,9 @@ TEST(SiteFile, EachMistakeNamesItsKeyAndLine) {
 }
 
 TEST(SiteFile, ARequiredKeyLeftOutIsNamedWithoutALine) {
-    for (const auto& [text, key] : {std::pair{"[site]\nlatitude = 1\n", "site.measurement_height"},
-                                    std::pair{"[site]\nmeasurement_height = 2\n", "site.latitude"},
-                                    std::pair{"", "site.measurement_height"}}) {
+    for (const auto& [text, key] :
+         {std::pair{"[site]\nlatitude = 1\n", "site.measurement_height"},
+          std::pair{"[site]\nmeasurement_height = 2\n", "site.latitude"}, std::pair{"", "site.measurement_height"}}) {
         const SiteFileError error = Refusal(text);
         EXPECT_EQ(0, error.line);
         EXPECT_EQ(key, error.key);

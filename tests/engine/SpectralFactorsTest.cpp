@@ -21,7 +21,8 @@ SiteSettings IdealInstruments() {
 
 // Kaimal's unstable scalar cospectrum, restated here: f Co / n's shape.
 double Scalar(double n, double f) {
-    return f < 0.54 ? 12.92 * f / (n * std::pow(1.0 + 26.7 * f, 1.375)) : 4.378 * f / (n * std::pow(1.0 + 3.8 * f, 2.4));
+    return f < 0.54 ? 12.92 * f / (n * std::pow(1.0 + 26.7 * f, 1.375))
+                    : 4.378 * f / (n * std::pow(1.0 + 3.8 * f, 2.4));
 }
 
 // 1 / CF of the block average applied `times` times, summed here over the

@@ -49,6 +49,15 @@ TEST(LaggedCovariance, UsesOnlyThePairsBothSeriesHoldWithTheirOwnMeans) {
         const double expected = PairCovariance(a, aGap, b, bGap, lag);
         EXPECT_NEAR(expected, SignedLaggedCovariance(*sa, *sb, lag).covariance, 1e-13) << lag;
     }
+    // A stretch alone (the steady-state test's sub-intervals), and many lags at once.
+    const std::vector<double> aPart(a.begin() + 50, a.begin() + 250), bPart(b.begin() + 50, b.begin() + 250);
+    const std::vector<bool> aGapPart(aGap.begin() + 50, aGap.begin() + 250),
+        bGapPart(bGap.begin() + 50, bGap.begin() + 250);
+    EXPECT_NEAR(PairCovariance(aPart, aGapPart, bPart, bGapPart, 0), RangeCovariance(*sa, *sb, 50, 250).covariance,
+                1e-13);
+    LaggedMoment many[70];
+    LaggedCovariances(*sa, *sb, 3, 70, many);
+    for (int k = 0; k < 70; ++k) EXPECT_EQ(LaggedCovariance(*sa, *sb, 3 + k).covariance, many[k].covariance);
     EXPECT_EQ(n - 1 - 6 - 7 + 1, LaggedCovariance(*sa, *sb, 1).pairs);  // 57 misses both at lag 0, not at 1
     EXPECT_EQ(n - 6 - 7 + 1, LaggedCovariance(*sa, *sb, 0).pairs);
     EXPECT_TRUE(std::isnan(LaggedCovariance(*sa, *sb, n).covariance));

@@ -24,8 +24,8 @@ TEST(WindDirection, EachWayOfMountingAndAKnownAzimuth) {
     const Case cases[] = {
         {2.0, 0.0, UPositive::From, 30.0},     // from where the sonic points
         {2.0, 0.0, UPositive::Toward, 210.0},  // toward it: from the other side
-        {0.0, 1.0, UPositive::From, 300.0},    {0.0, 1.0, UPositive::Toward, 120.0},
-        {-1.0, 0.0, UPositive::From, 210.0},   {1.0, -1.0, UPositive::From, 75.0},
+        {0.0, 1.0, UPositive::From, 300.0},   {0.0, 1.0, UPositive::Toward, 120.0},
+        {-1.0, 0.0, UPositive::From, 210.0},  {1.0, -1.0, UPositive::From, 75.0},
     };
     for (const Case& c : cases) {
         site.uPositive = c.positive;

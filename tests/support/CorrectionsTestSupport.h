@@ -43,7 +43,8 @@ public:
             sum += values[i];
             ++count;
         }
-        for (std::size_t i = 0; i < values.size(); ++i) deviation_[i] = present_[i] != 0 ? values[i] - sum / count : 0.0;
+        for (std::size_t i = 0; i < values.size(); ++i)
+            deviation_[i] = present_[i] != 0 ? values[i] - sum / count : 0.0;
         series_ = Series{deviation_.data(),
                          present_.data(),
                          gaps_.data(),

@@ -574,11 +574,11 @@ def block_values(x_all, good, n, rotation, site, fs):
     p_pa = 1000.0 * means[P]
     raw = {k: np.where(present, np.array(x_all[k], dtype=float) - means[k], 0.0) for k in range(7)}
 
-    # 1. The records rotated like the moments.
+    # The records rotated like the moments.
     rot = [sum(r[a][k] * raw[k] for k in range(3)) for a in range(3)]
     ur, vr, wr = (np.where(present, s, 0.0) for s in rot)
 
-    # 2. Time lags: the gases' covariances with u, v, w at their lag.
+    # Time lags: the gases' covariances with u, v, w at their lag.
     lags = {}
     shifted_gas = {}
     for gas, var in (('co2', CO2), ('h2o', H2O)):
@@ -592,14 +592,14 @@ def block_values(x_all, good, n, rotation, site, fs):
     mean_rot, uw, vw, w_s = so.rotated_moments(r, d, means, cov)
     std = so.flux_values(uw, vw, w_s, means[CO2], air)
 
-    # 3. Steady state.
+    # Steady state.
     series = {'u': ur, 'v': vr, 'w': wr, 'ts': raw[TS], 'co2': shifted_gas['co2'][0],
               'h2o': shifted_gas['h2o'][0]}
     present_of = {'u': present, 'v': present, 'w': present, 'ts': present,
                   'co2': shifted_gas['co2'][1], 'h2o': shifted_gas['h2o'][1]}
     ss = steady_state(series, present_of, n // 6)
 
-    # 4. z/L of the uncorrected fluxes, for the cospectra.
+    # z/L of the uncorrected fluxes, for the cospectra.
     ts_k = means[TS] + KELVIN
     if site.obukhov_temperature == 'potential':
         ts_k *= (1e5 / p_pa) ** 0.286
@@ -610,11 +610,11 @@ def block_values(x_all, good, n, rotation, site, fs):
         if not math.isfinite(zl0):
             zl0 = NAN
 
-    # 5. Spectral factors.
+    # Spectral factors.
     speed = math.sqrt(mean_rot[0] ** 2 + mean_rot[1] ** 2 + mean_rot[2] ** 2)
     cf_tau, cf_h, cf_c = spectral_factors(site, speed, zl0)
 
-    # 6. Corrected fluxes.
+    # Corrected fluxes.
     w_corr = {TS: cf_h * w_s[TS], CO2: cf_c * w_s[CO2], H2O: cf_c * w_s[H2O]}
     corr = so.flux_values(cf_tau * uw, cf_tau * vw, w_corr, means[CO2], air)
     tau, ustar = corr['tau'], corr['ustar']
@@ -632,7 +632,7 @@ def block_values(x_all, good, n, rotation, site, fs):
     else:
         h, le, fc, evap = corr['h'], corr['le'], corr['fc'], corr['evap']
 
-    # 7. Stability and wind.
+    # Stability and wind.
     L, zl, tstar = obukhov(site, ustar, h, evap, air, p_pa, std)
     wd = wind_direction(site, np.array(x_all[U], dtype=float), np.array(x_all[V], dtype=float), present,
                         means[U], means[V])
@@ -644,7 +644,7 @@ def block_values(x_all, good, n, rotation, site, fs):
     sigma_w = math.sqrt(rotated_variance(2))
     sigma_ts = math.sqrt(float(np.mean(raw[TS][present] ** 2)))
 
-    # 8, 9. Turbulence test, flags, coverage.
+    # Turbulence test, flags, coverage.
     itc_u, itc_w, itc_t = itc(site, zl, ustar, tstar, sigma_u, sigma_w, sigma_ts)
     ss_t = [truncated(x) for x in ss]
     u_t, w_t, t_t = truncated(itc_u), truncated(itc_w), truncated(itc_t)
@@ -655,7 +655,7 @@ def block_values(x_all, good, n, rotation, site, fs):
     if coverage < site.min_coverage:
         flags = [2, 2, 2, 2]
 
-    # 10. Random errors.
+    # Random errors.
     ru = [random_error(wr, present, x, px, fs, site, mean_rot[0])
           for x, px in ((ur, present), (raw[TS], present), (series['h2o'], present_of['h2o']),
                         (series['co2'], present_of['co2']))]
