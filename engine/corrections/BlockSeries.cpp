@@ -69,6 +69,11 @@ void PrepareBlockSeries(const StandardBlock& block, const BlockMoments& moments,
 
 void ShiftSeries(CorrectionWorkspace& workspace, int source, int shifted, int presenceSet, int lag) {
     const Series& from = workspace.series[source];
+    // Unshifted, the series is its source: nothing to copy.
+    if (lag == 0) {
+        workspace.series[shifted] = from;
+        return;
+    }
     const int n = from.count;
     double* deviation = workspace.Deviation(shifted);
     std::uint8_t* present = workspace.Present(presenceSet);

@@ -19,7 +19,8 @@ void PrepareBlockSeries(const StandardBlock& block, const BlockMoments& moments,
                         CorrectionWorkspace& workspace);
 
 // The gas series moved by lag records: position i holds record i + lag, a
-// gap where that record is not good or lies outside the block.
+// gap where that record is not good or lies outside the block. With a lag
+// of 0 the shifted series shares its source's arrays.
 void ShiftSeries(CorrectionWorkspace& workspace, int source, int shifted, int presenceSet, int lag);
 
 }  // namespace kelvara

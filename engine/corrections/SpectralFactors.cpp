@@ -64,6 +64,7 @@ double ScalarLineAveraging(double n, double path, double U) {
 
 // exp(-9.9 (n s / U)^1.5), the power as x sqrt(x).
 double Separation(double n, double distance, double U) {
+    if (distance == 0.0) return 1.0;
     const double x = n * distance / U;
     return std::exp(-9.9 * (x * std::sqrt(x)));
 }
@@ -77,6 +78,25 @@ struct Factor {
     }
     double Value() const { return model / transferred; }
 };
+
+// The frequencies and their block-average transfer, the same for every
+// half hour: computed once.
+struct FrequencyGrid {
+    double n[kSpectralPoints + 1];
+    double blockAverage[kSpectralPoints + 1];
+};
+
+const FrequencyGrid& Grid() {
+    static const FrequencyGrid grid = [] {
+        FrequencyGrid g{};
+        for (int k = 1; k <= kSpectralPoints; ++k) {
+            g.n[k] = SpectralFrequency(k);
+            g.blockAverage[k] = BlockAverageTransfer(g.n[k]);
+        }
+        return g;
+    }();
+    return grid;
+}
 
 }  // namespace
 
@@ -101,14 +121,14 @@ SpectralFactors ComputeSpectralFactors(const SiteSettings& site, double windSpee
     const double horizontal = std::sqrt(site.sepNorth * site.sepNorth + site.sepEast * site.sepEast);
     const double vertical = std::fabs(site.sepVertical);
 
+    const FrequencyGrid& grid = Grid();
     Factor tau, heat, gas;
-    double n = SpectralFrequency(1);
     for (int k = 1; k < kSpectralPoints; ++k) {
-        const double next = SpectralFrequency(k + 1);
+        const double n = grid.n[k];
         if (n > kLowestSummed) {
-            const double width = next - n;
+            const double width = grid.n[k + 1] - n;
             const double f = n * height / U;
-            const double blockAverage = BlockAverageTransfer(n);
+            const double blockAverage = grid.blockAverage[k];
             const double highPass =
                 site.hpTransfer == HighPassTransfer::Product ? blockAverage * blockAverage : blockAverage;
             const double sonic =
@@ -122,7 +142,6 @@ SpectralFactors ComputeSpectralFactors(const SiteSettings& site, double windSpee
             heat.Add(scalar, sonicPair, width);
             gas.Add(scalar, gasTransfer, width);
         }
-        n = next;
     }
     return SpectralFactors{tau.Value(), heat.Value(), gas.Value()};
 }
