@@ -4,22 +4,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "io/Calendar.h"
+
 namespace kelvara {
 
 namespace {
-
-struct CalendarDate {
-    int year;
-    int month;
-    int day;
-};
-
-bool IsLeapYear(int year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
-
-int DaysInMonth(int year, int month) {
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
-}
 
 int Digits(const char* text, int count) {
     int value = 0;
@@ -35,17 +24,6 @@ bool ParseDate(const char* text, CalendarDate& date) {
     }
     date = CalendarDate{Digits(text, 4), Digits(text + 5, 2), Digits(text + 8, 2)};
     return date.month >= 1 && date.month <= 12 && date.day >= 1 && date.day <= DaysInMonth(date.year, date.month);
-}
-
-CalendarDate NextDay(CalendarDate date) {
-    if (++date.day > DaysInMonth(date.year, date.month)) {
-        date.day = 1;
-        if (++date.month > 12) {
-            date.month = 1;
-            ++date.year;
-        }
-    }
-    return date;
 }
 
 }  // namespace
@@ -86,6 +64,15 @@ void FormatBlockTime(const char* date, HalfHourKey key, char* out) {
     // The date text is at most kDateWidth characters, the clock values come
     // from texts of at most two characters: the text always fits.
     std::snprintf(out, kBlockTimeSize, "%s %02d:%02d", date, hour, minute);
+}
+
+bool BlockEndTime(const char* date, HalfHourKey key, CalendarTime& end) {
+    CalendarDate day;
+    if (!ParseDate(date, day) || key.hour < 0 || key.hour > 23 || key.minute < 0 || key.minute > 59) return false;
+    const int minuteOfDay = (key.hour * 60 + key.minute + 30) % (24 * 60);
+    if (minuteOfDay == 0) day = NextDay(day);
+    end = CalendarTime{day.year, day.month, day.day, minuteOfDay / 60, minuteOfDay % 60};
+    return true;
 }
 
 }  // namespace kelvara

@@ -2,6 +2,7 @@
 // The Time field of the results files: the date of a block and the end of
 // its half hour.
 
+#include "io/Calendar.h"
 #include "io/RawRecord.h"
 
 namespace kelvara {
@@ -31,5 +32,9 @@ int FormatLabelledTime(const char* date, const char* label, char* out);
 // When the end is 00:00 (the 23:30 block) a YYYY-MM-DD date is advanced by a
 // day; a date text of any other form stays as it stands.
 void FormatBlockTime(const char* date, HalfHourKey key, char* out);
+
+// The same end as a calendar time, for a YYYY-MM-DD date and a clock that
+// names a time of day; false otherwise.
+bool BlockEndTime(const char* date, HalfHourKey key, CalendarTime& end);
 
 }  // namespace kelvara

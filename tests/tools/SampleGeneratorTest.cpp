@@ -92,5 +92,36 @@ TEST(SampleGenerator, TableHeaderColumnOrderUnitsAndRecordNumbers) {
     EXPECT_NE(CheckSampleOptions(options), "");
 }
 
+// The options for the corrections change only what they name: a lag moves
+// the gases alone, and the bounds are checked.
+TEST(SampleGenerator, GasLagsTouchOnlyTheGasColumnsAndAreBounded) {
+    SampleOptions options = Options(0.01, 9);
+    const std::string plain = MakeRawSample(options);
+    options.co2LagSeconds = 0.5;
+    options.h2oLagSeconds = 0.2;
+    const std::string lagged = MakeRawSample(options);
+    ASSERT_EQ(std::count(plain.begin(), plain.end(), '\n'), std::count(lagged.begin(), lagged.end(), '\n'));
+    // Time stamp, u, v, w, then the gases: the first four fields agree on every line.
+    std::size_t a = 0, b = 0;
+    int differing = 0;
+    while (a < plain.size()) {
+        const std::string x = plain.substr(a, plain.find('\n', a) - a), y = lagged.substr(b, lagged.find('\n', b) - b);
+        std::size_t cut = 0;
+        for (int comma = 0; comma < 4 && cut != std::string::npos; ++comma) cut = x.find(',', cut + 1);
+        EXPECT_EQ(x.substr(0, cut), y.substr(0, cut));
+        differing += x != y ? 1 : 0;
+        a += x.size() + 1;
+        b += y.size() + 1;
+    }
+    EXPECT_GT(differing, 300);
+    options.co2LagSeconds = 61.0;
+    EXPECT_NE(CheckSampleOptions(options), "");
+    options.co2LagSeconds = -0.1;
+    EXPECT_NE(CheckSampleOptions(options), "");
+    options.co2LagSeconds = 0.0;
+    options.trend = 11.0;
+    EXPECT_NE(CheckSampleOptions(options), "");
+}
+
 }  // namespace
 }  // namespace kelvara::samples

@@ -36,3 +36,15 @@ gen() {  # name, then kelvara-sample options
     local name="$1"; shift
     "$sample" "$data/$name" "$@" || { echo "kelvara-sample failed for $name" >&2; exit 2; }
 }
+
+# Counts a case and gives both sides, cpp and ora, a copy of its inputs in
+# $work/cases/NAME; false, with nothing done, for a case ONLY leaves out.
+open_case() {  # name, "files to copy"
+    local name="$1" files="$2" side f
+    if [ -n "${ONLY:-}" ] && ! [[ "$name" =~ $ONLY ]]; then return 1; fi
+    cases=$((cases + 1))
+    for side in cpp ora; do
+        mkdir -p "$work/cases/$name/$side"
+        for f in $files; do cp "$data/$f" "$work/cases/$name/$side/"; done
+    done
+}

@@ -89,12 +89,7 @@ failed=0
 compare_case() {
     local name="$1" files="$2"; shift 2
     local dir="$work/cases/$name" side f rc_cpp rc_ora
-    if [ -n "${ONLY:-}" ] && ! [[ "$name" =~ $ONLY ]]; then return; fi
-    cases=$((cases + 1))
-    for side in cpp ora; do
-        mkdir -p "$dir/$side"
-        for f in $files; do cp "$data/$f" "$dir/$side/"; done
-    done
+    open_case "$name" "$files" || return
     (cd "$dir/cpp" && "$tool" "$@" > ../cpp.out 2> ../cpp.err)
     rc_cpp=$?
     (cd "$dir/ora" && python3 "$oracle" "$@" > ../ora.out 2> ../ora.err)

@@ -302,16 +302,20 @@ def air_state(means):
     return t, rho_v, rho_d, rho
 
 
-def standard_values(x_all, good, rotation):
-    """The 15 values of a block line (ustar ... Fc), in double."""
-    means, cov = moments(x_all, good)
+def rotation_of(means, rotation):
+    """The rotation matrix and offset: double rotation (rotation None) or
+    the planar fit with (b0, b1, b2)."""
     if rotation is None:
-        r, d = double_rotation(means)
-    else:
-        r, d = planar_fit_rotation(means, *rotation)
-    mean_rot, uw, vw, w_s = rotated_moments(r, d, means, cov)
+        return double_rotation(means)
+    return planar_fit_rotation(means, *rotation)
 
-    t, rho_v, rho_d, rho = air_state(means)
+
+def flux_values(uw, vw, w_s, mean_co2, air):
+    """The standard formulas from the rotated covariances u'w', v'w' and
+    w's' (s = TS, CO2, H2O), the mean CO2 density and the air state
+    (t, rho_v, rho_d, rho): a dict of ustar, tau, wt, evap, h, le, wpl_e,
+    wpl_t, fc and the air terms q, sigma, a, cp, latent."""
+    t, rho_v, rho_d, rho = air
     q = div(rho_v, rho)
     sigma = div(rho_v, rho_d)
     a = 1.0 + MU * sigma
@@ -320,21 +324,29 @@ def standard_values(x_all, good, rotation):
     latent = 1.91846e6 * (ratio * ratio)
 
     s = sqrt(uw * uw + vw * vw)
-    ustar = sqrt(s)
-    tau = rho * s
     flux_q = w_s[H2O] / 1000.0
     flux_ts = w_s[TS]
     flux_c = w_s[CO2]
     wt = div(flux_ts - div(SONIC_VAPOUR * t * a * flux_q, rho),
              1.0 + div(SONIC_VAPOUR * a * rho_v, rho))
     evap = a * (flux_q + div(rho_v * wt, t))
-    h = rho * cp * wt
-    le = latent * evap
-    wpl_e = MU * div(means[CO2], rho_d) * flux_q * UMOL_PER_MG_CO2
-    wpl_t = a * div(means[CO2], t) * wt * UMOL_PER_MG_CO2
-    fc = flux_c * UMOL_PER_MG_CO2 + wpl_e + wpl_t
-    return [ustar, tau, means[CO2], means[H2O], means[P], means[TS], t - KELVIN,
-            mean_rot[0], mean_rot[1], mean_rot[2], h, wpl_e, wpl_t, le, fc]
+    wpl_e = MU * div(mean_co2, rho_d) * flux_q * UMOL_PER_MG_CO2
+    wpl_t = a * div(mean_co2, t) * wt * UMOL_PER_MG_CO2
+    return {'ustar': sqrt(s), 'tau': rho * s, 'wt': wt, 'evap': evap,
+            'h': rho * cp * wt, 'le': latent * evap, 'wpl_e': wpl_e, 'wpl_t': wpl_t,
+            'fc': flux_c * UMOL_PER_MG_CO2 + wpl_e + wpl_t,
+            'q': q, 'sigma': sigma, 'a': a, 'cp': cp, 'latent': latent}
+
+
+def standard_values(x_all, good, rotation):
+    """The 15 values of a block line (ustar ... Fc), in double."""
+    means, cov = moments(x_all, good)
+    r, d = rotation_of(means, rotation)
+    mean_rot, uw, vw, w_s = rotated_moments(r, d, means, cov)
+    air = air_state(means)
+    f = flux_values(uw, vw, w_s, means[CO2], air)
+    return [f['ustar'], f['tau'], means[CO2], means[H2O], means[P], means[TS], air[0] - KELVIN,
+            mean_rot[0], mean_rot[1], mean_rot[2], f['h'], f['wpl_e'], f['wpl_t'], f['le'], f['fc']]
 
 
 def screened_block(samples, n, limits):

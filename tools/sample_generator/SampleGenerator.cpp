@@ -111,6 +111,8 @@ std::string TableHeaderLine(const TableShape& shape, int line) {
 constexpr std::size_t kChunkSize = std::size_t{1} << 20;
 
 constexpr double kMaxHours = 24.0 * 366.0 * 10.0;
+constexpr double kMaxLagSeconds = 60.0;
+constexpr double kMaxTrend = 10.0;
 
 bool IsRate(double rate) { return rate >= 0.0 && rate <= 1.0; }
 
@@ -227,7 +229,12 @@ void Generate(const SampleOptions& options, Sink& sink) {
     CivilTime start;
     ParseCivilTime(options.start, start);
     SampleClock clock(start, options.hz);
-    TowerModel model(options.seed, options.hz);
+    TowerShape tower;
+    tower.co2LagRecords = static_cast<int>(std::lround(options.co2LagSeconds * options.hz));
+    tower.h2oLagRecords = static_cast<int>(std::lround(options.h2oLagSeconds * options.hz));
+    tower.stable = options.stable;
+    tower.trend = options.trend;
+    TowerModel model(options.seed, options.hz, tower);
     FaultInjector injector(options.seed, options);
     TowerSample sample;
     RecordFaults faults;
@@ -276,6 +283,11 @@ std::string CheckSampleOptions(const SampleOptions& options) {
         !IsRate(options.gapRate)) {
         return "Every rate must be between 0 and 1.";
     }
+    const auto isLag = [](double seconds) { return seconds >= 0.0 && seconds <= kMaxLagSeconds; };
+    if (!isLag(options.co2LagSeconds) || !isLag(options.h2oLagSeconds)) {
+        return "The gas lags must be between 0 and 60 seconds.";
+    }
+    if (!(std::fabs(options.trend) <= kMaxTrend)) return "The trend must be between -10 and 10 m/s.";
     TableShape shape;
     if (options.table && !MakeTableShape(options, shape)) {
         return "The table needs each of TIMESTAMP, RECORD, Ux, Uy, Uz, co2, h2o, Ts, press, diag_sonic once, "

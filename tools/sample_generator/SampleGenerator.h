@@ -30,14 +30,22 @@ struct SampleOptions {
     std::string temperatureUnit = "C";  // C or K
     std::string pressureUnit = "kPa";   // kPa, Pa or hPa
     bool gasInMillimoles = false;       // CO2 and H2O in mmol/m^3
+
+    // For the corrections: the gas analyser's delays behind the sonic in
+    // seconds (0 to 60, whole records), a downward heat flux all day, and a
+    // trend that restarts every half hour (TowerShape says which).
+    double co2LagSeconds = 0.0;
+    double h2oLagSeconds = 0.0;
+    bool stable = false;
+    double trend = 0.0;
 };
 
 // The table's column names, in the logger's own order.
 const std::vector<std::string>& TableColumnNames();
 
 // Empty when the options can be used, else a sentence naming the problem
-// (start not "YYYY-MM-DD hh:mm:ss", hz not 10 or 20, hours or a rate out of
-// bounds).
+// (start not "YYYY-MM-DD hh:mm:ss", hz not 10 or 20, hours, a rate, a lag or
+// the trend out of bounds).
 std::string CheckSampleOptions(const SampleOptions& options);
 
 // Records the options ask for before gaps are left out: hours * 3600 * hz,

@@ -43,6 +43,16 @@ int main(int argc, char** argv) {
     app.add_option("--press-unit", options.pressureUnit, "The table's press unit: kPa, Pa or hPa")
         ->capture_default_str();
     app.add_flag("--gas-mmol", options.gasInMillimoles, "The table's co2 and h2o in mmol/m^3");
+    app.add_option("--co2-lag", options.co2LagSeconds,
+                   "Seconds the CO2 signal lags behind the sonic's w (0 to 60, whole records)")
+        ->capture_default_str();
+    app.add_option("--h2o-lag", options.h2oLagSeconds, "Seconds the H2O signal lags behind the sonic's w")
+        ->capture_default_str();
+    app.add_flag("--stable", options.stable, "A downward heat flux all day: stable stratification");
+    app.add_option("--trend", options.trend,
+                   "A trend restarting every half hour: wind and w rise by this (m/s), Ts falls by 10 times it "
+                   "(K), CO2 rises by 100 times it (mg/m^3), H2O falls by 5 times it (g/m^3)")
+        ->capture_default_str();
     std::vector<double> plane;
     kelvara::samples::TiltedSonicOptions tilted;
     app.add_option("--tilted-plane", plane,

@@ -1,5 +1,6 @@
 #include "TowerModel.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace kelvara::samples {
@@ -32,13 +33,15 @@ double PortableSine(double x) {
     return sum;
 }
 
-TowerModel::TowerModel(std::uint64_t seed, int hz)
+TowerModel::TowerModel(std::uint64_t seed, int hz, const TowerShape& shape)
     : prng_(seed),
       dt_(1.0 / hz),
       fastPhi_(1.0 - dt_ / kEddySeconds),
       fastInnovation_(std::sqrt(1.0 - fastPhi_ * fastPhi_)),
       tiltCos_(PortableSine(kPi / 2 - kTiltRadians)),
-      tiltSin_(PortableSine(kTiltRadians)) {
+      tiltSin_(PortableSine(kTiltRadians)),
+      shape_(shape),
+      drivers_(static_cast<std::size_t>(std::max(shape.co2LagRecords, shape.h2oLagRecords)) + 1, 0.0) {
     // Each seed starts from its own weather.
     windX_ = prng_.Uniform(0.5, 4.0) * (prng_.Chance(0.5) ? 1.0 : -1.0);
     windY_ = prng_.Uniform(0.5, 4.0) * (prng_.Chance(0.5) ? 1.0 : -1.0);
@@ -53,6 +56,11 @@ double TowerModel::NextRed(RedNoise& noise) {
 }
 
 double TowerModel::Correlated(double driver, double own, double r) { return r * driver + std::sqrt(1.0 - r * r) * own; }
+
+double TowerModel::Delayed(int lag) const {
+    const std::size_t size = drivers_.size();
+    return drivers_[(newest_ + size - static_cast<std::size_t>(lag)) % size];
+}
 
 void TowerModel::UpdateSlowState(double hourOfDay) {
     const double step = 1.0;  // seconds between slow updates
@@ -94,7 +102,7 @@ void TowerModel::UpdateSlowState(double hourOfDay) {
     rUW_ = -ustar * ustar / (sigmaU_ * sigmaW_);
 
     // Kinematic fluxes: heat K m s-1, vapour g m-2 s-1, CO2 mg m-2 s-1.
-    const double heatFlux = 0.20 * dayFactor_ - 0.02 * night;
+    const double heatFlux = shape_.stable ? -0.02 - 0.03 * dayFactor_ : 0.20 * dayFactor_ - 0.02 * night;
     const double vapourFlux = 0.06 * dayFactor_ + 0.004;
     const double co2Flux = -0.90 * dayFactor_ + 0.15 * night;
     sigmaT_ = std::fmax(0.08, std::fabs(heatFlux) / (0.5 * sigmaW_));
@@ -111,12 +119,17 @@ void TowerModel::Step(double hourOfDay, bool newSecond, TowerSample& sample) {
         slowReady_ = true;
     }
     const double ew = NextRed(w_);
+    newest_ = (newest_ + 1) % drivers_.size();
+    drivers_[newest_] = ew;
     const double uPrime = sigmaU_ * Correlated(ew, NextRed(u_), rUW_);
     const double vPrime = sigmaV_ * NextRed(v_);
     const double wPrime = sigmaW_ * ew;
+    // Where the half hour's trend stands: -0.5 at its start to 0.5 at its end.
+    const double ramp = std::fmod(hourOfDay * 3600.0, 1800.0) / 1800.0 - 0.5;
+    const double trend = shape_.trend * ramp;
 
     // Streamwise and crosswind parts into the sonic's horizontal axes.
-    const double along = speed_ + uPrime;
+    const double along = shape_.trend != 0.0 ? speed_ + uPrime + trend : speed_ + uPrime;
     const double x = dirX_ * along - dirY_ * vPrime;
     const double y = dirY_ * along + dirX_ * vPrime;
     // The sonic leans about its y axis: part of u shows up in w.
@@ -125,9 +138,15 @@ void TowerModel::Step(double hourOfDay, bool newSecond, TowerSample& sample) {
     sample.value[kTowerW] = tiltSin_ * x + tiltCos_ * wPrime;
 
     sample.value[kTowerTs] = meanTs_ + sigmaT_ * Correlated(ew, NextRed(t_), rWT_);
-    sample.value[kTowerH2O] = meanH2O_ + sigmaQ_ * Correlated(ew, NextRed(q_), rWQ_);
-    sample.value[kTowerCO2] = meanCO2_ + sigmaC_ * Correlated(ew, NextRed(c_), rWC_);
+    sample.value[kTowerH2O] = meanH2O_ + sigmaQ_ * Correlated(Delayed(shape_.h2oLagRecords), NextRed(q_), rWQ_);
+    sample.value[kTowerCO2] = meanCO2_ + sigmaC_ * Correlated(Delayed(shape_.co2LagRecords), NextRed(c_), rWC_);
     sample.value[kTowerP] = meanP_ + 0.004 * prng_.Normal();
+    if (shape_.trend != 0.0) {
+        sample.value[kTowerW] += trend;
+        sample.value[kTowerTs] -= 10.0 * trend;
+        sample.value[kTowerCO2] += 100.0 * trend;
+        sample.value[kTowerH2O] -= 5.0 * trend;
+    }
 }
 
 }  // namespace kelvara::samples

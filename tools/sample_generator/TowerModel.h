@@ -5,6 +5,7 @@
 // scalar drifts, and a sonic tilted a little so that mean w follows u.
 
 #include <cstdint>
+#include <vector>
 
 #include "SamplePrng.h"
 
@@ -18,13 +19,28 @@ struct TowerSample {
     double value[kTowerVariableCount];
 };
 
+// What the corrections' tests need beyond the usual tower; the defaults
+// change nothing.
+struct TowerShape {
+    // The gas analyser's delay behind the sonic, in records: the gases
+    // follow w of that many records earlier.
+    int co2LagRecords = 0;
+    int h2oLagRecords = 0;
+    // A downward heat flux all day (stable stratification).
+    bool stable = false;
+    // A trend that restarts every half hour: over each, the wind along the
+    // mean direction and w rise by trend m/s, Ts falls by 10 trend K, CO2
+    // rises by 100 trend mg m-3 and H2O falls by 5 trend g m-3.
+    double trend = 0.0;
+};
+
 // sin(x) from a polynomial: bit-identical on every platform, unlike the
 // maths library's, which is all the smooth cycles here need.
 double PortableSine(double x);
 
 class TowerModel {
 public:
-    TowerModel(std::uint64_t seed, int hz);
+    TowerModel(std::uint64_t seed, int hz, const TowerShape& shape = TowerShape{});
 
     // The next sample. hourOfDay drives the daily cycles; newSecond tells
     // that the slow state is due for its once-a-second update.
@@ -40,6 +56,8 @@ private:
     double NextRed(RedNoise& noise);
     // A unit-variance value with correlation r to the unit-variance driver.
     static double Correlated(double driver, double own, double r);
+    // w's driver of lag records ago (0 before the first record).
+    double Delayed(int lag) const;
 
     SamplePrng prng_;
     double dt_;
@@ -60,6 +78,10 @@ private:
     double rUW_ = 0.0, rWT_ = 0.0, rWQ_ = 0.0, rWC_ = 0.0;
 
     RedNoise u_, v_, w_, t_, q_, c_;
+
+    TowerShape shape_;
+    std::vector<double> drivers_;  // w's last drivers, a ring
+    std::size_t newest_ = 0;
 };
 
 }  // namespace kelvara::samples
