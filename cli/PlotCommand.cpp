@@ -3,8 +3,8 @@
 #include <charconv>
 #include <variant>
 
-#include "io/FileNames.h"
 #include "PictureFile.h"
+#include "io/FileNames.h"
 
 namespace kelvara::cli {
 
@@ -35,7 +35,7 @@ std::optional<plot::PictureSize> PictureSizeOf(const std::string& text) {
 }
 
 int RunPlot(const PlotRequest& request, std::FILE* errors) {
-    std::vector<plot::ResultsTable> tables;
+    std::vector<plot::ResultsFileTable> tables;
     for (const std::string& file : request.files) {
         auto table = plot::ReadResultsTable(PathFromText(file));
         if (const auto* problem = std::get_if<std::string>(&table)) {
@@ -43,18 +43,20 @@ int RunPlot(const PlotRequest& request, std::FILE* errors) {
             std::fprintf(errors, "kelvara-cli: %s: %s\n", file.c_str(), reason.c_str());
             return kFailed;
         }
-        tables.push_back(std::move(std::get<plot::ResultsTable>(table)));
+        tables.push_back({PathFromText(file), std::move(std::get<plot::ResultsTable>(table))});
     }
-    plot::ResultsTable merged = plot::MergeTables(std::move(tables));
-    if (merged.rows.empty()) {
+    auto series = plot::SeriesOfFiles(std::move(tables));
+    if (const auto* problem = std::get_if<std::string>(&series)) {
+        std::fprintf(errors, "kelvara-cli: plot: %s\n", problem->c_str());
+        return kFailed;
+    }
+    auto& lines = std::get<std::vector<plot::PlotSeries>>(series);
+    if (lines.empty()) {
         std::fprintf(errors, "kelvara-cli: no half hour to plot: the results files hold only their header\n");
         return kFailed;
     }
     const plot::PictureSize size = request.sizeText.empty() ? plot::PictureSize{} : *PictureSizeOf(request.sizeText);
-    std::vector<std::filesystem::path> paths;
-    for (const std::string& file : request.files) paths.push_back(PathFromText(file));
-    const plot::QuickLook look(std::move(merged), plot::TitleOfFiles(paths));
-
+    const plot::QuickLook look(std::move(lines));
     const std::string problem =
         plot::WritePictureFile(look, PathFromText(request.output), *PictureFormatOf(request.output), size);
     if (!problem.empty()) {

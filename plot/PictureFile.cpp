@@ -30,15 +30,4 @@ std::string WritePictureFile(const QuickLook& look, const std::filesystem::path&
     return SystemErrorText(picture.LastError() != 0 ? picture.LastError() : EIO);
 }
 
-std::string TitleOfFiles(const std::vector<std::filesystem::path>& files) {
-    if (files.empty()) return {};
-    const auto name = [](const std::filesystem::path& file) { return file.filename().string(); };
-    if (files.size() > 3) {
-        return name(files.front()) + " ... " + name(files.back()) + " (" + std::to_string(files.size()) + " files)";
-    }
-    std::string title = name(files.front());
-    for (std::size_t i = 1; i < files.size(); ++i) title += ", " + name(files[i]);
-    return title;
-}
-
 }  // namespace kelvara::plot

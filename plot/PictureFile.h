@@ -17,8 +17,4 @@ std::optional<PictureFormat> PictureFormatOf(const std::filesystem::path& file);
 std::string WritePictureFile(const QuickLook& look, const std::filesystem::path& file, PictureFormat format,
                              PictureSize size);
 
-// The title of a picture of these files: their names, or the first and last
-// of many.
-std::string TitleOfFiles(const std::vector<std::filesystem::path>& files);
-
 }  // namespace kelvara::plot

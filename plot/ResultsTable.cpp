@@ -103,13 +103,4 @@ std::variant<ResultsTable, std::string> ReadResultsTable(const std::filesystem::
     return table;
 }
 
-ResultsTable MergeTables(std::vector<ResultsTable> tables) {
-    ResultsTable merged;
-    if (!tables.empty()) merged.kind = tables.front().kind;
-    for (ResultsTable& table : tables) merged.rows.insert(merged.rows.end(), table.rows.begin(), table.rows.end());
-    std::stable_sort(merged.rows.begin(), merged.rows.end(),
-                     [](const HalfHourRow& a, const HalfHourRow& b) { return a.time < b.time; });
-    return merged;
-}
-
 }  // namespace kelvara::plot

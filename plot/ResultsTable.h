@@ -27,11 +27,6 @@ struct ResultsTable {
 // The table, or a sentence saying why the file is not a results file.
 std::variant<ResultsTable, std::string> ReadResultsTable(const std::filesystem::path& file);
 
-// Several files' rows in time order (equal times keep file order). The kind
-// is the first table's; mixing kinds is allowed, as the columns plotted mean
-// the same.
-ResultsTable MergeTables(std::vector<ResultsTable> tables);
-
 // "YYYY-MM-DD H:M" of a results line as seconds since 1970 UTC, or NaN. In
 // default files the 23:30 half hour ends at "0:0" of its own date, which is
 // the next day's midnight; standard files already carry the next date.
