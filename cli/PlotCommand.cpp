@@ -1,10 +1,12 @@
 #include "PlotCommand.h"
 
+#include <cerrno>
 #include <charconv>
 #include <variant>
 
 #include "PictureFile.h"
 #include "io/FileNames.h"
+#include "jobs/InputGuard.h"
 
 namespace kelvara::cli {
 
@@ -34,13 +36,32 @@ std::optional<plot::PictureSize> PictureSizeOf(const std::string& text) {
     return size;
 }
 
+namespace {
+
+// Why the picture may not go where the user named it: one of the files to
+// plot (however spelled), or something that is not a regular file.
+std::string OutputProblem(const PlotRequest& request) {
+    const std::filesystem::path output = PathFromText(request.output);
+    std::vector<std::filesystem::path> inputs;
+    for (const std::string& file : request.files) inputs.push_back(PathFromText(file));
+    if (NamesAnInput(output, inputs)) return "is one of the results files to plot: name another picture file";
+    const int reason = ReasonCannotReplace(output);
+    if (reason == EINVAL) return "not a regular file";
+    return reason != 0 ? SystemErrorText(reason) : std::string();
+}
+
+}  // namespace
+
 int RunPlot(const PlotRequest& request, std::FILE* errors) {
+    if (const std::string problem = OutputProblem(request); !problem.empty()) {
+        std::fprintf(errors, "kelvara-cli: %s: %s\n", request.output.c_str(), problem.c_str());
+        return kFailed;
+    }
     std::vector<plot::ResultsFileTable> tables;
     for (const std::string& file : request.files) {
         auto table = plot::ReadResultsTable(PathFromText(file));
         if (const auto* problem = std::get_if<std::string>(&table)) {
-            const std::string reason = *problem == "cannot be opened" ? ReasonCannotRead(PathFromText(file)) : *problem;
-            std::fprintf(errors, "kelvara-cli: %s: %s\n", file.c_str(), reason.c_str());
+            std::fprintf(errors, "kelvara-cli: %s: %s\n", file.c_str(), problem->c_str());
             return kFailed;
         }
         tables.push_back({PathFromText(file), std::move(std::get<plot::ResultsTable>(table))});

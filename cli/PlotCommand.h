@@ -23,7 +23,7 @@ std::optional<plot::PictureSize> PictureSizeOf(const std::string& text);
 
 // Reads every file and draws them over one time axis: files that follow
 // each other as one line, files of the same half hours as lines of their
-// own. The picture goes in place whole.
+// own. The picture goes in place whole, never over one of the files read.
 // Problems go to errors; returns the exit status.
 int RunPlot(const PlotRequest& request, std::FILE* errors);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdio>
 
 #include "io/FileNames.h"
 #include "io/TemporaryFile.h"
@@ -20,14 +21,23 @@ std::optional<PictureFormat> PictureFormatOf(const std::filesystem::path& file) 
 
 std::string WritePictureFile(const QuickLook& look, const std::filesystem::path& file, PictureFormat format,
                              PictureSize size) {
+    const std::string bytes = look.Encode(format, size);
+    if (bytes.empty()) return "the picture could not be drawn";
+    return WritePictureBytes(bytes, file);
+}
+
+std::string WritePictureBytes(std::string_view bytes, const std::filesystem::path& file) {
     TemporaryFile picture;
     if (!picture.Create(file)) return SystemErrorText(picture.LastError());
-    // The drawing opens the temporary by its name and closes it when done.
-    look.Write(picture.Temporary(), format, size);
-    std::error_code error;
-    const bool drawn = std::filesystem::file_size(picture.Temporary(), error) > 0 && !error;
-    if (drawn && picture.Commit()) return {};
-    return SystemErrorText(picture.LastError() != 0 ? picture.LastError() : EIO);
+    errno = 0;
+    if (std::fwrite(bytes.data(), 1, bytes.size(), picture.Stream()) != bytes.size()) {
+        const int error = errno != 0 ? errno : EIO;
+        picture.Abandon();
+        return SystemErrorText(error);
+    }
+    // Closing flushes the last bytes: a full disk often shows only there.
+    if (!picture.Commit()) return SystemErrorText(picture.LastError());
+    return {};
 }
 
 }  // namespace kelvara::plot

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <numbers>
 
 namespace kelvara::plot {
@@ -52,6 +54,16 @@ std::string Fitted(const std::string& text, double room, double letter) {
         if (TextWidth(shortened, letter) <= room) return shortened;
     }
     return "...";
+}
+
+bool IsWholePicture(const std::string& bytes, PictureFormat format) {
+    if (format == PictureFormat::Png) {
+        static constexpr char kEnd[] = "IEND\xAE\x42\x60\x82";
+        return bytes.starts_with("\x89PNG") && bytes.ends_with(std::string_view(kEnd, sizeof kEnd - 1));
+    }
+    const std::string_view text(bytes);
+    const std::size_t last = text.find_last_not_of(" \t\r\n");
+    return text.starts_with("<?xml") && last != std::string_view::npos && text.substr(0, last + 1).ends_with("</svg>");
 }
 
 struct Key {
@@ -346,12 +358,24 @@ std::vector<unsigned char> QuickLook::DrawRgb(PictureSize size) const {
     return rgb;
 }
 
-void QuickLook::Write(const std::filesystem::path& file, PictureFormat format, PictureSize size) const {
-    plstream pls;
-    pls.sdev(format == PictureFormat::Png ? "pngcairo" : "svgcairo");
-    pls.sfnam(file.string().c_str());
-    SetUpStream(pls, size);
-    Drawing(*this, pls, size).Draw();
+std::string QuickLook::Encode(PictureFormat format, PictureSize size) const {
+    // PLplot writes the file through a stream it closes itself, unchecked:
+    // it writes into memory here, and the caller writes the bytes to the
+    // file checking each step.
+    char* data = nullptr;
+    std::size_t length = 0;
+    std::FILE* memory = open_memstream(&data, &length);
+    if (memory == nullptr) return {};
+    {
+        plstream pls;
+        pls.sdev(format == PictureFormat::Png ? "pngcairo" : "svgcairo");
+        pls.sfile(memory);
+        SetUpStream(pls, size);
+        Drawing(*this, pls, size).Draw();
+    }  // closes memory
+    std::string bytes(data != nullptr ? data : "", length);
+    std::free(data);
+    return IsWholePicture(bytes, format) ? bytes : std::string();
 }
 
 int QuickLook::ColumnOf(double time, PictureSize size) const {

@@ -31,8 +31,9 @@ public:
 
     // The picture as 8-bit RGB, row by row from the top.
     std::vector<unsigned char> DrawRgb(PictureSize size) const;
-    // Writes the picture to file (created or replaced as it stands).
-    void Write(const std::filesystem::path& file, PictureFormat format, PictureSize size) const;
+    // The bytes of the picture file, drawn whole; empty when the drawing
+    // could not be made.
+    std::string Encode(PictureFormat format, PictureSize size) const;
 
     // Where everything goes in a picture of this size.
     PlotLayout Layout(PictureSize size) const;

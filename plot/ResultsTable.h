@@ -24,7 +24,9 @@ struct ResultsTable {
     std::vector<HalfHourRow> rows;  // in time order
 };
 
-// The table, or a sentence saying why the file is not a results file.
+// The table, or a sentence saying why the file cannot be read or is not a
+// results file. Only a regular file is read: a pipe would block, and a
+// device such as /dev/zero never ends.
 std::variant<ResultsTable, std::string> ReadResultsTable(const std::filesystem::path& file);
 
 // "YYYY-MM-DD H:M" of a results line as seconds since 1970 UTC, or NaN. In

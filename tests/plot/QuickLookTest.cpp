@@ -8,6 +8,9 @@
 #include <string>
 #include <variant>
 
+#include "FailingStreams.h"
+#include "FileSizeLimit.h"
+#include "PictureFile.h"
 #include "PlotSeries.h"
 #include "QuickLook.h"
 #include "ResultsTable.h"
@@ -77,7 +80,15 @@ TEST(ResultsTable, ReadsResultsAndRefusesTheRest) {
     EXPECT_EQ("is not a results file of Kelvara: its first line is not a results header", ProblemOf(dir / "raw.dat"));
     testing::WriteFile(dir / "cut.r1w", DefaultDay(0, 0).substr(0, 400));
     EXPECT_EQ("line 5 is not a results line", ProblemOf(dir / "cut.r1w"));
-    EXPECT_EQ("cannot be opened", ProblemOf(dir / "gone.r1w"));
+    testing::WriteFile(dir / "long.r1w", std::string(kResultsHeader) + "\r\n" + std::string(100000, '1'));
+    EXPECT_EQ("line 2 is not a results line", ProblemOf(dir / "long.r1w"));
+    EXPECT_EQ("No such file or directory", ProblemOf(dir / "gone.r1w"));
+    EXPECT_EQ("Is a directory", ProblemOf(dir.path()));
+    // A read error is no end of the file.
+    testing::WriteFile(dir / "failing.r1w", DefaultDay(0, 0));
+    testing::FailingStreams failing;
+    testing::FailingStreams::bytesBeforeFailure = 1000;
+    EXPECT_EQ("could not be read: Input/output error", ProblemOf(dir / "failing.r1w"));
 }
 
 TEST(ValueAxis, CountsHaveWholeNumberTicksAndLabelsHaveTheDigitsTheStepNeeds) {
@@ -261,6 +272,35 @@ TEST(QuickLook, ALoneHalfHourIsADotAwayFromTheFrame) {
         for (int y = 0; y < size.height; ++y) {
             EXPECT_FALSE(picture.InkAt(0, y) || picture.InkAt(size.width - 1, y)) << y << ", " << size.width;
         }
+    }
+}
+
+// On a full disk the picture is not put in place, and an earlier one stays
+// as it was; nothing is left beside it.
+TEST(PictureFile, AFailedWriteLeavesTheEarlierPicture) {
+    TempDir dir;
+    testing::WriteFile(dir / "day.r1w", DefaultDay(20, 30));
+    const QuickLook look(std::get<ResultsTable>(ReadResultsTable(dir / "day.r1w")), "day.r1w");
+    for (const char* name : {"day.png", "day.svg"}) {
+        const PictureFormat format = *PictureFormatOf(name);
+        ASSERT_EQ("", WritePictureFile(look, dir / name, format, {640, 480}));
+        const std::string earlier = testing::ReadFile(dir / name);
+        // Drawn first: PLplot itself stops the program when it cannot write
+        // its own temporary files.
+        const std::string later = look.Encode(format, {700, 500});
+        ASSERT_NE(later, earlier);
+        for (const rlim_t limit : {rlim_t{0}, rlim_t{100}, static_cast<rlim_t>(later.size() - 1)}) {
+            std::string problem;
+            {
+                testing::FileSizeLimit full(limit);
+                problem = WritePictureBytes(later, dir / name);
+            }
+            EXPECT_EQ("File too large", problem) << name << " " << limit;
+            EXPECT_EQ(earlier, testing::ReadFile(dir / name)) << name << " " << limit;
+        }
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+        EXPECT_FALSE(entry.path().string().ends_with(".part")) << entry.path();
     }
 }
 
