@@ -19,6 +19,7 @@
 #include "RunningProgram.h"
 #include "SampleGenerator.h"
 #include "TiltedSonic.h"
+#include "Version.h"
 #include "dialogs/input_columns.h"
 #include "shell/InputColumnsSettings.h"
 #include "shell/KelvaraView.h"
@@ -85,7 +86,14 @@ TEST(Dialogs, TitlesDefaultButtonsAndSpotChecks) {
     CheckDialog<CBatchProcessDlg>("Batch File Processor");
     CheckDialog<CAppendDlg>("Append Files");
     CheckDialog<CSecondFileDlg>("No Second File");
-    CheckDialog<CAboutDlg>("About Kelvara");
+    CheckDialog<CAboutDlg>("About Kelvara", [](CAboutDlg& about) {
+        // The project's one version, as --version and the package give it.
+        const auto shows = [&about](const wxString& text) {
+            return std::any_of(about.GetChildren().begin(), about.GetChildren().end(),
+                               [&text](const wxWindow* child) { return child->GetLabel() == text; });
+        };
+        EXPECT_TRUE(shows("Kelvara Version " KELVARA_VERSION));
+    });
     CheckDialog<CMergeDlg>("Merge Files", [](CMergeDlg& merge) {
         EXPECT_EQ(merge.RadioIndex(IDC_FIRST_TAB), -1) << "no separator checked at first";
         EXPECT_EQ(merge.RadioIndex(IDC_SECOND_TAB), -1);

@@ -19,6 +19,7 @@
 #include "SmallTmpfs.h"
 #include "TempDir.h"
 #include "TiltedSonic.h"
+#include "Version.h"
 #include "io/ResultsFile.h"
 #include "jobs/BatchJob.h"
 #include "jobs/PlaneFitJob.h"
@@ -79,7 +80,7 @@ TEST_F(KelvaraCliTest, ExitStatusAndWhatIsShown) {
         Args shown;
     } cases[] = {
         // shown: on stdout or stderr
-        {{"--version"}, 0, {"kelvara-cli 1.0.0.1\n"}},
+        {{"--version"}, 0, {"kelvara-cli " KELVARA_VERSION "\n"}},
         {{"--help"}, 0, {"run", "batch", "append", "--quiet", "--version"}},
         {{"run", "--help"}, 0, {"FIRST", "--second", "--output", "--planar-fit", "--range-file"}},
         {{"batch", "--help"}, 0, {"LIST", "--planar-fit", "--range-file"}},
