@@ -107,6 +107,7 @@ check_debian_package() {
     version=$(dpkg-deb -f "$deb" Version)
     local shown=(
         "$("$work/root/usr/bin/kelvara-cli" --version)"
+        "$("$work/root/usr/bin/Dovrel" --version)"
         "$(grep -o '"Kelvara [^"]*"' "$work/root/usr/share/man/man1/kelvara-cli.1" | tr -d '"')"
     )
     [[ ! -x $work/root/usr/bin/Kelvara ]] || shown+=("$(DISPLAY= "$work/root/usr/bin/Kelvara" --version)")
