@@ -444,7 +444,9 @@ TEST_F(KelvaraCliTest, PlaneFitForPeopleAndPrograms) {
     EXPECT_EQ(json.exitStatus, 0) << json.err;
     EXPECT_TRUE(json.out.starts_with("{\"ok\":true,\"b0\":0.02")) << json.out;
     for (const char* part :
-         {"\"sectors\":[0,1,2,3,4,5,6,7],\"blocks_used\":24,\"excluded\":[{\"time\":\"2024-06-01 03:00\"",
+         {"\"sectors\":[0,1,2,3,4,5,6,7],\"sector_convention\":{\"axes\":\"sonic\",\"direction\":\"atan2(v, u), "
+          "where the air moves toward, from +u toward +v\",\"width_deg\":45},\"blocks_used\":24,\"excluded\":[{"
+          "\"time\":\"2024-06-01 03:00\"",
           "\"too few records (400 < 1000)\"}]}\n"}) {
         EXPECT_TRUE(Contains(json.out, part)) << part << "\n" << json.out;
     }
@@ -460,6 +462,11 @@ TEST_F(KelvaraCliTest, PlaneFitForPeopleAndPrograms) {
     ASSERT_EQ(run.size(), 8u) << text.out;
     EXPECT_EQ(Cli(run).exitStatus, 0);
     EXPECT_TRUE(Contains(text.out, "  2024-06-01 06:00  vertical wind (|w| 1.4")) << text.out;
+    EXPECT_TRUE(Contains(text.out,
+                         "wind sectors (deg): 0-45 45-90 90-135 135-180 180-225 225-270 270-315 315-360\n"
+                         "  in the sonic's own axes: direction atan2(v, u), where the air moves toward, from +u toward "
+                         "+v; 45-degree sectors\n"))
+        << text.out;
 
     // Refused: every key still there, the fit's values null, the reason said.
     const ProgramRun refused = Cli({"planefit", "tilted.dat", "--json"});
