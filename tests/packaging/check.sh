@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Checks the files that a Linux installation adds beside the programs.
+# Checks what a release ships: the files an installation adds beside the
+# programs, the Debian package, and the source export without git.
 #   check.sh desktop-entry SOURCE_DIR
 #   check.sh manual-page   SOURCE_DIR
 #   check.sh completion    SOURCE_DIR
 #   check.sh cli-options   SOURCE_DIR KELVARA_CLI
 #   check.sh debian-package SOURCE_DIR BUILD_DIR
+#   check.sh source-export SOURCE_DIR
 # Exit status 77 (CTest's SKIP_RETURN_CODE) when the tool a check needs is
 # not installed.
 set -euo pipefail
@@ -117,11 +119,28 @@ check_debian_package() {
     done
 }
 
+# A release tarball has no git: the format check, which scripts/test.sh
+# runs first, must find the same sources there.
+check_source_export() {
+    git -C "$source" rev-parse --git-dir >/dev/null 2>&1 || exit $skipped
+    command -v clang-format-14 >/dev/null || clang-format --version 2>/dev/null | grep -q 'version 14\.' ||
+        exit $skipped
+    work=$(mktemp -d)
+    trap 'rm -rf "$work"' EXIT  # global: the trap runs after the function
+    git -C "$source" archive HEAD | tar -x -C "$work"
+    local said expected
+    said=$(cd "$work" && env -u GIT_DIR -u GIT_WORK_TREE GIT_CEILING_DIRECTORIES="$work" bash scripts/format.sh --check) ||
+        fail "the format check fails in a source export: $said"
+    expected=$(git -C "$source" ls-tree -r --name-only HEAD | grep -E '\.(cpp|h)$' | grep -cv generated)
+    [[ $said == "All $expected C++ sources are formatted." ]] || fail "in a source export: '$said', expected $expected"
+}
+
 case $check in
     desktop-entry) check_desktop_entry ;;
     manual-page) check_manual_page ;;
     completion) check_completion ;;
     cli-options) check_cli_options ;;
     debian-package) check_debian_package "$@" ;;
+    source-export) check_source_export ;;
     *) fail "unknown check: $check" ;;
 esac
