@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "jobs/PlaneFitText.h"
+
 namespace kelvara::cli {
 
 namespace {
@@ -32,6 +34,8 @@ std::string PlaneFitJson(const PlaneFitReport& report) {
     json["rms_residual"] = value(fit.rmsResidual);
     json["max_abs_residual"] = value(fit.maxAbsResidual);
     json["sectors"] = fit.sectors;
+    json["sector_convention"] = {
+        {"axes", "sonic"}, {"direction", kSectorConvention.direction}, {"width_deg", kSectorConvention.widthDegrees}};
     json["blocks_used"] = fit.blocksUsed;
     json["excluded"] = nlohmann::ordered_json::array();
     for (const ExcludedBlock& block : report.excluded) {

@@ -1,11 +1,13 @@
 #include "PlotCommand.h"
 
+#include <cerrno>
 #include <charconv>
 #include <variant>
 
+#include "PictureFile.h"
 #include "io/FileChecks.h"
 #include "io/FileNames.h"
-#include "PictureFile.h"
+#include "jobs/InputGuard.h"
 
 namespace kelvara::cli {
 
@@ -35,27 +37,48 @@ std::optional<plot::PictureSize> PictureSizeOf(const std::string& text) {
     return size;
 }
 
+namespace {
+
+// Why the picture may not go where the user named it: one of the files to
+// plot (however spelled), or something that is not a regular file.
+std::string OutputProblem(const PlotRequest& request) {
+    const std::filesystem::path output = PathFromText(request.output);
+    std::vector<std::filesystem::path> inputs;
+    for (const std::string& file : request.files) inputs.push_back(PathFromText(file));
+    if (NamesAnInput(output, inputs)) return "is one of the results files to plot: name another picture file";
+    const int reason = ReasonCannotReplace(output);
+    if (reason == EINVAL) return "not a regular file";
+    return reason != 0 ? SystemErrorText(reason) : std::string();
+}
+
+}  // namespace
+
 int RunPlot(const PlotRequest& request, std::FILE* errors) {
-    std::vector<plot::ResultsTable> tables;
+    if (const std::string problem = OutputProblem(request); !problem.empty()) {
+        std::fprintf(errors, "kelvara-cli: %s: %s\n", request.output.c_str(), problem.c_str());
+        return kFailed;
+    }
+    std::vector<plot::ResultsFileTable> tables;
     for (const std::string& file : request.files) {
         auto table = plot::ReadResultsTable(PathFromText(file));
         if (const auto* problem = std::get_if<std::string>(&table)) {
-            const std::string reason = *problem == "cannot be opened" ? ReasonCannotRead(PathFromText(file)) : *problem;
-            std::fprintf(errors, "kelvara-cli: %s: %s\n", file.c_str(), reason.c_str());
+            std::fprintf(errors, "kelvara-cli: %s: %s\n", file.c_str(), problem->c_str());
             return kFailed;
         }
-        tables.push_back(std::move(std::get<plot::ResultsTable>(table)));
+        tables.push_back({PathFromText(file), std::move(std::get<plot::ResultsTable>(table))});
     }
-    plot::ResultsTable merged = plot::MergeTables(std::move(tables));
-    if (merged.rows.empty()) {
+    auto series = plot::SeriesOfFiles(std::move(tables));
+    if (const auto* problem = std::get_if<std::string>(&series)) {
+        std::fprintf(errors, "kelvara-cli: plot: %s\n", problem->c_str());
+        return kFailed;
+    }
+    auto& lines = std::get<std::vector<plot::PlotSeries>>(series);
+    if (lines.empty()) {
         std::fprintf(errors, "kelvara-cli: no half hour to plot: the results files hold only their header\n");
         return kFailed;
     }
     const plot::PictureSize size = request.sizeText.empty() ? plot::PictureSize{} : *PictureSizeOf(request.sizeText);
-    std::vector<std::filesystem::path> paths;
-    for (const std::string& file : request.files) paths.push_back(PathFromText(file));
-    const plot::QuickLook look(std::move(merged), plot::TitleOfFiles(paths));
-
+    const plot::QuickLook look(std::move(lines));
     const std::string problem =
         plot::WritePictureFile(look, PathFromText(request.output), *PictureFormatOf(request.output), size);
     if (!problem.empty()) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "QuickLook.h"
 
@@ -20,8 +21,10 @@ std::optional<plot::PictureFormat> PictureFormatOf(const std::string& output);
 // "WxH" with both sides within the limits.
 std::optional<plot::PictureSize> PictureSizeOf(const std::string& text);
 
-// Reads every file, draws them together in time order and puts the picture
-// in place whole. Problems go to errors; returns the exit status.
+// Reads every file and draws them over one time axis: files that follow
+// each other as one line, files of the same half hours as lines of their
+// own. The picture goes in place whole, never over one of the files read.
+// Problems go to errors; returns the exit status.
 int RunPlot(const PlotRequest& request, std::FILE* errors);
 
 }  // namespace kelvara::cli

@@ -11,6 +11,23 @@ set(KELVARA_ICON_DIR ${PROJECT_SOURCE_DIR}/res/icons)
 # also name it with --range-file.
 install(FILES ${PROJECT_SOURCE_DIR}/res/range.ini DESTINATION ${CMAKE_INSTALL_DATADIR}/kelvara)
 
+# The licence and the README go with the programs, into the package's doc
+# folder; the licence as Debian's machine-readable copyright file, its text
+# taken from LICENSE and indented as that format asks (an empty line
+# becomes " ."), with the notices of the header-only libraries compiled in.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/LICENSE)
+file(READ ${PROJECT_SOURCE_DIR}/LICENSE licence)
+string(REGEX MATCH "Copyright \\(c\\) ([^\n]*)" notice "${licence}")
+set(KELVARA_COPYRIGHT "${CMAKE_MATCH_1}")
+string(FIND "${licence}" "Redistribution" terms)
+string(SUBSTRING "${licence}" ${terms} -1 licence)
+string(STRIP "${licence}" licence)
+string(REPLACE "\n" "\n " licence " ${licence}")
+string(REPLACE "\n \n" "\n .\n" KELVARA_LICENCE_TEXT "${licence}")
+configure_file(${KELVARA_PACKAGING_DIR}/copyright.in ${CMAKE_CURRENT_BINARY_DIR}/copyright @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/copyright ${PROJECT_SOURCE_DIR}/README.md
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kelvara)
+
 if(TARGET Kelvara)
   install(FILES ${PROJECT_SOURCE_DIR}/res/kelvara.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   foreach(size 16 24 32 48 64 128 256)

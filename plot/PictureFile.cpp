@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdio>
 
 #include "io/FileChecks.h"
 #include "io/TemporaryFile.h"
@@ -20,25 +21,23 @@ std::optional<PictureFormat> PictureFormatOf(const std::filesystem::path& file) 
 
 std::string WritePictureFile(const QuickLook& look, const std::filesystem::path& file, PictureFormat format,
                              PictureSize size) {
-    TemporaryFile picture;
-    if (!picture.Create(file)) return SystemErrorText(picture.LastError());
-    // The drawing opens the temporary by its name and closes it when done.
-    look.Write(picture.Temporary(), format, size);
-    std::error_code error;
-    const bool drawn = std::filesystem::file_size(picture.Temporary(), error) > 0 && !error;
-    if (drawn && picture.Commit()) return {};
-    return SystemErrorText(picture.LastError() != 0 ? picture.LastError() : EIO);
+    const std::string bytes = look.Encode(format, size);
+    if (bytes.empty()) return "the picture could not be drawn";
+    return WritePictureBytes(bytes, file);
 }
 
-std::string TitleOfFiles(const std::vector<std::filesystem::path>& files) {
-    if (files.empty()) return {};
-    const auto name = [](const std::filesystem::path& file) { return file.filename().string(); };
-    if (files.size() > 3) {
-        return name(files.front()) + " ... " + name(files.back()) + " (" + std::to_string(files.size()) + " files)";
+std::string WritePictureBytes(std::string_view bytes, const std::filesystem::path& file) {
+    TemporaryFile picture;
+    if (!picture.Create(file)) return SystemErrorText(picture.LastError());
+    errno = 0;
+    if (std::fwrite(bytes.data(), 1, bytes.size(), picture.Stream()) != bytes.size()) {
+        const int error = errno != 0 ? errno : EIO;
+        picture.Abandon();
+        return SystemErrorText(error);
     }
-    std::string title = name(files.front());
-    for (std::size_t i = 1; i < files.size(); ++i) title += ", " + name(files[i]);
-    return title;
+    // Closing flushes the last bytes: a full disk often shows only there.
+    if (!picture.Commit()) return SystemErrorText(picture.LastError());
+    return {};
 }
 
 }  // namespace kelvara::plot

@@ -1,20 +1,20 @@
 #pragma once
 // The quick look at results: four stacked panels over one time axis (u*,
-// H with LE, Fc, Records), drawn with PLplot. Rejected half hours are gaps
-// with a light band on the Records panel; missing half hours are gaps.
+// H with LE, Fc, Records), drawn with PLplot. Each value is drawn at the
+// middle of its half hour. Rejected half hours are gaps with a light band on
+// the Records panel; missing half hours are gaps; a half hour between gaps
+// is a dot. Several lines (PlotSeries.h) are told apart by their dashes.
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "PlotLayout.h"
+#include "PlotSeries.h"
 #include "ResultsTable.h"
 
 namespace kelvara::plot {
-
-struct PictureSize {
-    int width = 1200;
-    int height = 900;
-};
 
 inline constexpr int kMinimumPictureSide = 200;
 inline constexpr int kMaximumPictureSide = 10000;
@@ -23,28 +23,42 @@ enum class PictureFormat { Png, Svg };
 
 class QuickLook {
 public:
-    // table must hold at least one half hour.
+    // One line; table must hold at least one half hour.
     QuickLook(ResultsTable table, std::string title);
+    // Each series must hold at least one half hour; there is at least one
+    // and at most kMostSeries. The title names them all.
+    explicit QuickLook(std::vector<PlotSeries> series);
 
     // The picture as 8-bit RGB, row by row from the top.
     std::vector<unsigned char> DrawRgb(PictureSize size) const;
-    // Writes the picture to file (created or replaced as it stands).
-    void Write(const std::filesystem::path& file, PictureFormat format, PictureSize size) const;
+    // The bytes of the picture file, drawn whole; empty when the drawing
+    // could not be made.
+    std::string Encode(PictureFormat format, PictureSize size) const;
 
-    // Where a time lies across a picture of the given width, in pixels.
-    int ColumnOf(double time, int width) const;
-    // The rows panel (0 to 3, top to bottom) covers in a picture of the
-    // given height: first and last.
-    std::pair<int, int> RowsOfPanel(int panel, int height) const;
+    // Where everything goes in a picture of this size.
+    PlotLayout Layout(PictureSize size) const;
+    // Where a time lies across a picture of this size, in pixels.
+    int ColumnOf(double time, PictureSize size) const;
+    // The rows a panel (0 to 3, top to bottom) covers: first and last.
+    std::pair<int, int> RowsOfPanel(int panel, PictureSize size) const;
 
-    static constexpr int kPanels = 4;
+    static constexpr int kPanels = plot::kPanels;
 
 private:
     class Drawing;
 
-    ResultsTable table_;
+    // A line's values, each at the middle of its half hour.
+    struct Columns {
+        std::vector<double> time, ustar, h, le, fc, records;
+        std::vector<std::pair<double, double>> rejected;  // start and end of each rejected half hour
+    };
+
+    std::array<PanelContent, kPanels> Panels() const;
+
+    std::vector<PlotSeries> series_;
+    std::vector<Columns> columns_;
     std::string title_;
-    double start_ = 0.0, end_ = 0.0;  // the time axis
+    double first_ = 0.0, last_ = 0.0;  // end times of the first and last half hour
 };
 
 }  // namespace kelvara::plot

@@ -1,12 +1,15 @@
 #include "ResultsTable.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <cmath>
-#include <fstream>
+#include <cstdio>
 #include <limits>
 
+#include "io/FileChecks.h"
+#include "io/FileNames.h"
 #include "io/ResultsFile.h"
 
 namespace kelvara::plot {
@@ -17,6 +20,9 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr int kResultsFields = 17;
 // Columns drawn, by their place in both headers.
 constexpr int kUstarColumn = 1, kHColumn = 11, kLEColumn = 14, kFcColumn = 15, kRecordsColumn = 16;
+// Far above any results line: a file with longer lines is no results file,
+// and it is refused before it fills the memory.
+constexpr std::size_t kLongestLine = 4096;
 
 bool ReadInt(std::string_view& text, int& value, char end) {
     const auto [next, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -47,6 +53,44 @@ std::string_view WithoutLineEnd(std::string_view line) {
     return line;
 }
 
+// The lines of an open stream, each without its line feed; a read error is
+// told apart from the end.
+class LineReader {
+public:
+    explicit LineReader(std::FILE* stream) : stream_(stream) {}
+    ~LineReader() { std::fclose(stream_); }
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
+
+    // False at the end, after a read error or on a line longer than
+    // kLongestLine (then TooLong() says so).
+    bool Next(std::string& line) {
+        line.clear();
+        char buffer[512];
+        errno = 0;
+        while (std::fgets(buffer, sizeof buffer, stream_) != nullptr) {
+            line += buffer;
+            if (!line.empty() && line.back() == '\n') {
+                line.pop_back();
+                return true;
+            }
+            if (line.size() > kLongestLine) {
+                tooLong_ = true;
+                return false;
+            }
+        }
+        if (std::ferror(stream_) != 0) error_ = errno != 0 ? errno : EIO;
+        return error_ == 0 && !line.empty();
+    }
+    bool TooLong() const { return tooLong_; }
+    int Error() const { return error_; }
+
+private:
+    std::FILE* stream_;
+    bool tooLong_ = false;
+    int error_ = 0;
+};
+
 }  // namespace
 
 double ResultsTime(std::string_view text, ResultsKind kind) {
@@ -67,10 +111,18 @@ double ResultsTime(std::string_view text, ResultsKind kind) {
 }
 
 std::variant<ResultsTable, std::string> ReadResultsTable(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return std::string("cannot be opened");
+    if (IsDirectory(file) || IsSpecialFile(file)) return ReasonCannotRead(file);
+    std::FILE* stream = OpenFile(file, "rb");
+    if (stream == nullptr) return ReasonCannotRead(file);
+    LineReader lines(stream);
+    const auto readError = [&lines] { return "could not be read: " + SystemErrorText(lines.Error()); };
+
     std::string line;
-    if (!std::getline(in, line)) return std::string("is empty: not a results file");
+    if (!lines.Next(line)) {
+        if (lines.Error() != 0) return readError();
+        return std::string(lines.TooLong() ? "is not a results file of Kelvara: its first line is not a results header"
+                                           : "is empty: not a results file");
+    }
     ResultsTable table;
     const std::string_view header = WithoutLineEnd(line);
     if (header == kResultsHeader) {
@@ -80,7 +132,8 @@ std::variant<ResultsTable, std::string> ReadResultsTable(const std::filesystem::
     } else {
         return std::string("is not a results file of Kelvara: its first line is not a results header");
     }
-    for (int number = 2; std::getline(in, line); ++number) {
+    int number = 2;
+    for (; lines.Next(line); ++number) {
         const std::vector<std::string_view> fields = SplitFields(WithoutLineEnd(line));
         const double time = ResultsTime(fields[0], table.kind);
         if (fields.size() != kResultsFields || std::isnan(time)) {
@@ -96,19 +149,11 @@ std::variant<ResultsTable, std::string> ReadResultsTable(const std::filesystem::
         row.rejected = std::all_of(fields.begin() + 1, fields.end(), [](std::string_view f) { return f.empty(); });
         table.rows.push_back(row);
     }
-    if (in.bad()) return std::string("could not be read to its end");
+    if (lines.Error() != 0) return readError();
+    if (lines.TooLong()) return "line " + std::to_string(number) + " is not a results line";
     std::stable_sort(table.rows.begin(), table.rows.end(),
                      [](const HalfHourRow& a, const HalfHourRow& b) { return a.time < b.time; });
     return table;
-}
-
-ResultsTable MergeTables(std::vector<ResultsTable> tables) {
-    ResultsTable merged;
-    if (!tables.empty()) merged.kind = tables.front().kind;
-    for (ResultsTable& table : tables) merged.rows.insert(merged.rows.end(), table.rows.begin(), table.rows.end());
-    std::stable_sort(merged.rows.begin(), merged.rows.end(),
-                     [](const HalfHourRow& a, const HalfHourRow& b) { return a.time < b.time; });
-    return merged;
 }
 
 }  // namespace kelvara::plot

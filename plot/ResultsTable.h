@@ -24,13 +24,10 @@ struct ResultsTable {
     std::vector<HalfHourRow> rows;  // in time order
 };
 
-// The table, or a sentence saying why the file is not a results file.
+// The table, or a sentence saying why the file cannot be read or is not a
+// results file. Only a regular file is read: a pipe would block, and a
+// device such as /dev/zero never ends.
 std::variant<ResultsTable, std::string> ReadResultsTable(const std::filesystem::path& file);
-
-// Several files' rows in time order (equal times keep file order). The kind
-// is the first table's; mixing kinds is allowed, as the columns plotted mean
-// the same.
-ResultsTable MergeTables(std::vector<ResultsTable> tables);
 
 // "YYYY-MM-DD H:M" of a results line as seconds since 1970 UTC, or NaN. In
 // default files the 23:30 half hour ends at "0:0" of its own date, which is

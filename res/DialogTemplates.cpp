@@ -3,6 +3,7 @@
 #include "DialogTemplates.h"
 
 #include "ResourceIds.h"
+#include "Version.h"
 
 namespace kelvara::res {
 
@@ -13,11 +14,11 @@ using K = ControlKind;
 // About box.
 constexpr ControlTemplate kAboutControls[] = {
     {K::Icon, kUnnumbered, "", 11, 17, 20, 20, kPlain, IDR_MAINFRAME},
-    {K::LeftText, kUnnumbered, "Kelvara Version 1.0", 40, 10, 119, 8},
+    {K::LeftText, kUnnumbered, "Kelvara Version " KELVARA_VERSION, 40, 10, 119, 8},
     {K::LeftText, kUnnumbered,
      "Eddy-covariance fluxes from flux tower raw data.\n"
-     "Made by the Kelvara developers, 2024.\n"
-     "Free to use and share; it comes with no warranty.",
+     "Copyright (c) 2026, The Kelvara developers.\n"
+     "BSD 3-Clause licence; it comes with no warranty.",
      40, 23, 178, 30},
     {K::DefPushButton, kOkControl, "OK", 223, 7, 50, 14},
 };

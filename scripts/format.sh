@@ -33,10 +33,21 @@ if ! clang_format=$(find_clang_format); then
     exit 1
 fi
 
-# Tracked C++ sources; generated files and image data are not ours to lay out.
-mapfile -d '' files < <(git ls-files -z -- '*.cpp' '*.h' ':!:*.xpm' ':!:*generated*')
+# The C++ sources: in a git checkout the tracked ones; in a source export
+# without git (a release tarball) every one in the tree but the build
+# folders. Generated files are not ours to lay out.
+in_own_repository() {
+    command -v git >/dev/null 2>&1 &&
+        [[ $(git rev-parse --show-toplevel 2>/dev/null) == "$(pwd -P)" ]]
+}
+if in_own_repository; then
+    mapfile -d '' files < <(git ls-files -z -- '*.cpp' '*.h' ':!:*generated*')
+else
+    mapfile -d '' files < <(find . \( -path ./.git -o -path './build*' -o -path ./out \) -prune -o \
+        -type f \( -name '*.cpp' -o -name '*.h' \) ! -path '*generated*' -printf '%P\0' | sort -z)
+fi
 if ((${#files[@]} == 0)); then
-    echo "scripts/format.sh: no C++ sources found (is this a git checkout?)" >&2
+    echo "scripts/format.sh: no C++ sources found in $(pwd -P)" >&2
     exit 1
 fi
 

@@ -146,8 +146,9 @@ std::string Describe(const ColumnLayout& layout, const std::vector<std::string>&
     for (int target = 0; target < kMapTargetCount; ++target) {
         const auto column = static_cast<std::size_t>(layout.column[target]);
         text += (target == 0 ? "" : ", ") + std::string(MapTargetName(target)) + "=";
-        if (column < names.size() && !names[column].empty()) text += names[column] + " ";
-        text += "(column " + std::to_string(column + 1) + ")";
+        // A named column says its name and where it is; an unnamed one, only where.
+        const std::string where = "column " + std::to_string(column + 1);
+        text += column < names.size() && !names[column].empty() ? names[column] + " (" + where + ")" : where;
     }
     for (int variable = 0; variable < kVariableCount; ++variable) {
         if (layout.conversion[variable] == UnitConversion::None) continue;

@@ -45,6 +45,8 @@ std::string PlaneFitText(const PlaneFitReport& report) {
     std::string text = fit.ok ? FitText(fit) : std::string();
     text += Printed("blocks used: %d\n", fit.blocksUsed);
     text += "wind sectors (deg): " + SectorList(fit.sectors) + "\n";
+    text += std::string("  in ") + kSectorConvention.axes + ": direction " + kSectorConvention.direction + "; " +
+            std::to_string(kSectorConvention.widthDegrees) + "-degree sectors\n";
     text += Printed("blocks excluded: %zu\n", report.excluded.size());
     for (const ExcludedBlock& block : report.excluded) text += "  " + block.time + "  " + block.reason + "\n";
     return text;

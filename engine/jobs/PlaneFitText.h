@@ -17,4 +17,15 @@ std::string PlaneFitText(const PlaneFitReport& report);
 // "B0 B1 B2" to 7 significant digits, as the user types them.
 std::string PlaneCoefficientsText(const PlaneFit& fit);
 
+// What the wind sectors are measured in, said beside them in the text and
+// the JSON: not the compass bearing the wind comes from, but the direction
+// the air moves toward, in the sonic's own axes.
+struct SectorConvention {
+    const char* axes;
+    const char* direction;
+    int widthDegrees;
+};
+inline constexpr SectorConvention kSectorConvention{"the sonic's own axes",
+                                                    "atan2(v, u), where the air moves toward, from +u toward +v", 45};
+
 }  // namespace kelvara

@@ -19,6 +19,7 @@
 #include "RunningProgram.h"
 #include "SampleGenerator.h"
 #include "TiltedSonic.h"
+#include "Version.h"
 #include "dialogs/input_columns.h"
 #include "framework/InputColumnsSettings.h"
 #include "shell/KelvaraView.h"
@@ -85,7 +86,14 @@ TEST(Dialogs, TitlesDefaultButtonsAndSpotChecks) {
     CheckDialog<CBatchProcessDlg>("Batch File Processor");
     CheckDialog<CAppendDlg>("Append Files");
     CheckDialog<CSecondFileDlg>("No Second File");
-    CheckDialog<CAboutDlg>("About Kelvara");
+    CheckDialog<CAboutDlg>("About Kelvara", [](CAboutDlg& about) {
+        // The project's one version, as --version and the package give it.
+        const auto shows = [&about](const wxString& text) {
+            return std::any_of(about.GetChildren().begin(), about.GetChildren().end(),
+                               [&text](const wxWindow* child) { return child->GetLabel() == text; });
+        };
+        EXPECT_TRUE(shows("Kelvara Version " KELVARA_VERSION));
+    });
     CheckDialog<CMergeDlg>("Merge Files", [](CMergeDlg& merge) {
         EXPECT_EQ(merge.RadioIndex(IDC_FIRST_TAB), -1) << "no separator checked at first";
         EXPECT_EQ(merge.RadioIndex(IDC_SECOND_TAB), -1);
@@ -340,6 +348,15 @@ TEST_F(JobDialogs, PlanarFitCoefficientsFitsShowsAndCopies) {
     Press(&dialog, wxID_OK);  // the default screen keeps none of these short half hours
     EXPECT_TRUE(dialog.ControlText(IDC_PF_RESULT).StartsWith("The fit was refused: only 0 blocks kept"));
     EXPECT_FALSE(dialog.Control(IDC_PF_COPY)->IsEnabled());
+    // The reason is wrapped, never cut off at the box's right edge.
+    const auto* box = static_cast<wxTextCtrl*>(dialog.Control(IDC_PF_RESULT));
+    for (const wxString& line : wxSplit(box->GetValue(), '\n', '\0')) {
+        EXPECT_LE(box->GetTextExtent(line).x, box->GetClientSize().x) << line;
+    }
+    wxString unwrapped = box->GetValue();
+    unwrapped.Replace("\n", " ");
+    EXPECT_TRUE(unwrapped.Contains("only 0 blocks kept, at least 6 are needed: fit over a longer period."))
+        << unwrapped;
 
     dialog.SetControlText(IDC_PF_MIN_RECORDS, "1000");
     dialog.SetRadioIndex(IDC_PF_FROM_LIST, 1);
@@ -348,6 +365,7 @@ TEST_F(JobDialogs, PlanarFitCoefficientsFitsShowsAndCopies) {
     const wxString shown = dialog.ControlText(IDC_PF_RESULT);
     EXPECT_TRUE(shown.StartsWith("b0 = 0.02")) << shown;
     EXPECT_TRUE(shown.Contains("  2024-06-01 03:00  calm (speed 0.2")) << shown;
+    EXPECT_TRUE(shown.Contains("the sonic's own axes")) << shown;
     EXPECT_EQ(dialog.ControlText(IDC_PERCENT_TEXT), "100%");
     ASSERT_TRUE(dialog.Control(IDC_PF_COPY)->IsEnabled());
     EXPECT_TRUE(shown.Contains("--planar-fit " + dialog.CoefficientsText() + "\n"));

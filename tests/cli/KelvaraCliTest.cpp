@@ -11,11 +11,15 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
 #include "ProgramRun.h"
 #include "RecordingPort.h"
 #include "SampleGenerator.h"
+#include "SmallTmpfs.h"
 #include "TempDir.h"
 #include "TiltedSonic.h"
+#include "Version.h"
 #include "io/ResultsFile.h"
 #include "jobs/BatchJob.h"
 #include "jobs/PlaneFitJob.h"
@@ -75,7 +79,7 @@ TEST_F(KelvaraCliTest, ExitStatusAndWhatIsShown) {
         Args shown;
     } cases[] = {
         // shown: on stdout or stderr
-        {{"--version"}, 0, {"kelvara-cli 1.0.0.1\n"}},
+        {{"--version"}, 0, {"kelvara-cli " KELVARA_VERSION "\n"}},
         {{"--help"}, 0, {"run", "batch", "append", "--quiet", "--version"}},
         {{"run", "--help"}, 0, {"FIRST", "--second", "--output", "--planar-fit", "--range-file"}},
         {{"batch", "--help"}, 0, {"LIST", "--planar-fit", "--range-file"}},
@@ -443,7 +447,9 @@ TEST_F(KelvaraCliTest, PlaneFitForPeopleAndPrograms) {
     EXPECT_EQ(json.exitStatus, 0) << json.err;
     EXPECT_TRUE(json.out.starts_with("{\"ok\":true,\"b0\":0.02")) << json.out;
     for (const char* part :
-         {"\"sectors\":[0,1,2,3,4,5,6,7],\"blocks_used\":24,\"excluded\":[{\"time\":\"2024-06-01 03:00\"",
+         {"\"sectors\":[0,1,2,3,4,5,6,7],\"sector_convention\":{\"axes\":\"sonic\",\"direction\":\"atan2(v, u), "
+          "where the air moves toward, from +u toward +v\",\"width_deg\":45},\"blocks_used\":24,\"excluded\":[{"
+          "\"time\":\"2024-06-01 03:00\"",
           "\"too few records (400 < 1000)\"}]}\n"}) {
         EXPECT_TRUE(Contains(json.out, part)) << part << "\n" << json.out;
     }
@@ -459,6 +465,11 @@ TEST_F(KelvaraCliTest, PlaneFitForPeopleAndPrograms) {
     ASSERT_EQ(run.size(), 8u) << text.out;
     EXPECT_EQ(Cli(run).exitStatus, 0);
     EXPECT_TRUE(Contains(text.out, "  2024-06-01 06:00  vertical wind (|w| 1.4")) << text.out;
+    EXPECT_TRUE(Contains(text.out,
+                         "wind sectors (deg): 0-45 45-90 90-135 135-180 180-225 225-270 270-315 315-360\n"
+                         "  in the sonic's own axes: direction atan2(v, u), where the air moves toward, from +u toward "
+                         "+v; 45-degree sectors\n"))
+        << text.out;
 
     // Refused: every key still there, the fit's values null, the reason said.
     const ProgramRun refused = Cli({"planefit", "tilted.dat", "--json"});
@@ -516,6 +527,59 @@ TEST_F(KelvaraCliTest, PlotDrawsResultsFilesTogether) {
     for (const auto& entry : fs::directory_iterator(dir.path())) {
         EXPECT_FALSE(entry.path().string().ends_with(".part")) << entry.path();
         EXPECT_NE(entry.path().filename(), "none.png");
+    }
+}
+
+// A pipe must not block it and /dev/zero must not fill the memory: only a
+// regular file is read. The picture never replaces a file it draws.
+TEST_F(KelvaraCliTest, PlotReadsOnlyRegularFilesAndNeverDrawsOverOne) {
+    ASSERT_EQ(Cli({"run", Raw("a.dat", 1.0, 5), "-o", "a", "-q"}).exitStatus, 0);
+    ASSERT_EQ(mkfifo((dir / "pipe.r1w").c_str(), 0600), 0);
+    fs::create_symlink("/dev/zero", dir / "zero.r1w");
+#ifdef __SANITIZE_ADDRESS__
+    const std::string bounded = "exec timeout 10 \"$@\"";  // the sanitizer reserves more address space than any limit
+#else
+    const std::string bounded = "ulimit -v 2000000; exec timeout 10 \"$@\"";
+#endif
+    for (const std::string input : {"pipe.r1w", "zero.r1w"}) {
+        const ProgramRun run =
+            RunProgram("sh", {"-c", bounded, "sh", KELVARA_CLI_PATH, "plot", input, "-o", "x.png"}, dir.path());
+        EXPECT_EQ(run.exitStatus, 1) << input;  // timeout's is 124
+        EXPECT_EQ(run.err, "kelvara-cli: " + input + ": not a regular file\n");
+    }
+
+    fs::copy_file(dir / "a.r1w", dir / "results.png");
+    fs::create_directory(dir / "sub");
+    fs::create_hard_link(dir / "results.png", dir / "sub" / "linked.svg");
+    const std::string results = ReadFile(dir / "results.png");
+    for (const std::string output : {"./results.png", "sub/../results.png", "sub/linked.svg"}) {
+        const ProgramRun run = Cli({"plot", "a.r1w", "results.png", "-o", output});
+        EXPECT_EQ(run.exitStatus, 1) << output;
+        EXPECT_EQ(run.err,
+                  "kelvara-cli: " + output + ": is one of the results files to plot: name another picture file\n");
+        EXPECT_EQ(ReadFile(dir / "results.png"), results);
+    }
+    EXPECT_FALSE(fs::exists(dir / "x.png"));
+}
+
+// A disk that fills up while the picture is written: the earlier picture
+// stays, nothing is left beside it, and the message says why.
+TEST_F(KelvaraCliTest, PlotOnAFullDiskKeepsTheEarlierPicture) {
+    SmallTmpfs disk(dir / "disk", 256 * 1024);
+    if (!disk.Mounted()) GTEST_SKIP() << "a full disk needs a small tmpfs, which only root can mount: " << disk.Why();
+    ASSERT_EQ(Cli({"run", Raw("a.dat", 6.0, 5), "-o", "a", "-q"}).exitStatus, 0);
+    ASSERT_EQ(Cli({"plot", "a.r1w", "-o", "disk/day.png", "--size", "400x300"}).exitStatus, 0);
+    const std::string earlier = ReadFile(disk / "day.png");
+    ASSERT_TRUE(disk.FillLeaving(16 * 1024));
+    for (const char* picture : {"disk/day.png", "disk/day.svg"}) {
+        const ProgramRun run = Cli({"plot", "a.r1w", "-o", picture});
+        EXPECT_EQ(run.exitStatus, 1) << picture;
+        EXPECT_EQ(run.err, "kelvara-cli: " + std::string(picture) + ": No space left on device\n");
+    }
+    EXPECT_EQ(ReadFile(disk / "day.png"), earlier);
+    EXPECT_FALSE(fs::exists(disk / "day.svg"));
+    for (const auto& entry : fs::directory_iterator(dir / "disk")) {
+        EXPECT_FALSE(entry.path().string().ends_with(".part")) << entry.path();
     }
 }
 

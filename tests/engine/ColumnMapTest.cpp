@@ -138,6 +138,9 @@ TEST(ColumnMap, AMissingColumnOrAnUnknownUnitIsRefusedByName) {
     // Numbers need no header at all.
     EXPECT_TRUE(ResolveColumns(Format("U=3,V=4,W=5,CO2=6,H2O=7,Ts=8,P=9,status=10"), {}, layout, description, problem));
     EXPECT_EQ(layout.lastColumn, 9);
+    EXPECT_EQ(description,
+              "time=column 1, U=column 3, V=column 4, W=column 5, CO2=column 6, H2O=column 7, Ts=column 8, "
+              "P=column 9, status=column 10");
     EXPECT_FALSE(ResolveColumns(Format("U=3,V=4,W=5,CO2=6,H2O=7,Ts=8,P=9,status=0"), {}, layout, description, problem));
     EXPECT_FALSE(
         ResolveColumns(Format("U=3,V=4,W=5,CO2=6,H2O=7,Ts=8,P=9,status=513"), {}, layout, description, problem));

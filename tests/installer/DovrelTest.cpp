@@ -7,9 +7,11 @@
 #include <filesystem>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "ProgramRun.h"
 #include "TempDir.h"
+#include "Version.h"
 #include "io/RangeFile.h"
 
 namespace kelvara {
@@ -69,6 +71,54 @@ TEST(Dovrel, InstallsTheRangeFileByteForByteForTheLoaderToRead) {
     ASSERT_EQ(install().exitStatus, 0);
     EXPECT_EQ(ReadFile(windows / "range.ini"), shipped);
     EXPECT_EQ(ReadFile(dir / "victim"), "precious");
+}
+
+// The user's own limits are kept before the shipped ones replace them, and
+// the installer says where; --help and --version answer and touch nothing.
+TEST(Dovrel, KeepsAnEditedRangeFileAndAnswersHelpAndVersion) {
+    TempDir dir;
+    const fs::path source = dir / "install", windows = dir / "Windows";
+    fs::create_directories(source);
+    fs::create_directories(windows);
+    ScopedEnv windir("WINDIR", windows.c_str());
+    const std::string shipped = ReadFile(fs::path(KELVARA_SOURCE_DIR) / "res" / "range.ini");
+    WriteFile(source / "range.ini", shipped);
+    WriteFile(windows / "range.ini", "U-Min\t-12.5\r\n");
+    const auto run = [&](const std::vector<std::string>& arguments) {
+        return RunProgram(KELVARA_DOVREL_PATH, arguments, source);
+    };
+
+    for (const std::string option : {"--help", "--version"}) {
+        const ProgramRun answer = run({option});
+        EXPECT_EQ(answer.exitStatus, 0);
+        EXPECT_EQ(answer.err, "");
+        EXPECT_EQ(ReadFile(windows / "range.ini"), "U-Min\t-12.5\r\n") << option;
+    }
+    EXPECT_EQ(run({"--version"}).out, "Dovrel " KELVARA_VERSION "\n");
+    const std::string help = run({"--help"}).out;
+    EXPECT_TRUE(help.starts_with("Usage: Dovrel\n")) << help;
+    EXPECT_NE(help.find("range.ini.bak"), std::string::npos) << help;
+
+    const ProgramRun replaced = run({});
+    EXPECT_EQ(replaced.exitStatus, 0);
+    EXPECT_EQ(replaced.out, "Dovrel: kept the earlier range.ini, which differed from the shipped one, as " +
+                                (windows / "range.ini.bak").string() + "\n");
+    EXPECT_EQ(replaced.err, "");
+    EXPECT_EQ(ReadFile(windows / "range.ini.bak"), "U-Min\t-12.5\r\n");
+    EXPECT_EQ(ReadFile(windows / "range.ini"), shipped);
+    // The same file again: nothing to keep, nothing said, the copy kept.
+    const ProgramRun again = run({});
+    EXPECT_EQ(again.out + again.err, "");
+    EXPECT_EQ(ReadFile(windows / "range.ini.bak"), "U-Min\t-12.5\r\n");
+    // When the copy cannot be kept, the edited file stays as it is.
+    WriteFile(windows / "range.ini", "U-Min\t-7\r\n");
+    fs::remove(windows / "range.ini.bak");
+    fs::create_directory(windows / "range.ini.bak");
+    const ProgramRun refused = run({});
+    EXPECT_EQ(refused.exitStatus, 0);
+    EXPECT_EQ(std::count(refused.err.begin(), refused.err.end(), '\n'), 1) << refused.err;
+    EXPECT_NE(refused.err.find("range.ini is left as it was"), std::string::npos) << refused.err;
+    EXPECT_EQ(ReadFile(windows / "range.ini"), "U-Min\t-7\r\n");
 }
 
 }  // namespace

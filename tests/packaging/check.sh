@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Checks the files that a Linux installation adds beside the programs.
+# Checks what a release ships: the files an installation adds beside the
+# programs, the Debian package, and the source export without git.
 #   check.sh desktop-entry SOURCE_DIR
 #   check.sh manual-page   SOURCE_DIR
 #   check.sh completion    SOURCE_DIR
 #   check.sh cli-options   SOURCE_DIR KELVARA_CLI
+#   check.sh debian-package SOURCE_DIR BUILD_DIR
+#   check.sh source-export SOURCE_DIR
 # Exit status 77 (CTest's SKIP_RETURN_CODE) when the tool a check needs is
 # not installed.
 set -euo pipefail
@@ -77,10 +80,67 @@ check_cli_options() {
     ((${#missing[@]} == 0)) || fail "not described: ${missing[*]}"
 }
 
+# The package made from the build: the licence and the README in its doc
+# folder, and one version in the package, the manual page and every program.
+check_debian_package() {
+    command -v cpack >/dev/null && command -v dpkg-deb >/dev/null || exit $skipped
+    local build=$3 deb version
+    work=$(mktemp -d)
+    trap 'rm -rf "$work"' EXIT  # global: the trap runs after the function
+    cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work" >"$work/cpack.log" 2>&1 ||
+        fail "cpack failed: $(cat "$work/cpack.log")"
+    deb=$(echo "$work"/*.deb)
+    dpkg-deb -x "$deb" "$work/root"
+    local doc=$work/root/usr/share/doc/kelvara
+    cmp -s "$doc/README.md" "$source/README.md" || fail "the package's README.md is not the project's"
+    # Debian's format: a header paragraph, then Files paragraphs each with
+    # Copyright and License; the licence text is LICENSE's, indented.
+    awk 'BEGIN { RS = ""; FS = "\n" } NR == 1 && $1 !~ /^Format: / { exit 1 }
+         /^Files:/ && !(/\nCopyright: / && /\nLicense: /) { exit 1 }' "$doc/copyright" ||
+        fail "$doc/copyright is not a machine-readable Debian copyright file"
+    local ours
+    ours=$(awk '/^License: BSD-3-Clause$/ { on = 1; next } on && !/^ / { exit } on { print }' "$doc/copyright" |
+        sed -e 's/^ //' -e 's/^\.$//')
+    [[ $ours == "$(sed -n '/^Redistribution/,$p' "$source/LICENSE")" ]] ||
+        fail "the package's copyright file does not hold LICENSE's terms"
+    grep -qF "$(grep '^Copyright (c)' "$source/LICENSE" | sed 's/^Copyright (c) //')" "$doc/copyright" ||
+        fail "the package's copyright file does not name LICENSE's holder"
+
+    version=$(dpkg-deb -f "$deb" Version)
+    local shown=(
+        "$("$work/root/usr/bin/kelvara-cli" --version)"
+        "$("$work/root/usr/bin/Dovrel" --version)"
+        "$(grep -o '"Kelvara [^"]*"' "$work/root/usr/share/man/man1/kelvara-cli.1" | tr -d '"')"
+    )
+    [[ ! -x $work/root/usr/bin/Kelvara ]] || shown+=("$(DISPLAY= "$work/root/usr/bin/Kelvara" --version)")
+    local line
+    for line in "${shown[@]}"; do
+        [[ $line == *" $version" ]] || fail "package version $version, but a program or page says '$line'"
+    done
+}
+
+# A release tarball has no git: the format check, which scripts/test.sh
+# runs first, must find the same sources there.
+check_source_export() {
+    git -C "$source" rev-parse --git-dir >/dev/null 2>&1 || exit $skipped
+    command -v clang-format-14 >/dev/null || clang-format --version 2>/dev/null | grep -q 'version 14\.' ||
+        exit $skipped
+    work=$(mktemp -d)
+    trap 'rm -rf "$work"' EXIT  # global: the trap runs after the function
+    git -C "$source" archive HEAD | tar -x -C "$work"
+    local said expected
+    said=$(cd "$work" && env -u GIT_DIR -u GIT_WORK_TREE GIT_CEILING_DIRECTORIES="$work" bash scripts/format.sh --check) ||
+        fail "the format check fails in a source export: $said"
+    expected=$(git -C "$source" ls-tree -r --name-only HEAD | grep -E '\.(cpp|h)$' | grep -cv generated)
+    [[ $said == "All $expected C++ sources are formatted." ]] || fail "in a source export: '$said', expected $expected"
+}
+
 case $check in
     desktop-entry) check_desktop_entry ;;
     manual-page) check_manual_page ;;
     completion) check_completion ;;
     cli-options) check_cli_options ;;
+    debian-package) check_debian_package "$@" ;;
+    source-export) check_source_export ;;
     *) fail "unknown check: $check" ;;
 esac

@@ -99,6 +99,12 @@ def exclusion(block_means, min_records, u_min, w_max):
     return None
 
 
+# What the sectors are measured in, as the program's JSON says it.
+SECTOR_CONVENTION = {'axes': 'sonic',
+                     'direction': 'atan2(v, u), where the air moves toward, from +u toward +v',
+                     'width_deg': int(SECTOR_DEGREES)}
+
+
 def sector(u, v):
     """The 45-degree sector of the block's mean wind: its direction is
     atan2(v, u) in degrees, the way the sonic's axes point (not the
@@ -202,6 +208,7 @@ def plane_fit(blocks, min_records, u_min, w_max):
     for key in FIT_KEYS + ('sectors',):
         value = result[key]
         ordered[key] = None if isinstance(value, float) and not math.isfinite(value) else value
+    ordered['sector_convention'] = SECTOR_CONVENTION
     ordered['blocks_used'] = len(kept)
     ordered['excluded'] = excluded
     if not result['ok']:

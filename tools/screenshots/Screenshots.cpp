@@ -102,6 +102,18 @@ void FitTiltedSonic(CPlaneFitDlg& dialog) {
     std::filesystem::remove(raw);
 }
 
+// The planar-fit dialog after a fit it refuses: the reason, wrapped.
+void FitTooShortARecord(CPlaneFitDlg& dialog) {
+    const std::filesystem::path raw = std::filesystem::temp_directory_path() / "kelvara-screenshot-short.dat";
+    if (!kelvara::samples::WriteRawSample(raw, {.seed = 3, .hours = 2})) return;
+    dialog.SetRadioIndex(kelvara::res::IDC_PF_FROM_LIST, 1);
+    dialog.SetControlText(kelvara::res::IDC_PF_INPUT, wxString::FromUTF8(raw.string()));
+    wxCommandEvent fit(wxEVT_BUTTON, wxID_OK);
+    fit.SetEventObject(dialog.FindWindow(wxID_OK));
+    dialog.FindWindow(wxID_OK)->ProcessWindowEvent(fit);
+    std::filesystem::remove(raw);
+}
+
 // A message box is modal: it is saved from a timer while `show` waits in
 // its ShowModal, then closed.
 bool SaveMessageBox(const std::function<void()>& show, const wxString& file) {
@@ -152,6 +164,7 @@ bool SaveEveryWindow(const wxString& folder) {
         SaveDialog<CSetRangeDlg>(folder + "range-setting.png"),
         SaveDialog<CPlaneFitDlg>(folder + "planar-fit.png"),
         SaveDialog<CPlaneFitDlg>(folder + "planar-fit-result.png", FitTiltedSonic),
+        SaveDialog<CPlaneFitDlg>(folder + "planar-fit-refused.png", FitTooShortARecord),
         SaveResultsWindow(folder + "results-window.png"),
         SaveDialog<CInputColumnsDlg>(folder + "input-columns.png"),
         SaveWithColumnMap(folder),
