@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ExitStatus.h"
+#include "Version.h"
 #include "InputFormatOptions.h"
 #include "jobs/BatchJob.h"
 

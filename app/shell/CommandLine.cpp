@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "Version.h"
+
 namespace kelvara::app {
 
 namespace {
