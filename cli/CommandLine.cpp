@@ -30,6 +30,8 @@ struct Typed {
     // batch
     std::string listFile;
     BatchOptions spread{.jobs = 0};  // 0 jobs: one a hardware thread
+    bool checkOnly = false;
+    bool showRange = false;  // range --show
 
     // run and batch
     bool standard = false;                // the standard methods, into .s1w / .sfw files
@@ -62,6 +64,7 @@ Invocation InvocationOf(Typed& typed) {
     Invocation invocation{.command = typed.command, .quiet = typed.quiet, .rangeFile = typed.rangeFile};
     const Methods methods = typed.standard ? Methods::Standard : Methods::Default;
     invocation.fitPlane = typed.automaticPlane;
+    invocation.checkOnly = typed.checkOnly;
     invocation.run = RunInputs{.methods = methods,
                                .files = typed.runFiles,
                                .outputFile = typed.outputFile,
@@ -169,9 +172,10 @@ void AddSpreadOptions(CLI::App& batch, BatchOptions& spread) {
                    "exit status 1 at the end if any failed");
     batch
         .add_option("--output-dir", spread.outputDir,
-                    "Write the results files into DIR, named by each raw file's own name plus the suffix")
+                    "Write the results files into DIR, named by each raw file's own name plus the suffix; "
+                    "DIR is made when it is not there")
         ->type_name("DIR")
-        ->check(CLI::ExistingDirectory);
+        ->check(CLI::NonexistentPath | CLI::ExistingDirectory);
     batch
         .add_option_function<std::string>(
             "--shard",
@@ -191,6 +195,9 @@ void AddBatchCommand(CLI::App& app, Typed& typed) {
     batch->add_option("LIST", typed.listFile, "List file: one raw data file name a line")->required();
     AddProcessingOptions(*batch, typed);
     AddSpreadOptions(*batch, typed.spread);
+    batch->add_flag("--check-only", typed.checkOnly,
+                    "Make every check the batch makes of the list and each raw file, and write nothing "
+                    "(exit status 0 when the batch would start every file)");
     batch->callback([&typed] {
         typed.command = Command::Batch;
         RefuseTwoPlanes(typed);
@@ -252,6 +259,16 @@ void AddPlotCommand(CLI::App& app, Typed& typed) {
                              std::to_string(plot::kMaximumPictureSide);
         });
     plot->callback([&typed] { typed.command = Command::Plot; });
+}
+
+void AddRangeCommand(CLI::App& app, Typed& typed) {
+    CLI::App* range = app.add_subcommand("range", "The screening limits in force, and where they come from");
+    range->add_flag("--show", typed.showRange, "Print the limits the jobs would screen with (required)")->required();
+    range
+        ->add_option("--range-file", typed.rangeFile,
+                     "The range file to read instead of range.ini in the Windows directory")
+        ->type_name("PATH");
+    range->callback([&typed] { typed.command = Command::ShowRange; });
 }
 
 void AddAppendCommand(CLI::App& app, Typed& typed) {
@@ -387,6 +404,7 @@ std::variant<Invocation, int> ParseCommandLine(int argc, char** argv) {
     AddBatchCommand(app, typed);
     AddPlaneFitCommand(app, typed);
     AddPlotCommand(app, typed);
+    AddRangeCommand(app, typed);
     AddAppendCommand(app, typed);
 
     try {

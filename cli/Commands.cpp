@@ -11,6 +11,8 @@
 #include "io/ColumnLayout.h"
 #include "io/FileChecks.h"
 #include "io/FileNames.h"
+#include "io/NumberText.h"
+#include "io/RangeFile.h"
 #include "jobs/BatchJob.h"
 #include "jobs/PlaneFitJob.h"
 #include "jobs/PlaneFitText.h"
@@ -99,6 +101,20 @@ void ReportKeptGoing(const BatchJob& job, std::FILE* errors) {
                  job.FailedNames().size(), names.c_str());
 }
 
+// --check-only: what the batch would refuse, and nothing written. Exit
+// status 0 when the batch would run (with --keep-going, past the files
+// named).
+int CheckBatch(BatchJob& job, const BatchPlan& plan, JobPort& port, bool quiet, std::FILE* errors) {
+    const bool runs = job.Check(plan, port) == BatchJob::End::Finished;
+    std::string failing;
+    for (const std::string& name : job.FailedNames()) failing += (failing.empty() ? ": " : ", ") + name;
+    if (runs && (!quiet || !failing.empty())) {
+        std::fprintf(errors, "kelvara-cli: batch: %zu files checked, %zu would fail%s; nothing written\n",
+                     plan.entries.size(), job.FailedNames().size(), failing.c_str());
+    }
+    return runs ? kJobFinishedExitStatus : kJobFailedExitStatus;
+}
+
 int ReportSameOutputName(const BatchJob& job, std::FILE* errors) {
     const auto& same = job.SameOutputNames();
     std::fprintf(errors, "kelvara-cli batch: --output-dir: %s and %s would both write %s\n", same[0].c_str(),
@@ -110,8 +126,10 @@ int RunBatch(const Invocation& invocation, TerminalPort& port, const std::option
              const Reporting& reporting) {
     BatchJob job;
     std::optional<BatchPlan> plan = job.Plan(invocation.batch, port, rangeFile);
-    if (!plan)
+    if (!plan) {
         return job.SameOutputNames().empty() ? kJobFailedExitStatus : ReportSameOutputName(job, reporting.errors);
+    }
+    if (invocation.checkOnly) return CheckBatch(job, *plan, port, invocation.quiet, reporting.errors);
     // A fitted plane is fitted once, over the whole list, before any file is processed.
     if (invocation.fitPlane) {
         const auto plane =
@@ -147,11 +165,43 @@ int RunPlaneFit(const Invocation& invocation, JobPort& port, const std::optional
     return kJobFailedExitStatus;
 }
 
+// range --show: the limits as a job would load them, with where they come
+// from and what in the file did not read.
+int ShowRange(const Invocation& invocation, std::FILE* errors) {
+    std::optional<std::filesystem::path> file;
+    if (invocation.rangeFile) file = PathFromText(*invocation.rangeFile);
+    RangeLimits limits;
+    const RangeLoad load = LoadJobRangeLimits(limits, file);
+    if (load.readError != 0) {
+        std::fprintf(errors, "kelvara-cli: %s: %s\n", load.file.string().c_str(),
+                     SystemErrorText(load.readError).c_str());
+        return kJobFailedExitStatus;
+    }
+    if (load.fromFile) {
+        std::printf("The limits of %s:\n", load.file.string().c_str());
+    } else if (file) {
+        std::fprintf(errors, "kelvara-cli: %s: %s\n", load.file.string().c_str(), ReasonCannotRead(load.file).c_str());
+        return kJobFailedExitStatus;
+    } else {
+        std::printf("The built-in limits: there is no readable %s\n", load.file.string().c_str());
+    }
+    for (int field = 0; field < kRangeFieldCount; ++field) {
+        char value[32];
+        FormatGeneral(limits.Field(field), value);
+        std::printf("%s\t%s\n", kRangeLabels[static_cast<std::size_t>(field)], value);
+    }
+    for (const std::string& problem : load.unreadValues) {
+        std::fprintf(errors, "kelvara-cli: warning: %s %s\n", load.file.filename().string().c_str(), problem.c_str());
+    }
+    return kJobFinishedExitStatus;
+}
+
 }  // namespace
 
 int RunCommand(const Invocation& invocation, TerminalPort& port, std::FILE* errors, bool summary) {
     if (invocation.command == Command::Append) return ExitStatus(RunAppendJob(invocation.append, port));
     if (invocation.command == Command::Plot) return RunPlot(invocation.plot, errors);
+    if (invocation.command == Command::ShowRange) return ShowRange(invocation, errors);
     std::optional<std::filesystem::path> rangeFile;
     if (!ResolveRangeFile(invocation, errors, rangeFile)) return kJobFailedExitStatus;
     if (invocation.command == Command::PlaneFit) return RunPlaneFit(invocation, port, rangeFile, errors);

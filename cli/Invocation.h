@@ -12,7 +12,7 @@
 
 namespace kelvara::cli {
 
-enum class Command { Run, Batch, Append, PlaneFit, Plot };
+enum class Command { Run, Batch, Append, PlaneFit, Plot, ShowRange };
 
 struct Invocation {
     Command command = Command::Run;
@@ -25,6 +25,7 @@ struct Invocation {
     // raw files before they are processed; until then the inputs hold a
     // placeholder plane.
     bool fitPlane = false;
+    bool checkOnly = false;  // batch: every check, nothing written
 
     PlaneFitInputs planeFit;
     bool json = false;  // planefit's report as one JSON object

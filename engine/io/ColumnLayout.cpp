@@ -126,6 +126,22 @@ bool ResolveMap(const InputFormat& format, const std::vector<std::string>& names
     return false;
 }
 
+// A name and a number, or the time stamp's first column by default, can
+// still name one column twice.
+bool EachColumnOnce(const ColumnLayout& layout, const std::vector<std::string>& names, std::string& problem) {
+    for (int a = 0; a < kMapTargetCount; ++a) {
+        for (int b = a + 1; b < kMapTargetCount; ++b) {
+            if (layout.column[a] != layout.column[b]) continue;
+            const auto column = static_cast<std::size_t>(layout.column[a]);
+            const std::string name = column < names.size() && !names[column].empty() ? " (" + names[column] + ")" : "";
+            problem = "the columns of " + std::string(MapTargetName(a)) + " and " + std::string(MapTargetName(b)) +
+                      " are one column, column " + std::to_string(column + 1) + name;
+            return false;
+        }
+    }
+    return true;
+}
+
 bool CheckUnits(const std::vector<std::string>& names, const std::vector<std::string>& units, ColumnLayout& layout,
                 std::string& problem) {
     for (int variable = 0; variable < kVariableCount; ++variable) {
@@ -173,7 +189,7 @@ bool ResolveColumns(const InputFormat& format, const std::vector<std::string>& h
     const std::vector<std::string> names = byNames ? SplitHeaderFields(line(kNamesLine)) : std::vector<std::string>{};
     const bool resolved = format.source == ColumnSource::Auto ? ResolveAuto(names, layout, problem)
                                                               : ResolveMap(format, names, layout, problem);
-    if (!resolved) return false;
+    if (!resolved || !EachColumnOnce(layout, names, problem)) return false;
     if (format.source == ColumnSource::Auto && format.checkUnits &&
         !CheckUnits(names, SplitHeaderFields(line(kUnitsLine)), layout, problem)) {
         return false;

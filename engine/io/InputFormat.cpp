@@ -70,6 +70,16 @@ bool ParseMap(std::string_view text, InputFormat& format, std::string& problem) 
         problem = "the column map lacks " + missing;
         return false;
     }
+    // One column read as two variables would give one of them the other's values.
+    for (int a = 0; a < kMapTargetCount; ++a) {
+        for (int b = a + 1; b < kMapTargetCount; ++b) {
+            const std::string& column = map[static_cast<std::size_t>(a)];
+            if (column.empty() || !SameLetters(column, map[static_cast<std::size_t>(b)])) continue;
+            problem = "the column map gives " + std::string(kTargetNames[a]) + " and " + std::string(kTargetNames[b]) +
+                      " the same column " + column;
+            return false;
+        }
+    }
     format.source = ColumnSource::Map;
     format.map = map;
     return true;

@@ -58,8 +58,8 @@ FileFailure OnRawFile(const BatchEntry& entry) {
 
 // The checks made before an entry's results file exists, then the results
 // file with its header line and the raw file opened.
-template <class Traits>
-std::optional<FileFailure> StartEntry(MethodState<Traits>& state, const BatchEntry& entry, const fs::path& listPath) {
+// What would keep an entry from its results file, found without writing.
+std::optional<FileFailure> CheckEntry(const BatchEntry& entry, const fs::path& listPath) {
     const auto rawPath = PathFromText(entry.name);
     const auto resultsPath = PathFromText(entry.resultsName);
     // Creating the results file would destroy an input of the same name.
@@ -69,6 +69,14 @@ std::optional<FileFailure> StartEntry(MethodState<Traits>& state, const BatchEnt
     // A raw file that cannot be read gets no results file; a pipe or a
     // device is refused as well.
     if (IsSpecialFile(rawPath) || !IsReadableFile(rawPath)) return OnRawFile(entry);
+    return std::nullopt;
+}
+
+template <class Traits>
+std::optional<FileFailure> StartEntry(MethodState<Traits>& state, const BatchEntry& entry, const fs::path& listPath) {
+    if (auto failure = CheckEntry(entry, listPath)) return failure;
+    const auto rawPath = PathFromText(entry.name);
+    const auto resultsPath = PathFromText(entry.resultsName);
     if (!state.results.Create(resultsPath)) {
         return OnResultsFile(kCannotOpenOutput, entry, state.results.LastError());
     }
@@ -334,7 +342,36 @@ std::optional<BatchPlan> BatchJob::Plan(const BatchInputs& inputs, JobPort& port
 }
 
 BatchJob::End BatchJob::Execute(const BatchPlan& plan, JobPort& port, BatchObserver* observer) {
+    // The output folder is made as mkdir -p makes it.
+    if (!plan.options.outputDir.empty() && !plan.entries.empty()) {
+        std::error_code error;
+        std::filesystem::create_directories(PathFromText(plan.options.outputDir), error);
+        if (error) {
+            port.ExplainFailure(plan.options.outputDir, error.message());
+            Show(port, kCannotOpenOutput);
+            return End::Failed;
+        }
+    }
     return WithMethod(plan.methods, [&](auto traits) { return ExecuteWith<decltype(traits)>(plan, port, observer); });
+}
+
+BatchJob::End BatchJob::Check(const BatchPlan& plan, JobPort& port) {
+    filesDone_ = 0;
+    failedNames_.clear();
+    for (const BatchEntry& entry : plan.entries) {
+        const auto failure = CheckEntry(entry, plan.listPath);
+        if (!failure) {
+            ++filesDone_;
+            continue;
+        }
+        port.ExplainFailure(failure->file ? *failure->file : entry.resultsName,
+                            failure->file ? failure->reason : "the results file would replace an input of the batch");
+        Show(port, failure->message);
+        failedNames_.push_back(entry.name);
+        if (!plan.options.keepGoing) return End::Failed;
+    }
+    // With keepGoing the batch would go on past these files.
+    return End::Finished;
 }
 
 template <class Traits>

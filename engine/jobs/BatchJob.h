@@ -89,6 +89,12 @@ public:
     std::optional<BatchPlan> Plan(const BatchInputs& inputs, JobPort& port,
                                   const std::optional<std::filesystem::path>& rangeFile = std::nullopt);
     End Execute(const BatchPlan& plan, JobPort& port, BatchObserver* observer = nullptr);
+    // Every check a planned batch makes of each file before it writes its
+    // results, and nothing written: what would fail is told as the batch
+    // tells it. Finished when the batch would run: every file passed, or,
+    // with keepGoing, the batch would go on past those that did not (they
+    // are FailedNames()).
+    End Check(const BatchPlan& plan, JobPort& port);
 
     // Over the names whose outcome was taken, in list order.
     const RunTally& Tally() const { return tally_; }

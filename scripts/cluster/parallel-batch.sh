@@ -11,9 +11,13 @@
 #                          [--standard] [--planar-fit B0 B1 B2 | auto] [--range-file PATH]
 #                          [--columns auto|MAP] [--good-status LIST] [--no-unit-check]
 #
-# The program is $KELVARA_CLI when set, else kelvara-cli on the PATH. Without
-# --keep-going no new run starts after one has failed; the exit status is 0
-# when every run finished, 1 when some failed, 2 for a usage error.
+# The program is $KELVARA_CLI when set, else kelvara-cli on the PATH. The
+# whole list is checked first, as the batch checks it (kelvara-cli batch
+# --check-only): nothing runs when a results file would replace an input, a
+# raw file cannot be read, or two files would write one results file.
+# Without --keep-going no new run starts after one has failed; the exit
+# status is 0 when every run finished, 1 when some failed, 2 for a usage
+# error.
 set -euo pipefail
 
 usage() {
@@ -37,7 +41,8 @@ command -v parallel >/dev/null || {
 
 parallel_options=(--will-cite)
 run_options=()
-fit_options=() # what the plane's fit shares with the runs
+fit_options=()   # what the plane's fit shares with the runs
+check_options=() # what the batch's check of the whole list needs
 planar_auto=0
 output_dir=
 keep_going=0
@@ -66,36 +71,48 @@ while (($#)); do
             ;;
         --keep-going)
             keep_going=1
+            check_options+=("$1")
             shift
             ;;
         --output-dir)
             (($# >= 2)) || usage
             output_dir=$2
+            check_options+=("$1" "$2")
             shift 2
             ;;
         --output-dir=*)
             output_dir=${1#*=}
+            check_options+=("$1")
             shift
             ;;
         --planar-fit)
             if [[ ${2-} == auto ]]; then
                 planar_auto=1
+                check_options+=("$1" "$2")
                 shift 2
                 continue
             fi
             (($# >= 4)) || usage
             run_options+=("$1" "$2" "$3" "$4")
+            check_options+=("$1" "$2" "$3" "$4")
             shift 4
             ;;
         --range-file | --columns | --good-status)
             (($# >= 2)) || usage
             run_options+=("$1" "$2")
             fit_options+=("$1" "$2")
+            check_options+=("$1" "$2")
             shift 2
             ;;
         --no-unit-check)
             run_options+=("$1")
             fit_options+=("$1")
+            check_options+=("$1")
+            shift
+            ;;
+        --standard)
+            run_options+=("$1")
+            check_options+=("$1")
             shift
             ;;
         --shard* | -o | --output | --second)
@@ -113,17 +130,16 @@ done
 # the name.
 names() { sed 's/\r$//' "$list"; }
 
+# Every check the batch makes, on the whole list, before any run writes: a
+# results file that would replace an input, a raw file that cannot be read,
+# two raw files for one results file (a usage error, exit 2).
+status=0
+"$cli" batch "$list" --check-only --quiet "${check_options[@]}" || status=$?
+((status == 0)) || exit $((status == 2 ? 2 : 1))
+
 output='{}'
 if [[ -n $output_dir ]]; then
-    [[ -d $output_dir ]] || {
-        echo "${0##*/}: --output-dir: $output_dir is no folder" >&2
-        exit 2
-    }
-    same=$(names | awk -F/ '{ print $NF }' | sort | uniq -d | head -n 1)
-    if [[ -n $same ]]; then
-        echo "${0##*/}: --output-dir: two raw files named $same would write one results file" >&2
-        exit 2
-    fi
+    mkdir -p -- "$output_dir"
     output="$(printf '%q' "$output_dir")/{/}"
 fi
 # --planar-fit auto: one plane over the whole list, as the batch fits it,
@@ -140,9 +156,11 @@ fi
 
 # A file without a single half hour of fluxes still has its results file
 # (kelvara-cli exits 3 for it), as in the batch.
+# The raw file goes last, after "--", and the output as --output=NAME, so
+# that a name that starts with "-" is no option.
 run=$(printf '%q ' "$cli" run)
-run+="{} --output $output"
+run+="--output=$output"
 ((${#run_options[@]} == 0)) || run+=" $(printf '%q ' "${run_options[@]}")"
-run+=" --quiet || test \$? -eq 3"
+run+=" --quiet -- {} || test \$? -eq 3"
 
 names | parallel "${parallel_options[@]}" "$run" || exit 1

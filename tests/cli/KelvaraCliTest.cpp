@@ -71,7 +71,8 @@ TEST_F(KelvaraCliTest, ExitStatusAndWhatIsShown) {
     WriteFile(dir / "a.txt", "h\na\n");
     WriteFile(dir / "gone-list.txt", "gone.dat\r\n");
     fs::create_directory(dir / "folder.ini");
-    const std::string kSubcommands = "kelvara-cli: subcommands: run, batch, planefit, plot, append; see kelvara-cli";
+    const std::string kSubcommands =
+        "kelvara-cli: subcommands: run, batch, planefit, plot, range, append; see kelvara-cli";
     const std::string raw = Raw("raw.dat", 0.6, 1);
     const struct {
         Args arguments;
@@ -230,7 +231,6 @@ TEST_F(KelvaraCliTest, BatchOnSeveralThreadsKeepsGoingIntoAFolderAndTakesItsShar
     } usage[] = {
         {{"batch", "same.txt", "--output-dir", "sub"},
          "--output-dir: a.dat and sub/a.dat would both write sub/a.dat.r1w"},
-        {{"batch", "good.txt", "--output-dir", "nowhere"}, "--output-dir: Directory does not exist: nowhere"},
         {{"batch", "good.txt", "--shard", "3/3"}, "--shard: takes K/N with 0 <= K < N, not 3/3"},
         {{"batch", "good.txt", "--shard", "1/2x"}, "--shard"},
         {{"batch", "good.txt", "--jobs", "0"}, "--jobs"},
@@ -241,6 +241,10 @@ TEST_F(KelvaraCliTest, BatchOnSeveralThreadsKeepsGoingIntoAFolderAndTakesItsShar
         EXPECT_TRUE(Contains(refused.err, shown)) << refused.err;
     }
     EXPECT_FALSE(fs::exists(dir / "sub" / "a.dat.r1w"));
+
+    // An output folder that is not there is made, as mkdir -p makes it.
+    EXPECT_EQ(Cli({"batch", "good.txt", "-q", "--output-dir", "new/folder"}).exitStatus, 0);
+    EXPECT_TRUE(fs::exists(dir / "new" / "folder" / "c.dat.r1w"));
 
     // More shards than names: this one has nothing to do, which is no failure.
     const ProgramRun idle = Cli({"batch", "good.txt", "--shard", "3/4", "--output-dir", "out"});
@@ -603,6 +607,52 @@ TEST_F(KelvaraCliTest, AnInterruptedRunLeavesNoFinishedLookingFile) {
             EXPECT_FALSE(entry.path().string().ends_with(".part")) << entry.path();
         }
     }
+}
+
+// --check-only says what the batch would refuse and writes nothing.
+TEST_F(KelvaraCliTest, BatchCheckOnlyWritesNothing) {
+    const std::string a = Raw("a.dat", 0.6, 51);
+    fs::copy_file(a, dir / "a.dat.r1w");  // a raw file named like a.dat's results
+    WriteFile(dir / "clash.txt", "a.dat\na.dat.r1w\n");
+    WriteFile(dir / "good.txt", "a.dat\nmissing.dat\n");
+    const auto before = ReadFile(dir / "a.dat.r1w");
+    EXPECT_EQ(Cli({"batch", "clash.txt", "--check-only"}).exitStatus, 1);
+    EXPECT_EQ(before, ReadFile(dir / "a.dat.r1w"));
+    const ProgramRun missing = Cli({"batch", "good.txt", "--check-only"});
+    EXPECT_EQ(missing.exitStatus, 1);
+    EXPECT_TRUE(Contains(missing.err, "kelvara-cli: missing.dat: No such file or directory")) << missing.err;
+    // With --keep-going the batch would go on past it.
+    const ProgramRun going = Cli({"batch", "good.txt", "--check-only", "--keep-going", "--output-dir", "out"});
+    EXPECT_EQ(going.exitStatus, 0) << going.err;
+    EXPECT_TRUE(Contains(going.err, "2 files checked, 1 would fail: missing.dat; nothing written")) << going.err;
+    EXPECT_FALSE(fs::exists(dir / "out"));
+}
+
+// What goes to standard output must arrive: a full disk is a failure.
+TEST_F(KelvaraCliTest, AStandardOutputThatCannotBeWrittenIsAFailure) {
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+    ASSERT_TRUE(samples::WriteTiltedSonicSample(dir / "tilted.dat", {}));
+    for (const Args& arguments :
+         {Args{"planefit", "tilted.dat", "--min-records", "1000"}, Args{"range", "--show"}, Args{"--version"}}) {
+        const ProgramRun run =
+            RunProgram("sh", {"-c", ShellCommand(KELVARA_CLI_PATH, arguments) + " >/dev/full"}, dir.path());
+        EXPECT_EQ(run.exitStatus, 1) << arguments[0];
+        EXPECT_TRUE(Contains(run.err, "kelvara-cli: standard output: ")) << run.err;
+    }
+}
+
+// range --show: the limits in force and where they come from.
+TEST_F(KelvaraCliTest, RangeShowTellsTheLimitsAndTheirSource) {
+    const ProgramRun builtIn = Cli({"range", "--show"});
+    EXPECT_EQ(builtIn.exitStatus, 0);
+    EXPECT_TRUE(builtIn.out.starts_with("The built-in limits: there is no readable ")) << builtIn.out;
+    EXPECT_TRUE(Contains(builtIn.out, "\nTs-Max\t50\n")) << builtIn.out;
+    WriteFile(dir / "mine.ini", "U-Min\t-20\r\nU-Max\t2O\r\n");
+    const ProgramRun mine = Cli({"range", "--show", "--range-file", "mine.ini"});
+    EXPECT_EQ(mine.exitStatus, 0);
+    EXPECT_TRUE(mine.out.starts_with("The limits of mine.ini:\nU-Min\t-20\nU-Max\t2\n")) << mine.out;
+    EXPECT_TRUE(Contains(mine.err, "mine.ini line 2: U-Max \"2O\" is no number and reads as 2")) << mine.err;
+    EXPECT_TRUE(Contains(mine.err, "mine.ini has 2 of 14 lines")) << mine.err;
 }
 
 }  // namespace

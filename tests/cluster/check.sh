@@ -59,14 +59,38 @@ compare out --output-dir out --planar-fit 0.05 0.02 -0.03
 # One plane fitted over the whole list, in the batch and in the recipe alike.
 compare out --output-dir out --planar-fit auto --standard
 
-# The Slurm array's tasks, run here one after the other: together one batch.
+# The Slurm array's tasks, run here one after the other: together one batch,
+# whether the array counts from 0 or from 1.
 "$cli" batch list.txt --quiet --output-dir out
 expected=$(take out)
-for task in 0 1 2; do
-    SLURM_ARRAY_TASK_ID=$task SLURM_ARRAY_TASK_MAX=2 KELVARA_CLI=$cli \
-        bash "$source/scripts/cluster/slurm-array.sbatch" list.txt --output-dir out || fail "Slurm task $task failed"
+for first in 0 1; do
+    for task in $first $((first + 1)) $((first + 2)); do
+        SLURM_ARRAY_TASK_ID=$task SLURM_ARRAY_TASK_MIN=$first SLURM_ARRAY_TASK_MAX=$((first + 2)) \
+            SLURM_ARRAY_TASK_COUNT=3 KELVARA_CLI=$cli \
+            bash "$source/scripts/cluster/slurm-array.sbatch" list.txt --output-dir out || fail "Slurm task $task failed"
+    done
+    [[ $expected == "$(take out)" ]] || fail "the Slurm array's tasks from $first wrote other files than the batch"
 done
-[[ $expected == "$(take out)" ]] || fail "the Slurm array's tasks wrote other files than the batch"
+# An array with holes cannot tell which shards it covers.
+status=0
+SLURM_ARRAY_TASK_ID=3 SLURM_ARRAY_TASK_MIN=3 SLURM_ARRAY_TASK_MAX=7 SLURM_ARRAY_TASK_COUNT=2 KELVARA_CLI=$cli \
+    bash "$source/scripts/cluster/slurm-array.sbatch" list.txt 2>/dev/null || status=$?
+((status == 2)) || fail "an array with holes and no KELVARA_SHARDS: exit status $status, not 2"
+
+# A raw file named like another's results is never written over, and a name
+# that starts with "-" is a file, not an option.
+cp "raw/day 1.dat" "raw/day 1.dat.r1w"
+before=$(sha256sum "raw/day 1.dat.r1w")
+printf 'raw/day 1.dat\nraw/day 1.dat.r1w\n' >clash.txt
+if KELVARA_CLI=$cli bash "$recipe" clash.txt 2>/dev/null; then fail "parallel-batch.sh ran a list whose results replace an input"; fi
+[[ $before == "$(sha256sum "raw/day 1.dat.r1w")" ]] || fail "parallel-batch.sh wrote over the raw file raw/day 1.dat.r1w"
+rm "raw/day 1.dat.r1w"
+cp "raw/day 2.dat" ./-dash.dat
+printf -- '-dash.dat\n' >dash.txt
+"$cli" batch dash.txt --quiet || fail "kelvara-cli batch failed on -dash.dat"
+expected=$(take .)
+KELVARA_CLI=$cli bash "$recipe" dash.txt || fail "parallel-batch.sh failed on a name that starts with -"
+[[ $expected == "$(take .)" ]] || fail "parallel-batch.sh wrote other files than the batch for -dash.dat"
 
 # A name that fails: the others are written under --keep-going, exit 1.
 printf 'raw/day 1.dat\nraw/none.dat\nraw/day 2.dat\n' >bad.txt
@@ -75,6 +99,10 @@ if KELVARA_CLI=$cli bash "$recipe" bad.txt --keep-going --output-dir out 2>err.t
 fi
 grep -q "raw/none.dat: No such file or directory" err.txt || fail "no reason given: $(cat err.txt)"
 [[ -s "out/day 1.dat.r1w" && -s "out/day 2.dat.r1w" ]] || fail "--keep-going did not do the other files"
+
+# An output folder that is not there is made, as the batch makes it.
+KELVARA_CLI=$cli bash "$recipe" list.txt --output-dir new/folder || fail "parallel-batch.sh did not make its output folder"
+[[ -n $(take new/folder) ]] || fail "nothing written into the new output folder"
 
 # Two raw files with one name cannot share an output folder.
 cp "raw/day 1.dat" "with space/day 1.dat"
