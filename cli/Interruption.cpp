@@ -6,7 +6,9 @@
 
 #ifdef _WIN32
 #include <io.h>
+#include <windows.h>
 #else
+#include <time.h>
 #include <unistd.h>
 #endif
 
@@ -28,7 +30,23 @@ void WriteError(const char* text, std::size_t length) {
 
 void WriteError(const char* text) { WriteError(text, std::strlen(text)); }
 
+// Waits, a millisecond at a time and two seconds at most, for a creation or
+// rename under way on another thread to end; a handler may sleep.
+void WaitUntilSettled() {
+    for (int waited = 0; waited < 2000 && !PendingTemporaries::Settled(); ++waited) {
+#ifdef _WIN32
+        Sleep(1);
+#else
+        timespec millisecond{0, 1000000};
+        nanosleep(&millisecond, nullptr);
+#endif
+    }
+}
+
 extern "C" void OnInterruption(int signalNumber) {
+    // From here on no temporary is created or renamed into place.
+    PendingTemporaries::Close();
+    WaitUntilSettled();
     WriteError("\nkelvara-cli: interrupted");
     PendingTemporaries::ForEachTarget([](const char* target) {
         WriteError("; ");

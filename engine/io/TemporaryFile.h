@@ -24,52 +24,92 @@ namespace kelvara {
 
 // The temporaries being written, for a signal handler to remove. Slots hold
 // plain characters, so that reading them needs nothing a handler may not do.
+//
+// Once the handler has begun (Close), no temporary is created and none is
+// renamed into place; it waits for a creation or rename under way to end,
+// so every temporary it removes is one it knows, and every target it names
+// as not written is one that was not renamed.
 class PendingTemporaries {
 public:
     // Room for every results file a batch on many cores holds at once.
     static constexpr std::size_t kSlots = 256;
     static constexpr std::size_t kPathLength = 4096;
 
+    // Around the creation of a temporary: false (nothing may be created)
+    // once closing has begun.
+    static bool BeginCreate() {
+        Creating().fetch_add(1);
+        if (!Closing().load()) return true;
+        Creating().fetch_sub(1);
+        return false;
+    }
+    static void EndCreate() { Creating().fetch_sub(1); }
+
     static int Add(const std::filesystem::path& temporary, const std::filesystem::path& target) {
         const std::string temporaryText = temporary.string(), targetText = target.string();
         if (temporaryText.size() >= kPathLength || targetText.size() >= kPathLength) return -1;
         for (std::size_t slot = 0; slot < kSlots; ++slot) {
-            bool expected = false;
-            if (!Taken()[slot].compare_exchange_strong(expected, true)) continue;
+            int expected = kFree;
+            if (!State()[slot].compare_exchange_strong(expected, kFilling)) continue;
             std::memcpy(Paths()[slot].data(), temporaryText.c_str(), temporaryText.size() + 1);
             std::memcpy(Targets()[slot].data(), targetText.c_str(), targetText.size() + 1);
-            Ready()[slot].store(true);
+            State()[slot].store(kWriting);
             return static_cast<int>(slot);
         }
         return -1;
     }
-    static void Remove(int slot) {
-        if (slot < 0) return;
-        Ready()[static_cast<std::size_t>(slot)].store(false);
-        Taken()[static_cast<std::size_t>(slot)].store(false);
+    // Before the temporary of slot is renamed: false (it must not be) once
+    // closing has begun.
+    static bool BeginRename(int slot) {
+        if (slot < 0) return !Closing().load();
+        State()[static_cast<std::size_t>(slot)].store(kRenaming);
+        if (!Closing().load()) return true;
+        State()[static_cast<std::size_t>(slot)].store(kWriting);
+        return false;
     }
-    // Removes every temporary still being written; safe in a signal handler.
+    static void Remove(int slot) {
+        if (slot >= 0) State()[static_cast<std::size_t>(slot)].store(kFree);
+    }
+
+    // The handler's side, all safe in a signal handler. Close stops new
+    // creations and renames; Settled tells when those under way are done.
+    static void Close() { Closing().store(true); }
+    static bool Settled() {
+        if (Creating().load() != 0) return false;
+        for (std::size_t slot = 0; slot < kSlots; ++slot) {
+            const int state = State()[slot].load();
+            if (state == kFilling || state == kRenaming) return false;
+        }
+        return true;
+    }
+    // Removes every temporary still being written.
     static void DeleteAll() {
         for (std::size_t slot = 0; slot < kSlots; ++slot) {
-            if (Ready()[slot].load()) std::remove(Paths()[slot].data());
+            if (State()[slot].load() == kWriting) std::remove(Paths()[slot].data());
         }
     }
     // Calls visit(target) for the target of each temporary being written.
     template <typename Visit>
     static void ForEachTarget(Visit visit) {
         for (std::size_t slot = 0; slot < kSlots; ++slot) {
-            if (Ready()[slot].load()) visit(static_cast<const char*>(Targets()[slot].data()));
+            if (State()[slot].load() == kWriting) visit(static_cast<const char*>(Targets()[slot].data()));
         }
     }
 
 private:
-    static std::array<std::atomic<bool>, kSlots>& Taken() {
-        static std::array<std::atomic<bool>, kSlots> taken{};
-        return taken;
+    enum : int { kFree, kFilling, kWriting, kRenaming };
+
+    static std::atomic<bool>& Closing() {
+        static std::atomic<bool> closing{false};
+        return closing;
     }
-    static std::array<std::atomic<bool>, kSlots>& Ready() {
-        static std::array<std::atomic<bool>, kSlots> ready{};
-        return ready;
+    static std::atomic<int>& Creating() {
+        static std::atomic<int> creating{0};
+        return creating;
+    }
+    static std::array<std::atomic<int>, kSlots>& State() {
+        static std::array<std::atomic<int>, kSlots> state{};
+        return state;
     }
     static std::array<std::array<char, kPathLength>, kSlots>& Paths() {
         static std::array<std::array<char, kPathLength>, kSlots> paths{};
@@ -103,25 +143,13 @@ public:
     bool Create(const std::filesystem::path& target) {
         Abandon();
         target_ = target;
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            temporary_ = TemporaryNameFor(target);
-            errno = 0;
-            // "x": created only if it does not exist, never through a link.
-#ifdef _WIN32
-            stream_ = _wfopen(temporary_.c_str(), L"wbx");
-#else
-            stream_ = std::fopen(temporary_.c_str(), "wbx");
-#endif
-            if (stream_ != nullptr) {
-                pendingSlot_ = PendingTemporaries::Add(temporary_, target_);
-                lastError_ = 0;
-                return true;
-            }
-            lastError_ = errno;
-            if (lastError_ != EEXIST) break;
+        if (!PendingTemporaries::BeginCreate()) {
+            lastError_ = EINTR;  // the program is ending
+            return false;
         }
-        temporary_.clear();
-        return false;
+        const bool created = CreateUniquely();
+        PendingTemporaries::EndCreate();
+        return created;
     }
 
     std::FILE* Stream() const { return stream_; }
@@ -157,15 +185,7 @@ public:
             Discard();
             return false;
         }
-        std::error_code error;
-        std::filesystem::rename(temporary_, target_, error);
-        if (error) {
-            lastError_ = error.value();
-            Discard();
-            return false;
-        }
-        Forget();
-        return true;
+        return RenameTo(target_);
     }
 
     // After a failure: closes what was written and renames it to name (the
@@ -176,6 +196,47 @@ public:
     bool KeepAs(const std::filesystem::path& name) {
         if (temporary_.empty()) return false;
         Close();
+        return RenameTo(name);
+    }
+
+    // Closes and removes the temporary; the target is left as it was.
+    void Abandon() {
+        if (stream_ != nullptr) std::fclose(stream_);
+        stream_ = nullptr;
+        if (!temporary_.empty()) Discard();
+    }
+
+private:
+    // A fresh name beside the target, created exclusively, and registered.
+    bool CreateUniquely() {
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            temporary_ = TemporaryNameFor(target_);
+            errno = 0;
+            // "x": created only if it does not exist, never through a link.
+#ifdef _WIN32
+            stream_ = _wfopen(temporary_.c_str(), L"wbx");
+#else
+            stream_ = std::fopen(temporary_.c_str(), "wbx");
+#endif
+            if (stream_ != nullptr) {
+                pendingSlot_ = PendingTemporaries::Add(temporary_, target_);
+                lastError_ = 0;
+                return true;
+            }
+            lastError_ = errno;
+            if (lastError_ != EEXIST) break;
+        }
+        temporary_.clear();
+        return false;
+    }
+
+    // Not once the program has begun to end: its handler then removes the
+    // temporary and names the target as not written.
+    bool RenameTo(const std::filesystem::path& name) {
+        if (!PendingTemporaries::BeginRename(pendingSlot_)) {
+            lastError_ = EINTR;
+            return false;
+        }
         std::error_code error;
         std::filesystem::rename(temporary_, name, error);
         if (error) {
@@ -187,14 +248,6 @@ public:
         return true;
     }
 
-    // Closes and removes the temporary; the target is left as it was.
-    void Abandon() {
-        if (stream_ != nullptr) std::fclose(stream_);
-        stream_ = nullptr;
-        if (!temporary_.empty()) Discard();
-    }
-
-private:
     void TakeFrom(TemporaryFile& other) {
         target_ = std::move(other.target_);
         temporary_ = std::move(other.temporary_);

@@ -609,6 +609,30 @@ TEST_F(KelvaraCliTest, AnInterruptedRunLeavesNoFinishedLookingFile) {
     }
 }
 
+// Interrupted at any moment of a batch on two workers: no temporary is
+// left, and no file that was put in place is named as not written.
+TEST_F(KelvaraCliTest, AnInterruptedBatchOnTwoWorkersLeavesNoTemporaryAndNamesOnlyWhatIsMissing) {
+    std::string list;
+    for (int i = 0; i < 24; ++i) {
+        const std::string name = "f" + std::to_string(i) + ".dat";
+        Raw(name.c_str(), 0.5, static_cast<std::uint64_t>(100 + i));
+        list += name + "\n";
+    }
+    WriteFile(dir / "list.txt", list);
+    const std::string batch = ShellCommand(KELVARA_CLI_PATH, {"batch", "list.txt", "--jobs", "2"});
+    // Each round: a fresh folder of results, a signal after 0 to 149 ms,
+    // then every file named "not written" must be missing.
+    const std::string script = "for round in $(seq 40); do rm -f *.r1w; " + batch +
+                               " 2>err.txt & sleep 0.$(printf %03d $((RANDOM % 150))); kill -TERM $! 2>/dev/null;"
+                               " wait $!;"
+                               " ls *.part >/dev/null 2>&1 && echo \"round $round: a temporary is left\";"
+                               " for f in $(grep -o '[^ ]*\\.r1w not written' err.txt | cut -d' ' -f1); do"
+                               "   [ -e \"$f\" ] && echo \"round $round: $f is there but named not written\"; done;"
+                               " done; true";
+    const ProgramRun run = RunProgram("bash", {"-c", script}, dir.path());
+    EXPECT_EQ("", run.out) << run.err;
+}
+
 // --check-only says what the batch would refuse and writes nothing.
 TEST_F(KelvaraCliTest, BatchCheckOnlyWritesNothing) {
     const std::string a = Raw("a.dat", 0.6, 51);
