@@ -27,4 +27,9 @@ CalendarDate PreviousDay(CalendarDate date);
 // The time minutes (0 to 1440) earlier, the day, month and year borrowed.
 CalendarTime MinutesBefore(CalendarTime time, int minutes);
 
+// Days since 1970-01-01 of a date, and back (the proleptic Gregorian
+// calendar, negative before 1970).
+long long DaysSinceEpoch(CalendarDate date);
+CalendarDate DateOfDays(long long days);
+
 }  // namespace kelvara

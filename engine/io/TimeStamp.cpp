@@ -1,0 +1,96 @@
+#include "io/TimeStamp.h"
+
+namespace kelvara {
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Exactly count digits at text[at], into value.
+bool Digits(std::string_view text, std::size_t& at, int count, int& value) {
+    value = 0;
+    for (int i = 0; i < count; ++i, ++at) {
+        if (at >= text.size() || !IsDigit(text[at])) return false;
+        value = value * 10 + (text[at] - '0');
+    }
+    return true;
+}
+
+bool Expect(std::string_view text, std::size_t& at, char c) {
+    if (at >= text.size() || text[at] != c) return false;
+    ++at;
+    return true;
+}
+
+std::string_view Unquoted(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"') text = text.substr(1, text.size() - 2);
+    return text;
+}
+
+// Nanoseconds of ".fff..." after the seconds: up to nine digits count, more
+// are read and left out.
+bool Fraction(std::string_view text, std::size_t& at, TimePoint& nanoseconds) {
+    nanoseconds = 0;
+    if (at == text.size()) return true;
+    if (text[at] != '.') return false;
+    ++at;
+    TimePoint scale = kNanosecondsPerSecond / 10;
+    while (at < text.size() && IsDigit(text[at])) {
+        nanoseconds += (text[at] - '0') * scale;
+        scale /= 10;
+        ++at;
+    }
+    return at == text.size();
+}
+
+}  // namespace
+
+std::optional<TimePoint> ParseTimeStamp(std::string_view text) {
+    text = Unquoted(text);
+    std::size_t at = 0;
+    int year, month, day, hour, minute, second;
+    if (!Digits(text, at, 4, year) || at >= text.size()) return std::nullopt;
+    const char dateSeparator = text[at];
+    if (dateSeparator != '-' && dateSeparator != '/') return std::nullopt;
+    ++at;
+    if (!Digits(text, at, 2, month) || !Expect(text, at, dateSeparator) || !Digits(text, at, 2, day)) {
+        return std::nullopt;
+    }
+    if (at >= text.size() || (text[at] != ' ' && text[at] != 'T')) return std::nullopt;
+    ++at;
+    if (!Digits(text, at, 2, hour) || !Expect(text, at, ':') || !Digits(text, at, 2, minute) ||
+        !Expect(text, at, ':') || !Digits(text, at, 2, second)) {
+        return std::nullopt;
+    }
+    TimePoint fraction = 0;
+    if (!Fraction(text, at, fraction)) return std::nullopt;
+    if (month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month) || hour > 23 || minute > 59 ||
+        second > 59) {
+        return std::nullopt;
+    }
+    const long long days = DaysSinceEpoch(CalendarDate{year, month, day});
+    const long long seconds = days * 86400 + hour * 3600 + minute * 60 + second;
+    return seconds * kNanosecondsPerSecond + fraction;
+}
+
+std::int64_t HalfHourOf(TimePoint time) {
+    const std::int64_t quotient = time / kHalfHourNanoseconds;
+    return time % kHalfHourNanoseconds < 0 ? quotient - 1 : quotient;
+}
+
+CalendarTime HalfHourEnd(std::int64_t halfHour) {
+    const std::int64_t end = halfHour + 1;
+    std::int64_t days = end / 48;
+    std::int64_t ofDay = end % 48;
+    if (ofDay < 0) {
+        ofDay += 48;
+        --days;
+    }
+    const CalendarDate date = DateOfDays(days);
+    return CalendarTime{date.year, date.month, date.day, static_cast<int>(ofDay / 2), static_cast<int>(ofDay % 2 * 30)};
+}
+
+}  // namespace kelvara

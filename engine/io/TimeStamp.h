@@ -1,0 +1,42 @@
+#pragma once
+// A record's full time stamp, as the standard methods read it: date and
+// time, keyed by the absolute half hour it falls in, never by the clock
+// alone.
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "io/Calendar.h"
+
+namespace kelvara {
+
+// Nanoseconds since 1970-01-01 00:00 of the logger's clock (no time zone).
+using TimePoint = std::int64_t;
+
+inline constexpr TimePoint kNanosecondsPerSecond = 1'000'000'000;
+inline constexpr TimePoint kHalfHourNanoseconds = 1800 * kNanosecondsPerSecond;
+
+// The forms ParseTimeStamp reads, as the messages name them.
+inline constexpr std::string_view kTimeStampForms =
+    "YYYY-MM-DD hh:mm:ss or YYYY/MM/DD hh:mm:ss, a blank or T between date and time, "
+    "seconds with any fraction, quoted or not";
+
+// "YYYY-MM-DD hh:mm:ss[.fff...]": '-' or '/' between the date's numbers, a
+// blank or 'T' before the time, blanks and a pair of double quotes around
+// it. Nothing when the text is no such time stamp of a real day and time.
+std::optional<TimePoint> ParseTimeStamp(std::string_view text);
+
+// The half hour a time falls in, counted from 1970 (floor of time / 30 min).
+std::int64_t HalfHourOf(TimePoint time);
+
+// The end of a half hour; the end of the last half hour of a day is 00:00
+// of the next.
+CalendarTime HalfHourEnd(std::int64_t halfHour);
+
+// A time in seconds since 1970, for the sampling frequency.
+inline double Seconds(TimePoint time) {
+    return static_cast<double>(time) / static_cast<double>(kNanosecondsPerSecond);
+}
+
+}  // namespace kelvara
