@@ -9,7 +9,7 @@ namespace {
 
 using BlockKey = RawReader::BlockKey;
 
-BlockKey KeyOf(const RawRecord& record) { return HalfHourKeyOf(record); }
+BlockKey KeyOf(const RawRecord& record) { return record.key; }
 
 void AppendSample(BlockBuffer& block, const RawRecord& record, int& count) {
     for (int v = 0; v < kVariableCount; ++v) block.sample[v][count] = record.value[v];
@@ -37,9 +37,10 @@ void FormatLabel(BlockKey key, char* label) {
 struct DefaultRecords {
     static constexpr bool kFirstRecordWhole = false;
     RawStream& stream;
-    bool TimeStamp(RawRecord& record) { return ReadTimeStamp(stream, record); }
-    bool Rest(RawRecord& record) { return ReadValuesAndStatus(stream, record); }
-    bool Whole(RawRecord& record) { return ReadWholeRecord(stream, record); }
+    DefaultRecordReader& reader;
+    bool TimeStamp(RawRecord& record) { return reader.ReadTimeStamp(stream, record); }
+    bool Rest(RawRecord& record) { return reader.ReadRest(stream, record); }
+    bool Whole(RawRecord& record) { return reader.ReadWhole(stream, record); }
 };
 
 // A mapped file's record is read whole, with its time stamp.
@@ -89,7 +90,7 @@ void RawReader::SkipHeaderLines(RawStream& stream) {
 
 int RawReader::ReadBlock(BlockBuffer& block) {
     if (firstLayout_.mapped) return ReadBlockWith(MappedRecords{first_, firstLayout_, mapped_}, block);
-    return ReadBlockWith(DefaultRecords{first_}, block);
+    return ReadBlockWith(DefaultRecords{first_, firstRecords_}, block);
 }
 
 template <class Records>
@@ -148,7 +149,7 @@ int RawReader::ReadBlockWith(Records records, BlockBuffer& block) {
 
 bool RawReader::ReadSecondRecord() {
     if (secondLayout_.mapped) return mapped_.Read(second_, secondLayout_, record_);
-    return ReadWholeRecord(second_, record_);
+    return secondRecords_.ReadWhole(second_, record_);
 }
 
 // Completes the block left open at the end of the first file from the start

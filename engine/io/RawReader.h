@@ -74,6 +74,8 @@ private:
     ColumnLayout firstLayout_;
     ColumnLayout secondLayout_;
     MappedRecordReader mapped_;
+    DefaultRecordReader firstRecords_;
+    DefaultRecordReader secondRecords_;
     StatusRule statusRule_;
     RawRecord record_;  // the most recently read record
     char blockDate_[kDateWidth + 1] = {};

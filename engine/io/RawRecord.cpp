@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "io/NumberText.h"
+#include "io/RecordLines.h"
 
 namespace kelvara {
 
@@ -114,9 +115,12 @@ bool TryBufferedRecord(RawStream& stream, RawRecord& record, bool withTimeStamp)
 
 bool ReadTimeStamp(RawStream& stream, RawRecord& record) {
     char rest[kRestWidth + 1];
-    return stream.Get() != RawStream::kEnd && stream.ReadField(' ', kDateWidth, record.date) >= 0 &&
-           stream.ReadField(':', kClockWidth, record.hour) >= 0 &&
-           stream.ReadField(':', kClockWidth, record.minute) >= 0 && stream.ReadField(',', kRestWidth, rest) >= 0;
+    const bool read = stream.Get() != RawStream::kEnd && stream.ReadField(' ', kDateWidth, record.date) >= 0 &&
+                      stream.ReadField(':', kClockWidth, record.hour) >= 0 &&
+                      stream.ReadField(':', kClockWidth, record.minute) >= 0 &&
+                      stream.ReadField(',', kRestWidth, rest) >= 0;
+    if (read) record.key = HalfHourKeyOf(record);
+    return read;
 }
 
 bool ReadValuesAndStatus(RawStream& stream, RawRecord& record) {
@@ -134,22 +138,62 @@ bool ReadValuesAndStatus(RawStream& stream, RawRecord& record) {
 }
 
 bool ReadWholeRecord(RawStream& stream, RawRecord& record) {
-    if (TryBufferedRecord(stream, record, /*withTimeStamp=*/true)) return true;
+    if (TryBufferedRecord(stream, record, /*withTimeStamp=*/true)) {
+        record.key = HalfHourKeyOf(record);
+        return true;
+    }
     return ReadTimeStamp(stream, record) && ReadValuesAndStatus(stream, record);
 }
 
-namespace {
+DefaultRecordReader::DefaultRecordReader() : columns_(std::make_unique<RecordColumns>()) {}
 
-int HalfHourOf(int minute) {
-    if (minute >= 0 && minute <= 29) return 0;
-    if (minute >= 30 && minute <= 59) return 30;
-    return minute;
+DefaultRecordReader::~DefaultRecordReader() = default;
+
+bool DefaultRecordReader::TakeParsed(RawStream& stream, RawRecord& record) {
+    RecordColumns& columns = *columns_;
+    const bool current = stream_ == &stream && load_ == stream.LoadCount() && next_ < columns.count &&
+                         stream.Position() == piece_ + columns.LineBegin(next_);
+    if (!current) {
+        const char* begin;
+        const char* end;
+        if (!stream.WholeLines(begin, end) && !(stream.FillBehindRest() && stream.WholeLines(begin, end))) {
+            return false;
+        }
+        ParseRecordLines(begin, end, columns);
+        stream_ = &stream;
+        load_ = stream.LoadCount();
+        piece_ = begin;
+        next_ = 0;
+        if (columns.count == 0) return false;
+    }
+    TakeRecord(columns, next_, piece_, record);
+    stream.ConsumeTo(piece_ + columns.lineEnd[next_]);
+    ++next_;
+    return true;
 }
 
-}  // namespace
+bool DefaultRecordReader::ReadWhole(RawStream& stream, RawRecord& record) {
+    wholeRead_ = false;
+    return TakeParsed(stream, record) || ReadWholeRecord(stream, record);
+}
 
-HalfHourKey HalfHourKeyOf(const RawRecord& record) {
-    return HalfHourKey{AtoiText(record.hour), HalfHourOf(AtoiText(record.minute))};
+bool DefaultRecordReader::ReadTimeStamp(RawStream& stream, RawRecord& record) {
+    wholeRead_ = TakeParsed(stream, record);
+    return wholeRead_ || kelvara::ReadTimeStamp(stream, record);
+}
+
+bool DefaultRecordReader::ReadRest(RawStream& stream, RawRecord& record) {
+    if (wholeRead_) {
+        wholeRead_ = false;
+        return true;
+    }
+    return ReadValuesAndStatus(stream, record);
+}
+
+HalfHourKey HalfHourKeyOf(const RawRecord& record) { return HalfHourKeyOfTexts(record.hour, record.minute); }
+
+HalfHourKey HalfHourKeyOfTexts(std::string_view hour, std::string_view minute) {
+    return HalfHourKey{AtoiText(hour), HalfHourOf(AtoiText(minute))};
 }
 
 bool HasValidStatus(const RawRecord& record) {

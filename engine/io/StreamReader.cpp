@@ -53,7 +53,7 @@ bool StreamReader::NextRecord() {
         if (!opened_ && !OpenCurrent()) return false;
         const bool mapped = current_ < layouts_.size() && layouts_[current_].mapped;
         const bool complete =
-            mapped ? mapped_.Read(stream_, layouts_[current_], record_) : ReadWholeRecord(stream_, record_);
+            mapped ? mapped_.Read(stream_, layouts_[current_], record_) : records_.ReadWhole(stream_, record_);
         // A failing read may still complete a record from what came before
         // it; the data after it is unknown either way.
         if (stream_.Failed()) return Fail(Failure::Read, stream_.ReadError());
@@ -75,11 +75,11 @@ bool StreamReader::ReadBlock(StandardBlock& block) {
     if (Failed()) return false;
     if (!carry_ && !NextRecord()) return false;
     carry_ = false;
-    blockKey_ = HalfHourKeyOf(record_);
+    blockKey_ = record_.key;
     std::memcpy(blockDate_, record_.date, sizeof blockDate_);
     for (;;) {
         if (statusRule_.Keeps(record_.status)) {
-            if (!(HalfHourKeyOf(record_) == blockKey_)) {
+            if (!(record_.key == blockKey_)) {
                 carry_ = true;
                 return true;
             }

@@ -69,6 +69,7 @@ private:
     std::vector<std::filesystem::path> files_;
     std::vector<ColumnLayout> layouts_;  // empty: every file in the default layout
     MappedRecordReader mapped_;
+    DefaultRecordReader records_;
     StatusRule statusRule_;
     std::size_t current_ = 0;  // the file being read, or files_.size()
     bool opened_ = false;      // files_[current_] has been opened
