@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "pipeline/GoodRecords.h"
 #include "pipeline/Variable.h"
 
 namespace kelvara {
@@ -45,11 +46,7 @@ struct BlockBuffer {
     }
 
     // Records whose seven flags are all set (valid after Despike).
-    int GoodRecordCount() const {
-        int good = 0;
-        for (int i = 0; i < count; ++i) good += IsGood(i) ? 1 : 0;
-        return good;
-    }
+    int GoodRecordCount() const { return CountGoodRecords(*this); }
 
     float* U() { return sample[kU]; }
     float* V() { return sample[kV]; }

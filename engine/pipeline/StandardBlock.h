@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "pipeline/GoodRecords.h"
 #include "pipeline/Variable.h"
 
 namespace kelvara {
@@ -47,11 +48,7 @@ public:
         }
         return true;
     }
-    int GoodRecordCount() const {
-        int good = 0;
-        for (int i = 0; i < count; ++i) good += IsGood(i) ? 1 : 0;
-        return good;
-    }
+    int GoodRecordCount() const { return CountGoodRecords(*this); }
 
     int Capacity() const { return capacity_; }
 
