@@ -25,9 +25,7 @@ inline std::uint64_t Load(const char* p) {
 
 // The high bit of each byte that is zero, and of no other (exact, no false
 // positives from neighbouring bytes).
-inline std::uint64_t ZeroBytes(std::uint64_t word) {
-    return ~(((word & kLowSeven) + kLowSeven) | word | kLowSeven);
-}
+inline std::uint64_t ZeroBytes(std::uint64_t word) { return ~(((word & kLowSeven) + kLowSeven) | word | kLowSeven); }
 
 // The high bit of each byte that equals c.
 inline std::uint64_t BytesEqual(std::uint64_t word, char c) {

@@ -65,7 +65,8 @@ bool ParseLineAtOnce(const char* p, RecordColumns& columns, int i, const char*& 
     const separators::TimeStampMasks stamp = separators::FindTimeStampSeparators(p);
     // Only what comes before the first line feed counts; the leading
     // character is skipped whatever it is.
-    const std::uint64_t beforeLineFeed = stamp.lineFeed == 0 ? ~std::uint64_t{0} : (stamp.lineFeed & -stamp.lineFeed) - 1;
+    const std::uint64_t beforeLineFeed =
+        stamp.lineFeed == 0 ? ~std::uint64_t{0} : (stamp.lineFeed & -stamp.lineFeed) - 1;
     const std::uint64_t spaces = stamp.space & beforeLineFeed & ~std::uint64_t{1};
     if (spaces == 0) return false;
     const int dateEnd = std::countr_zero(spaces);

@@ -61,8 +61,7 @@ inline __m128 MaskOf(std::uint8_t mark) { return _mm_castsi128_ps(_mm_set1_epi32
 // Calls row(x, mask) for the records first to first + count - 1 of the
 // columns, in record order, with the mask of marks[k] for record first + k.
 template <class RowFunction>
-void ForEachRow(const float* const (&columns)[8], int first, int count, const std::uint8_t* marks,
-                RowFunction row) {
+void ForEachRow(const float* const (&columns)[8], int first, int count, const std::uint8_t* marks, RowFunction row) {
     int k = 0;
     for (; k + 4 <= count; k += 4) {
         Row rows[4];
@@ -72,9 +71,7 @@ void ForEachRow(const float* const (&columns)[8], int first, int count, const st
     for (; k < count; ++k) row(LoadRow(columns, first + k), MaskOf(marks[k]));
 }
 
-inline Row LoadLanes(const float (&values)[8]) {
-    return Row{_mm_loadu_ps(values), _mm_loadu_ps(values + 4)};
-}
+inline Row LoadLanes(const float (&values)[8]) { return Row{_mm_loadu_ps(values), _mm_loadu_ps(values + 4)}; }
 
 inline void StoreLanes(const Row& row, float (&values)[8]) {
     _mm_storeu_ps(values, row.low);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <limits>
@@ -13,6 +14,7 @@
 
 #include "EngineTestSupport.h"
 #include "pipeline/AirProperties.h"
+#include "pipeline/BlockMoments.h"
 #include "pipeline/Despike.h"
 #include "pipeline/Fluxes.h"
 #include "pipeline/Means.h"
@@ -136,6 +138,31 @@ void Covariances(const BlockBuffer& b, float (&out)[5]) {
     for (int k = 0; k < 5; ++k) out[k] = Store(static_cast<double>(s[k]) / good);
 }
 
+BlockMoments Moments(const StandardBlock& b) {
+    BlockMoments m;
+    double sum[kVariableCount] = {};
+    for (int i = 0; i < b.count; ++i) {
+        if (!b.IsGood(i)) continue;
+        for (int v = 0; v < kVariableCount; ++v) sum[v] += static_cast<double>(b.sample[v][i]);
+        ++m.count;
+    }
+    for (int v = 0; v < kVariableCount; ++v) m.mean[v] = sum[v] / m.count;
+    double products[kWindComponents][kP] = {};
+    for (int i = 0; i < b.count; ++i) {
+        if (!b.IsGood(i)) continue;
+        for (int a = 0; a < kWindComponents; ++a) {
+            for (int c = a; c < kP; ++c) {
+                products[a][c] += (static_cast<double>(b.sample[a][i]) - m.mean[a]) *
+                                  (static_cast<double>(b.sample[c][i]) - m.mean[c]);
+            }
+        }
+    }
+    for (int a = 0; a < kWindComponents; ++a) {
+        for (int c = 0; c < kP; ++c) m.cov[a][c] = c >= a ? products[a][c] / m.count : products[c][a] / m.count;
+    }
+    return m;
+}
+
 }  // namespace plain
 
 // A calm block with spikes, values at and beyond the range limits, signed
@@ -161,14 +188,29 @@ std::unique_ptr<BlockBuffer> AwkwardBlock(int n, std::uint32_t seed) {
                 continue;
             }
             switch (random() % 97) {
-                case 0: x = centre[v] + 40.0f * spread[v]; break;  // a spike
-                case 1: x = limits.Minimum(static_cast<Variable>(v)); break;
-                case 2: x = limits.Maximum(static_cast<Variable>(v)); break;
-                case 3: x = -0.0f; break;
-                case 4: x = std::numeric_limits<float>::infinity(); break;
-                case 5: x = std::numeric_limits<float>::quiet_NaN(); break;
-                case 6: x = 1e30f; break;
-                default: break;
+                case 0:
+                    x = centre[v] + 40.0f * spread[v];
+                    break;  // a spike
+                case 1:
+                    x = limits.Minimum(static_cast<Variable>(v));
+                    break;
+                case 2:
+                    x = limits.Maximum(static_cast<Variable>(v));
+                    break;
+                case 3:
+                    x = -0.0f;
+                    break;
+                case 4:
+                    x = std::numeric_limits<float>::infinity();
+                    break;
+                case 5:
+                    x = std::numeric_limits<float>::quiet_NaN();
+                    break;
+                case 6:
+                    x = 1e30f;
+                    break;
+                default:
+                    break;
             }
             block->sample[v][i] = x;
         }
@@ -234,6 +276,32 @@ TEST(BlockLanes, EveryStageGivesTheBitsOfThePlainArithmetic) {
         ExpectSameBits(&result.LE_leuning, &le, 1, "LE");
         ExpectSameBits(&result.Fc_leuning, &fc, 1, "Fc");
         EXPECT_EQ(result.Records, slow->GoodRecordCount());
+    }
+}
+
+TEST(BlockLanes, TheStandardMomentsAreThePlainSums) {
+    const RangeLimits limits = DefaultRangeLimits();
+    for (const int n : {1, 3, 5, 257, 4099, 36001}) {
+        const auto source = AwkwardBlock(std::min(n, kBlockCapacity), static_cast<std::uint32_t>(n));
+        StandardBlock block;
+        for (int i = 0; i < n; ++i) {
+            float values[kVariableCount];
+            for (int v = 0; v < kVariableCount; ++v) values[v] = source->sample[v][i % kBlockCapacity];
+            ASSERT_TRUE(block.Append(values));
+        }
+        if (!Despike(block, limits) || block.GoodRecordCount() == 0) continue;
+        const BlockMoments fast = ComputeBlockMoments(block);
+        const BlockMoments slow = plain::Moments(block);
+        ASSERT_EQ(fast.count, slow.count) << n;
+        for (int v = 0; v < kVariableCount; ++v) {
+            EXPECT_EQ(std::bit_cast<std::uint64_t>(fast.mean[v]), std::bit_cast<std::uint64_t>(slow.mean[v])) << n;
+        }
+        for (int a = 0; a < kWindComponents; ++a) {
+            for (int c = 0; c < kP; ++c) {
+                EXPECT_EQ(std::bit_cast<std::uint64_t>(fast.cov[a][c]), std::bit_cast<std::uint64_t>(slow.cov[a][c]))
+                    << n << " " << a << " " << c;
+            }
+        }
     }
 }
 

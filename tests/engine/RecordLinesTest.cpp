@@ -99,8 +99,8 @@ TEST_F(RecordLinesTest, ALineWhoseFieldsRunPastItsEndIsLeftToTheCharacterReader)
     const std::string shortLines[] = {
         "\"2024-06-01 10:00:00\",1,2,3,4,5,6\n",  // six values
         "\"2024-06-01 10:00\n",                   // no second colon
-        "\"2024-06-01\n",                          // no blank
-        "\n",                                      // the leading character is the line feed
+        "\"2024-06-01\n",                         // no blank
+        "\n",                                     // the leading character is the line feed
     };
     for (const std::string& bad : shortLines) {
         EXPECT_EQ(ParseAndCompare(good + good + bad + good), 2) << bad;
