@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cstring>
 
+#include "io/RecordLines.h"
+
 namespace kelvara {
 
 namespace {
@@ -36,6 +38,7 @@ void FormatLabel(BlockKey key, char* label) {
 // the record, as the block's first record needs.
 struct DefaultRecords {
     static constexpr bool kFirstRecordWhole = false;
+    static constexpr bool kParsedRuns = true;
     RawStream& stream;
     DefaultRecordReader& reader;
     bool TimeStamp(RawRecord& record) { return reader.ReadTimeStamp(stream, record); }
@@ -46,6 +49,7 @@ struct DefaultRecords {
 // A mapped file's record is read whole, with its time stamp.
 struct MappedRecords {
     static constexpr bool kFirstRecordWhole = true;
+    static constexpr bool kParsedRuns = false;
     RawStream& stream;
     const ColumnLayout& layout;
     MappedRecordReader& reader;
@@ -114,7 +118,14 @@ int RawReader::ReadBlockWith(Records records, BlockBuffer& block) {
     std::memcpy(blockDate_, record_.date, sizeof blockDate_);
 
     int count = 0;
-    for (int pass = 0; pass < kBlockCapacity; ++pass) {
+    for (int pass = 0; pass < kBlockCapacity;) {
+        if constexpr (Records::kParsedRuns) {
+            if (!carry_ && !timeStampRead && TakeParsedRecords(key, block, count, pass)) {
+                if (carry_) break;
+                continue;
+            }
+        }
+        ++pass;
         // A mapped first record was read whole, perhaps up to the file's end.
         if (first_.AtEnd() && !(Records::kFirstRecordWhole && timeStampRead)) {
             firstFileEnded_ = true;
@@ -145,6 +156,34 @@ int RawReader::ReadBlockWith(Records records, BlockBuffer& block) {
     blockKey_ = key;
     block.count = count;
     return count;
+}
+
+// The same passes as the record loop makes one by one: a record that is
+// parsed ahead was read in full, from the buffer, so the file's end is not
+// met before it.
+bool RawReader::TakeParsedRecords(BlockKey key, BlockBuffer& block, int& count, int& pass) {
+    const DefaultRecordReader::Run run = firstRecords_.ParsedRun(first_);
+    if (run.first == run.end) return false;
+    const RecordColumns& columns = *run.columns;
+    int i = run.first;
+    for (; i < run.end && pass < kBlockCapacity; ++i) {
+        ++pass;
+        ++counts_.records;
+        if (!statusRule_.Keeps(columns.status[i])) {
+            ++counts_.badStatus;
+            continue;
+        }
+        if (!(columns.key[i] == key)) {
+            firstRecords_.Materialize(i, record_);
+            firstRecords_.TakeRun(first_, i + 1);
+            carry_ = true;
+            return true;
+        }
+        for (int v = 0; v < kVariableCount; ++v) block.sample[v][count] = columns.value[v][i];
+        ++count;
+    }
+    firstRecords_.TakeRun(first_, i);
+    return true;
 }
 
 bool RawReader::ReadSecondRecord() {

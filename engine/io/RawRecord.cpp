@@ -149,7 +149,7 @@ DefaultRecordReader::DefaultRecordReader() : columns_(std::make_unique<RecordCol
 
 DefaultRecordReader::~DefaultRecordReader() = default;
 
-bool DefaultRecordReader::TakeParsed(RawStream& stream, RawRecord& record) {
+DefaultRecordReader::Run DefaultRecordReader::ParsedRun(RawStream& stream) {
     RecordColumns& columns = *columns_;
     const bool current = stream_ == &stream && load_ == stream.LoadCount() && next_ < columns.count &&
                          stream.Position() == piece_ + columns.LineBegin(next_);
@@ -157,18 +157,30 @@ bool DefaultRecordReader::TakeParsed(RawStream& stream, RawRecord& record) {
         const char* begin;
         const char* end;
         if (!stream.WholeLines(begin, end) && !(stream.FillBehindRest() && stream.WholeLines(begin, end))) {
-            return false;
+            return Run{};
         }
         ParseRecordLines(begin, end, columns);
         stream_ = &stream;
         load_ = stream.LoadCount();
         piece_ = begin;
         next_ = 0;
-        if (columns.count == 0) return false;
     }
-    TakeRecord(columns, next_, piece_, record);
-    stream.ConsumeTo(piece_ + columns.lineEnd[next_]);
-    ++next_;
+    return Run{&columns, next_, columns.count};
+}
+
+void DefaultRecordReader::TakeRun(RawStream& stream, int end) {
+    if (end == next_) return;
+    stream.ConsumeTo(piece_ + columns_->lineEnd[end - 1]);
+    next_ = end;
+}
+
+void DefaultRecordReader::Materialize(int i, RawRecord& record) const { TakeRecord(*columns_, i, piece_, record); }
+
+bool DefaultRecordReader::TakeParsed(RawStream& stream, RawRecord& record) {
+    const Run run = ParsedRun(stream);
+    if (run.first == run.end) return false;
+    Materialize(run.first, record);
+    TakeRun(stream, run.first + 1);
     return true;
 }
 

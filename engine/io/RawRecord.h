@@ -88,9 +88,23 @@ public:
     bool ReadRest(RawStream& stream, RawRecord& record);
     bool WholeRead() const { return wholeRead_; }
 
+    // The records parsed ahead of the stream's position, records [first,
+    // end) of the columns, parsing more lines when none are; empty when the
+    // next line is not for the arrays. For readers that take many at once.
+    struct Run {
+        const RecordColumns* columns = nullptr;
+        int first = 0;
+        int end = 0;
+    };
+    Run ParsedRun(RawStream& stream);
+    // Takes the run's records before index end: the stream moves past them.
+    void TakeRun(RawStream& stream, int end);
+    // Record i of the run's columns as a whole RawRecord.
+    void Materialize(int i, RawRecord& record) const;
+
 private:
-    // The next record from the arrays, parsing more lines when they are
-    // used up or stale; false when the next line is not for them.
+    // The next record from the arrays; false when the next line is not for
+    // them.
     bool TakeParsed(RawStream& stream, RawRecord& record);
 
     std::unique_ptr<RecordColumns> columns_;

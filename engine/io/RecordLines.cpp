@@ -28,7 +28,7 @@ inline float ValueOfField(const char* start, const char* stop) {
 
 // atoi of an hour or minute text cut to its width; one or two digits, as
 // a logger writes them, directly.
-int ClockNumber(const char* start, const char* stop) {
+inline int ClockNumber(const char* start, const char* stop) {
     const std::ptrdiff_t length = stop - start;
     if (length == 2 && detail::IsDecimalDigit(start[0]) && detail::IsDecimalDigit(start[1])) {
         return (start[0] - '0') * 10 + (start[1] - '0');
@@ -45,7 +45,7 @@ struct TimeStampFields {
     const char* minuteEnd;
 };
 
-void StoreTimeStamp(const TimeStampFields& fields, RecordColumns& columns, int i) {
+inline void StoreTimeStamp(const TimeStampFields& fields, RecordColumns& columns, int i) {
     columns.key[i] = HalfHourKey{ClockNumber(fields.dateEnd + 1, fields.hourEnd),
                                  HalfHourOf(ClockNumber(fields.hourEnd + 1, fields.minuteEnd))};
     columns.dateLength[i] =
@@ -53,7 +53,7 @@ void StoreTimeStamp(const TimeStampFields& fields, RecordColumns& columns, int i
 }
 
 // The status runs to the line feed.
-std::int32_t StatusOfField(const char* start, const char* lineFeed) {
+inline std::int32_t StatusOfField(const char* start, const char* lineFeed) {
     return AtoiText(Cut(start, lineFeed, kStatusWidth));
 }
 

@@ -63,6 +63,12 @@ private:
     // file's first record follows. False at the end of the last file or on
     // a failure.
     bool NextRecord();
+    // What a run of records parsed ahead in the default layout came to.
+    enum class Run { None, Taken, Carried, NoMemory };
+    // Counts the run's records and appends those of the block's half hour;
+    // the first of another half hour is carried. None when no records of
+    // the current file are parsed ahead.
+    Run TakeParsedRecords(StandardBlock& block);
     bool OpenCurrent();
     bool Fail(Failure failure, int error);
 
