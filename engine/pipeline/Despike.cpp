@@ -52,7 +52,7 @@ float FloatAtOrBelow(double bound) { return -FloatAtOrAbove(-bound); }
 
 // The passes are templates on the block type, so that the default block and
 // the standard one run the very same arithmetic on their own array layouts.
-// Each pass runs its records [from, to) one variable after the other here,
+// Each pass runs its records [from, to) record by record here,
 // and four records at a time in the lanes where there are lanes.
 
 // Which samples a sum takes: those strictly inside the range limits (the
@@ -78,14 +78,16 @@ struct InsideBand {
 
 // Adds the samples that Rule takes between the bounds to the sums and
 // counts of the state.
+// Record by record over all seven variables, so that the seven running sums
+// (each still in record order) overlap instead of waiting on one another.
 template <class Rule, class Block>
 void SumTaken(const Block& block, int from, int to, const float (&low)[kLanes], const float (&high)[kLanes],
               DespikeState& s) {
-    for (int v = 0; v < kVariableCount; ++v) {
-        const float* x = block.sample[v];
-        for (int i = from; i < to; ++i) {
-            if (Rule::Takes(low[v], x[i], high[v])) {
-                s.sum[v] = Store(AddTo(s.sum[v], x[i]));
+    for (int i = from; i < to; ++i) {
+        for (int v = 0; v < kVariableCount; ++v) {
+            const float x = block.sample[v][i];
+            if (Rule::Takes(low[v], x, high[v])) {
+                s.sum[v] = Store(AddTo(s.sum[v], x));
                 ++s.count[v];
             }
         }
@@ -94,11 +96,11 @@ void SumTaken(const Block& block, int from, int to, const float (&low)[kLanes], 
 
 template <class Block>
 void SumSquares(const Block& block, int from, int to, const DespikeState& s, float (&squares)[kLanes]) {
-    for (int v = 0; v < kVariableCount; ++v) {
-        const float* x = block.sample[v];
-        for (int i = from; i < to; ++i) {
-            if (InRange(x[i], s.minimum[v], s.maximum[v])) {
-                const double deviation = static_cast<double>(x[i]) - static_cast<double>(s.m1[v]);
+    for (int i = from; i < to; ++i) {
+        for (int v = 0; v < kVariableCount; ++v) {
+            const float x = block.sample[v][i];
+            if (InRange(x, s.minimum[v], s.maximum[v])) {
+                const double deviation = static_cast<double>(x) - static_cast<double>(s.m1[v]);
                 squares[v] = Store(static_cast<double>(squares[v]) + deviation * deviation);
             }
         }
