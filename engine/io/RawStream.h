@@ -59,7 +59,7 @@ public:
     // the buffer's last line feed. False when no line feed is buffered.
     // Nothing is read; kPadding bytes past end are readable (their values
     // are of no use).
-    static constexpr std::size_t kPadding = 64;
+    static constexpr std::size_t kPadding = 16;
     bool WholeLines(const char*& begin, const char*& end);
     // Moves the unread rest of the buffer to its start and reads more of
     // the file behind it, so that a line cut by the buffer's end becomes

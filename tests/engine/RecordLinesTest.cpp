@@ -1,13 +1,10 @@
 // The one-pass parse of whole record lines gives, line for line, what the
 // character reader makes of them, and leaves to it every line whose fields
-// run past the line end; its short-number conversion rounds as atof and the
-// float store do.
+// run past the line end.
 
 #include <gtest/gtest.h>
 
 #include <bit>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -17,7 +14,6 @@
 #include "TempDir.h"
 #include "io/RawStream.h"
 #include "io/RecordLines.h"
-#include "io/ShortDecimal.h"
 
 namespace kelvara {
 namespace {
@@ -104,31 +100,6 @@ TEST_F(RecordLinesTest, ALineWhoseFieldsRunPastItsEndIsLeftToTheCharacterReader)
     };
     for (const std::string& bad : shortLines) {
         EXPECT_EQ(ParseAndCompare(good + good + bad + good), 2) << bad;
-    }
-}
-
-TEST(ShortDecimal, RoundsAsAtofAndTheFloatStore) {
-    char text[32];
-    for (std::int32_t mantissa = 0; mantissa < 10000000; mantissa += 997) {
-        for (int point = 0; point <= 7; ++point) {
-            const int length = std::snprintf(text, sizeof text, "-%0*d", point + 1, mantissa);
-            std::string number(text, static_cast<std::size_t>(length));
-            if (point > 0) number.insert(number.size() - static_cast<std::size_t>(point), ".");
-            for (const bool negative : {false, true}) {
-                const std::string field = negative ? number : number.substr(1);
-                float value = 0.0f;
-                const std::vector<char> bytes = Padded(field);
-                const bool taken = ShortDecimalField(bytes.data(), static_cast<int>(field.size()), value);
-                // Seven digits at most: a longer field is the general reading's.
-                if (field.size() - (negative ? 1 : 0) - (point > 0 ? 1 : 0) > 7) {
-                    EXPECT_FALSE(taken) << field;
-                    continue;
-                }
-                ASSERT_TRUE(taken) << field;
-                const auto expected = static_cast<float>(std::strtod(field.c_str(), nullptr));
-                ASSERT_EQ(std::bit_cast<std::uint32_t>(value), std::bit_cast<std::uint32_t>(expected)) << field;
-            }
-        }
     }
 }
 
