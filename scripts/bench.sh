@@ -7,7 +7,8 @@
 # medians, the rates and the ratios to the naive program are printed.
 #
 # Usage: scripts/bench.sh [BUILD_DIR]   (default: build)
-#   RUNS=N runs of each; KEEP=1 keeps the work directory.
+#   RUNS=N runs of each; KEEP=1 keeps the work directory; BASELINE=CLI adds
+#   another kelvara-cli (an earlier build) to the turns, for a before/after.
 
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -65,6 +66,7 @@ bench_file() {  # HZ HOURS
     fi
 
     local names=(cat naive default standard)
+    [ -n "${BASELINE:-}" ] && names+=(baseline baselineStandard)
     local -A times=()
     local i name
     cat "$file" >/dev/null  # in the page cache for everyone
@@ -73,6 +75,10 @@ bench_file() {  # HZ HOURS
         times[naive]+="$(seconds_of "$naive" "$file" "$work/naive.r1w") "
         times[default]+="$(seconds_of "$cli" run "$file" --output "$work/cli") "
         times[standard]+="$(seconds_of "$cli" run "$file" --output "$work/cli" --standard) "
+        if [ -n "${BASELINE:-}" ]; then
+            times[baseline]+="$(seconds_of "$BASELINE" run "$file" --output "$work/base") "
+            times[baselineStandard]+="$(seconds_of "$BASELINE" run "$file" --output "$work/base" --standard) "
+        fi
     done
 
     local -A med=()
@@ -92,6 +98,10 @@ bench_file() {  # HZ HOURS
     row "kelvara-naive" naive "-"
     row "kelvara-cli run" default "$rss_default MiB"
     row "kelvara-cli run --standard" standard "$rss_standard MiB"
+    if [ -n "${BASELINE:-}" ]; then
+        row "baseline run" baseline "-"
+        row "baseline run --standard" baselineStandard "-"
+    fi
 }
 
 echo "kelvara-cli: $cli"
