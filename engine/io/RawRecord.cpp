@@ -202,10 +202,8 @@ bool DefaultRecordReader::ReadRest(RawStream& stream, RawRecord& record) {
     return ReadValuesAndStatus(stream, record);
 }
 
-HalfHourKey HalfHourKeyOf(const RawRecord& record) { return HalfHourKeyOfTexts(record.hour, record.minute); }
-
-HalfHourKey HalfHourKeyOfTexts(std::string_view hour, std::string_view minute) {
-    return HalfHourKey{AtoiText(hour), HalfHourOf(AtoiText(minute))};
+HalfHourKey HalfHourKeyOf(const RawRecord& record) {
+    return HalfHourKey{AtoiText(record.hour), HalfHourOf(AtoiText(record.minute))};
 }
 
 bool HasValidStatus(const RawRecord& record) {

@@ -3,7 +3,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <string_view>
 
 #include "io/RawStream.h"
 #include "pipeline/Variable.h"
@@ -53,9 +52,6 @@ bool ReadWholeRecord(RawStream& stream, RawRecord& record);
 // Status 0 to 13 keeps a record; any other drops it.
 bool HasValidStatus(const RawRecord& record);
 
-// The record's hour, and its minute mapped to the half hour: 0..29 -> 0,
-// 30..59 -> 30, anything else stays as it is.
-HalfHourKey HalfHourKeyOf(const RawRecord& record);
 // A minute mapped to its half hour: 0..29 -> 0, 30..59 -> 30, anything
 // else stays as it is.
 inline int HalfHourOf(int minute) {
@@ -63,8 +59,9 @@ inline int HalfHourOf(int minute) {
     if (minute >= 30 && minute <= 59) return 30;
     return minute;
 }
-// The same of the hour and minute texts.
-HalfHourKey HalfHourKeyOfTexts(std::string_view hour, std::string_view minute);
+
+// The record's hour, and its minute mapped to the half hour, from its texts.
+HalfHourKey HalfHourKeyOf(const RawRecord& record);
 
 struct RecordColumns;
 
