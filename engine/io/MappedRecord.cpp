@@ -38,6 +38,7 @@ void ReadTime(Field field, RawRecord& record) {
     CopyUpTo(p, field.end, ' ', kDateWidth, record.date);
     CopyUpTo(p, field.end, ':', kClockWidth, record.hour);
     CopyUpTo(p, field.end, ':', kClockWidth, record.minute);
+    record.key = HalfHourKeyOf(record);
 }
 
 std::string_view Cut(Field field, int width) {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "io/BlockTime.h"
+#include "io/RecordLines.h"
 
 namespace kelvara {
 
@@ -10,7 +11,7 @@ namespace {
 
 using BlockKey = RawReader::BlockKey;
 
-BlockKey KeyOf(const RawRecord& record) { return HalfHourKeyOf(record); }
+BlockKey KeyOf(const RawRecord& record) { return record.key; }
 
 void AppendSample(BlockBuffer& block, const RawRecord& record, int& count) {
     for (int v = 0; v < kVariableCount; ++v) block.sample[v][count] = record.value[v];
@@ -21,15 +22,18 @@ void AppendSample(BlockBuffer& block, const RawRecord& record, int& count) {
 // the record, as the block's first record needs.
 struct DefaultRecords {
     static constexpr bool kFirstRecordWhole = false;
+    static constexpr bool kParsedRuns = true;
     RawStream& stream;
-    bool TimeStamp(RawRecord& record) { return ReadTimeStamp(stream, record); }
-    bool Rest(RawRecord& record) { return ReadValuesAndStatus(stream, record); }
-    bool Whole(RawRecord& record) { return ReadWholeRecord(stream, record); }
+    DefaultRecordReader& reader;
+    bool TimeStamp(RawRecord& record) { return reader.ReadTimeStamp(stream, record); }
+    bool Rest(RawRecord& record) { return reader.ReadRest(stream, record); }
+    bool Whole(RawRecord& record) { return reader.ReadWhole(stream, record); }
 };
 
 // A mapped file's record is read whole, with its time stamp.
 struct MappedRecords {
     static constexpr bool kFirstRecordWhole = true;
+    static constexpr bool kParsedRuns = false;
     RawStream& stream;
     const ColumnLayout& layout;
     MappedRecordReader& reader;
@@ -74,7 +78,7 @@ void RawReader::SkipHeaderLines(RawStream& stream) {
 
 int RawReader::ReadBlock(BlockBuffer& block) {
     if (firstLayout_.mapped) return ReadBlockWith(MappedRecords{first_, firstLayout_, mapped_}, block);
-    return ReadBlockWith(DefaultRecords{first_}, block);
+    return ReadBlockWith(DefaultRecords{first_, firstRecords_}, block);
 }
 
 template <class Records>
@@ -98,7 +102,14 @@ int RawReader::ReadBlockWith(Records records, BlockBuffer& block) {
     std::memcpy(blockDate_, record_.date, sizeof blockDate_);
 
     int count = 0;
-    for (int pass = 0; pass < kBlockCapacity; ++pass) {
+    for (int pass = 0; pass < kBlockCapacity;) {
+        if constexpr (Records::kParsedRuns) {
+            if (!carry_ && !timeStampRead && TakeParsedRecords(key, block, count, pass)) {
+                if (carry_) break;
+                continue;
+            }
+        }
+        ++pass;
         // A mapped first record was read whole, perhaps up to the file's end.
         if (first_.AtEnd() && !(Records::kFirstRecordWhole && timeStampRead)) {
             firstFileEnded_ = true;
@@ -131,9 +142,37 @@ int RawReader::ReadBlockWith(Records records, BlockBuffer& block) {
     return count;
 }
 
+// The same passes as the record loop makes one by one: a record that is
+// parsed ahead was read in full, from the buffer, so the file's end is not
+// met before it.
+bool RawReader::TakeParsedRecords(BlockKey key, BlockBuffer& block, int& count, int& pass) {
+    const DefaultRecordReader::Run run = firstRecords_.ParsedRun(first_);
+    if (run.first == run.end) return false;
+    const RecordColumns& columns = *run.columns;
+    int i = run.first;
+    for (; i < run.end && pass < kBlockCapacity; ++i) {
+        ++pass;
+        ++counts_.records;
+        if (!statusRule_.Keeps(columns.status[i])) {
+            ++counts_.badStatus;
+            continue;
+        }
+        if (!(columns.key[i] == key)) {
+            firstRecords_.Materialize(i, record_);
+            firstRecords_.TakeRun(first_, i + 1);
+            carry_ = true;
+            return true;
+        }
+        for (int v = 0; v < kVariableCount; ++v) block.sample[v][count] = columns.value[v][i];
+        ++count;
+    }
+    firstRecords_.TakeRun(first_, i);
+    return true;
+}
+
 bool RawReader::ReadSecondRecord() {
     if (secondLayout_.mapped) return mapped_.Read(second_, secondLayout_, record_);
-    return ReadWholeRecord(second_, record_);
+    return secondRecords_.ReadWhole(second_, record_);
 }
 
 // Completes the block left open at the end of the first file from the start

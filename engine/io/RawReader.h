@@ -66,6 +66,9 @@ private:
     // layout's reader or the mapped one, chosen once per block.
     template <class Records>
     int ReadBlockWith(Records records, BlockBuffer& block);
+    // The passes of the block loop over a run of records parsed ahead in
+    // the default layout, from pass on; false when none are parsed ahead.
+    bool TakeParsedRecords(BlockKey key, BlockBuffer& block, int& count, int& pass);
     bool ReadSecondRecord();
     void ContinueFromSecondFile(BlockBuffer& block, BlockKey key, int& count);
 
@@ -74,6 +77,8 @@ private:
     ColumnLayout firstLayout_;
     ColumnLayout secondLayout_;
     MappedRecordReader mapped_;
+    DefaultRecordReader firstRecords_;
+    DefaultRecordReader secondRecords_;
     StatusRule statusRule_;
     RawRecord record_;  // the most recently read record
     char blockDate_[kDateWidth + 1] = {};

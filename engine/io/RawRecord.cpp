@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "io/NumberText.h"
+#include "io/RecordLines.h"
 
 namespace kelvara {
 
@@ -114,9 +115,12 @@ bool TryBufferedRecord(RawStream& stream, RawRecord& record, bool withTimeStamp)
 
 bool ReadTimeStamp(RawStream& stream, RawRecord& record) {
     char rest[kRestWidth + 1];
-    return stream.Get() != RawStream::kEnd && stream.ReadField(' ', kDateWidth, record.date) >= 0 &&
-           stream.ReadField(':', kClockWidth, record.hour) >= 0 &&
-           stream.ReadField(':', kClockWidth, record.minute) >= 0 && stream.ReadField(',', kRestWidth, rest) >= 0;
+    const bool read = stream.Get() != RawStream::kEnd && stream.ReadField(' ', kDateWidth, record.date) >= 0 &&
+                      stream.ReadField(':', kClockWidth, record.hour) >= 0 &&
+                      stream.ReadField(':', kClockWidth, record.minute) >= 0 &&
+                      stream.ReadField(',', kRestWidth, rest) >= 0;
+    if (read) record.key = HalfHourKeyOf(record);
+    return read;
 }
 
 bool ReadValuesAndStatus(RawStream& stream, RawRecord& record) {
@@ -134,19 +138,69 @@ bool ReadValuesAndStatus(RawStream& stream, RawRecord& record) {
 }
 
 bool ReadWholeRecord(RawStream& stream, RawRecord& record) {
-    if (TryBufferedRecord(stream, record, /*withTimeStamp=*/true)) return true;
+    if (TryBufferedRecord(stream, record, /*withTimeStamp=*/true)) {
+        record.key = HalfHourKeyOf(record);
+        return true;
+    }
     return ReadTimeStamp(stream, record) && ReadValuesAndStatus(stream, record);
 }
 
-namespace {
+DefaultRecordReader::DefaultRecordReader() : columns_(std::make_unique<RecordColumns>()) {}
 
-int HalfHourOf(int minute) {
-    if (minute >= 0 && minute <= 29) return 0;
-    if (minute >= 30 && minute <= 59) return 30;
-    return minute;
+DefaultRecordReader::~DefaultRecordReader() = default;
+
+DefaultRecordReader::Run DefaultRecordReader::ParsedRun(RawStream& stream) {
+    RecordColumns& columns = *columns_;
+    const bool current = stream_ == &stream && load_ == stream.LoadCount() && next_ < columns.count &&
+                         stream.Position() == piece_ + columns.LineBegin(next_);
+    if (!current) {
+        const char* begin;
+        const char* end;
+        if (!stream.WholeLines(begin, end) && !(stream.FillBehindRest() && stream.WholeLines(begin, end))) {
+            return Run{};
+        }
+        ParseRecordLines(begin, end, columns);
+        stream_ = &stream;
+        load_ = stream.LoadCount();
+        piece_ = begin;
+        next_ = 0;
+    }
+    return Run{&columns, next_, columns.count};
 }
 
-}  // namespace
+void DefaultRecordReader::TakeRun(RawStream& stream, int end) {
+    if (end == next_) return;
+    stream.ConsumeTo(piece_ + columns_->lineEnd[end - 1]);
+    next_ = end;
+}
+
+void DefaultRecordReader::Materialize(int i, RawRecord& record) const { TakeRecord(*columns_, i, piece_, record); }
+
+bool DefaultRecordReader::TakeParsed(RawStream& stream, RawRecord& record) {
+    const Run run = ParsedRun(stream);
+    if (run.first == run.end) return false;
+    Materialize(run.first, record);
+    TakeRun(stream, run.first + 1);
+    return true;
+}
+
+bool DefaultRecordReader::ReadWhole(RawStream& stream, RawRecord& record) {
+    wholeRead_ = false;
+    return TakeParsed(stream, record) || ReadWholeRecord(stream, record);
+}
+
+bool DefaultRecordReader::ReadTimeStamp(RawStream& stream, RawRecord& record) {
+    wholeRead_ = TakeParsed(stream, record);
+    return wholeRead_ || kelvara::ReadTimeStamp(stream, record);
+}
+
+bool DefaultRecordReader::ReadRest(RawStream& stream, RawRecord& record) {
+    if (wholeRead_) {
+        wholeRead_ = false;
+        return true;
+    }
+    return ReadValuesAndStatus(stream, record);
+}
 
 HalfHourKey HalfHourKeyOf(const RawRecord& record) {
     return HalfHourKey{AtoiText(record.hour), HalfHourOf(AtoiText(record.minute))};

@@ -2,6 +2,7 @@
 // One record of a raw data file, and reading it from a raw stream.
 
 #include <cstdint>
+#include <memory>
 
 #include "io/RawStream.h"
 #include "pipeline/Variable.h"
@@ -18,12 +19,23 @@ inline constexpr int kRestWidth = 9;
 inline constexpr int kValueWidth = 19;
 inline constexpr int kStatusWidth = 9;
 
+// The hour and half hour that every record of a block shares.
+struct HalfHourKey {
+    int hour;
+    int minute;
+    bool operator==(const HalfHourKey&) const = default;
+};
+
 struct RawRecord {
     char date[kDateWidth + 1] = {};
     char hour[kClockWidth + 1] = {};
     char minute[kClockWidth + 1] = {};
     float value[kVariableCount] = {};
     std::int32_t status = 0;
+    // The half hour of the time stamp, as HalfHourKeyOf gives it; set by
+    // every reader. (The default layout's line reader leaves the hour and
+    // minute texts unset.)
+    HalfHourKey key{0, 0};
 };
 
 // Leading character, date, hour, minute and the rest of the time stamp.
@@ -40,16 +52,65 @@ bool ReadWholeRecord(RawStream& stream, RawRecord& record);
 // Status 0 to 13 keeps a record; any other drops it.
 bool HasValidStatus(const RawRecord& record);
 
-// The hour and half hour that every record of a block shares.
-struct HalfHourKey {
-    int hour;
-    int minute;
-    bool operator==(const HalfHourKey&) const = default;
-};
+// A minute mapped to its half hour: 0..29 -> 0, 30..59 -> 30, anything
+// else stays as it is.
+inline int HalfHourOf(int minute) {
+    if (minute >= 0 && minute <= 29) return 0;
+    if (minute >= 30 && minute <= 59) return 30;
+    return minute;
+}
 
-// The record's hour, and its minute mapped to the half hour: 0..29 -> 0,
-// 30..59 -> 30, anything else stays as it is.
+// The record's hour, and its minute mapped to the half hour, from its texts.
 HalfHourKey HalfHourKeyOf(const RawRecord& record);
+
+struct RecordColumns;
+
+// The default layout's records of one stream, whole lines parsed ahead in
+// arrays (see RecordLines.h) and handed out one by one; a line the arrays
+// cannot take, or one cut by the file's end, goes through the character
+// reader. Anything else that reads the stream makes the arrays stale, which
+// is noticed.
+class DefaultRecordReader {
+public:
+    DefaultRecordReader();
+    ~DefaultRecordReader();
+    DefaultRecordReader(const DefaultRecordReader&) = delete;
+    DefaultRecordReader& operator=(const DefaultRecordReader&) = delete;
+
+    // As ReadWholeRecord.
+    bool ReadWhole(RawStream& stream, RawRecord& record);
+    // As ReadTimeStamp, but a record whose line is parsed ahead is read
+    // whole, and WholeRead() says so; ReadRest then reads nothing.
+    bool ReadTimeStamp(RawStream& stream, RawRecord& record);
+    bool ReadRest(RawStream& stream, RawRecord& record);
+    bool WholeRead() const { return wholeRead_; }
+
+    // The records parsed ahead of the stream's position, records [first,
+    // end) of the columns, parsing more lines when none are; empty when the
+    // next line is not for the arrays. For readers that take many at once.
+    struct Run {
+        const RecordColumns* columns = nullptr;
+        int first = 0;
+        int end = 0;
+    };
+    Run ParsedRun(RawStream& stream);
+    // Takes the run's records before index end: the stream moves past them.
+    void TakeRun(RawStream& stream, int end);
+    // Record i of the run's columns as a whole RawRecord.
+    void Materialize(int i, RawRecord& record) const;
+
+private:
+    // The next record from the arrays; false when the next line is not for
+    // them.
+    bool TakeParsed(RawStream& stream, RawRecord& record);
+
+    std::unique_ptr<RecordColumns> columns_;
+    int next_ = 0;                 // the next record of the columns
+    const char* piece_ = nullptr;  // where the parsed lines begin in the buffer
+    std::uint64_t load_ = ~0ull;   // the stream's load they were parsed from
+    const RawStream* stream_ = nullptr;
+    bool wholeRead_ = false;
+};
 
 // Records read since the counts were last reset, and those dropped for
 // their status.

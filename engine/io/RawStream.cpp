@@ -15,7 +15,8 @@ constexpr std::size_t kBufferSize = 1 << 18;
 
 }  // namespace
 
-RawStream::RawStream() : buffer_(new char[kBufferSize]) {}
+// Zeroed once, so that the padding behind the data is never read unset.
+RawStream::RawStream() : buffer_(new char[kBufferSize + kPadding]()) {}
 
 RawStream::~RawStream() { Close(); }
 
@@ -37,6 +38,8 @@ void RawStream::Close() {
     if (file_ != nullptr) std::fclose(file_);
     file_ = nullptr;
     next_ = last_ = nullptr;
+    lastLineFeed_ = nullptr;
+    ++loads_;
     filled_ = 0;
     readError_ = 0;
     atEnd_ = false;
@@ -54,6 +57,8 @@ bool RawStream::Fill() {
     const std::size_t got = std::fread(buffer_.get(), 1, kBufferSize, file_);
     next_ = buffer_.get();
     last_ = next_ + got;
+    lastLineFeed_ = nullptr;
+    ++loads_;
     filled_ += static_cast<std::int64_t>(got);
     // A short read is the end of the file or an error; only ferror tells.
     if (got < kBufferSize && std::ferror(file_) != 0) {
@@ -68,6 +73,42 @@ bool RawStream::Fill() {
         return false;
     }
     return true;
+}
+
+bool RawStream::WholeLines(const char*& begin, const char*& end) {
+    if (next_ == last_) return false;
+    if (lastLineFeed_ == nullptr || lastLineFeed_ < next_) {
+        // From the back: the last line feed is at most a line away.
+        const char* p = last_;
+        while (p != next_ && p[-1] != '\n') --p;
+        if (p == next_) return false;
+        lastLineFeed_ = p - 1;
+    }
+    begin = next_;
+    end = lastLineFeed_ + 1;
+    return true;
+}
+
+bool RawStream::FillBehindRest() {
+    if (file_ == nullptr || atEnd_) return false;
+    const auto rest = static_cast<std::size_t>(last_ - next_);
+    if (rest == kBufferSize) return false;
+    char* const buffer = buffer_.get();
+    if (rest > 0) std::memmove(buffer, next_, rest);
+    errno = 0;
+    const std::size_t got = std::fread(buffer + rest, 1, kBufferSize - rest, file_);
+    next_ = buffer;
+    last_ = buffer + rest + got;
+    lastLineFeed_ = nullptr;
+    ++loads_;
+    filled_ += static_cast<std::int64_t>(got);
+    if (got < kBufferSize - rest && std::ferror(file_) != 0) {
+        readError_ = errno != 0 ? errno : EIO;
+        next_ = last_;
+        atEnd_ = true;
+        return false;
+    }
+    return got > 0;
 }
 
 void RawStream::SkipLine() {

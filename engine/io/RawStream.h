@@ -50,8 +50,25 @@ public:
         lineFeed = static_cast<const char*>(found);
         return true;
     }
+    // Where the next character is in the buffer.
+    const char* Position() const { return next_; }
     // Consumes the buffered characters before position.
     void ConsumeTo(const char* position) { next_ = position; }
+
+    // The buffered lines, [begin, end) from the next character to just past
+    // the buffer's last line feed. False when no line feed is buffered.
+    // Nothing is read; kPadding bytes past end are readable (their values
+    // are of no use).
+    static constexpr std::size_t kPadding = 16;
+    bool WholeLines(const char*& begin, const char*& end);
+    // Moves the unread rest of the buffer to its start and reads more of
+    // the file behind it, so that a line cut by the buffer's end becomes
+    // whole. False when nothing more came (the end of the file is left to
+    // the next read to meet, a failure stops the stream as in Get).
+    bool FillBehindRest();
+    // Changes whenever the buffer is loaded anew: a position kept from
+    // before is no longer one in this buffer.
+    std::uint64_t LoadCount() const { return loads_; }
 
     // Skips up to and including the next line feed, whatever the line's length.
     void SkipLine();
@@ -72,8 +89,10 @@ private:
     std::unique_ptr<char[]> buffer_;
     const char* next_ = nullptr;
     const char* last_ = nullptr;
-    std::int64_t filled_ = 0;  // bytes loaded into the buffer since the file was opened
-    int readError_ = 0;        // the errno of a failed read, 0 if none failed
+    const char* lastLineFeed_ = nullptr;  // in this load, or null when not yet looked for
+    std::int64_t filled_ = 0;             // bytes loaded into the buffer since the file was opened
+    std::uint64_t loads_ = 0;
+    int readError_ = 0;  // the errno of a failed read, 0 if none failed
     bool atEnd_ = false;
 };
 

@@ -5,6 +5,8 @@
 #include <system_error>
 #include <utility>
 
+#include "io/RecordLines.h"
+
 namespace kelvara {
 
 void StreamReader::Start(std::vector<std::filesystem::path> files) {
@@ -53,7 +55,7 @@ bool StreamReader::NextRecord() {
         if (!opened_ && !OpenCurrent()) return false;
         const bool mapped = current_ < layouts_.size() && layouts_[current_].mapped;
         const bool complete =
-            mapped ? mapped_.Read(stream_, layouts_[current_], record_) : ReadWholeRecord(stream_, record_);
+            mapped ? mapped_.Read(stream_, layouts_[current_], record_) : records_.ReadWhole(stream_, record_);
         // A failing read may still complete a record from what came before
         // it; the data after it is unknown either way.
         if (stream_.Failed()) return Fail(Failure::Read, stream_.ReadError());
@@ -75,18 +77,55 @@ bool StreamReader::ReadBlock(StandardBlock& block) {
     if (Failed()) return false;
     if (!carry_ && !NextRecord()) return false;
     carry_ = false;
-    blockKey_ = HalfHourKeyOf(record_);
+    blockKey_ = record_.key;
     std::memcpy(blockDate_, record_.date, sizeof blockDate_);
     for (;;) {
         if (statusRule_.Keeps(record_.status)) {
-            if (!(HalfHourKeyOf(record_) == blockKey_)) {
+            if (!(record_.key == blockKey_)) {
                 carry_ = true;
                 return true;
             }
             if (!block.Append(record_.value)) return Fail(Failure::Memory, ENOMEM);
         }
+        for (Run run = TakeParsedRecords(block); run != Run::None; run = TakeParsedRecords(block)) {
+            if (run == Run::Carried) return true;
+            if (run == Run::NoMemory) return Fail(Failure::Memory, ENOMEM);
+        }
         if (!NextRecord()) return !Failed();
     }
+}
+
+// What NextRecord and the block loop do, a record at a time, over records
+// already parsed from the buffer: their reading can neither fail nor meet
+// the file's end.
+StreamReader::Run StreamReader::TakeParsedRecords(StandardBlock& block) {
+    const bool mapped = current_ < layouts_.size() && layouts_[current_].mapped;
+    if (current_ >= files_.size() || !opened_ || mapped) return Run::None;
+    const DefaultRecordReader::Run run = records_.ParsedRun(stream_);
+    if (run.first == run.end) return Run::None;
+    const RecordColumns& columns = *run.columns;
+    for (int i = run.first; i < run.end; ++i) {
+        ++counts_.records;
+        if (!statusRule_.Keeps(columns.status[i])) {
+            ++counts_.badStatus;
+            continue;
+        }
+        if (!(columns.key[i] == blockKey_)) {
+            records_.Materialize(i, record_);
+            records_.TakeRun(stream_, i + 1);
+            carry_ = true;
+            return Run::Carried;
+        }
+        float values[kVariableCount];
+        for (int v = 0; v < kVariableCount; ++v) values[v] = columns.value[v][i];
+        if (!block.Append(values)) {
+            // The record was read, as NextRecord would have read it.
+            records_.TakeRun(stream_, i + 1);
+            return Run::NoMemory;
+        }
+    }
+    records_.TakeRun(stream_, run.end);
+    return Run::Taken;
 }
 
 }  // namespace kelvara

@@ -63,12 +63,19 @@ private:
     // file's first record follows. False at the end of the last file or on
     // a failure.
     bool NextRecord();
+    // What a run of records parsed ahead in the default layout came to.
+    enum class Run { None, Taken, Carried, NoMemory };
+    // Counts the run's records and appends those of the block's half hour;
+    // the first of another half hour is carried. None when no records of
+    // the current file are parsed ahead.
+    Run TakeParsedRecords(StandardBlock& block);
     bool OpenCurrent();
     bool Fail(Failure failure, int error);
 
     std::vector<std::filesystem::path> files_;
     std::vector<ColumnLayout> layouts_;  // empty: every file in the default layout
     MappedRecordReader mapped_;
+    DefaultRecordReader records_;
     StatusRule statusRule_;
     std::size_t current_ = 0;  // the file being read, or files_.size()
     bool opened_ = false;      // files_[current_] has been opened

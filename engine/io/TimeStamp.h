@@ -35,8 +35,6 @@ std::int64_t HalfHourOf(TimePoint time);
 CalendarTime HalfHourEnd(std::int64_t halfHour);
 
 // A time in seconds since 1970, for the sampling frequency.
-inline double Seconds(TimePoint time) {
-    return static_cast<double>(time) / static_cast<double>(kNanosecondsPerSecond);
-}
+inline double Seconds(TimePoint time) { return static_cast<double>(time) / static_cast<double>(kNanosecondsPerSecond); }
 
 }  // namespace kelvara

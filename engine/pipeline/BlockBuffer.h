@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "pipeline/GoodRecords.h"
 #include "pipeline/KeepFlags.h"
 #include "pipeline/Variable.h"
 
@@ -40,7 +41,7 @@ struct BlockBuffer {
     // A record is good when all seven of its flags are set.
     bool IsGood(int i) const { return AllFlagsSet(flag, i); }
     // Records whose seven flags are all set (valid after Despike).
-    int GoodRecordCount() const { return CountAllFlagsSet(flag, count); }
+    int GoodRecordCount() const { return CountGoodRecords(*this); }
 
     float* U() { return sample[kU]; }
     float* V() { return sample[kV]; }

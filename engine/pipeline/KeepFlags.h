@@ -1,6 +1,6 @@
 #pragma once
-// The good records of a block: those whose seven keep-flags are all set.
-// One rule for every block type, whatever its flags' storage.
+// A good record of a block: all seven of its keep-flags set. One rule for
+// every block type, whatever its flags' storage.
 
 #include "pipeline/Variable.h"
 
@@ -13,13 +13,6 @@ bool AllFlagsSet(const Flags& flag, int record) {
         if (flag[v][record] == 0) return false;
     }
     return true;
-}
-
-template <class Flags>
-int CountAllFlagsSet(const Flags& flag, int count) {
-    int good = 0;
-    for (int i = 0; i < count; ++i) good += AllFlagsSet(flag, i) ? 1 : 0;
-    return good;
 }
 
 }  // namespace kelvara

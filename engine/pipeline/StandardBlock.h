@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "pipeline/GoodRecords.h"
 #include "pipeline/KeepFlags.h"
 #include "pipeline/Variable.h"
 
@@ -44,7 +45,7 @@ public:
     // A record is good when all seven of its flags are set.
     bool IsGood(int i) const { return AllFlagsSet(flag, i); }
     // Records whose seven flags are all set (valid after Despike).
-    int GoodRecordCount() const { return CountAllFlagsSet(flag, count); }
+    int GoodRecordCount() const { return CountGoodRecords(*this); }
 
     int Capacity() const { return capacity_; }
 

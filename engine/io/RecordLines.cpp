@@ -1,0 +1,147 @@
+#include "io/RecordLines.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+#include "io/NumberText.h"
+
+namespace kelvara {
+
+namespace {
+
+std::string_view Cut(const char* start, const char* stop, int width) {
+    return std::string_view(start, std::min(static_cast<std::size_t>(stop - start), static_cast<std::size_t>(width)));
+}
+
+// atoi of an hour or minute text cut to its width; one or two digits, as
+// a logger writes them, directly.
+int ClockNumber(const char* start, const char* stop) {
+    const std::ptrdiff_t length = stop - start;
+    if (length == 2 && detail::IsDecimalDigit(start[0]) && detail::IsDecimalDigit(start[1])) {
+        return (start[0] - '0') * 10 + (start[1] - '0');
+    }
+    if (length == 1 && detail::IsDecimalDigit(start[0])) return start[0] - '0';
+    return AtoiText(Cut(start, stop, kClockWidth));
+}
+
+// Where the time stamp's fields end in a line.
+struct TimeStampFields {
+    const char* date;
+    const char* dateEnd;  // the blank
+    const char* hourEnd;  // the first colon
+    const char* minuteEnd;
+};
+
+void StoreTimeStamp(const TimeStampFields& fields, RecordColumns& columns, int i) {
+    columns.key[i] = HalfHourKey{ClockNumber(fields.dateEnd + 1, fields.hourEnd),
+                                 HalfHourOf(ClockNumber(fields.hourEnd + 1, fields.minuteEnd))};
+    columns.dateLength[i] =
+        static_cast<std::uint8_t>(std::min<std::ptrdiff_t>(fields.dateEnd - fields.date, kDateWidth));
+}
+
+// The status runs to the line feed.
+std::int32_t StatusOfField(const char* start, const char* lineFeed) {
+    return AtoiText(Cut(start, lineFeed, kStatusWidth));
+}
+
+// Every scan below stops at the line feed that ends the piece, so none of
+// them needs a bound of its own: the line feed is the sentinel.
+class LineScanner {
+public:
+    explicit LineScanner(const char* p) : p_(p) {}
+
+    const char* Position() const { return p_; }
+
+    // Moves just past the delimiter; false when the line ends first.
+    bool Past(char delimiter) {
+        for (;;) {
+            const char c = *p_;
+            if (c == delimiter) break;
+            if (c == '\n') return false;
+            ++p_;
+        }
+        ++p_;
+        return true;
+    }
+
+    // One value to its comma, usually [-]digits[.digits] converted in the
+    // same pass that finds the comma; anything else as atof reads the text
+    // cut to the field width.
+    bool Value(const char* end, float& value) {
+        const char* const start = p_;
+        const detail::PlainDecimal number = detail::ScanPlainDecimal<true>(start, end);
+        if (*number.stop == ',' && number.stop - start <= kValueWidth && number.IsExact()) {
+            value = static_cast<float>(number.Value());
+            p_ = number.stop + 1;
+            return true;
+        }
+        if (!Past(',')) return false;
+        value = static_cast<float>(GeneralAtofText(Cut(start, p_ - 1, kValueWidth)));
+        return true;
+    }
+
+    // Moves to the line feed.
+    void ToLineFeed() {
+        while (*p_ != '\n') ++p_;
+    }
+
+private:
+    const char* p_;
+};
+
+// One line, one field after the other, each up to its delimiter, as the
+// character reader reads them; false when a field would run past the line
+// feed.
+bool ParseLine(const char* p, const char* end, RecordColumns& columns, int i, const char*& next) {
+    // The line feed as the leading character: the character reader would
+    // go on into the next line.
+    if (*p == '\n') return false;
+    LineScanner line(p + 1);
+    TimeStampFields fields{p + 1, nullptr, nullptr, nullptr};
+    if (!line.Past(' ')) return false;
+    fields.dateEnd = line.Position() - 1;
+    if (!line.Past(':')) return false;
+    fields.hourEnd = line.Position() - 1;
+    if (!line.Past(':')) return false;
+    fields.minuteEnd = line.Position() - 1;
+    if (!line.Past(',')) return false;
+    for (int v = 0; v < kVariableCount; ++v) {
+        if (!line.Value(end, columns.value[v][i])) return false;
+    }
+    const char* const status = line.Position();
+    line.ToLineFeed();
+    columns.status[i] = StatusOfField(status, line.Position());
+    StoreTimeStamp(fields, columns, i);
+    next = line.Position() + 1;
+    return true;
+}
+
+}  // namespace
+
+const char* ParseRecordLines(const char* begin, const char* end, RecordColumns& columns) {
+    const char* p = begin;
+    int count = 0;
+    while (p != end && count < RecordColumns::kCapacity) {
+        const char* next;
+        if (!ParseLine(p, end, columns, count, next)) break;
+        p = next;
+        columns.lineEnd[count] = static_cast<std::uint32_t>(p - begin);
+        ++count;
+    }
+    columns.count = count;
+    return p;
+}
+
+void TakeRecord(const RecordColumns& columns, int i, const char* begin, RawRecord& record) {
+    for (int v = 0; v < kVariableCount; ++v) record.value[v] = columns.value[v][i];
+    record.status = columns.status[i];
+    record.key = columns.key[i];
+    // A fixed-size copy (the padding covers a date at the piece's end); the
+    // terminator cuts it to its length.
+    static_assert(sizeof record.date == kDateWidth + 1);
+    std::memcpy(record.date, begin + columns.LineBegin(i) + 1, kDateWidth);
+    record.date[columns.dateLength[i]] = '\0';
+}
+
+}  // namespace kelvara

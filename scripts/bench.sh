@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# A single run of kelvara-cli against the plain fgets/atof program
+# (kelvara-naive, which writes the default run's results file byte for byte)
+# and `cat` of the same file, on one generated day of 10 Hz data and half a
+# day of 20 Hz data. Each program runs RUNS times (default 7), taking turns,
+# so that a busy moment of the machine falls on all of them alike; the
+# medians, the rates and the ratios to the naive program are printed.
+#
+# Usage: scripts/bench.sh [BUILD_DIR]   (default: build)
+#   RUNS=N runs of each; KEEP=1 keeps the work directory; BASELINE=CLI adds
+#   another kelvara-cli (an earlier build) to the turns, for a before/after.
+
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="$(cd "${1:-$root/build}" && pwd)"
+runs="${RUNS:-7}"
+
+cli="$build/cli/kelvara-cli"
+naive="$build/bench/kelvara-naive"
+sample="$build/tools/sample_generator/kelvara-sample"
+for program in "$cli" "$naive" "$sample"; do
+    [ -x "$program" ] || {
+        echo "bench.sh: $program is missing; build kelvara-cli, kelvara-naive and kelvara-sample" >&2
+        exit 2
+    }
+done
+
+work="$(mktemp -d /tmp/kelvara-bench.XXXXXX)"
+if [ -z "${KEEP:-}" ]; then trap 'rm -rf "$work"' EXIT; else echo "work directory: $work"; fi
+# An empty Windows directory: every program runs on the built-in range limits.
+mkdir -p "$work/windows"
+export WINDIR="$work/windows"
+
+# Seconds of wall time of one command, its output thrown away.
+seconds_of() {
+    local start end
+    start=$EPOCHREALTIME
+    "$@" >/dev/null 2>&1
+    end=$EPOCHREALTIME
+    awk -v a="$start" -v b="$end" 'BEGIN { printf "%.6f\n", b - a }'
+}
+
+median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+peak_rss_mib() {
+    if [ -x /usr/bin/time ]; then
+        /usr/bin/time -f '%M' "$@" 2>&1 >/dev/null | tail -1 | awk '{ printf "%.1f", $1 / 1024 }'
+    else
+        echo "?"
+    fi
+}
+
+bench_file() {  # HZ HOURS
+    local hz="$1" hours="$2"
+    local file="$work/tower_${hz}hz.dat"
+    "$sample" --seed 1 --hours "$hours" --hz "$hz" "$file" >/dev/null
+    local bytes
+    bytes=$(stat -c %s "$file")
+
+    # The yardstick must write what kelvara-cli writes.
+    "$naive" "$file" "$work/naive.r1w"
+    "$cli" run "$file" --output "$work/cli" >/dev/null 2>&1
+    if ! cmp -s "$work/naive.r1w" "$work/cli.r1w"; then
+        echo "bench.sh: kelvara-naive and kelvara-cli write different results for $file" >&2
+        exit 1
+    fi
+
+    local names=(cat naive default standard)
+    [ -n "${BASELINE:-}" ] && names+=(baseline baselineStandard)
+    local -A times=()
+    local i name
+    cat "$file" >/dev/null  # in the page cache for everyone
+    for ((i = 0; i < runs; i++)); do
+        times[cat]+="$(seconds_of cat "$file") "
+        times[naive]+="$(seconds_of "$naive" "$file" "$work/naive.r1w") "
+        times[default]+="$(seconds_of "$cli" run "$file" --output "$work/cli") "
+        times[standard]+="$(seconds_of "$cli" run "$file" --output "$work/cli" --standard) "
+        if [ -n "${BASELINE:-}" ]; then
+            times[baseline]+="$(seconds_of "$BASELINE" run "$file" --output "$work/base") "
+            times[baselineStandard]+="$(seconds_of "$BASELINE" run "$file" --output "$work/base" --standard) "
+        fi
+    done
+
+    local -A med=()
+    for name in "${names[@]}"; do med[$name]=$(tr ' ' '\n' <<<"${times[$name]}" | grep . | median); done
+    local rss_default rss_standard
+    rss_default=$(peak_rss_mib "$cli" run "$file" --output "$work/cli")
+    rss_standard=$(peak_rss_mib "$cli" run "$file" --output "$work/cli" --standard)
+
+    printf '\n%s Hz, %s h: %.1f MB, median of %d runs each, taking turns\n' "$hz" "$hours" \
+        "$(awk -v b="$bytes" 'BEGIN { print b / 1e6 }')" "$runs"
+    printf '  %-26s %9s %10s %14s %10s\n' "program" "seconds" "MB/s" "naive / this" "peak RSS"
+    row() {  # LABEL NAME RSS
+        awk -v label="$1" -v t="${med[$2]}" -v naive="${med[naive]}" -v b="$bytes" -v rss="$3" \
+            'BEGIN { printf "  %-26s %9.4f %10.1f %13.2fx %10s\n", label, t, b / 1e6 / t, naive / t, rss }'
+    }
+    row "cat" cat "-"
+    row "kelvara-naive" naive "-"
+    row "kelvara-cli run" default "$rss_default MiB"
+    row "kelvara-cli run --standard" standard "$rss_standard MiB"
+    if [ -n "${BASELINE:-}" ]; then
+        row "baseline run" baseline "-"
+        row "baseline run --standard" baselineStandard "-"
+    fi
+}
+
+echo "kelvara-cli: $cli"
+echo "machine: $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
+bench_file 10 24
+bench_file 20 12

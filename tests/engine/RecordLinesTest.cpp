@@ -1,0 +1,107 @@
+// The one-pass parse of whole record lines gives, line for line, what the
+// character reader makes of them, and leaves to it every line whose fields
+// run past the line end.
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "EngineTestSupport.h"
+#include "TempDir.h"
+#include "io/RawStream.h"
+#include "io/RecordLines.h"
+
+namespace kelvara {
+namespace {
+
+using testing::WriteFile;
+using namespace std::string_literals;
+
+// The text with the padding that the parse may read past its end.
+std::vector<char> Padded(const std::string& text) {
+    std::vector<char> bytes(text.begin(), text.end());
+    bytes.resize(text.size() + RawStream::kPadding, '\0');
+    return bytes;
+}
+
+void ExpectSameRecord(const RawRecord& parsed, const RawRecord& read, const std::string& line) {
+    for (int v = 0; v < kVariableCount; ++v) {
+        EXPECT_EQ(std::bit_cast<std::uint32_t>(parsed.value[v]), std::bit_cast<std::uint32_t>(read.value[v]))
+            << "value " << v << " of " << line;
+    }
+    EXPECT_EQ(parsed.status, read.status) << line;
+    EXPECT_EQ(parsed.key, read.key) << line;
+    EXPECT_STREQ(parsed.date, read.date) << line;
+}
+
+class RecordLinesTest : public ::testing::Test {
+protected:
+    testing::TempDir dir;
+    std::unique_ptr<RecordColumns> columns = std::make_unique<RecordColumns>();
+
+    // Parses the lines, then reads the same bytes with the character reader
+    // (behind four header lines): the parsed records must be its first ones,
+    // each ending where it does. Returns how many lines the parse took.
+    int ParseAndCompare(const std::string& lines) {
+        const std::vector<char> bytes = Padded(lines);
+        const char* stop = ParseRecordLines(bytes.data(), bytes.data() + lines.size(), *columns);
+        EXPECT_EQ(stop - bytes.data(), columns->count == 0 ? 0 : std::ptrdiff_t{columns->lineEnd[columns->count - 1]});
+        WriteFile(dir / "raw.dat", "h\nh\nh\nh\n" + lines);
+        RawStream stream;
+        EXPECT_TRUE(stream.Open(dir / "raw.dat"));
+        for (int line = 0; line < 4; ++line) stream.SkipLine();
+        for (int i = 0; i < columns->count; ++i) {
+            RawRecord read;
+            RawRecord parsed;
+            EXPECT_TRUE(ReadWholeRecord(stream, read));
+            TakeRecord(*columns, i, bytes.data(), parsed);
+            ExpectSameRecord(parsed, read, lines.substr(columns->LineBegin(i), 80));
+            EXPECT_EQ(stream.Consumed() - 8, std::int64_t{columns->lineEnd[i]});
+        }
+        return columns->count;
+    }
+};
+
+TEST_F(RecordLinesTest, EveryWellFormedLineReadsAsTheCharacterReaderReadsIt) {
+    const std::string lines[] = {
+        "\"2024-06-01 00:00:00.0\",-2.896,2.726,0.045,734.11,9.283,16.37,97.66,0\r\n",
+        "\"2024-06-01 23:59:59.9\",-0.000,-0,.5,5.,-.25,1234567,9999999.,13\n",
+        // Longer numbers, exponents, signs, blanks, words: the general reading.
+        "\"2024-06-01 12:30:00\",12345678,0.123456789,1e5,+2.5, 7,nan,-inf,0\n",
+        "\"2024-06-01 12:30:00\",1234567890123456789012345,1.00000000000000011102230246251565,0x1p3,,-,.,abc,5\n",
+        // Clock texts of one, three or no digits; dates longer than their field.
+        "\"2024-06-01 7:5:0\",1,2,3,4,5,6,7,8\n",
+        "\"2024-06-01-and-more 123:456:00\",1,2,3,4,5,6,7,9\n",
+        "x :::,1,2,3,4,5,6,7,\n",
+        "\"2024-06-01 +1: 31:00\",1,2,3,4,5,6,7,-1\n",
+        // Status texts: long, signed, with trailing text, none.
+        "\"2024-06-01 10:00:00\",1,2,3,4,5,6,7,12345678901\r\n",
+        "\"2024-06-01 10:00:00\",1,2,3,4,5,6,7, 14 extra, fields\n",
+        // A line feed right after the leading character's line, a null byte.
+        "\"2024-06-01 10:00:00\",1,2\0\x33,4,5,6,7,8\0,0\n"s,
+        "\"2024-06-01 10:00:00\",1,2,3,4,5,6,7,0,1,2,3,4,5,6,7,8,9,0,1,2,3,4,5,6,7,8,9,0,1,2,3,4,5,6,7,8,9\n",
+    };
+    std::string all;
+    for (const std::string& line : lines) all += line;
+    EXPECT_EQ(ParseAndCompare(all), static_cast<int>(std::size(lines)));
+}
+
+TEST_F(RecordLinesTest, ALineWhoseFieldsRunPastItsEndIsLeftToTheCharacterReader) {
+    const std::string good = "\"2024-06-01 10:00:00\",1,2,3,4,5,6,7,0\n";
+    const std::string shortLines[] = {
+        "\"2024-06-01 10:00:00\",1,2,3,4,5,6\n",  // six values
+        "\"2024-06-01 10:00\n",                   // no second colon
+        "\"2024-06-01\n",                         // no blank
+        "\n",                                     // the leading character is the line feed
+    };
+    for (const std::string& bad : shortLines) {
+        EXPECT_EQ(ParseAndCompare(good + good + bad + good), 2) << bad;
+    }
+}
+
+}  // namespace
+}  // namespace kelvara
