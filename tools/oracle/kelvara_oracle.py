@@ -645,6 +645,15 @@ def single_run(first, second, output, planar, range_file):
     if same_file(results, first) or (not no_second and same_file(results, second)):
         message('Output File Is An Input File', 'Please choose another output file!')
         return 1
+    # A raw file that cannot be read gets no results file.
+    data1 = read_file(first)
+    if data1 is None:
+        message("Can't Open The First Raw Data File!", "Raw Data File Doesn't Exit!")
+        return 1
+    data2 = None if no_second else read_file(second)
+    if not no_second and data2 is None:
+        message("Can't Open The Second Raw Data File!", "Raw Data File Doesn't Exit!")
+        return 1
     try:
         out = open(results, 'wb')
     except OSError:
@@ -652,17 +661,9 @@ def single_run(first, second, output, planar, range_file):
         return 1
     with out:
         out.write(HEADER + CRLF)
-        data1 = read_file(first)
-        if data1 is None:
-            message("Can't Open The First Raw Data File!", "Raw Data File Doesn't Exit!")
-            return 1
         reader = Reader()
         reader.no_second = no_second
         if not no_second:
-            data2 = read_file(second)
-            if data2 is None:
-                message("Can't Open The Second Raw Data File!", "Raw Data File Doesn't Exit!")
-                return 1
             reader.second = RawStream(data2)
             for _ in range(4):
                 reader.second.skip_line()
@@ -732,17 +733,17 @@ def batch(list_file, planar, range_file):
         if same_file(results, name) or same_file(results, list_path):
             message('Output File Is An Input File', 'Please choose another output file!')
             return None, None
+        # A raw file that cannot be read gets no results file.
+        raw = read_file(name) if name else None
+        if raw is None:
+            message("Can't Open Raw Data File!", "Raw Data File Doesn't Exit!")
+            return None, None
         try:
             out = open(results, 'wb')
         except OSError:
             message("Can't Open Output File!", 'Open Output File Failed!')
             return None, None
         out.write(HEADER + CRLF)
-        raw = read_file(name) if name else None
-        if raw is None:
-            message("Can't Open Raw Data File!", "Raw Data File Doesn't Exit!")
-            out.close()
-            return None, None
         stream = RawStream(raw)
         for _ in range(4):
             stream.skip_line()
