@@ -10,6 +10,8 @@
 #include "ExitStatus.h"
 #include "Version.h"
 #include "InputFormatOptions.h"
+#include "io/FileNames.h"
+#include "io/SiteFile.h"
 #include "jobs/BatchJob.h"
 
 namespace kelvara::cli {
@@ -23,18 +25,22 @@ struct Typed {
     bool quiet = false;
 
     // run
-    std::vector<std::string> runFiles;  // one without --standard; the stream in order with it
+    std::vector<std::string> runFiles;  // one without --standard; the stream with it
     std::string secondFile;             // empty: continue without a second file
     std::string outputFile;
+    std::string runList;  // more raw files of the stream, from a list file
+    int runJobs = 0;      // threads for the stream; 0: one a hardware thread
 
     // batch
     std::string listFile;
     BatchOptions spread{.jobs = 0};  // 0 jobs: one a hardware thread
     bool checkOnly = false;
-    bool showRange = false;  // range --show
+    bool showRange = false;     // range --show
+    bool siteTemplate = false;  // site --template
 
     // run and batch
     bool standard = false;                // the standard methods, into .s1w / .sfw files
+    std::optional<SiteSettings> site;     // --site: the corrected fluxes into .flux.csv files
     std::vector<std::string> planeTexts;  // B0, B1, B2 as typed
     bool automaticPlane = false;          // "--planar-fit auto"
     std::optional<std::string> rangeFile;
@@ -60,24 +66,33 @@ RotationInputs RotationOf(const Typed& typed) {
     return RotationInputs{Rotation::PlanarFit, typed.planeTexts[0], typed.planeTexts[1], typed.planeTexts[2]};
 }
 
+Methods MethodsOf(const Typed& typed) {
+    if (typed.site) return Methods::Corrected;
+    return typed.standard ? Methods::Standard : Methods::Default;
+}
+
 Invocation InvocationOf(Typed& typed) {
     Invocation invocation{.command = typed.command, .quiet = typed.quiet, .rangeFile = typed.rangeFile};
-    const Methods methods = typed.standard ? Methods::Standard : Methods::Default;
+    const Methods methods = MethodsOf(typed);
     invocation.fitPlane = typed.automaticPlane;
     invocation.checkOnly = typed.checkOnly;
     invocation.run = RunInputs{.methods = methods,
                                .files = typed.runFiles,
                                .outputFile = typed.outputFile,
                                .rotation = RotationOf(typed),
-                               .input = typed.input};
+                               .input = typed.input,
+                               .site = typed.site,
+                               .jobs = typed.runJobs > 0 ? typed.runJobs : HardwareThreads()};
     if (!typed.secondFile.empty()) invocation.run.files.push_back(typed.secondFile);
+    invocation.runList = typed.runList;
     BatchOptions spread = typed.spread;
     if (spread.jobs <= 0) spread.jobs = HardwareThreads();
     invocation.batch = BatchInputs{.methods = methods,
                                    .listFile = typed.listFile,
                                    .rotation = RotationOf(typed),
                                    .input = typed.input,
-                                   .options = spread};
+                                   .options = spread,
+                                   .site = typed.site};
     invocation.planeFit = std::move(typed.planeFit);
     invocation.planeFit.input = typed.input;
     invocation.json = typed.json;
@@ -107,6 +122,18 @@ void AddProcessingOptions(CLI::App& command, Typed& typed) {
                     "Read the screening limits from PATH instead of range.ini "
                     "in the Windows directory")
         ->type_name("PATH");
+    command
+        .add_option_function<std::string>(
+            "--site",
+            [&typed](const std::string& file) {
+                SiteSettings site;
+                SiteFileError error;
+                if (!ReadSiteFile(PathFromText(file), site, error)) throw CLI::ValidationError(error.message);
+                typed.site = site;
+            },
+            "Correct the standard methods' fluxes and flag them, with the site and instruments of SITE.ini "
+            "(see 'kelvara-cli site --template'), into .flux.csv results with a .flux.json beside them")
+        ->type_name("SITE.ini");
     AddInputFormatOptions(command, typed.input);
 }
 
@@ -121,8 +148,8 @@ void AddRunCommand(CLI::App& app, Typed& typed) {
     CLI::App* run =
         app.add_subcommand("run", "Process one raw data file, optionally completed by the file that follows it");
     run->add_option("FIRST", typed.runFiles,
-                    "First raw data file; with --standard, every raw file of the stream, in time order")
-        ->required()
+                    "First raw data file; with --standard or --site, every raw file of the stream, in any "
+                    "order (they are read in the order of their first time stamps)")
         ->expected(1, -1);
     run->add_option("--second", typed.secondFile,
                     "Raw data file that follows FIRST in time (without it the run "
@@ -130,20 +157,38 @@ void AddRunCommand(CLI::App& app, Typed& typed) {
         ->type_name("FILE");
     run->add_option("-o,--output", typed.outputFile,
                     "Results file name; .r1w (2-axis rotation) or .rfw (planar fit) is added, "
-                    ".s1w or .sfw with --standard")
+                    ".s1w or .sfw with --standard, .flux.csv with --site")
         ->required()
         ->type_name("OUT");
+    run->add_option("--list", typed.runList,
+                    "With --standard or --site: more raw files of the stream, one name a line "
+                    "(a year of files does not fit a command line)")
+        ->type_name("LIST");
+    run->add_option("-j,--jobs", typed.runJobs,
+                    "With --standard or --site: read the stream on N threads, each a part of the files "
+                    "(default: one a hardware thread); the results are the same for any N")
+        ->type_name("N")
+        ->check(CLI::Range(1, 4096));
     AddProcessingOptions(*run, typed);
     run->callback([&typed] {
         typed.command = Command::Run;
         RefuseTwoPlanes(typed);
-        if (!typed.standard && typed.runFiles.size() > 1) {
+        const bool stream = typed.standard || typed.site;
+        if (!stream && typed.runFiles.size() > 1) {
             throw CLI::ValidationError("unexpected argument '" + typed.runFiles[1] +
                                        "' (one raw file: the next goes after --second; --standard reads several "
                                        "as one stream)");
         }
-        if (typed.standard && !typed.secondFile.empty()) {
-            throw CLI::ValidationError("--second", "is not used with --standard: give every raw file in order");
+        if (stream && !typed.secondFile.empty()) {
+            throw CLI::ValidationError("--second", std::string("is not used with ") +
+                                                       (typed.site ? "--site" : "--standard") +
+                                                       ": give every raw file of the stream");
+        }
+        if (!stream && !typed.runList.empty()) {
+            throw CLI::ValidationError("--list", "reads a stream of raw files: use it with --standard or --site");
+        }
+        if (typed.runFiles.empty() && typed.runList.empty()) {
+            throw CLI::ValidationError("FIRST", "give a raw data file" + std::string(stream ? " or --list LIST" : ""));
         }
     });
 }
@@ -269,6 +314,14 @@ void AddRangeCommand(CLI::App& app, Typed& typed) {
                      "The range file to read instead of range.ini in the Windows directory")
         ->type_name("PATH");
     range->callback([&typed] { typed.command = Command::ShowRange; });
+}
+
+void AddSiteCommand(CLI::App& app, Typed& typed) {
+    CLI::App* site = app.add_subcommand("site", "The site file that --site reads");
+    site->add_flag("--template", typed.siteTemplate,
+                   "Print a commented site file with every key and its default, to fill in (required)")
+        ->required();
+    site->callback([&typed] { typed.command = Command::SiteTemplate; });
 }
 
 void AddAppendCommand(CLI::App& app, Typed& typed) {
@@ -405,6 +458,7 @@ std::variant<Invocation, int> ParseCommandLine(int argc, char** argv) {
     AddPlaneFitCommand(app, typed);
     AddPlotCommand(app, typed);
     AddRangeCommand(app, typed);
+    AddSiteCommand(app, typed);
     AddAppendCommand(app, typed);
 
     try {

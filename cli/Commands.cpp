@@ -12,7 +12,9 @@
 #include "io/FileChecks.h"
 #include "io/FileNames.h"
 #include "io/NumberText.h"
+#include "io/ListFile.h"
 #include "io/RangeFile.h"
+#include "io/SiteFile.h"
 #include "jobs/BatchJob.h"
 #include "jobs/PlaneFitJob.h"
 #include "jobs/PlaneFitText.h"
@@ -77,10 +79,31 @@ std::optional<PlaneCoefficients> FittedPlane(const std::vector<std::string>& fil
     return RotationInputs::PlanarFit(fit.b0, fit.b1, fit.b2).Settings().plane;
 }
 
+// The run's files: those named, then those of its list (blank lines left
+// out). False after the reason when the list does not read.
+bool AddListedFiles(const Invocation& invocation, RunInputs& run, std::FILE* errors) {
+    if (invocation.runList.empty()) return true;
+    const std::filesystem::path path = PathFromText(invocation.runList);
+    const ListNames list = ReadListNames(path);
+    if (list.status != ListNames::Status::Read) {
+        const std::string reason =
+            list.status == ListNames::Status::CannotOpen ? ReasonCannotRead(path) : SystemErrorText(list.error);
+        std::fprintf(errors, "kelvara-cli: %s: %s\n", invocation.runList.c_str(), reason.c_str());
+        return false;
+    }
+    // A blank line names no file here: a stream has no place for one.
+    for (const std::string& name : list.names) {
+        if (!name.empty()) run.files.push_back(name);
+    }
+    return true;
+}
+
 int RunOneRun(const Invocation& invocation, TerminalPort& port, const std::optional<std::filesystem::path>& rangeFile,
               const Reporting& reporting) {
+    RunInputs run = invocation.run;
+    if (!AddListedFiles(invocation, run, reporting.errors)) return kJobFailedExitStatus;
     RunJob job;
-    std::optional<RunPlan> plan = job.Plan(invocation.run, port, rangeFile);
+    std::optional<RunPlan> plan = job.Plan(run, port, rangeFile);
     if (!plan) return kJobFailedExitStatus;
     if (invocation.fitPlane) {
         const auto plane =
@@ -165,6 +188,11 @@ int RunPlaneFit(const Invocation& invocation, JobPort& port, const std::optional
     return kJobFailedExitStatus;
 }
 
+int PrintText(const std::string& text) {
+    std::fputs(text.c_str(), stdout);
+    return kJobFinishedExitStatus;
+}
+
 // range --show: the limits as a job would load them, with where they come
 // from and what in the file did not read.
 int ShowRange(const Invocation& invocation, std::FILE* errors) {
@@ -202,6 +230,7 @@ int RunCommand(const Invocation& invocation, TerminalPort& port, std::FILE* erro
     if (invocation.command == Command::Append) return ExitStatus(RunAppendJob(invocation.append, port));
     if (invocation.command == Command::Plot) return RunPlot(invocation.plot, errors);
     if (invocation.command == Command::ShowRange) return ShowRange(invocation, errors);
+    if (invocation.command == Command::SiteTemplate) return PrintText(SiteFileTemplate());
     std::optional<std::filesystem::path> rangeFile;
     if (!ResolveRangeFile(invocation, errors, rangeFile)) return kJobFailedExitStatus;
     if (invocation.command == Command::PlaneFit) return RunPlaneFit(invocation, port, rangeFile, errors);

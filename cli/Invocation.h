@@ -12,7 +12,7 @@
 
 namespace kelvara::cli {
 
-enum class Command { Run, Batch, Append, PlaneFit, Plot, ShowRange };
+enum class Command { Run, Batch, Append, PlaneFit, Plot, ShowRange, SiteTemplate };
 
 struct Invocation {
     Command command = Command::Run;
@@ -20,6 +20,7 @@ struct Invocation {
     std::optional<std::string> rangeFile;  // as typed; none: range.ini of the Windows directory
 
     RunInputs run;
+    std::string runList;  // a list file of more raw files for the run's stream
     BatchInputs batch;
     // "--planar-fit auto": the plane is fitted over the run's or batch's own
     // raw files before they are processed; until then the inputs hold a

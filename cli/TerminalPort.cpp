@@ -50,6 +50,21 @@ void TerminalPort::ShowWarning(std::string_view text) {
     std::fflush(stream_);
 }
 
+void TerminalPort::ShowFileWarning(std::string_view file, std::string_view text) {
+    EndLiveLine();
+    WriteOneLine("kelvara-cli: ");
+    WriteOneLine(file);
+    WriteOneLine(": ");
+    WriteOneLine(text);
+    std::fputc('\n', stream_);
+    std::fflush(stream_);
+}
+
+void TerminalPort::ShowSharedHalfHours(std::string_view first, std::string_view second, std::string_view time,
+                                       int pairs) {
+    ShowWarning(SharedHalfHoursText(first, second, time, pairs, "'kelvara-cli run --standard --list LIST'"));
+}
+
 void TerminalPort::ExplainFailure(std::string_view file, std::string_view reason) {
     explanation_ = "kelvara-cli: ";
     explanation_.append(file);

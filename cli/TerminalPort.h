@@ -27,6 +27,10 @@ public:
     void ShowMessage(std::string_view text, std::string_view title, MessageIcon icon) override;
     // "kelvara-cli: warning: TEXT", a line each line of the text; also when quiet.
     void ShowWarning(std::string_view text) override;
+    // "kelvara-cli: FILE: TEXT", as a failure names its file.
+    void ShowFileWarning(std::string_view file, std::string_view text) override;
+    void ShowSharedHalfHours(std::string_view first, std::string_view second, std::string_view time,
+                             int pairs) override;
     // Kept for the command, which tells it after the summary.
     void ShowNoFluxes(const RunDiagnosis& diagnosis) override { noFluxes_ = diagnosis; }
     // Why the last job's results hold no fluxes, if they hold none.

@@ -1,5 +1,7 @@
 #include "io/BlockTime.h"
 
+#include "io/TimeStamp.h"
+
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -73,6 +75,11 @@ bool BlockEndTime(const char* date, HalfHourKey key, CalendarTime& end) {
     if (minuteOfDay == 0) day = NextDay(day);
     end = CalendarTime{day.year, day.month, day.day, minuteOfDay / 60, minuteOfDay % 60};
     return true;
+}
+
+void FormatHalfHourEnd(std::int64_t halfHour, char* out) {
+    const CalendarTime end = HalfHourEnd(halfHour);
+    std::snprintf(out, kBlockTimeSize, "%04d-%02d-%02d %02d:%02d", end.year, end.month, end.day, end.hour, end.minute);
 }
 
 }  // namespace kelvara

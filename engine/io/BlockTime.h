@@ -3,6 +3,8 @@
 // its half hour.
 
 #include "io/Calendar.h"
+#include <cstdint>
+
 #include "io/RawRecord.h"
 
 namespace kelvara {
@@ -36,5 +38,10 @@ void FormatBlockTime(const char* date, HalfHourKey key, char* out);
 // The same end as a calendar time, for a YYYY-MM-DD date and a clock that
 // names a time of day; false otherwise.
 bool BlockEndTime(const char* date, HalfHourKey key, CalendarTime& end);
+
+// The standard results' Time field of an absolute half hour (counted from
+// 1970): its end, "YYYY-MM-DD HH:MM"; the last half hour of a day ends at
+// 00:00 of the next.
+void FormatHalfHourEnd(std::int64_t halfHour, char* out);
 
 }  // namespace kelvara

@@ -47,7 +47,6 @@ public:
         Text(text);
     }
     int End() {
-        out_[length_++] = '\n';
         out_[length_] = '\0';
         return length_;
     }

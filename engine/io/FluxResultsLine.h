@@ -28,7 +28,7 @@ inline constexpr int kFluxLineSize = 1024;
 // "YYYYMMDDHHMM" and a null into out (13 characters).
 void FormatCompactTime(const CalendarTime& time, char* out);
 
-// One half hour's line, with its LF: the half hour's start (30 minutes
+// One half hour's line, without its line end (LF in the file): the half hour's start (30 minutes
 // before end) and end, then the values; integers as integers, other numbers
 // as %.9g writes them, -9999 for NaN or infinity. Returns its length.
 int FormatFluxLine(const CalendarTime& end, const CorrectedFluxes& fluxes, char* out);

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "io/LineFields.h"
 #include "io/NumberText.h"
 #include "io/StatusRule.h"
 
@@ -14,10 +15,7 @@ namespace {
 // A longer line is cut; its columns beyond are lost.
 constexpr int kMaxMappedLine = 1 << 16;
 
-struct Field {
-    const char* begin;
-    const char* end;
-};
+using Field = LineField;
 
 // The field [p, end) up to the delimiter, kept to width characters, into
 // out; p moves past the delimiter, or to the end of the field.
@@ -60,21 +58,8 @@ std::int32_t ReadStatus(std::string_view text) {
 
 bool ParseMappedLine(const char* begin, const char* end, const ColumnLayout& layout, RawRecord& record) {
     if (end > begin && end[-1] == '\r') --end;
-    Field fields[kMaxMappedColumns];
-    int count = 0;
-    const char* p = begin;
-    while (count <= layout.lastColumn) {
-        const char* const start = p;
-        // A quoted text may hold commas.
-        if (p < end && *p == '"') {
-            const char* close = std::find(p + 1, end, '"');
-            p = close == end ? end : close + 1;
-        }
-        p = std::find(p, end, ',');
-        fields[count++] = Field{start, p};
-        if (p == end) break;
-        ++p;
-    }
+    LineField fields[kMaxMappedColumns];
+    const int count = SplitLineFields(begin, end, fields, layout.lastColumn + 1);
     if (count <= layout.lastColumn) return false;
     ReadTime(fields[layout.column[kMapTime]], record);
     for (int v = 0; v < kVariableCount; ++v) {

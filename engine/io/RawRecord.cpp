@@ -165,7 +165,7 @@ DefaultRecordReader::Run DefaultRecordReader::ParsedRun(RawStream& stream) {
         piece_ = begin;
         next_ = 0;
     }
-    return Run{&columns, next_, columns.count};
+    return Run{&columns, next_, columns.count, piece_};
 }
 
 void DefaultRecordReader::TakeRun(RawStream& stream, int end) {

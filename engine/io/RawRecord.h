@@ -92,6 +92,7 @@ public:
         const RecordColumns* columns = nullptr;
         int first = 0;
         int end = 0;
+        const char* piece = nullptr;  // where line 0 of the columns begins in the buffer
     };
     Run ParsedRun(RawStream& stream);
     // Takes the run's records before index end: the stream moves past them.

@@ -34,14 +34,22 @@ int FormatColumns(std::string_view time, const Result& result, const std::array<
 
 std::string_view ResultsSuffix(Rotation rotation, Methods methods) {
     const bool plane = rotation == Rotation::PlanarFit;
-    if (methods == Methods::Default) return plane ? ".rfw" : ".r1w";
-    return plane ? ".sfw" : ".s1w";
+    switch (methods) {
+        case Methods::Default:
+            return plane ? ".rfw" : ".r1w";
+        case Methods::Standard:
+            return plane ? ".sfw" : ".s1w";
+        case Methods::Corrected:
+            break;
+    }
+    return ".flux.csv";
 }
 
 ResultsFile::~ResultsFile() { Close(); }
 
-bool ResultsFile::Create(const std::filesystem::path& file) {
+bool ResultsFile::Create(const std::filesystem::path& file, std::string_view lineEnd) {
     Close();
+    lineEnd_ = lineEnd;
     lastError_ = ReasonCannotReplace(file);
     if (lastError_ != 0) return false;
     if (!temporary_.Create(file)) {
@@ -81,9 +89,18 @@ bool ResultsFile::Finish(TemporaryFile& finished) {
 bool ResultsFile::WriteLine(std::string_view text) {
     if (file_ == nullptr) return false;
     errno = 0;
-    const bool written =
-        std::fwrite(text.data(), 1, text.size(), file_) == text.size() && std::fwrite("\r\n", 1, 2, file_) == 2;
+    const bool written = std::fwrite(text.data(), 1, text.size(), file_) == text.size() &&
+                         std::fwrite(lineEnd_.data(), 1, lineEnd_.size(), file_) == lineEnd_.size();
     // Flushed line by line, so that a full disk shows at the line it cut.
+    const bool flushed = std::fflush(file_) == 0;
+    if (!(written && flushed)) lastError_ = errno;
+    return written && flushed;
+}
+
+bool ResultsFile::WriteLines(std::string_view lines) {
+    if (file_ == nullptr) return false;
+    errno = 0;
+    const bool written = std::fwrite(lines.data(), 1, lines.size(), file_) == lines.size();
     const bool flushed = std::fflush(file_) == 0;
     if (!(written && flushed)) lastError_ = errno;
     return written && flushed;

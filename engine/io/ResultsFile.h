@@ -22,7 +22,8 @@ inline constexpr std::string_view kStandardResultsHeader =
 
 // ".r1w" for the 2-axis rotation, ".rfw" for the planar fit. The standard
 // methods write ".s1w" (double rotation) and ".sfw" (planar fit), so that
-// their files never take the place of default ones.
+// their files never take the place of default ones; the corrected fluxes
+// ".flux.csv" with either rotation.
 std::string_view ResultsSuffix(Rotation rotation, Methods methods = Methods::Default);
 
 // What a failed job's results file is kept as, beside the results file.
@@ -42,7 +43,9 @@ public:
     // False when the file could not be written in place of what is there:
     // a directory, a file the user may not write, or a folder that is not
     // there or takes no new file.
-    bool Create(const std::filesystem::path& file);
+    // lineEnd ends every line: CR LF for the files the program has always
+    // written, LF for the CSV of corrected fluxes.
+    bool Create(const std::filesystem::path& file, std::string_view lineEnd = "\r\n");
     // Puts what was written in place of the results file. False (with
     // LastError set) when the close or the rename failed.
     bool Close();
@@ -58,6 +61,8 @@ public:
 
     // One line; the line end is added. False when the write failed.
     bool WriteLine(std::string_view text);
+    // Lines already ended, as they are.
+    bool WriteLines(std::string_view lines);
 
     // The errno of the last failed create or write, 0 if none failed.
     int LastError() const { return lastError_; }
@@ -65,6 +70,7 @@ public:
 private:
     TemporaryFile temporary_;
     std::FILE* file_ = nullptr;
+    std::string_view lineEnd_ = "\r\n";
     int lastError_ = 0;
 };
 

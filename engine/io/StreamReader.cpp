@@ -1,40 +1,53 @@
 #include "io/StreamReader.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <system_error>
 #include <utility>
 
-#include "io/RecordLines.h"
-
 namespace kelvara {
 
-void StreamReader::Start(std::vector<std::filesystem::path> files) {
-    Close();
-    files_ = std::move(files);
-    totalSize_ = 0;
-    for (const auto& file : files_) {
-        std::error_code error;
-        const auto size = std::filesystem::file_size(file, error);
-        if (!error) totalSize_ += static_cast<std::int64_t>(size);
-    }
+namespace {
+
+std::int64_t SizeOf(const std::filesystem::path& file) {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(file, error);
+    return error ? 0 : static_cast<std::int64_t>(size);
 }
 
-void StreamReader::Start(std::vector<std::filesystem::path> files, std::vector<ColumnLayout> layouts) {
-    Start(std::move(files));
+}  // namespace
+
+void StreamReader::Start(std::vector<std::filesystem::path> files, std::vector<ColumnLayout> layouts,
+                         const StreamShare& share) {
+    Close();
+    files_ = std::move(files);
     layouts_ = std::move(layouts);
+    layouts_.resize(files_.size());
+    share_ = share;
+    share_.ownFiles = std::min(share_.ownFiles, files_.size());
+    earlierDropped_.assign(share_.ownFiles, 0);
+    lastKept_ = share_.keptBefore;
+    for (std::size_t i = 0; i < share_.ownFiles; ++i) totalSize_ += SizeOf(files_[i]);
 }
 
 void StreamReader::Close() {
     stream_.Close();
     files_.clear();
     layouts_.clear();
+    share_ = StreamShare{};
     current_ = 0;
     opened_ = false;
     carry_ = false;
+    started_ = false;
+    finished_ = false;
+    lastKept_.reset();
+    latestGood_.reset();
     failure_ = Failure::None;
     failureError_ = 0;
+    badStamp_.reset();
+    totalSize_ = 0;
     finishedBytes_ = 0;
+    earlierDropped_.clear();
 }
 
 bool StreamReader::Fail(Failure failure, int error) {
@@ -47,24 +60,26 @@ bool StreamReader::OpenCurrent() {
     opened_ = true;
     if (!stream_.Open(files_[current_])) return Fail(Failure::Open, 0);
     for (int line = 0; line < kHeaderLineCount; ++line) stream_.SkipLine();
+    records_.Restart();
     return !stream_.Failed() || Fail(Failure::Read, stream_.ReadError());
 }
 
 bool StreamReader::NextRecord() {
     while (current_ < files_.size()) {
         if (!opened_ && !OpenCurrent()) return false;
-        const bool mapped = current_ < layouts_.size() && layouts_[current_].mapped;
-        const bool complete =
-            mapped ? mapped_.Read(stream_, layouts_[current_], record_) : records_.ReadWhole(stream_, record_);
+        const StampedRecordReader::Next next = records_.Read(stream_, layouts_[current_], record_);
         // A failing read may still complete a record from what came before
         // it; the data after it is unknown either way.
         if (stream_.Failed()) return Fail(Failure::Read, stream_.ReadError());
-        if (complete) {
-            ++counts_.records;
-            if (!statusRule_.Keeps(record_.status)) ++counts_.badStatus;
+        if (next == StampedRecordReader::Next::Record) {
+            if (Own()) ++counts_.records;
             return true;
         }
-        finishedBytes_ += stream_.Consumed();
+        if (next == StampedRecordReader::Next::BadTime) {
+            badStamp_ = BadTimeStamp{current_, records_.Line(), records_.TimeText()};
+            return Fail(Failure::TimeStamp, 0);
+        }
+        if (Own()) finishedBytes_ += stream_.Consumed();
         stream_.Close();
         opened_ = false;
         ++current_;
@@ -72,60 +87,75 @@ bool StreamReader::NextRecord() {
     return false;
 }
 
-bool StreamReader::ReadBlock(StandardBlock& block) {
-    block.Clear();
-    if (Failed()) return false;
-    if (!carry_ && !NextRecord()) return false;
-    carry_ = false;
-    blockKey_ = record_.key;
-    std::memcpy(blockDate_, record_.date, sizeof blockDate_);
+// The latest good time takes every good record of the own files, dropped
+// or not: the reader after this one must drop against what the whole
+// stream before it kept, which this is (each good record is kept exactly
+// when it is no earlier than every good record before it).
+StreamReader::Kind StreamReader::Classify() {
+    const bool good = statusRule_.Keeps(record_.status);
+    if (good && Own() && (!latestGood_ || record_.time > *latestGood_)) latestGood_ = record_.time;
+    if (lastKept_ && record_.time < *lastKept_) {
+        if (Own()) ++earlierDropped_[current_];
+        return Kind::Earlier;
+    }
+    if (!good) {
+        if (Own()) ++counts_.badStatus;
+        return Kind::BadStatus;
+    }
+    lastKept_ = record_.time;
+    return Kind::Good;
+}
+
+bool StreamReader::SkipTheHalfHourBefore() {
+    const std::int64_t before = HalfHourOf(*share_.keptBefore);
     for (;;) {
-        if (statusRule_.Keeps(record_.status)) {
-            if (!(record_.key == blockKey_)) {
-                carry_ = true;
-                return true;
-            }
-            if (!block.Append(record_.value)) return Fail(Failure::Memory, ENOMEM);
+        if (!NextRecord()) return false;
+        if (!Own()) {
+            finished_ = true;
+            return false;
         }
-        for (Run run = TakeParsedRecords(block); run != Run::None; run = TakeParsedRecords(block)) {
-            if (run == Run::Carried) return true;
-            if (run == Run::NoMemory) return Fail(Failure::Memory, ENOMEM);
+        if (Classify() == Kind::Good && HalfHourOf(record_.time) != before) {
+            carry_ = true;
+            return true;
         }
-        if (!NextRecord()) return !Failed();
     }
 }
 
-// What NextRecord and the block loop do, a record at a time, over records
-// already parsed from the buffer: their reading can neither fail nor meet
-// the file's end.
-StreamReader::Run StreamReader::TakeParsedRecords(StandardBlock& block) {
-    const bool mapped = current_ < layouts_.size() && layouts_[current_].mapped;
-    if (current_ >= files_.size() || !opened_ || mapped) return Run::None;
-    const DefaultRecordReader::Run run = records_.ParsedRun(stream_);
-    if (run.first == run.end) return Run::None;
-    const RecordColumns& columns = *run.columns;
-    for (int i = run.first; i < run.end; ++i) {
-        ++counts_.records;
-        if (!statusRule_.Keeps(columns.status[i])) {
-            ++counts_.badStatus;
-            continue;
-        }
-        if (!(columns.key[i] == blockKey_)) {
-            records_.Materialize(i, record_);
-            records_.TakeRun(stream_, i + 1);
-            carry_ = true;
-            return Run::Carried;
-        }
-        float values[kVariableCount];
-        for (int v = 0; v < kVariableCount; ++v) values[v] = columns.value[v][i];
-        if (!block.Append(values)) {
-            // The record was read, as NextRecord would have read it.
-            records_.TakeRun(stream_, i + 1);
-            return Run::NoMemory;
-        }
+bool StreamReader::ReadBlock(StandardBlock& block) {
+    block.Clear();
+    if (Failed() || finished_) return false;
+    if (!started_) {
+        started_ = true;
+        if (share_.keptBefore && !SkipTheHalfHourBefore()) return false;
     }
-    records_.TakeRun(stream_, run.end);
-    return Run::Taken;
+    Kind kind = Kind::Good;
+    if (carry_) {
+        carry_ = false;
+    } else {
+        do {
+            if (!NextRecord()) return false;
+            if (!Own()) {
+                finished_ = true;
+                return false;
+            }
+            kind = Classify();
+        } while (kind == Kind::Earlier);
+    }
+    blockHalfHour_ = HalfHourOf(record_.time);
+    for (;;) {
+        if (kind == Kind::Good) {
+            if (HalfHourOf(record_.time) != blockHalfHour_) {
+                carry_ = true;
+                // A record of a later reader's files ends this reader's work.
+                finished_ = !Own();
+                return true;
+            }
+            if (block.count >= kMaxHalfHourRecords) return Fail(Failure::TooLarge, 0);
+            if (!block.Append(record_.value)) return Fail(Failure::Memory, ENOMEM);
+        }
+        if (!NextRecord()) return !Failed();
+        kind = Classify();
+    }
 }
 
 }  // namespace kelvara

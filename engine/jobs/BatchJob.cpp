@@ -10,6 +10,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "io/BlockTime.h"
 #include "io/FileChecks.h"
 #include "io/FileNames.h"
 #include "io/ListFile.h"
@@ -22,7 +23,10 @@
 #include "jobs/JobMessages.h"
 #include "jobs/MethodTraits.h"
 #include "jobs/OrderedOutcomes.h"
+#include "jobs/ProvenanceFile.h"
 #include "jobs/RangeLimitsOfJob.h"
+#include "jobs/ReadFailures.h"
+#include "jobs/StreamOrder.h"
 
 namespace kelvara {
 
@@ -41,9 +45,15 @@ constexpr std::size_t kEntriesAheadPerWorker = 2;
 constexpr int kMaxJobs = static_cast<int>(PendingTemporaries::kSlots / kEntriesAheadPerWorker);
 
 struct EntryOutcome {
-    TemporaryFile results;  // what was written, closed but not yet in place
+    TemporaryFile results;     // what was written, closed but not yet in place
+    TemporaryFile provenance;  // the corrected method's, put in place after the results
     std::optional<FileFailure> failure;
+    bool keepPartial = true;  // what was written is worth keeping after the failure
     RunTally tally;
+    std::int64_t earlierDropped = 0;  // records earlier than those before them
+    // The half hours with records: the first and the last.
+    std::optional<std::int64_t> firstHalfHour;
+    std::optional<std::int64_t> lastHalfHour;
 };
 
 using Outcomes = OrderedOutcomes<EntryOutcome>;
@@ -56,8 +66,6 @@ FileFailure OnRawFile(const BatchEntry& entry) {
     return {kCannotOpenRaw, entry.name, ReasonCannotRead(PathFromText(entry.name))};
 }
 
-// The checks made before an entry's results file exists, then the results
-// file with its header line and the raw file opened.
 // What would keep an entry from its results file, found without writing.
 std::optional<FileFailure> CheckEntry(const BatchEntry& entry, const fs::path& listPath) {
     const auto rawPath = PathFromText(entry.name);
@@ -72,12 +80,26 @@ std::optional<FileFailure> CheckEntry(const BatchEntry& entry, const fs::path& l
     return std::nullopt;
 }
 
+// The corrected method's settings for the entry: the site's, with the
+// sampling frequency of its raw file when the site leaves it to the data.
 template <class Traits>
-std::optional<FileFailure> StartEntry(MethodState<Traits>& state, const BatchEntry& entry, const fs::path& listPath) {
-    if (auto failure = CheckEntry(entry, listPath)) return failure;
+std::optional<FileFailure> PrepareCorrections(MethodState<Traits>& state, const BatchPlan& plan,
+                                              const BatchEntry& entry, FluxSettings& settings, bool& fsFromTimeStamps) {
+    if constexpr (Traits::kMethods == Methods::Corrected) {
+        const auto failure =
+            ResolveSamplingFrequency(*plan.site, PathFromText(entry.name), entry.layout, settings, fsFromTimeStamps);
+        if (failure) return FileFailure{*failure->message, entry.name, failure->reason};
+        state.step.SetSettings(settings);
+    }
+    return std::nullopt;
+}
+
+// The results file with its header line, and the raw file opened.
+template <class Traits>
+std::optional<FileFailure> StartEntry(MethodState<Traits>& state, const BatchEntry& entry) {
     const auto rawPath = PathFromText(entry.name);
     const auto resultsPath = PathFromText(entry.resultsName);
-    if (!state.results.Create(resultsPath)) {
+    if (!state.results.Create(resultsPath, Traits::Step::kLineEnd)) {
         return OnResultsFile(kCannotOpenOutput, entry, state.results.LastError());
     }
     if (!state.results.WriteLine(Traits::kHeader)) {
@@ -89,25 +111,31 @@ std::optional<FileFailure> StartEntry(MethodState<Traits>& state, const BatchEnt
 
 template <class Traits>
 std::optional<FileFailure> ProcessEntryBlocks(MethodState<Traits>& state, const BatchEntry& entry,
-                                              const RotationSettings& rotation, RunTally& tally,
-                                              BlockObserver& observer) {
+                                              const RotationSettings& rotation, BlockObserver& observer,
+                                              EntryOutcome& outcome) {
     LoopEnd end;
     std::optional<ReadFailure> failure;
+    ResultsFileSink<Traits> sink(state.results);
     if constexpr (std::is_same_v<typename Traits::Blocks, DefaultBlocks>) {
         DefaultBlocks blocks(state.reader, state.block, nullptr);
-        end = ProcessBlocks<Traits>(blocks, state, rotation, tally, observer);
+        end = ProcessBlocks<Traits>(blocks, state, rotation, outcome.tally, observer, sink);
         failure = blocks.Failure();
     } else {
         typename Traits::Blocks blocks(state.reader, state.block);
-        end = ProcessBlocks<Traits>(blocks, state, rotation, tally, observer);
+        end = ProcessBlocks<Traits>(blocks, state, rotation, outcome.tally, observer, sink);
         failure = blocks.Failure();
+        outcome.firstHalfHour = blocks.FirstHalfHour();
+        outcome.lastHalfHour = blocks.LastHalfHour();
+        if (!state.reader.EarlierDropped().empty()) outcome.earlierDropped = state.reader.EarlierDropped().front();
     }
     switch (end) {
         case LoopEnd::ReadFailed:
-            if (failure->openFailed) return OnRawFile(entry);
-            return FileFailure{messages::kCannotReadRaw, entry.name, SystemErrorText(failure->error)};
+            outcome.keepPartial = KeepsPartialResults(*failure);
+            return DescribeReadFailure(*failure, entry.name, PathFromText(entry.name), kCannotOpenRaw);
         case LoopEnd::WriteFailed:
             return OnResultsFile(messages::kCannotWriteOutput, entry, state.results.LastError());
+        case LoopEnd::OutOfMemory:
+            return FileFailure{messages::kOutOfMemory, entry.name, "a half hour of it does not fit in memory"};
         case LoopEnd::Finished:
             break;
     }
@@ -121,13 +149,16 @@ EntryOutcome ProcessEntry(MethodState<Traits>& state, const BatchPlan& plan, std
                           BatchObserver* batchObserver) {
     const BatchEntry& entry = plan.entries[index];
     EntryOutcome outcome;
-    RunTally tally;
+    FluxSettings settings;
+    bool fsFromTimeStamps = false;
     state.reader.ResetCounts();
     try {
-        outcome.failure = StartEntry(state, entry, plan.listPath);
+        outcome.failure = CheckEntry(entry, plan.listPath);
+        if (!outcome.failure) outcome.failure = PrepareCorrections(state, plan, entry, settings, fsFromTimeStamps);
+        if (!outcome.failure) outcome.failure = StartEntry(state, entry);
         if (!outcome.failure) {
             if (batchObserver != nullptr) batchObserver->FileStarted(static_cast<int>(index) + 1);
-            outcome.failure = ProcessEntryBlocks(state, entry, plan.rotation, tally, observer);
+            outcome.failure = ProcessEntryBlocks(state, entry, plan.rotation, observer, outcome);
             if (!outcome.failure && batchObserver != nullptr) batchObserver->FileEnded();
         }
     } catch (const std::exception& error) {
@@ -137,8 +168,15 @@ EntryOutcome ProcessEntry(MethodState<Traits>& state, const BatchPlan& plan, std
     if (!state.results.Finish(outcome.results) && !outcome.failure) {
         outcome.failure = OnResultsFile(messages::kCannotWriteOutput, entry, state.results.LastError());
     }
-    tally.TakeRecordCounts(state.reader.RecordCounts());
-    outcome.tally = tally;
+    if constexpr (Traits::kMethods == Methods::Corrected) {
+        const auto resultsPath = PathFromText(entry.resultsName);
+        const ProvenanceInputs inputs{settings, fsFromTimeStamps, plan.rotation, plan.limits, plan.input, {entry.name}};
+        if (!outcome.failure && !WriteProvenance(ProvenancePathOf(resultsPath), inputs, outcome.provenance)) {
+            outcome.failure = FileFailure{messages::kCannotWriteOutput, ProvenancePathOf(resultsPath).string(),
+                                          SystemErrorText(outcome.provenance.LastError())};
+        }
+    }
+    outcome.tally.TakeRecordCounts(state.reader.RecordCounts());
     return outcome;
 }
 
@@ -246,26 +284,38 @@ private:
     std::vector<std::jthread> threads_;
 };
 
+// The half hours with records of one file of the batch.
+struct HalfHourSpan {
+    std::int64_t first = 0;
+    std::int64_t last = 0;
+    std::size_t entry = 0;
+};
+
+// Files that share a half hour give a line each for it, from part of its
+// records: the user is told, once, with the first such pair.
+void TellSharedHalfHours(JobPort& port, const std::vector<BatchEntry>& entries, std::vector<HalfHourSpan> spans) {
+    std::stable_sort(spans.begin(), spans.end(),
+                     [](const HalfHourSpan& a, const HalfHourSpan& b) { return a.first < b.first; });
+    std::optional<std::pair<std::size_t, std::size_t>> example;
+    std::int64_t exampleHalfHour = 0;
+    int pairs = 0;
+    for (std::size_t i = 1; i < spans.size(); ++i) {
+        if (spans[i].first > spans[i - 1].last) continue;
+        ++pairs;
+        if (!example) {
+            example = {spans[i - 1].entry, spans[i].entry};
+            exampleHalfHour = spans[i].first;
+        }
+    }
+    if (!example) return;
+    char time[kBlockTimeSize];
+    FormatHalfHourEnd(exampleHalfHour, time);
+    port.ShowSharedHalfHours(entries[example->first].name, entries[example->second].name, time, pairs);
+}
+
 }  // namespace
 
-struct BatchJob::OwnStates {
-    std::unique_ptr<MethodState<MethodTraits<Methods::Default>>> defaultMethod;
-    std::unique_ptr<MethodState<MethodTraits<Methods::Standard>>> standardMethod;
-
-    template <class Traits>
-    MethodState<Traits>& Of() {
-        auto& state = [&]() -> auto& {
-            if constexpr (Traits::kMethods == Methods::Default) {
-                return defaultMethod;
-            } else {
-                return standardMethod;
-            }
-        }
-        ();
-        if (!state) state = std::make_unique<MethodState<Traits>>();
-        return *state;
-    }
-};
+struct BatchJob::OwnStates : MethodStates {};
 
 int HardwareThreads() { return std::max(1, static_cast<int>(std::thread::hardware_concurrency())); }
 
@@ -292,11 +342,14 @@ std::optional<BatchPlan> BatchJob::Plan(const BatchInputs& inputs, JobPort& port
     };
     if (inputs.rotation.MissesCoefficient()) return stop(messages::kNoPlaneCoefficients);
     if (inputs.listFile.empty()) return stop(kNoInputFile);
+    if (inputs.methods == Methods::Corrected && !inputs.site) return stop(messages::kNoSiteFile);
 
     BatchPlan plan{.methods = inputs.methods,
                    .listPath = PathFromText(inputs.listFile),
                    .rotation = inputs.rotation.Settings(),
                    .goodStatus = inputs.input.goodStatus,
+                   .input = inputs.input,
+                   .site = inputs.site,
                    .options = inputs.options};
     ListNames list = ReadListNames(plan.listPath);
     if (list.status == ListNames::Status::CannotOpen) {
@@ -323,7 +376,11 @@ std::optional<BatchPlan> BatchJob::Plan(const BatchInputs& inputs, JobPort& port
             return std::nullopt;
         }
     }
-    if (ResultsNameAnInput(plan.names, resultsNames, plan.listPath, rangeFile.value_or(RangeFilePath()))) {
+    std::vector<std::string> written = resultsNames;
+    if (plan.methods == Methods::Corrected) {
+        for (const std::string& name : resultsNames) written.push_back(ProvenancePathOf(PathFromText(name)).string());
+    }
+    if (ResultsNameAnInput(plan.names, written, plan.listPath, rangeFile.value_or(RangeFilePath()))) {
         return stop(messages::kOutputIsInput);
     }
     auto layouts = FindFileColumns(inputs.input, plan.names, port);
@@ -416,14 +473,20 @@ BatchJob::End BatchJob::ExecuteWith(const BatchPlan& plan, JobPort& port, BatchO
 
     if (observer != nullptr) observer->Planned();
     progress.Show();
+    std::vector<HalfHourSpan> spans;
     for (std::size_t index = 0; index < plan.entries.size(); ++index) {
         const BatchEntry& entry = plan.entries[index];
         EntryOutcome outcome = next(index);
         const bool placed = outcome.failure || !outcome.results.IsCreated() || outcome.results.Commit();
         if (!placed) {
             outcome.failure = OnResultsFile(messages::kCannotWriteOutput, entry, outcome.results.LastError());
+        } else if (!outcome.failure && outcome.provenance.IsCreated() && !outcome.provenance.Commit()) {
+            outcome.failure = FileFailure{messages::kCannotWriteOutput, outcome.provenance.Target().string(),
+                                          SystemErrorText(outcome.provenance.LastError())};
         }
         tally_ += outcome.tally;
+        ReportEarlierDropped(port, {entry.name}, {outcome.earlierDropped});
+        if (outcome.firstHalfHour) spans.push_back({*outcome.firstHalfHour, *outcome.lastHalfHour, index});
         if (!outcome.failure) {
             ++filesDone_;
             progress.filesDone = filesDone_;
@@ -438,7 +501,7 @@ BatchJob::End BatchJob::ExecuteWith(const BatchPlan& plan, JobPort& port, BatchO
                                 failure.file ? failure.reason : "the results file would replace an input of the batch");
         }
         // What a failed file's results hold stays beside its results file.
-        if (outcome.results.IsCreated()) {
+        if (outcome.results.IsCreated() && outcome.keepPartial) {
             const std::string partial = entry.resultsName + std::string(kPartialSuffix);
             if (outcome.results.KeepAs(PathFromText(partial))) port.ExplainPartialResults(entry.resultsName, partial);
         }
@@ -447,6 +510,7 @@ BatchJob::End BatchJob::ExecuteWith(const BatchPlan& plan, JobPort& port, BatchO
         failedNames_.push_back(entry.name);
     }
     workers.StopAndJoin();
+    TellSharedHalfHours(port, plan.entries, spans);
     if (!failedNames_.empty()) return End::Failed;
     if (observer != nullptr) observer->Finishing();
     // A shard of a list shorter than the shard count has nothing to do,

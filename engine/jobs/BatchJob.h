@@ -43,6 +43,8 @@ struct BatchPlan {
     RotationSettings rotation;
     RangeLimits limits;
     StatusRule goodStatus;
+    InputFormat input;                 // as the user gave it, for the provenance files
+    std::optional<SiteSettings> site;  // the corrected method's
     BatchOptions options;
     DiagnosisContext diagnosis;  // for telling why the results hold no fluxes
 };

@@ -28,13 +28,49 @@ public:
     virtual void BeforeProcessing(bool last) { (void)last; }
 };
 
-enum class LoopEnd { Finished, ReadFailed, WriteFailed };
+enum class LoopEnd { Finished, ReadFailed, WriteFailed, OutOfMemory };
+
+// Where a job's half hours go: a results file, the lines of a worker's
+// share of a stream, a table.
+template <class Traits>
+class HalfHourSink {
+public:
+    virtual ~HalfHourSink() = default;
+    // A half hour with its results, or rejected (result nullptr). False
+    // when it could not be kept.
+    virtual bool Take(const BlockRead<typename Traits::Block>& read, const typename Traits::Result* result) = 0;
+};
+
+// The method's line of a half hour, without its line end.
+template <class Traits>
+int FormatHalfHourLine(const BlockRead<typename Traits::Block>& read, const typename Traits::Result* result,
+                       char* out) {
+    using Step = typename Traits::Step;
+    return result != nullptr ? Step::FormatLine(read, *result, out) : Step::FormatRejected(read, out);
+}
+
+inline constexpr int kHalfHourLineSize = kFluxLineSize > kMaxBlockLineLength ? kFluxLineSize : kMaxBlockLineLength;
+
+// Each half hour a line of the results file.
+template <class Traits>
+class ResultsFileSink : public HalfHourSink<Traits> {
+public:
+    explicit ResultsFileSink(ResultsFile& file) : file_(file) {}
+    bool Take(const BlockRead<typename Traits::Block>& read, const typename Traits::Result* result) override {
+        char line[kHalfHourLineSize];
+        const int length = FormatHalfHourLine<Traits>(read, result, line);
+        return file_.WriteLine({line, static_cast<std::size_t>(length)});
+    }
+
+private:
+    ResultsFile& file_;
+};
 
 // A half hour with fewer records gets no line (a logger restart, say), and
 // the loop goes on.
 template <class Traits>
 LoopEnd ProcessBlocks(typename Traits::Blocks& blocks, MethodState<Traits>& state, const RotationSettings& rotation,
-                      RunTally& tally, BlockObserver& observer) {
+                      RunTally& tally, BlockObserver& observer, HalfHourSink<Traits>& sink) {
     while (!observer.Cancelled()) {
         observer.BeforeRead();
         const auto* read = blocks.Next();
@@ -47,12 +83,11 @@ LoopEnd ProcessBlocks(typename Traits::Blocks& blocks, MethodState<Traits>& stat
         }
         observer.BeforeProcessing(read->last);
         typename Traits::Result result;
-        const BlockOutcome outcome = ProcessBlock(block, state.limits, rotation, result);
-        tally.CountScreenedBlock(block, outcome, state.limits);
-        char line[kMaxBlockLineLength];
-        const int length = outcome == BlockOutcome::Rejected ? FormatRejectedLine(read->time, line)
-                                                             : FormatBlockLine(read->time, result, line);
-        if (!state.results.WriteLine({line, static_cast<std::size_t>(length)})) return LoopEnd::WriteFailed;
+        const StepOutcome outcome = state.step.Process(block, state.limits, rotation, result);
+        if (outcome == StepOutcome::OutOfMemory) return LoopEnd::OutOfMemory;
+        const bool computed = outcome == StepOutcome::Computed;
+        tally.CountScreenedBlock(block, computed ? BlockOutcome::Computed : BlockOutcome::Rejected, state.limits);
+        if (!sink.Take(*read, computed ? &result : nullptr)) return LoopEnd::WriteFailed;
     }
     return LoopEnd::Finished;
 }

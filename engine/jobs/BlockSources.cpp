@@ -1,5 +1,7 @@
 #include "jobs/BlockSources.h"
 
+#include <cerrno>
+
 namespace kelvara {
 
 DefaultBlocks::DefaultBlocks(RawReader& reader, BlockBuffer& block, BlockBuffer* spare)
@@ -51,22 +53,33 @@ const BlockRead<BlockBuffer>* DefaultBlocks::Next() {
 }
 
 std::optional<std::size_t> StandardBlocks::Open(StreamReader& reader, const std::vector<std::filesystem::path>& files,
-                                                const std::vector<ColumnLayout>& layouts) {
-    reader.Start(files, layouts);
+                                                const std::vector<ColumnLayout>& layouts, const StreamShare& share) {
+    reader.Start(files, layouts, share);
     return std::nullopt;
 }
 
 const BlockRead<StandardBlock>* StandardBlocks::Next() {
     if (failure_) return nullptr;
     if (!reader_.ReadBlock(block_)) {
-        if (reader_.Failed())
-            failure_ = ReadFailure{reader_.FailedFile(), reader_.OpenFailed(), reader_.FailureError()};
+        if (reader_.Failed()) {
+            failure_ = ReadFailure{reader_.FailedFile(),
+                                   reader_.OpenFailed(),
+                                   reader_.FailureError(),
+                                   reader_.BadStamp(),
+                                   reader_.BlockTooLarge() || reader_.FailureError() == ENOMEM,
+                                   reader_.BlockHalfHour()};
+        }
         return nullptr;
     }
     read_.block = &block_;
     read_.consumed = reader_.Consumed();
     read_.total = reader_.TotalSize();
-    FormatBlockTime(reader_.BlockDate(), reader_.BlockKey(), read_.time);
+    read_.halfHour = reader_.BlockHalfHour();
+    if (block_.count > 0) {
+        if (!first_) first_ = read_.halfHour;
+        last_ = read_.halfHour;
+    }
+    FormatHalfHourEnd(read_.halfHour, read_.time);
     return &read_;
 }
 

@@ -30,13 +30,20 @@ struct BlockRead {
     std::int64_t consumed = 0;  // bytes of the raw data read so far, of total
     std::int64_t total = 0;
     char time[kBlockTimeSize] = {};  // the block's Time field in the results
+    std::int64_t halfHour = 0;       // the standard methods' absolute half hour, from 1970
 };
 
 // Why a method's reader stopped before the end of its data.
 struct ReadFailure {
-    std::size_t file = 0;     // which of the files given to Open
-    bool openFailed = false;  // the file would not open (else a read failed)
-    int error = 0;            // the errno of a failed read
+    std::size_t file = 0;                      // which of the files given to Open
+    bool openFailed = false;                   // the file would not open (else a read failed)
+    int error = 0;                             // the errno of a failed read
+    std::optional<BadTimeStamp> badTimeStamp;  // a time stamp that does not read
+    // The half hour being read holds more than kMaxHalfHourRecords (or,
+    // with error ENOMEM, more than the memory takes): the file is its
+    // half hour's.
+    bool tooLarge = false;
+    std::int64_t halfHour = 0;
 };
 
 // What every method's reader hands on: the block read last, and why the
@@ -87,12 +94,18 @@ public:
 
     // The stream opens each file when it reaches it.
     static std::optional<std::size_t> Open(StreamReader& reader, const std::vector<std::filesystem::path>& files,
-                                           const std::vector<ColumnLayout>& layouts);
+                                           const std::vector<ColumnLayout>& layouts, const StreamShare& share = {});
 
     const BlockRead<StandardBlock>* Next();
 
+    // The first and last half hours with records, of the blocks read so far.
+    std::optional<std::int64_t> FirstHalfHour() const { return first_; }
+    std::optional<std::int64_t> LastHalfHour() const { return last_; }
+
 private:
     StreamReader& reader_;
+    std::optional<std::int64_t> first_;
+    std::optional<std::int64_t> last_;
     StandardBlock& block_;
 };
 

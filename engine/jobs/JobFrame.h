@@ -32,37 +32,50 @@ public:
     JobFrame(State& state, JobPort& port, RunTally& tally, std::string resultsName)
         : state_(state), port_(port), tally_(tally), resultsName_(std::move(resultsName)) {}
 
-    bool Stop(const JobMessage& message) {
+    // keepPartial false: the failure leaves nothing written (a time stamp
+    // that does not read makes the whole stream doubtful).
+    bool Stop(const JobMessage& message, bool keepPartial = true) {
         state_.reader.Close();
-        if (state_.results.IsOpen() && state_.results.KeepPartial()) {
+        if (!keepPartial) {
+            TemporaryFile discarded;
+            state_.results.Finish(discarded);
+        } else if (state_.results.IsOpen() && state_.results.KeepPartial()) {
             port_.ExplainPartialResults(resultsName_, resultsName_ + std::string(kPartialSuffix));
         }
-        tally_.TakeRecordCounts(state_.reader.RecordCounts());
+        TakeRecordCounts();
         Show(port_, message);
         return false;
     }
-    bool StopOnFile(const JobMessage& message, const std::string& file, const std::string& reason) {
+    bool StopOnFile(const JobMessage& message, const std::string& file, const std::string& reason,
+                    bool keepPartial = true) {
         port_.ExplainFailure(file, reason);
-        return Stop(message);
+        return Stop(message, keepPartial);
     }
-    bool StopOn(const FileFailure& failure) {
+    bool StopOn(const FileFailure& failure, bool keepPartial = true) {
         if (failure.file) port_.ExplainFailure(*failure.file, failure.reason);
-        return Stop(failure.message);
+        return Stop(failure.message, keepPartial);
     }
+
+    // The records were read by readers of the job's own (a stream read in
+    // shares): their counts, summed, instead of the state's reader's.
+    void UseRecordCounts(const ReadCounts& counts) { counts_ = counts; }
 
     // After the last block, the files already closed: "Processing
     // Finished!", or why no half hour got fluxes.
     bool Finish(const DiagnosisContext& context) {
-        tally_.TakeRecordCounts(state_.reader.RecordCounts());
+        TakeRecordCounts();
         ConcludeJob(port_, tally_, context);
         return true;
     }
 
 private:
+    void TakeRecordCounts() { tally_.TakeRecordCounts(counts_ ? *counts_ : state_.reader.RecordCounts()); }
+
     State& state_;
     JobPort& port_;
     RunTally& tally_;
     const std::string resultsName_;
+    std::optional<ReadCounts> counts_;
 };
 
 }  // namespace kelvara

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "corrections/SiteSettings.h"
 #include "io/ColumnLayout.h"
 #include "io/InputFormat.h"
 #include "pipeline/Methods.h"
@@ -50,6 +51,11 @@ struct RunInputs {
     // The files' columns when already found (one per file, as a command that
     // fits a plane first has them); empty: the job finds them.
     std::vector<ColumnLayout> layouts;
+    // The corrected method's site and instruments.
+    std::optional<SiteSettings> site;
+    // Threads a stream of several files is read on, each a contiguous share
+    // of it; the results are the same for any number.
+    int jobs = 1;
 };
 
 // How a batch spreads its list.
@@ -71,6 +77,7 @@ struct BatchInputs {
     RotationInputs rotation;
     InputFormat input;  // the raw files' columns and status rule
     BatchOptions options;
+    std::optional<SiteSettings> site;  // the corrected method's site and instruments
 };
 
 }  // namespace kelvara

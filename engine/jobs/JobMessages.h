@@ -31,6 +31,15 @@ inline constexpr JobMessage kOutputIsInput{"Output File Is An Input File", "Plea
 inline constexpr JobMessage kCannotWriteOutput{"Can't Write Output File!", "Writing the output file failed!"};
 // A read error is no end of file: the data after it is unknown.
 inline constexpr JobMessage kCannotReadRaw{"Can't Read Raw Data File!", "Reading the raw data file failed!"};
+// The standard methods read every record's date and time.
+inline constexpr JobMessage kBadTimeStamp{"Can't Read Time Stamp!", "A time stamp of the raw data file does not read!"};
+// The corrected fluxes need the site's heights and instruments.
+inline constexpr JobMessage kNoSiteFile{"No Site File", "Please choose the site file!"};
+inline constexpr JobMessage kNoSamplingFrequency{"Can't Find The Sampling Frequency!",
+                                                 "The time stamps do not tell the sampling frequency!"};
+// A stuck logger clock, say, would fill the memory with one half hour.
+inline constexpr JobMessage kHalfHourTooLarge{"Half Hour Too Large!", "A half hour holds too many records!"};
+inline constexpr JobMessage kOutOfMemory{"Out Of Memory!", "A half hour does not fit in memory!"};
 // Nor of a range file: the built-in limits would give other results.
 inline constexpr JobMessage kCannotReadRange{"Can't Read Range File!", "Reading the range file failed!"};
 

@@ -4,6 +4,7 @@
 // must be shown; every other verb is something a port may ignore.
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace kelvara {
@@ -18,6 +19,11 @@ enum class SecondFileAnswer { Continue, ReInput };
 // The two status texts of the batch: the wait notice and the progress text.
 enum class StatusText { WaitNotice, ProgressText };
 
+// The warning of files of a batch that share half hours; joinedBy names
+// what joins them ("EC Process").
+std::string SharedHalfHoursText(std::string_view first, std::string_view second, std::string_view time, int pairs,
+                                std::string_view joinedBy);
+
 class JobPort {
 public:
     virtual ~JobPort() = default;
@@ -29,6 +35,14 @@ public:
     // value that is no number, half hours rejected for their range). By
     // default a message with the exclamation icon.
     virtual void ShowWarning(std::string_view text);
+    // Something the user should know about one raw file ("18000 records
+    // earlier than the records before them dropped"). By default a warning
+    // that names the file first.
+    virtual void ShowFileWarning(std::string_view file, std::string_view text);
+    // Files of a batch hold records of one half hour, so each gives a line
+    // of part of it: first and second share the half hour ending time, and
+    // pairs pairs of files share one. By default a warning.
+    virtual void ShowSharedHalfHours(std::string_view first, std::string_view second, std::string_view time, int pairs);
     // In place of "Processing Finished!" when the results of a job hold no
     // fluxes for any half hour: why, so that no one takes them for data. By
     // default a message with the exclamation icon.

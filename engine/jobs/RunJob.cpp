@@ -1,5 +1,6 @@
 #include "jobs/RunJob.h"
 
+#include <algorithm>
 #include <type_traits>
 
 #include "io/FileChecks.h"
@@ -14,14 +15,17 @@
 #include "jobs/JobMessages.h"
 #include "jobs/MethodTraits.h"
 #include "jobs/ProgressMeter.h"
+#include "jobs/ProvenanceFile.h"
 #include "jobs/RangeLimitsOfJob.h"
+#include "jobs/ReadFailures.h"
+#include "jobs/StreamOrder.h"
+#include "jobs/StreamShares.h"
 
 namespace kelvara {
 
 namespace {
 
 using DefaultTraits = MethodTraits<Methods::Default>;
-using StandardTraits = MethodTraits<Methods::Standard>;
 
 // The run's messages for its first and second file; a file further down a
 // stream gets the batch's, which names no position.
@@ -57,32 +61,44 @@ private:
     ByteProgress progress_;
 };
 
+std::int64_t TotalSize(const std::vector<std::filesystem::path>& paths) {
+    std::int64_t total = 0;
+    for (const auto& path : paths) {
+        std::error_code error;
+        const auto size = std::filesystem::file_size(path, error);
+        if (!error) total += static_cast<std::int64_t>(size);
+    }
+    return total;
+}
+
+// The checks of the files of a stream: each once, in time order, and for
+// the corrections a site and a sampling frequency. False after the message.
+bool PlanStream(const RunInputs& inputs, RunPlan& plan, JobPort& port) {
+    StreamFiles files{std::move(plan.files), std::move(plan.paths), std::move(plan.layouts)};
+    const bool ordered = OrderStreamFiles(files, port);
+    plan.files = std::move(files.names);
+    plan.paths = std::move(files.paths);
+    plan.layouts = std::move(files.layouts);
+    if (!ordered) return false;
+    if (plan.methods != Methods::Corrected) return true;
+    if (!inputs.site) {
+        Show(port, messages::kNoSiteFile);
+        return false;
+    }
+    return FindSamplingFrequency(*inputs.site, {plan.files, plan.paths, plan.layouts}, port, plan.flux,
+                                 plan.fsFromTimeStamps);
+}
+
 }  // namespace
 
-struct RunJob::States {
-    std::unique_ptr<MethodState<DefaultTraits>> defaultMethod;
-    // The block read while the one before is processed.
-    std::unique_ptr<BlockBuffer> readAhead;
-    std::unique_ptr<MethodState<StandardTraits>> standardMethod;
+struct RunJob::States : MethodStates {
+    // The block the default method reads while the one before is processed.
+    BlockBuffer readAhead;
 };
 
 RunJob::RunJob() : states_(std::make_unique<States>()) {}
 
 RunJob::~RunJob() = default;
-
-template <class Traits>
-auto& RunJob::State() {
-    if constexpr (std::is_same_v<Traits, DefaultTraits>) {
-        if (!states_->defaultMethod) {
-            states_->defaultMethod = std::make_unique<MethodState<DefaultTraits>>();
-            states_->readAhead = std::make_unique<BlockBuffer>();
-        }
-        return *states_->defaultMethod;
-    } else {
-        if (!states_->standardMethod) states_->standardMethod = std::make_unique<MethodState<StandardTraits>>();
-        return *states_->standardMethod;
-    }
-}
 
 bool RunJob::Run(const RunInputs& inputs, JobPort& port, const std::optional<std::filesystem::path>& rangeFile) {
     const std::optional<RunPlan> plan = Plan(inputs, port, rangeFile);
@@ -114,7 +130,11 @@ std::optional<RunPlan> RunJob::Plan(const RunInputs& inputs, JobPort& port,
     // Creating the results file would destroy an input of the same name.
     std::vector<std::filesystem::path> inputsToKeep = plan.paths;
     inputsToKeep.push_back(rangeFile.value_or(RangeFilePath()));
+    if (plan.methods == Methods::Corrected) inputsToKeep.push_back(ProvenancePathOf(plan.outputPath));
     if (NamesAnInput(plan.outputPath, inputsToKeep)) return stop(messages::kOutputIsInput);
+    if (plan.methods == Methods::Corrected && NamesAnInput(ProvenancePathOf(plan.outputPath), plan.paths)) {
+        return stop(messages::kOutputIsInput);
+    }
     // A raw file that cannot be read stops the run before its results file
     // exists; a pipe or a device is refused as well: its open could block,
     // its reading never end.
@@ -131,9 +151,12 @@ std::optional<RunPlan> RunJob::Plan(const RunInputs& inputs, JobPort& port,
     } else {
         return std::nullopt;
     }
+    if (ReadsStreams(plan.methods) && !PlanStream(inputs, plan, port)) return std::nullopt;
     // Last of the checks: what the range file says is told only for a run that goes ahead.
     if (!LoadLimits(plan.limits, rangeFile, port, plan.diagnosis)) return std::nullopt;
     plan.goodStatus = inputs.input.goodStatus;
+    plan.input = inputs.input;
+    plan.jobs = std::max(1, inputs.jobs);
     plan.diagnosis.goodStatus = plan.goodStatus.Text();
     plan.diagnosis.readsByPosition = inputs.input.ReadsByPosition();
     plan.diagnosis.firstRawFile = plan.paths.front();
@@ -146,52 +169,131 @@ bool RunJob::Execute(const RunPlan& plan, JobPort& port) {
 
 template <class Traits>
 bool RunJob::ExecuteWith(const RunPlan& plan, JobPort& port) {
-    MethodState<Traits>& state = State<Traits>();
+    MethodState<Traits>& state = states_->Of<Traits>();
     tally_ = RunTally{};
     state.reader.ResetCounts();
     state.reader.SetStatusRule(plan.goodStatus);
     state.limits = plan.limits;
+    if constexpr (Traits::kMethods == Methods::Corrected) state.step.SetSettings(plan.flux);
     JobFrame frame(state, port, tally_, plan.outputName);
 
     const auto writeFailure = [&] { return SystemErrorText(state.results.LastError()); };
-    if (!state.results.Create(plan.outputPath)) {
+    if (!state.results.Create(plan.outputPath, Traits::Step::kLineEnd)) {
         return frame.StopOnFile(messages::single_run::kCannotOpenOutput, plan.outputName, writeFailure());
     }
     if (!state.results.WriteLine(Traits::kHeader)) {
         return frame.StopOnFile(messages::kCannotWriteOutput, plan.outputName, writeFailure());
     }
-    if (const auto file = Traits::Blocks::Open(state.reader, plan.paths, plan.layouts)) {
-        return frame.StopOnFile(CannotOpen(*file), plan.files[*file], ReasonCannotRead(plan.paths[*file]));
-    }
-
-    LoopEnd end;
-    std::optional<ReadFailure> failure;
+    bool read = false;
     if constexpr (std::is_same_v<Traits, DefaultTraits>) {
-        BlockCountProgress progress(port, state.reader.FirstFileSize());
-        DefaultBlocks blocks(state.reader, state.block, states_->readAhead.get());
-        end = ProcessBlocks<Traits>(blocks, state, plan.rotation, tally_, progress);
-        failure = blocks.Failure();
+        read = ReadDefault<Traits>(plan, port, state, frame);
+    } else if (std::min<std::size_t>(static_cast<std::size_t>(plan.jobs), plan.paths.size()) > 1) {
+        read = ReadStreamInShares<Traits>(plan, port, state, frame);
     } else {
-        BytesReadProgress progress(port, state.reader.TotalSize());
-        StandardBlocks blocks(state.reader, state.block);
-        end = ProcessBlocks<Traits>(blocks, state, plan.rotation, tally_, progress);
-        failure = blocks.Failure();
+        read = ReadStream<Traits>(plan, port, state, frame);
     }
+    if (!read) return false;
+
+    // How the corrected fluxes were made goes in place with them.
+    TemporaryFile provenance;
+    if constexpr (Traits::kMethods == Methods::Corrected) {
+        const ProvenanceInputs inputs{plan.flux, plan.fsFromTimeStamps, plan.rotation, plan.limits, plan.input,
+                                      plan.files};
+        if (!WriteProvenance(ProvenancePathOf(plan.outputPath), inputs, provenance)) {
+            return frame.StopOnFile(messages::kCannotWriteOutput, ProvenancePathOf(plan.outputPath).string(),
+                                    SystemErrorText(provenance.LastError()));
+        }
+    }
+    if (!state.CloseFiles()) return frame.StopOnFile(messages::kCannotWriteOutput, plan.outputName, writeFailure());
+    if (provenance.IsCreated() && !provenance.Commit()) {
+        return frame.StopOnFile(messages::kCannotWriteOutput, provenance.Target().string(),
+                                SystemErrorText(provenance.LastError()));
+    }
+    return frame.Finish(plan.diagnosis);
+}
+
+namespace {
+
+// How the loop ended, told through the frame; true when it read everything.
+template <class Frame, class State>
+bool TellLoopEnd(LoopEnd end, const std::optional<ReadFailure>& failure, const RunPlan& plan, State& state,
+                 Frame& frame) {
     switch (end) {
         case LoopEnd::ReadFailed: {
-            const std::string& name = plan.files[failure->file];
-            if (failure->openFailed) {
-                return frame.StopOnFile(CannotOpen(failure->file), name, ReasonCannotRead(plan.paths[failure->file]));
-            }
-            return frame.StopOnFile(messages::kCannotReadRaw, name, SystemErrorText(failure->error));
+            const std::size_t file = failure->file;
+            return frame.StopOn(DescribeReadFailure(*failure, plan.files[file], plan.paths[file], CannotOpen(file)),
+                                KeepsPartialResults(*failure));
         }
         case LoopEnd::WriteFailed:
-            return frame.StopOnFile(messages::kCannotWriteOutput, plan.outputName, writeFailure());
+            return frame.StopOnFile(messages::kCannotWriteOutput, plan.outputName,
+                                    SystemErrorText(state.results.LastError()));
+        case LoopEnd::OutOfMemory:
+            return frame.Stop(messages::kOutOfMemory);
         case LoopEnd::Finished:
             break;
     }
-    if (!state.CloseFiles()) return frame.StopOnFile(messages::kCannotWriteOutput, plan.outputName, writeFailure());
-    return frame.Finish(plan.diagnosis);
+    return true;
+}
+
+}  // namespace
+
+template <class Traits, class Frame>
+bool RunJob::ReadDefault(const RunPlan& plan, JobPort& port, MethodState<Traits>& state, Frame& frame) {
+    if (const auto file = Traits::Blocks::Open(state.reader, plan.paths, plan.layouts)) {
+        return frame.StopOnFile(CannotOpen(*file), plan.files[*file], ReasonCannotRead(plan.paths[*file]));
+    }
+    BlockCountProgress progress(port, state.reader.FirstFileSize());
+    DefaultBlocks blocks(state.reader, state.block, &states_->readAhead);
+    ResultsFileSink<Traits> sink(state.results);
+    const LoopEnd end = ProcessBlocks<Traits>(blocks, state, plan.rotation, tally_, progress, sink);
+    return TellLoopEnd(end, blocks.Failure(), plan, state, frame);
+}
+
+template <class Traits, class Frame>
+bool RunJob::ReadStream(const RunPlan& plan, JobPort& port, MethodState<Traits>& state, Frame& frame) {
+    Traits::Blocks::Open(state.reader, plan.paths, plan.layouts);
+    BytesReadProgress progress(port, state.reader.TotalSize());
+    typename Traits::Blocks blocks(state.reader, state.block);
+    ResultsFileSink<Traits> sink(state.results);
+    const LoopEnd end = ProcessBlocks<Traits>(blocks, state, plan.rotation, tally_, progress, sink);
+    ReportEarlierDropped(port, plan.files, state.reader.EarlierDropped());
+    return TellLoopEnd(end, blocks.Failure(), plan, state, frame);
+}
+
+template <class Traits, class Frame>
+bool RunJob::ReadStreamInShares(const RunPlan& plan, JobPort& port, MethodState<Traits>& state, Frame& frame) {
+    const StreamSettings settings{&plan.paths, &plan.layouts, plan.goodStatus, plan.limits, plan.rotation, plan.flux};
+    ByteProgress progress(port, TotalSize(plan.paths));
+    const auto showProgress = [&](const std::vector<ShareOutcome>& shares) {
+        std::int64_t consumed = 0;
+        for (const ShareOutcome& share : shares) consumed += share.consumed.load(std::memory_order_relaxed);
+        progress.Show(consumed);
+    };
+    const std::vector<ShareOutcome> shares =
+        kelvara::ReadStreamInShares<Traits>(settings, static_cast<std::size_t>(plan.jobs), showProgress);
+    showProgress(shares);
+
+    // The shares in stream order, as one reader would have met them, up to
+    // the first that stopped.
+    ReadCounts counts;
+    std::vector<std::int64_t> dropped;
+    for (const ShareOutcome& share : shares) {
+        tally_ += share.tally;
+        counts.records += share.tally.recordsRead;
+        counts.badStatus += share.tally.recordsBadStatus;
+        dropped.insert(dropped.end(), share.earlierDropped.begin(), share.earlierDropped.end());
+        frame.UseRecordCounts(counts);
+        if (!state.results.WriteLines(share.lines)) {
+            ReportEarlierDropped(port, plan.files, dropped);
+            return TellLoopEnd(LoopEnd::WriteFailed, std::nullopt, plan, state, frame);
+        }
+        if (share.end != LoopEnd::Finished) {
+            ReportEarlierDropped(port, plan.files, dropped);
+            return TellLoopEnd(share.end, share.failure, plan, state, frame);
+        }
+    }
+    ReportEarlierDropped(port, plan.files, dropped);
+    return true;
 }
 
 }  // namespace kelvara

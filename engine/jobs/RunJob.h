@@ -1,8 +1,10 @@
 #pragma once
-// The run: raw files into one results file, by either method. The default
+// The run: raw files into one results file, by any method. The default
 // method reads one raw file, optionally completed by the file that follows
-// it, into OUT.r1w or OUT.rfw; the standard methods read every file given as
-// one stream into OUT.s1w or OUT.sfw.
+// it, into OUT.r1w or OUT.rfw; the standard methods read every file given,
+// in time order, as one stream into OUT.s1w or OUT.sfw, and the corrected
+// fluxes into OUT.flux.csv with OUT.flux.json beside it. A stream may be
+// read on several threads, with the same results.
 
 #include <filesystem>
 #include <memory>
@@ -20,6 +22,9 @@
 
 namespace kelvara {
 
+template <class Traits>
+struct MethodState;
+
 // A run whose inputs passed every check made before a file is written.
 struct RunPlan {
     Methods methods = Methods::Default;
@@ -31,6 +36,10 @@ struct RunPlan {
     RotationSettings rotation;
     RangeLimits limits;
     StatusRule goodStatus;
+    InputFormat input;  // as the user gave it, for the provenance file
+    FluxSettings flux;  // the corrected method's site and sampling frequency
+    bool fsFromTimeStamps = false;
+    int jobs = 1;                // threads a stream is read on
     DiagnosisContext diagnosis;  // for telling why the results hold no fluxes
 };
 
@@ -59,8 +68,12 @@ public:
 private:
     template <class Traits>
     bool ExecuteWith(const RunPlan& plan, JobPort& port);
-    template <class Traits>
-    auto& State();
+    template <class Traits, class Frame>
+    bool ReadDefault(const RunPlan& plan, JobPort& port, MethodState<Traits>& state, Frame& frame);
+    template <class Traits, class Frame>
+    bool ReadStream(const RunPlan& plan, JobPort& port, MethodState<Traits>& state, Frame& frame);
+    template <class Traits, class Frame>
+    bool ReadStreamInShares(const RunPlan& plan, JobPort& port, MethodState<Traits>& state, Frame& frame);
 
     struct States;
     std::unique_ptr<States> states_;

@@ -72,7 +72,7 @@ TEST_F(KelvaraCliTest, ExitStatusAndWhatIsShown) {
     WriteFile(dir / "gone-list.txt", "gone.dat\r\n");
     fs::create_directory(dir / "folder.ini");
     const std::string kSubcommands =
-        "kelvara-cli: subcommands: run, batch, planefit, plot, range, append; see kelvara-cli";
+        "kelvara-cli: subcommands: run, batch, planefit, plot, range, site, append; see kelvara-cli";
     const std::string raw = Raw("raw.dat", 0.6, 1);
     const struct {
         Args arguments;

@@ -1,5 +1,7 @@
-// The standard methods' reader: several raw files as one stream of whole half
-// hours, whatever their length, and the Time field with its date.
+// The standard methods' reader: several raw files as one stream of
+// calendar-true half hours, whatever their length; full time stamps, records
+// earlier than those kept dropped and counted, and a stream shared by
+// several readers giving what one reader gives.
 
 #include <gtest/gtest.h>
 
@@ -56,11 +58,12 @@ protected:
         reader.Start(files);
     }
     // Every block as "Time count", with the U samples of a small one.
-    std::vector<std::string> ReadAll() {
+    std::vector<std::string> ReadAll() { return ReadAll(reader); }
+    std::vector<std::string> ReadAll(StreamReader& from) {
         std::vector<std::string> blocks;
-        while (reader.ReadBlock(*block)) {
+        while (from.ReadBlock(*block)) {
             char time[kBlockTimeSize];
-            FormatBlockTime(reader.BlockDate(), reader.BlockKey(), time);
+            FormatHalfHourEnd(from.BlockHalfHour(), time);
             std::ostringstream text;
             text << time << ' ' << block->count;
             for (int i = 0; i < block->count && block->count <= 8; ++i) text << ' ' << block->sample[kU][i];
@@ -131,34 +134,57 @@ TEST_F(StreamReaderTest, AFileThatWillNotOpenOrReadFailsTheStream) {
     EXPECT_EQ(1u, reader.FailedFile());
 }
 
-TEST(BlockTime, EndOfTheHalfHourWithTheDateItFallsOn) {
-    const struct {
-        const char* date;
-        HalfHourKey key;
-        const char* time;
-    } cases[] = {
-        {"2024-06-01", {10, 0}, "2024-06-01 10:30"},
-        {"2024-06-01", {9, 30}, "2024-06-01 10:00"},
-        {"2024-06-01", {23, 0}, "2024-06-01 23:30"},
-        {"2024-06-01", {23, 30}, "2024-06-02 00:00"},  // the default would write "0:0" on the 1st
-        {"2024-02-28", {23, 30}, "2024-02-29 00:00"},
-        {"2023-02-28", {23, 30}, "2023-03-01 00:00"},
-        {"1900-02-28", {23, 30}, "1900-03-01 00:00"},
-        {"2000-02-29", {23, 30}, "2000-03-01 00:00"},
-        {"2023-04-30", {23, 30}, "2023-05-01 00:00"},
-        {"2023-12-31", {23, 30}, "2024-01-01 00:00"},
-        // Date texts of another form, or no real day, stay as they stand.
-        {"06/01/2024", {23, 30}, "06/01/2024 00:00"},
-        {"2023-02-29", {23, 30}, "2023-02-29 00:00"},
-        {"2024-6-1", {23, 30}, "2024-6-1 00:00"},
-        // Odd clocks keep the default's label rule.
-        {"2024-06-01", {24, 0}, "2024-06-01 00:30"},
-        {"2024-06-01", {7, 75}, "2024-06-01 07:105"},
-    };
-    for (const auto& c : cases) {
-        char time[kBlockTimeSize];
-        FormatBlockTime(c.date, c.key, time);
-        EXPECT_STREQ(c.time, time) << c.date << ' ' << c.key.hour << ':' << c.key.minute;
+TEST_F(StreamReaderTest, FullTimeStampsKeyTheAbsoluteHalfHour) {
+    // ISO 'T' and '/' dates, with or without quotes and fractions; midnight
+    // and the year's end take the next day; a day's jump inside a half hour
+    // of the clock is another half hour.
+    Start({"2023-12-31T23:45:00.05,1,0.5,0.1,700,10,20,98,0\n" + L("23:50:00", "2", "0", "2023/12/31") +
+           "\"2024-01-01 00:10:00.123456789\",3,0.5,0.1,700,10,20,98,0\n" + L("00:20:00.0", "4", "0", "2024-01-02")});
+    EXPECT_EQ((Blocks{"2024-01-01 00:00 2 1 2", "2024-01-01 00:30 1 3", "2024-01-02 00:30 1 4"}), ReadAll());
+}
+
+TEST_F(StreamReaderTest, ATimeStampThatDoesNotReadStopsTheStreamWithItsLine) {
+    for (const std::string bad : {"07.06.2012 10:00:00", "2024-06-01 25:00:00", "2024-02-30 10:00:00", "10:00"}) {
+        Start({L("10:10:00.0", "1") + "\"" + bad + "\",2,0.5,0.1,700,10,20,98,0\n"});
+        EXPECT_FALSE(reader.ReadBlock(*block)) << bad;
+        ASSERT_TRUE(reader.BadStamp()) << bad;
+        EXPECT_EQ(6, reader.BadStamp()->line);  // four header lines, then the second record
+        EXPECT_EQ("\"" + bad + "\"", reader.BadStamp()->text);
+    }
+}
+
+TEST_F(StreamReaderTest, RecordsEarlierThanTheLastKeptAreDroppedAndCountedWithTheirFile) {
+    // The second file overlaps the first; equal time stamps are kept, as
+    // loggers that stamp whole seconds write them; a bad record earlier
+    // than the last kept one counts as earlier.
+    const std::string first = L("10:10:00", "1") + L("10:10:00", "2") + L("10:20:00", "3");
+    Start({first, first + L("10:05:00", "4", "20") + L("10:25:00", "5")});
+    EXPECT_EQ((Blocks{"2024-06-01 10:30 5 1 2 3 3 5"}), ReadAll());
+    EXPECT_EQ((std::vector<std::int64_t>{0, 3}), reader.EarlierDropped());
+    EXPECT_EQ(0, reader.RecordCounts().badStatus);
+    EXPECT_EQ(8, reader.RecordCounts().records);
+}
+
+// Split anywhere, readers that know the time kept before their share and
+// read on into the next one to end their last half hour give, joined, the
+// blocks and counts of one reader.
+TEST_F(StreamReaderTest, SharesOfAStreamJoinToWhatOneReaderReads) {
+    Start({Records(10, 0, 25, 10) + L("10:05:00.0", "99"), Records(10, 2, 30, 10, 100), Records(10, 40, 20, 10, 200),
+           L("10:41:00.0", "300", "13") + Records(11, 10, 10, 10, 400)});
+    std::vector<std::filesystem::path> files;
+    for (int i = 0; i < 4; ++i) files.push_back(dir / ("f" + std::to_string(i) + ".dat"));
+    const Blocks whole = ReadAll();
+    const ReadCounts wholeCounts = reader.RecordCounts();
+    for (std::size_t split = 1; split < files.size(); ++split) {
+        StreamReader before, after;
+        before.Start(files, {}, {.ownFiles = split});
+        Blocks joined = ReadAll(before);
+        after.Start({files.begin() + static_cast<std::ptrdiff_t>(split), files.end()}, {},
+                    {.keptBefore = before.LatestGoodTime()});
+        for (const std::string& b : ReadAll(after)) joined.push_back(b);
+        EXPECT_EQ(whole, joined) << split;
+        EXPECT_EQ(wholeCounts.records, before.RecordCounts().records + after.RecordCounts().records) << split;
+        EXPECT_EQ(wholeCounts.badStatus, before.RecordCounts().badStatus + after.RecordCounts().badStatus);
     }
 }
 

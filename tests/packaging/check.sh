@@ -49,7 +49,7 @@ check_completion() {
     local offered
     offered=$(bash -c 'source "$1"; COMP_WORDS=(kelvara-cli ""); COMP_CWORD=1; _kelvara_cli; echo "${COMPREPLY[*]}"' \
         _ "$completion")
-    [[ $offered == "run batch planefit plot range append" ]] || fail "completion offers '$offered' for the subcommand"
+    [[ $offered == "run batch planefit plot range site append" ]] || fail "completion offers '$offered' for the subcommand"
 }
 
 # Option names as the program's --help lists them: "-o,--output OUT ..." gives

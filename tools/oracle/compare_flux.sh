@@ -2,11 +2,11 @@
 # Differential test of the corrected fluxes: a program with the command line
 #   PROGRAM run FILE... --output OUT --site SITE.ini [--planar-fit B0 B1 B2]
 #           [--columns auto] [--range-file PATH]
-# (the development driver bench/kelvara-flux) against the independent Python
-# reference flux_oracle.py, over generated files.
+# (kelvara-cli) against the independent Python reference flux_oracle.py,
+# over generated files.
 #
 # Usage: compare_flux.sh [PROGRAM [KELVARA_SAMPLE]]
-#   Defaults: the first build*/bench/kelvara-flux and
+#   Defaults: the first build*/cli/kelvara-cli and
 #   build*/tools/sample_generator/kelvara-sample under the project root.
 #   KEEP=1 keeps the work directory; QUICK=1 runs fewer site variants;
 #   ONLY=REGEX runs only the cases whose names match.
@@ -28,8 +28,8 @@ python=/usr/bin/python3  # Debian's, with numpy
 # shellcheck source=compare_common.sh
 . "$here/compare_common.sh"
 
-tool="${1:-$(find_program kelvara-flux "$root"/build*/bench/kelvara-flux)}" || exit 2
-sample="${2:-$(find_program kelvara-sample "$root"/build*/tools/sample_generator/kelvara-sample)}" || exit 2
+tool="${1:-$(find_program kelvara-cli "$root"/build/cli/kelvara-cli "$root"/build*/cli/kelvara-cli)}" || exit 2
+sample="${2:-$(find_program kelvara-sample "$root"/build/tools/sample_generator/kelvara-sample "$root"/build*/tools/sample_generator/kelvara-sample)}" || exit 2
 tool="$(cd "$(dirname "$tool")" && pwd)/$(basename "$tool")"
 sample="$(cd "$(dirname "$sample")" && pwd)/$(basename "$sample")"
 echo "program:        $tool"
