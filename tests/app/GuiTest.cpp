@@ -124,8 +124,6 @@ void PressToolbarButton(int command, char) {
     MainFrame()->GetToolBarPane()->ProcessWindowEvent(click);
 }
 
-const auto kNoRangeFile = ExpectMessage("No range initial file!", "Range initial File Doesn't Exit!", true);
-
 // Range Setting first reports the missing range.ini, then opens.
 template <class Dialog>
 void ExpectEveryWayOpens(int command, char key, const std::string& title) {
@@ -166,26 +164,6 @@ TEST(Commands, HoveringOverAToolbarButtonShowsItsPromptInTheStatusBar) {
                   type == wxEVT_MOTION ? "Set EC Data Variables Range" : "Ready");
     }
 }
-
-// A scratch folder per test, which also holds range.ini.
-class JobDialogs : public ::testing::Test {
-protected:
-    ~JobDialogs() override { SetFilePrompt({}); }
-    std::string Path(const char* name) const { return (dir_ / name).string(); }
-    void WriteRaw(const char* name) const { WriteFile(dir_ / name, samples::MakeRawSample({.hours = 0.6})); }
-    bool HasResults(const char* file) const {
-        return ReadFile(dir_ / file).find("\r\n2024-06-01 0:30,") != std::string::npos;
-    }
-    // Browse buttons choose `answer` and must ask, or not, to confirm overwriting.
-    static void AnswerFilePrompts(const std::string& answer, bool overwritePrompt) {
-        SetFilePrompt([=](const FilePromptRequest& request) {
-            EXPECT_EQ(request.overwritePrompt, overwritePrompt);
-            return std::optional(wxString::FromUTF8(answer));
-        });
-    }
-    TempDir dir_;
-    ScopedEnv windir_{"WINDIR", dir_.path().c_str()};
-};
 
 TEST_F(JobDialogs, SingleRunChecksItsInputsAndAsksAboutTheSecondFile) {
     WriteRaw("0601.dat");
@@ -250,7 +228,8 @@ TEST_F(JobDialogs, BatchProcessesTheListAndReportsAMissingOne) {
     EXPECT_TRUE(HasResults("a.dat.r1w") && HasResults("b.dat.r1w"));
     EXPECT_EQ(dialog.ControlText(IDC_PROGRESS_TEXT), "Processing file 3 ,record 0");
     dialog.SetControlText(IDC_LIST_FILE, Path("missing.txt"));
-    wxTEST_DIALOG(Press(&dialog, wxID_OK), ExpectMessage("Can't Open File!", "File Doesn't Exit!", true));
+    wxTEST_DIALOG(Press(&dialog, wxID_OK), ExpectMessage("Can't Open File!", "File Doesn't Exit!", true,
+                                                         Path("missing.txt") + ": No such file or directory"));
 }
 
 // The choice is kept in the settings, noted in both job dialogs and used by
