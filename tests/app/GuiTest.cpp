@@ -10,6 +10,7 @@
 #include <wx/artprov.h>
 #include <wx/checkbox.h>
 #include <wx/clipbrd.h>
+#include <wx/fileconf.h>
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
@@ -215,6 +216,79 @@ TEST_F(JobDialogs, FirstBrowseRevertsTheRotationChoiceOthersDoNot) {
     EXPECT_EQ(dialog.RadioIndex(IDC_EC_TWO_AXIS), 1);
     Press(&dialog, IDC_BROWSE_FIRST);
     EXPECT_EQ(dialog.RadioIndex(IDC_EC_TWO_AXIS), 0);
+}
+
+// What a run started with, typed exactly so, comes back in a new dialog, also
+// when the program starts again and reads its settings file; what was typed
+// but never run is not kept.
+TEST_F(JobDialogs, BothJobDialogsShowAgainWhatTheLastRunStartedWith) {
+    std::filesystem::create_directory(dir_ / "donn\u00e9es");
+    WriteRaw("donn\u00e9es/0601.dat");
+    WriteRaw("$HOME.dat");
+    const std::string first = Path("donn\u00e9es/0601.dat"), second = Path("$HOME.dat"), output = Path("site");
+    {
+        CECProcessDlg dialog(MainFrame());
+        dialog.SetControlText(IDC_FIRST_FILE, wxString::FromUTF8(first));
+        dialog.SetControlText(IDC_SECOND_FILE, wxString::FromUTF8(second));
+        dialog.SetControlText(IDC_OUTPUT_FILE, wxString::FromUTF8(output));
+        dialog.SetRadioIndex(IDC_EC_TWO_AXIS, 1);
+        dialog.SetControlText(IDC_EC_B0, " 0.05");
+        dialog.SetControlText(IDC_EC_B1, "0.02 ");
+        dialog.SetControlText(IDC_EC_B2, "-3e-2");
+        static_cast<wxCheckBox*>(dialog.Control(IDC_EC_STANDARD))->SetValue(true);
+        wxTEST_DIALOG(Press(&dialog, wxID_OK), ExpectMessage("Processing Finished!", "Status", false));
+        EXPECT_TRUE(std::filesystem::exists(dir_ / "site.sfw"));
+        dialog.SetControlText(IDC_OUTPUT_FILE, "typed but never run");
+    }
+    WriteFile(dir_ / "list.txt", first + "\n");
+    {
+        CBatchProcessDlg dialog(MainFrame());
+        dialog.SetControlText(IDC_LIST_FILE, Path("list.txt"));
+        dialog.SetRadioIndex(IDC_BATCH_TWO_AXIS, 1);
+        dialog.SetControlText(IDC_BATCH_B0, "0.1");
+        dialog.SetControlText(IDC_BATCH_B1, "0.2");
+        dialog.SetControlText(IDC_BATCH_B2, "0.3");
+        static_cast<wxCheckBox*>(dialog.Control(IDC_BATCH_STANDARD))->SetValue(true);
+        wxTEST_DIALOG(Press(&dialog, wxID_OK), ExpectMessage("Processing Finished!", "Status", false));
+    }
+
+    for (const bool restarted : {false, true}) {
+        SCOPED_TRACE(restarted ? "settings read anew from their file" : "settings of the running program");
+        wxFileConfig reread(wxString(), wxString(), SettingsFilePath(), wxString(), wxCONFIG_USE_LOCAL_FILE);
+        wxConfigBase* const running = restarted ? wxConfigBase::Set(&reread) : nullptr;
+        CECProcessDlg single(MainFrame());
+        EXPECT_EQ(single.ControlBytes(IDC_FIRST_FILE), first);
+        EXPECT_EQ(single.ControlBytes(IDC_SECOND_FILE), second);
+        EXPECT_EQ(single.ControlBytes(IDC_OUTPUT_FILE), output);
+        EXPECT_EQ(single.RadioIndex(IDC_EC_TWO_AXIS), 1);
+        EXPECT_EQ(single.RotationChoice(), 1);
+        EXPECT_EQ(single.ControlText(IDC_EC_B0), " 0.05");
+        EXPECT_EQ(single.ControlText(IDC_EC_B1), "0.02 ");
+        EXPECT_EQ(single.ControlText(IDC_EC_B2), "-3e-2");
+        EXPECT_TRUE(single.IsChecked(IDC_EC_STANDARD));
+        CBatchProcessDlg batch(MainFrame());
+        EXPECT_EQ(batch.ControlBytes(IDC_LIST_FILE), Path("list.txt"));
+        EXPECT_EQ(batch.RadioIndex(IDC_BATCH_TWO_AXIS), 1);
+        EXPECT_EQ(batch.RotationChoice(), 1);
+        EXPECT_EQ(batch.ControlText(IDC_BATCH_B0) + batch.ControlText(IDC_BATCH_B1) + batch.ControlText(IDC_BATCH_B2),
+                  "0.10.20.3");
+        EXPECT_TRUE(batch.IsChecked(IDC_BATCH_STANDARD));
+        if (restarted) wxConfigBase::Set(running);
+    }
+
+    // Shown, nothing in it is selected, as if chosen.
+    CECProcessDlg single(MainFrame());
+    single.Show();
+    PumpEvents();
+    const auto* firstBox = static_cast<wxTextCtrl*>(single.Control(IDC_FIRST_FILE));
+    long from = 0, to = 0;
+    firstBox->GetSelection(&from, &to);
+    EXPECT_EQ(from, to);
+    // The first file's Browse brings back the remembered rotation choice.
+    AnswerFilePrompts(first, false);
+    single.SetRadioIndex(IDC_EC_TWO_AXIS, 0);
+    Press(&single, IDC_BROWSE_FIRST);
+    EXPECT_EQ(single.RadioIndex(IDC_EC_TWO_AXIS), 1);
 }
 
 TEST_F(JobDialogs, BatchProcessesTheListAndReportsAMissingOne) {

@@ -13,6 +13,7 @@
 #include <wx/image.h>
 #include <wx/msgdlg.h>
 #include <wx/generic/msgdlgg.h>
+#include <wx/config.h>
 #include <wx/testing.h>
 
 #include "ResourceIds.h"
@@ -28,6 +29,7 @@
 #include "dialogs/set_range.h"
 #include "framework/CommandIds.h"
 #include "framework/FilePrompt.h"
+#include "framework/SettingsFile.h"
 #include "shell/Kelvara.h"
 #include "shell/MainFrm.h"
 #include "dialogs/ResultsWindow.h"
@@ -114,10 +116,15 @@ inline Drive<wxGenericMessageDialog> ExpectMessage(std::string text, std::string
 
 inline const auto kNoRangeFile = ExpectMessage("No range initial file!", "Range initial File Doesn't Exit!", true);
 
-// A scratch folder per test, which also holds range.ini.
+// A scratch folder per test, which also holds range.ini. The job dialogs
+// remember nothing from another test.
 class JobDialogs : public ::testing::Test {
 protected:
-    ~JobDialogs() override { SetFilePrompt({}); }
+    JobDialogs() { ForgetRememberedInputs(); }
+    ~JobDialogs() override {
+        SetFilePrompt({});
+        ForgetRememberedInputs();
+    }
     std::string Path(const char* name) const { return (dir_ / name).string(); }
     void WriteRaw(const char* name) const { WriteFile(dir_ / name, samples::MakeRawSample({.hours = 0.6})); }
     bool HasResults(const char* file) const {
@@ -129,6 +136,12 @@ protected:
             EXPECT_EQ(request.overwritePrompt, overwritePrompt);
             return std::optional(wxString::FromUTF8(answer));
         });
+    }
+    static void ForgetRememberedInputs() {
+        wxConfigBase* settings = wxConfigBase::Get(false);
+        ASSERT_NE(settings, nullptr);
+        settings->DeleteGroup("/EC Process");
+        settings->DeleteGroup("/Batch Process");
     }
     TempDir dir_;
     ScopedEnv windir_{"WINDIR", dir_.path().c_str()};
