@@ -155,15 +155,64 @@ TEST(Commands, CtrlMAndCtrlQDoNothingExitAndCtrlXCloseWithoutAQuestion) {
     }
 }
 
+struct ToolbarButton {
+    int command;
+    const char* tooltip;
+    const char* prompt;
+};
+constexpr ToolbarButton kNewToolbarButtons[] = {
+    {ID_INPUT_COLUMNS, "Input Columns", "Choose how the columns of raw data files are read"},
+    {ID_PLANE_FIT, "Planar Fit Coefficients", "Fit the Planar-Fit Coefficients to the Mean Winds of Raw Data Files"},
+    {ID_VIEW_RESULTS, "View Results", "Plot a Results File"},
+};
+
 TEST(Commands, HoveringOverAToolbarButtonShowsItsPromptInTheStatusBar) {
     wxAuiToolBar* toolbar = MainFrame()->GetToolBarPane();
-    for (wxEventType type : {wxEVT_MOTION, wxEVT_LEAVE_WINDOW}) {
-        wxMouseEvent mouse(type);
-        mouse.SetPosition(toolbar->GetToolRect(ToWxId(ID_RANGE_SETTING)).GetPosition() + wxPoint(4, 4));
-        toolbar->ProcessWindowEvent(mouse);
-        EXPECT_EQ(MainFrame()->GetStatusBar()->GetStatusText(),
-                  type == wxEVT_MOTION ? "Set EC Data Variables Range" : "Ready");
+    std::vector<ToolbarButton> buttons{{ID_RANGE_SETTING, "", "Set EC Data Variables Range"}};
+    buttons.insert(buttons.end(), std::begin(kNewToolbarButtons), std::end(kNewToolbarButtons));
+    for (const ToolbarButton& button : buttons) {
+        ASSERT_NE(toolbar->FindTool(ToWxId(button.command)), nullptr) << button.prompt;
+        for (wxEventType type : {wxEVT_MOTION, wxEVT_LEAVE_WINDOW}) {
+            wxMouseEvent mouse(type);
+            mouse.SetPosition(toolbar->GetToolRect(ToWxId(button.command)).GetPosition() + wxPoint(4, 4));
+            toolbar->ProcessWindowEvent(mouse);
+            EXPECT_EQ(MainFrame()->GetStatusBar()->GetStatusText(), type == wxEVT_MOTION ? button.prompt : "Ready");
+        }
     }
+}
+
+// After the four job buttons, in the seed's order, come Input Columns,
+// Planar Fit Coefficients and View Results, each with its tooltip; the main
+// window shows every button whole.
+TEST(Commands, TheToolbarAlsoOpensInputColumnsPlanarFitAndViewResults) {
+    wxAuiToolBar* toolbar = MainFrame()->GetToolBarPane();
+    std::vector<int> buttons;
+    for (size_t i = 0; i < toolbar->GetToolCount(); ++i) {
+        const wxAuiToolBarItem* tool = toolbar->FindToolByIndex(static_cast<int>(i));
+        if (tool->GetKind() != wxITEM_NORMAL) continue;
+        buttons.push_back(FromWxId(tool->GetId()));
+        EXPECT_TRUE(toolbar->GetToolFits(tool->GetId())) << buttons.back();
+    }
+    EXPECT_EQ(buttons, (std::vector<int>{ID_EC_DATA_PROCESS, ID_RANGE_SETTING, ID_DATA_APPEND, ID_BATCH_PROCESS,
+                                         ID_INPUT_COLUMNS, ID_PLANE_FIT, ID_VIEW_RESULTS}));
+    EXPECT_TRUE(wxRect(MainFrame()->GetClientSize()).Contains(toolbar->GetRect()));
+    for (const ToolbarButton& button : kNewToolbarButtons) {
+        const wxAuiToolBarItem* tool = toolbar->FindTool(ToWxId(button.command));
+        ASSERT_NE(tool, nullptr) << button.tooltip;
+        EXPECT_EQ(tool->GetShortHelp(), button.tooltip);
+    }
+    wxTEST_DIALOG(PressToolbarButton(ID_INPUT_COLUMNS, 0), Answer<CInputColumnsDlg>("Input Columns", wxID_CANCEL));
+    wxTEST_DIALOG(PressToolbarButton(ID_PLANE_FIT, 0), kNoRangeFile.Optional(),
+                  Answer<CPlaneFitDlg>("Planar Fit Coefficients", wxID_CANCEL));
+    // View Results asks for a results file first; cancelled, nothing opens.
+    wxString asked;
+    SetFilePrompt([&asked](const FilePromptRequest& request) -> std::optional<wxString> {
+        asked = request.wildcard;
+        return std::nullopt;
+    });
+    PressToolbarButton(ID_VIEW_RESULTS, 0);
+    SetFilePrompt({});
+    EXPECT_TRUE(asked.StartsWith("Results files (*.r1w;*.rfw;*.s1w;*.sfw)")) << asked;
 }
 
 TEST_F(JobDialogs, SingleRunChecksItsInputsAndAsksAboutTheSecondFile) {
