@@ -101,6 +101,33 @@ TEST(Dialogs, TitlesDefaultButtonsAndSpotChecks) {
     });
 }
 
+// Each row's unit stands whole beside its maximum box, on the box's line.
+TEST(Dialogs, RangeSettingShowsTheUnitOfEachRow) {
+    CSetRangeDlg dialog(MainFrame());
+    const std::pair<int, const char*> rows[] = {
+        {IDC_U_MAX, "m/s"},         {IDC_V_MAX, "m/s"},      {IDC_W_MAX, "m/s"}, {IDC_CO2_MAX, "mg/m\u00b3"},
+        {IDC_H2O_MAX, "g/m\u00b3"}, {IDC_TS_MAX, "\u00b0C"}, {IDC_P_MAX, "kPa"},
+    };
+    for (const auto& [box, unit] : rows) {
+        const wxRect boxRect = dialog.Control(box)->GetRect();
+        const wxStaticText* beside = nullptr;
+        for (const wxWindow* child : dialog.GetChildren()) {
+            const auto* label = dynamic_cast<const wxStaticText*>(child);
+            if (label == nullptr || !label->IsShown()) continue;
+            const wxRect rect = label->GetRect();
+            const int middle = rect.y + rect.height / 2;
+            const bool onTheLine = middle > boxRect.y && middle < boxRect.GetBottom();
+            if (onTheLine && rect.x > boxRect.GetRight() && (beside == nullptr || rect.x < beside->GetRect().x)) {
+                beside = label;
+            }
+        }
+        ASSERT_NE(beside, nullptr) << unit;
+        EXPECT_EQ(beside->GetLabel().utf8_string(), unit);
+        EXPECT_LE(beside->GetBestSize().x, beside->GetSize().x) << unit;
+        EXPECT_TRUE(wxRect(dialog.GetClientSize()).Contains(beside->GetRect())) << unit;
+    }
+}
+
 void ChooseMenuItem(int command, char) {
     ASSERT_NE(MainFrame()->GetMenuBar()->FindItem(ToWxId(command)), nullptr);
     MainFrame()->ProcessCommand(ToWxId(command));
