@@ -208,7 +208,7 @@ TEST(Commands, HoveringOverAToolbarButtonShowsItsPromptInTheStatusBar) {
     }
 }
 
-// After the four job buttons, in the seed's order, come Input Columns,
+// After the four job buttons, in their old order, come Input Columns,
 // Planar Fit Coefficients and View Results, each with its tooltip; the main
 // window shows every button whole.
 TEST(Commands, TheToolbarAlsoOpensInputColumnsPlanarFitAndViewResults) {

@@ -1,4 +1,4 @@
-// What the job dialogs' message boxes say beyond the seed's text: the file
+// What the job dialogs' message boxes say beyond their own text: the file
 // and the system's reason of a failure, where its partial results are, and
 // warnings; read off the screen, with nothing cut off.
 
@@ -28,7 +28,7 @@ void ExpectNothingCutOff(const DrawnMessageBox& box) {
 }
 
 // A read error in the middle of the first raw file, whose name is long: the
-// seed's text and title first, then, after a blank line, which file and why,
+// message's text and title first, then, after a blank line, which file and why,
 // and where the half hours written before it are.
 TEST_F(JobDialogs, AFailureBoxNamesTheFileItsReasonAndThePartialResults) {
     const std::filesystem::path folder = dir_ / "tower-at-the-forest-edge" / "raw-data-of-june-2024-as-logged";
