@@ -89,6 +89,14 @@ constexpr ControlTemplate kSetRangeControls[] = {
     {K::Edit, IDC_H2O_MAX, "", 160, 120, 70, 15},
     {K::Edit, IDC_TS_MAX, "", 160, 135, 70, 15},
     {K::Edit, IDC_P_MAX, "", 160, 150, 70, 15},
+    // The units of both boxes, beside the maximum.
+    {K::LeftText, kUnnumbered, "m/s", 235, 64, 32, 8},
+    {K::LeftText, kUnnumbered, "m/s", 235, 79, 32, 8},
+    {K::LeftText, kUnnumbered, "m/s", 235, 94, 32, 8},
+    {K::LeftText, kUnnumbered, "mg/m\u00b3", 235, 109, 32, 8},
+    {K::LeftText, kUnnumbered, "g/m\u00b3", 235, 124, 32, 8},
+    {K::LeftText, kUnnumbered, "\u00b0C", 235, 139, 32, 8},
+    {K::LeftText, kUnnumbered, "kPa", 235, 154, 32, 8},
 };
 
 // "Batch File Processor".

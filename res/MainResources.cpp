@@ -49,9 +49,21 @@ constexpr PromptResource kPrompts[] = {
     {ID_APP_ABOUT, "Display program information, version number and copyright", "About"},
 };
 
+// The four job buttons, then the buttons of the commands beside them.
 constexpr ToolbarButtonResource kToolbar[] = {
-    {ID_EC_DATA_PROCESS, "EC DATA\nPROCESS"}, {0, nullptr}, {ID_RANGE_SETTING, "RANGE\nSETTING"},      {0, nullptr},
-    {ID_DATA_APPEND, "DATA\nAPPEND"},         {0, nullptr}, {ID_BATCH_PROCESS, "BATCH FILE\nPROCESS"},
+    {ID_EC_DATA_PROCESS, "EC DATA\nPROCESS"},
+    {0, nullptr},
+    {ID_RANGE_SETTING, "RANGE\nSETTING"},
+    {0, nullptr},
+    {ID_DATA_APPEND, "DATA\nAPPEND"},
+    {0, nullptr},
+    {ID_BATCH_PROCESS, "BATCH FILE\nPROCESS"},
+    {0, nullptr},
+    {ID_INPUT_COLUMNS, "INPUT\nCOLUMNS"},
+    {0, nullptr},
+    {ID_PLANE_FIT, "PLANAR\nFIT"},
+    {0, nullptr},
+    {ID_VIEW_RESULTS, "VIEW\nRESULTS"},
 };
 
 // Banner words: navy for the range banner, dark blue for the others. Each

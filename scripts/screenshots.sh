@@ -1,7 +1,8 @@
 #!/bin/sh
-# Saves PNG pictures of Kelvara's main window, of each dialog and of both
-# kinds of message box, drawn on a virtual X display, into the folder given
-# (default: ./screenshots).
+# Saves PNG pictures of Kelvara's main window, of each dialog (the job
+# dialogs also as they open again after a run) and of the message boxes,
+# drawn on a virtual X display, into the folder given (default:
+# ./screenshots).
 # Usage: scripts/screenshots.sh [build-dir] [folder]
 set -eu
 build=${1:-build}

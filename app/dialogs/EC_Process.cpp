@@ -5,13 +5,33 @@
 #include "dialogs/ResultsWindow.h"
 #include "dialogs/second_file.h"
 #include "framework/InputColumnsSettings.h"
+#include "framework/RememberedControls.h"
 #include "io/FileNames.h"
 #include "io/ResultsFile.h"
 
 namespace kelvara::app {
 
+namespace {
+
+// What the dialog shows again when it next opens, as of the last run started.
+constexpr RememberedControl kRememberedControls[] = {
+    {"FirstFile", res::IDC_FIRST_FILE},
+    {"SecondFile", res::IDC_SECOND_FILE},
+    {"OutputFile", res::IDC_OUTPUT_FILE},
+    {"Rotation", res::IDC_EC_TWO_AXIS},
+    {"b0", res::IDC_EC_B0},
+    {"b1", res::IDC_EC_B1},
+    {"b2", res::IDC_EC_B2},
+    {"StandardMethods", res::IDC_EC_STANDARD},
+};
+constexpr RememberedControls kRemembered{"/EC Process", kRememberedControls};
+
+}  // namespace
+
 CECProcessDlg::CECProcessDlg(wxWindow* parent) : JobDialog(parent, res::kECProcessTemplate) {
     SetRadioIndex(res::IDC_EC_TWO_AXIS, rotation_);
+    RestoreControls(*this, kRemembered);
+    rotation_ = RadioIndex(res::IDC_EC_TWO_AXIS);
     ShowInputColumnsNote(res::IDC_EC_COLUMNS_NOTE, InputColumnsNote(StoredInputFormat()));
     Bind(wxEVT_BUTTON, &CECProcessDlg::OnProcess, this, wxID_OK);
     Bind(wxEVT_BUTTON, &CECProcessDlg::OnBrowseFirst, this, res::IDC_BROWSE_FIRST);
@@ -29,6 +49,7 @@ kelvara::SecondFileAnswer CECProcessDlg::AskNoSecondFile() {
 // The standard methods read the first file and, when one is named, the
 // second as one stream; the default method asks about a missing second one.
 void CECProcessDlg::OnProcess(wxCommandEvent&) {
+    StoreControls(*this, kRemembered);
     rotation_ = RadioIndex(res::IDC_EC_TWO_AXIS);
     kelvara::RunInputs inputs{
         .methods = IsChecked(res::IDC_EC_STANDARD) ? kelvara::Methods::Standard : kelvara::Methods::Default,

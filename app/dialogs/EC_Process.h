@@ -1,6 +1,7 @@
 #pragma once
 // "EC Process": the single run. Process (1) runs it and leaves the dialog
-// open; Close (2) ends the dialog.
+// open; Close (2) ends the dialog. It opens with the files, the rotation and
+// the methods of the last run started, kept in the per-user settings.
 
 #include <string>
 

@@ -1,6 +1,8 @@
 #pragma once
 // "Batch File Processor": every raw file named in a list file. Process (1)
-// runs the batch and leaves the dialog open; Close (2) ends the dialog.
+// runs the batch and leaves the dialog open; Close (2) ends the dialog. It
+// opens with the list file, the rotation and the methods of the last batch
+// started, kept in the per-user settings.
 
 #include "framework/JobDialog.h"
 #include "jobs/BatchJob.h"

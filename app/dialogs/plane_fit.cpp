@@ -12,6 +12,7 @@
 #include "DialogTemplates.h"
 #include "ResourceIds.h"
 #include "framework/MessageBox.h"
+#include "framework/TextWrap.h"
 #include "jobs/PlaneFitJob.h"
 #include "jobs/PlaneFitText.h"
 #include "framework/InputColumnsSettings.h"
@@ -44,58 +45,13 @@ std::string Shown(double value) {
     return text;
 }
 
-bool StartsCharacter(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) != 0x80; }
-
-std::size_t CharactersIn(std::string_view text) {
-    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), StartsCharacter));
-}
-
-// The byte where the first `count` characters of text end.
-std::size_t ByteAfter(std::string_view text, std::size_t count) {
-    std::size_t byte = 0;
-    for (std::size_t seen = 0; byte < text.size(); ++byte) {
-        if (StartsCharacter(text[byte]) && seen++ == count) break;
-    }
-    return byte;
-}
-
-// One line broken at blanks into lines of at most `columns` characters (a
-// word longer than that is cut); an indented line continues one step
-// further in.
-std::string Wrapped(std::string_view line, std::size_t columns) {
-    const std::size_t indent = std::min(line.find_first_not_of(' '), line.size());
-    const std::string continuation(indent > 0 ? std::min(indent + 2, columns / 2) : 0, ' ');
-    std::string wrapped;
-    std::string_view rest = line;
-    bool first = true;
-    while (CharactersIn(rest) + (first ? 0 : continuation.size()) > columns) {
-        const std::size_t room = columns - (first ? 0 : continuation.size());
-        const std::size_t limit = ByteAfter(rest, room);
-        std::size_t cut = rest.substr(0, limit + 1).find_last_of(' ');
-        if (cut == std::string_view::npos || cut <= indent) cut = limit;
-        wrapped += (first ? "" : continuation) + std::string(rest.substr(0, cut)) + "\n";
-        rest.remove_prefix(cut);
-        while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
-        first = false;
-    }
-    return wrapped + (first ? "" : continuation) + std::string(rest);
-}
-
 // The report's text with every line that is wider than the box wrapped:
 // the box scrolls up and down, never sideways, so nothing is cut off.
 std::string WrappedToFit(const std::string& text, const wxTextCtrl& box) {
     const int characterWidth = std::max(1, box.GetTextExtent("0000000000").x / 10);
     const int room = box.GetClientSize().x - wxSystemSettings::GetMetric(wxSYS_VSCROLL_X) - 2 * characterWidth;
     const auto columns = static_cast<std::size_t>(std::max(20, room / characterWidth));
-    std::string wrapped;
-    std::string_view rest = text;
-    while (!rest.empty()) {
-        const std::size_t end = std::min(rest.find('\n'), rest.size());
-        wrapped += Wrapped(rest.substr(0, end), columns);
-        if (end < rest.size()) wrapped += '\n';
-        rest.remove_prefix(std::min(end + 1, rest.size()));
-    }
-    return wrapped;
+    return Wrapped(text, [columns](std::string_view line) { return CharacterCount(line) <= columns; });
 }
 
 }  // namespace

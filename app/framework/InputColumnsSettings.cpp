@@ -3,6 +3,8 @@
 #include <wx/config.h>
 #include <wx/log.h>
 
+#include "framework/SettingsFile.h"
+
 namespace kelvara::app {
 
 namespace {
@@ -12,15 +14,11 @@ const char* const kColumnsKey = "/Input Columns/Columns";
 const char* const kGoodStatusKey = "/Input Columns/GoodStatus";
 const char* const kUnitCheckKey = "/Input Columns/UnitCheck";
 
-// The application sets the settings object when it starts; none is made
-// on demand, so a window shown before (or without) it keeps the defaults.
-wxConfigBase* Settings() { return wxConfigBase::Get(false); }
-
 }  // namespace
 
 kelvara::InputFormat StoredInputFormat() {
     kelvara::InputFormat format;
-    const wxConfigBase* settings = Settings();
+    const wxConfigBase* settings = UserSettings();
     if (settings == nullptr) return format;
     std::string problem;
     kelvara::InputFormat read;
@@ -32,13 +30,13 @@ kelvara::InputFormat StoredInputFormat() {
 
 // A settings file that cannot be written is not worth a message.
 void StoreInputFormat(const kelvara::InputFormat& format) {
-    wxConfigBase* settings = Settings();
+    wxConfigBase* settings = UserSettings();
     if (settings == nullptr) return;
     wxLogNull quiet;
     settings->Write(kColumnsKey, wxString::FromUTF8(kelvara::ColumnsText(format)));
     settings->Write(kGoodStatusKey, wxString::FromUTF8(format.goodStatus.Text()));
     settings->Write(kUnitCheckKey, format.checkUnits);
-    settings->Flush();
+    WriteSettingsNow(*settings);
 }
 
 std::string InputColumnsNote(const kelvara::InputFormat& format) {

@@ -16,11 +16,62 @@
 
 namespace kelvara::app {
 
+namespace {
+
+// A warning is one line for a terminal. In a box, a list after its first
+// colon ("...: Ts: 3 values above Ts-Max 4 (range.ini); P: ...") reads
+// better with one item a line.
+std::string WithListItemsOnLines(std::string_view text) {
+    std::string shown;
+    while (true) {
+        const std::size_t end = std::min(text.find('\n'), text.size());
+        std::string_view line = text.substr(0, end);
+        const std::size_t colon = line.find(": ");
+        if (colon != std::string_view::npos && line.find("; ", colon) != std::string_view::npos) {
+            shown.append(line.substr(0, colon + 1));
+            line.remove_prefix(colon + 2);
+            while (!line.empty()) {
+                const std::size_t next = std::min(line.find("; "), line.size());
+                shown.append("\n  \u2022 ").append(line.substr(0, next));
+                line.remove_prefix(std::min(next + 2, line.size()));
+            }
+        } else {
+            shown.append(line);
+        }
+        if (end == text.size()) return shown;
+        shown += '\n';
+        text.remove_prefix(end + 1);
+    }
+}
+
+}  // namespace
+
 JobDialog::JobDialog(wxWindow* parent, const res::DialogTemplate& dialogTemplate)
     : TemplateDialog(parent, dialogTemplate), gauge_(dynamic_cast<wxGauge*>(Control(res::IDC_PROGRESS_BAR))) {}
 
 void JobDialog::ShowMessage(std::string_view text, std::string_view title, kelvara::MessageIcon icon) {
-    ShowMessageBox(this, text, title, icon);
+    std::string details = failure_;
+    if (!partialResults_.empty()) details += (details.empty() ? "" : "\n\n") + partialResults_;
+    failure_.clear();
+    partialResults_.clear();
+    ShowMessageBox(this, text, title, icon, details);
+}
+
+void JobDialog::ShowWarning(std::string_view text) {
+    ShowMessageBox(this, WithListItemsOnLines(text), kelvara::messages::kWarningTitle,
+                   kelvara::MessageIcon::Exclamation);
+}
+
+void JobDialog::ExplainFailure(std::string_view file, std::string_view reason) {
+    failure_.assign(file).append(": ").append(reason);
+}
+
+void JobDialog::ExplainPartialResults(std::string_view resultsFile, std::string_view partialFile) {
+    partialResults_.assign("The results written before the failure are kept in ")
+        .append(partialFile)
+        .append(" (")
+        .append(resultsFile)
+        .append(" is as it was).");
 }
 
 void JobDialog::ShowNoFluxes(const kelvara::RunDiagnosis& diagnosis) {

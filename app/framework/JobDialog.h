@@ -2,6 +2,11 @@
 // A template dialog that is also the job's port to the user: messages, the
 // progress bar with its percentage text, and the batch's two status texts.
 // A dialog without one of these controls ignores what would go to it.
+// What a job explains before a failure message (the file and the system's
+// reason, where its partial results are) shows in that message's box, below
+// the message.
+
+#include <string>
 
 #include "framework/TemplateDialog.h"
 #include "jobs/JobPort.h"
@@ -17,6 +22,10 @@ public:
     JobDialog(wxWindow* parent, const res::DialogTemplate& dialogTemplate);
 
     void ShowMessage(std::string_view text, std::string_view title, kelvara::MessageIcon icon) override;
+    // A box titled "Warning"; a list in the warning shows one item a line.
+    void ShowWarning(std::string_view text) override;
+    void ExplainFailure(std::string_view file, std::string_view reason) override;
+    void ExplainPartialResults(std::string_view resultsFile, std::string_view partialFile) override;
     // A warning box that says what to change, and where in the menus.
     void ShowNoFluxes(const kelvara::RunDiagnosis& diagnosis) override;
     void SetProgressRange(int lower, int upper) override;
@@ -46,6 +55,9 @@ private:
 
     wxGauge* gauge_ = nullptr;
     kelvara::ProgressBar bar_;
+    // Told before the next message, shown with it.
+    std::string failure_;
+    std::string partialResults_;
 };
 
 }  // namespace kelvara::app

@@ -153,6 +153,11 @@ void TemplateDialog::FitRadioButton(wxWindow* control) {
 // keyboard starts where the template starts, whichever control the toolkit
 // would pick. Run after the dialog is shown, since showing moves the focus.
 void TemplateDialog::FocusFirstTabStop() {
+    // An edit the toolkit focused first selected all its text; the selection
+    // would stay drawn, as if chosen.
+    if (auto* edit = dynamic_cast<wxTextCtrl*>(FindFocus()); edit != nullptr && edit->GetParent() == this) {
+        edit->SelectNone();
+    }
     for (wxWindow* child : GetChildren()) {
         if (child->IsShown() && child->IsEnabled() && child->CanAcceptFocusFromKeyboard()) {
             child->SetFocus();
@@ -191,6 +196,11 @@ int TemplateDialog::RadioIndex(int firstButton) const {
         if (group->buttons[i]->GetValue()) return static_cast<int>(i);
     }
     return -1;
+}
+
+int TemplateDialog::RadioCount(int firstButton) const {
+    const RadioGroup* group = FindGroup(firstButton);
+    return group == nullptr ? 0 : static_cast<int>(group->buttons.size());
 }
 
 void TemplateDialog::SetRadioIndex(int firstButton, int index) {

@@ -35,6 +35,8 @@ public:
     // checked button, -1 when none is.
     int RadioIndex(int firstButton) const;
     void SetRadioIndex(int firstButton, int index);
+    // The buttons of the group, 0 for no group.
+    int RadioCount(int firstButton) const;
 
     // The pixel rectangle of a template entry.
     wxRect PixelRect(const res::ControlTemplate& control) const;

@@ -3,11 +3,9 @@
 #include <cstdio>
 
 #include <wx/filehistory.h>
-#include <wx/filename.h>
 #include <wx/fileconf.h>
 #include <wx/log.h>
 #include <wx/tokenzr.h>
-#include <wx/utils.h>
 
 #include "MainResources.h"
 #include "io/FileChecks.h"
@@ -15,6 +13,7 @@
 #include "dialogs/AboutDlg.h"
 #include "framework/Artwork.h"
 #include "framework/CommandIds.h"
+#include "framework/SettingsFile.h"
 #include "shell/KelvaraDoc.h"
 #include "shell/KelvaraView.h"
 #include "shell/MainFrm.h"
@@ -47,18 +46,6 @@ wxBEGIN_EVENT_TABLE(CKelvaraApp, wxApp)
 wxEND_EVENT_TABLE()
 
 CKelvaraApp::CKelvaraApp() { SetAppName("Kelvara"); }
-
-// The XDG rule: a relative $XDG_CONFIG_HOME is invalid and ignored.
-wxString SettingsFilePath() {
-    wxString configHome;
-    if (!wxGetEnv("XDG_CONFIG_HOME", &configHome) || !wxFileName::DirName(configHome).IsAbsolute()) {
-        configHome = wxFileName::GetHomeDir() + "/.config";
-    }
-    wxFileName file = wxFileName::DirName(configHome);
-    file.AppendDir("kelvara");
-    file.SetFullName("kelvara.conf");
-    return file.GetFullPath();
-}
 
 // The standard command line: nothing, or one file name.
 bool CKelvaraApp::OnInit() {
@@ -121,10 +108,9 @@ void CKelvaraApp::LoadSettings() {
 void CKelvaraApp::SaveSettings() {
     if (!settings_ || docManager_ == nullptr) return;
     wxLogNull quiet;
-    wxFileName::Mkdir(wxFileName(settingsFile_).GetPath(), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
     settings_->SetPath("/Recent File List");
     docManager_->FileHistorySave(*settings_);
-    settings_->Flush();
+    WriteSettingsNow(*settings_);
 }
 
 int CKelvaraApp::OnExit() {

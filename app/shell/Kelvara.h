@@ -44,11 +44,6 @@ private:
     wxDECLARE_EVENT_TABLE();
 };
 
-// Where the per-user settings are kept: kelvara/kelvara.conf in the user's
-// XDG config folder, $XDG_CONFIG_HOME when it is set and absolute, else
-// ~/.config.
-wxString SettingsFilePath();
-
 }  // namespace kelvara::app
 
 wxDECLARE_APP(kelvara::app::CKelvaraApp);

@@ -38,7 +38,17 @@ CMainFrame::CMainFrame(wxDocManager* manager)
         complete_ = false;
     }
     dockManager_.Update();
+    if (complete_) WidenToShowEveryButton();
     Bind(wxEVT_MENU, &CMainFrame::OnExit, this, ToWxId(res::ID_APP_EXIT));
+}
+
+// The frame keeps its height and its place; it grows wider only as far as
+// the docked toolbar needs to show its last button whole.
+void CMainFrame::WidenToShowEveryButton() {
+    const int missing = toolBar_->GetBestSize().x - toolBar_->GetSize().x;
+    if (missing <= 0) return;
+    SetSize(GetSize().x + missing, GetSize().y);
+    dockManager_.Update();
 }
 
 CMainFrame::~CMainFrame() { dockManager_.UnInit(); }

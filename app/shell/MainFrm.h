@@ -1,7 +1,7 @@
 #pragma once
 // The main window: fixed size at the top-left corner, caption "Kelvara",
 // the Options and Help menus, the accelerator table, a dockable toolbar of
-// four job buttons and a one-pane status bar.
+// the four job buttons and three more, and a one-pane status bar.
 
 #include <wx/aui/aui.h>
 #include <wx/docview.h>
@@ -27,6 +27,7 @@ private:
     bool CreateStatusBarPane();
     void CreateMenus();
     void CreateAccelerators();
+    void WidenToShowEveryButton();
     void OnExit(wxCommandEvent& event);
     void OnToolBarMotion(wxMouseEvent& event);
     void OnToolBarLeave(wxMouseEvent& event);

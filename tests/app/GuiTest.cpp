@@ -10,6 +10,7 @@
 #include <wx/artprov.h>
 #include <wx/checkbox.h>
 #include <wx/clipbrd.h>
+#include <wx/fileconf.h>
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
@@ -100,6 +101,33 @@ TEST(Dialogs, TitlesDefaultButtonsAndSpotChecks) {
     });
 }
 
+// Each row's unit stands whole beside its maximum box, on the box's line.
+TEST(Dialogs, RangeSettingShowsTheUnitOfEachRow) {
+    CSetRangeDlg dialog(MainFrame());
+    const std::pair<int, const char*> rows[] = {
+        {IDC_U_MAX, "m/s"},         {IDC_V_MAX, "m/s"},      {IDC_W_MAX, "m/s"}, {IDC_CO2_MAX, "mg/m\u00b3"},
+        {IDC_H2O_MAX, "g/m\u00b3"}, {IDC_TS_MAX, "\u00b0C"}, {IDC_P_MAX, "kPa"},
+    };
+    for (const auto& [box, unit] : rows) {
+        const wxRect boxRect = dialog.Control(box)->GetRect();
+        const wxStaticText* beside = nullptr;
+        for (const wxWindow* child : dialog.GetChildren()) {
+            const auto* label = dynamic_cast<const wxStaticText*>(child);
+            if (label == nullptr || !label->IsShown()) continue;
+            const wxRect rect = label->GetRect();
+            const int middle = rect.y + rect.height / 2;
+            const bool onTheLine = middle > boxRect.y && middle < boxRect.GetBottom();
+            if (onTheLine && rect.x > boxRect.GetRight() && (beside == nullptr || rect.x < beside->GetRect().x)) {
+                beside = label;
+            }
+        }
+        ASSERT_NE(beside, nullptr) << unit;
+        EXPECT_EQ(beside->GetLabel().utf8_string(), unit);
+        EXPECT_LE(beside->GetBestSize().x, beside->GetSize().x) << unit;
+        EXPECT_TRUE(wxRect(dialog.GetClientSize()).Contains(beside->GetRect())) << unit;
+    }
+}
+
 void ChooseMenuItem(int command, char) {
     ASSERT_NE(MainFrame()->GetMenuBar()->FindItem(ToWxId(command)), nullptr);
     MainFrame()->ProcessCommand(ToWxId(command));
@@ -123,8 +151,6 @@ void PressToolbarButton(int command, char) {
     click.SetEventObject(MainFrame()->GetToolBarPane());
     MainFrame()->GetToolBarPane()->ProcessWindowEvent(click);
 }
-
-const auto kNoRangeFile = ExpectMessage("No range initial file!", "Range initial File Doesn't Exit!", true);
 
 // Range Setting first reports the missing range.ini, then opens.
 template <class Dialog>
@@ -156,36 +182,65 @@ TEST(Commands, CtrlMAndCtrlQDoNothingExitAndCtrlXCloseWithoutAQuestion) {
     }
 }
 
+struct ToolbarButton {
+    int command;
+    const char* tooltip;
+    const char* prompt;
+};
+constexpr ToolbarButton kNewToolbarButtons[] = {
+    {ID_INPUT_COLUMNS, "Input Columns", "Choose how the columns of raw data files are read"},
+    {ID_PLANE_FIT, "Planar Fit Coefficients", "Fit the Planar-Fit Coefficients to the Mean Winds of Raw Data Files"},
+    {ID_VIEW_RESULTS, "View Results", "Plot a Results File"},
+};
+
 TEST(Commands, HoveringOverAToolbarButtonShowsItsPromptInTheStatusBar) {
     wxAuiToolBar* toolbar = MainFrame()->GetToolBarPane();
-    for (wxEventType type : {wxEVT_MOTION, wxEVT_LEAVE_WINDOW}) {
-        wxMouseEvent mouse(type);
-        mouse.SetPosition(toolbar->GetToolRect(ToWxId(ID_RANGE_SETTING)).GetPosition() + wxPoint(4, 4));
-        toolbar->ProcessWindowEvent(mouse);
-        EXPECT_EQ(MainFrame()->GetStatusBar()->GetStatusText(),
-                  type == wxEVT_MOTION ? "Set EC Data Variables Range" : "Ready");
+    std::vector<ToolbarButton> buttons{{ID_RANGE_SETTING, "", "Set EC Data Variables Range"}};
+    buttons.insert(buttons.end(), std::begin(kNewToolbarButtons), std::end(kNewToolbarButtons));
+    for (const ToolbarButton& button : buttons) {
+        ASSERT_NE(toolbar->FindTool(ToWxId(button.command)), nullptr) << button.prompt;
+        for (wxEventType type : {wxEVT_MOTION, wxEVT_LEAVE_WINDOW}) {
+            wxMouseEvent mouse(type);
+            mouse.SetPosition(toolbar->GetToolRect(ToWxId(button.command)).GetPosition() + wxPoint(4, 4));
+            toolbar->ProcessWindowEvent(mouse);
+            EXPECT_EQ(MainFrame()->GetStatusBar()->GetStatusText(), type == wxEVT_MOTION ? button.prompt : "Ready");
+        }
     }
 }
 
-// A scratch folder per test, which also holds range.ini.
-class JobDialogs : public ::testing::Test {
-protected:
-    ~JobDialogs() override { SetFilePrompt({}); }
-    std::string Path(const char* name) const { return (dir_ / name).string(); }
-    void WriteRaw(const char* name) const { WriteFile(dir_ / name, samples::MakeRawSample({.hours = 0.6})); }
-    bool HasResults(const char* file) const {
-        return ReadFile(dir_ / file).find("\r\n2024-06-01 0:30,") != std::string::npos;
+// After the four job buttons, in their old order, come Input Columns,
+// Planar Fit Coefficients and View Results, each with its tooltip; the main
+// window shows every button whole.
+TEST(Commands, TheToolbarAlsoOpensInputColumnsPlanarFitAndViewResults) {
+    wxAuiToolBar* toolbar = MainFrame()->GetToolBarPane();
+    std::vector<int> buttons;
+    for (size_t i = 0; i < toolbar->GetToolCount(); ++i) {
+        const wxAuiToolBarItem* tool = toolbar->FindToolByIndex(static_cast<int>(i));
+        if (tool->GetKind() != wxITEM_NORMAL) continue;
+        buttons.push_back(FromWxId(tool->GetId()));
+        EXPECT_TRUE(toolbar->GetToolFits(tool->GetId())) << buttons.back();
     }
-    // Browse buttons choose `answer` and must ask, or not, to confirm overwriting.
-    static void AnswerFilePrompts(const std::string& answer, bool overwritePrompt) {
-        SetFilePrompt([=](const FilePromptRequest& request) {
-            EXPECT_EQ(request.overwritePrompt, overwritePrompt);
-            return std::optional(wxString::FromUTF8(answer));
-        });
+    EXPECT_EQ(buttons, (std::vector<int>{ID_EC_DATA_PROCESS, ID_RANGE_SETTING, ID_DATA_APPEND, ID_BATCH_PROCESS,
+                                         ID_INPUT_COLUMNS, ID_PLANE_FIT, ID_VIEW_RESULTS}));
+    EXPECT_TRUE(wxRect(MainFrame()->GetClientSize()).Contains(toolbar->GetRect()));
+    for (const ToolbarButton& button : kNewToolbarButtons) {
+        const wxAuiToolBarItem* tool = toolbar->FindTool(ToWxId(button.command));
+        ASSERT_NE(tool, nullptr) << button.tooltip;
+        EXPECT_EQ(tool->GetShortHelp(), button.tooltip);
     }
-    TempDir dir_;
-    ScopedEnv windir_{"WINDIR", dir_.path().c_str()};
-};
+    wxTEST_DIALOG(PressToolbarButton(ID_INPUT_COLUMNS, 0), Answer<CInputColumnsDlg>("Input Columns", wxID_CANCEL));
+    wxTEST_DIALOG(PressToolbarButton(ID_PLANE_FIT, 0), kNoRangeFile.Optional(),
+                  Answer<CPlaneFitDlg>("Planar Fit Coefficients", wxID_CANCEL));
+    // View Results asks for a results file first; cancelled, nothing opens.
+    wxString asked;
+    SetFilePrompt([&asked](const FilePromptRequest& request) -> std::optional<wxString> {
+        asked = request.wildcard;
+        return std::nullopt;
+    });
+    PressToolbarButton(ID_VIEW_RESULTS, 0);
+    SetFilePrompt({});
+    EXPECT_TRUE(asked.StartsWith("Results files (*.r1w;*.rfw;*.s1w;*.sfw)")) << asked;
+}
 
 TEST_F(JobDialogs, SingleRunChecksItsInputsAndAsksAboutTheSecondFile) {
     WriteRaw("0601.dat");
@@ -239,6 +294,79 @@ TEST_F(JobDialogs, FirstBrowseRevertsTheRotationChoiceOthersDoNot) {
     EXPECT_EQ(dialog.RadioIndex(IDC_EC_TWO_AXIS), 0);
 }
 
+// What a run started with, typed exactly so, comes back in a new dialog, also
+// when the program starts again and reads its settings file; what was typed
+// but never run is not kept.
+TEST_F(JobDialogs, BothJobDialogsShowAgainWhatTheLastRunStartedWith) {
+    std::filesystem::create_directory(dir_ / "donn\u00e9es");
+    WriteRaw("donn\u00e9es/0601.dat");
+    WriteRaw("$HOME.dat");
+    const std::string first = Path("donn\u00e9es/0601.dat"), second = Path("$HOME.dat"), output = Path("site");
+    {
+        CECProcessDlg dialog(MainFrame());
+        dialog.SetControlText(IDC_FIRST_FILE, wxString::FromUTF8(first));
+        dialog.SetControlText(IDC_SECOND_FILE, wxString::FromUTF8(second));
+        dialog.SetControlText(IDC_OUTPUT_FILE, wxString::FromUTF8(output));
+        dialog.SetRadioIndex(IDC_EC_TWO_AXIS, 1);
+        dialog.SetControlText(IDC_EC_B0, " 0.05");
+        dialog.SetControlText(IDC_EC_B1, "0.02 ");
+        dialog.SetControlText(IDC_EC_B2, "-3e-2");
+        static_cast<wxCheckBox*>(dialog.Control(IDC_EC_STANDARD))->SetValue(true);
+        wxTEST_DIALOG(Press(&dialog, wxID_OK), ExpectMessage("Processing Finished!", "Status", false));
+        EXPECT_TRUE(std::filesystem::exists(dir_ / "site.sfw"));
+        dialog.SetControlText(IDC_OUTPUT_FILE, "typed but never run");
+    }
+    WriteFile(dir_ / "list.txt", first + "\n");
+    {
+        CBatchProcessDlg dialog(MainFrame());
+        dialog.SetControlText(IDC_LIST_FILE, Path("list.txt"));
+        dialog.SetRadioIndex(IDC_BATCH_TWO_AXIS, 1);
+        dialog.SetControlText(IDC_BATCH_B0, "0.1");
+        dialog.SetControlText(IDC_BATCH_B1, "0.2");
+        dialog.SetControlText(IDC_BATCH_B2, "0.3");
+        static_cast<wxCheckBox*>(dialog.Control(IDC_BATCH_STANDARD))->SetValue(true);
+        wxTEST_DIALOG(Press(&dialog, wxID_OK), ExpectMessage("Processing Finished!", "Status", false));
+    }
+
+    for (const bool restarted : {false, true}) {
+        SCOPED_TRACE(restarted ? "settings read anew from their file" : "settings of the running program");
+        wxFileConfig reread(wxString(), wxString(), SettingsFilePath(), wxString(), wxCONFIG_USE_LOCAL_FILE);
+        wxConfigBase* const running = restarted ? wxConfigBase::Set(&reread) : nullptr;
+        CECProcessDlg single(MainFrame());
+        EXPECT_EQ(single.ControlBytes(IDC_FIRST_FILE), first);
+        EXPECT_EQ(single.ControlBytes(IDC_SECOND_FILE), second);
+        EXPECT_EQ(single.ControlBytes(IDC_OUTPUT_FILE), output);
+        EXPECT_EQ(single.RadioIndex(IDC_EC_TWO_AXIS), 1);
+        EXPECT_EQ(single.RotationChoice(), 1);
+        EXPECT_EQ(single.ControlText(IDC_EC_B0), " 0.05");
+        EXPECT_EQ(single.ControlText(IDC_EC_B1), "0.02 ");
+        EXPECT_EQ(single.ControlText(IDC_EC_B2), "-3e-2");
+        EXPECT_TRUE(single.IsChecked(IDC_EC_STANDARD));
+        CBatchProcessDlg batch(MainFrame());
+        EXPECT_EQ(batch.ControlBytes(IDC_LIST_FILE), Path("list.txt"));
+        EXPECT_EQ(batch.RadioIndex(IDC_BATCH_TWO_AXIS), 1);
+        EXPECT_EQ(batch.RotationChoice(), 1);
+        EXPECT_EQ(batch.ControlText(IDC_BATCH_B0) + batch.ControlText(IDC_BATCH_B1) + batch.ControlText(IDC_BATCH_B2),
+                  "0.10.20.3");
+        EXPECT_TRUE(batch.IsChecked(IDC_BATCH_STANDARD));
+        if (restarted) wxConfigBase::Set(running);
+    }
+
+    // Shown, nothing in it is selected, as if chosen.
+    CECProcessDlg single(MainFrame());
+    single.Show();
+    PumpEvents();
+    const auto* firstBox = static_cast<wxTextCtrl*>(single.Control(IDC_FIRST_FILE));
+    long from = 0, to = 0;
+    firstBox->GetSelection(&from, &to);
+    EXPECT_EQ(from, to);
+    // The first file's Browse brings back the remembered rotation choice.
+    AnswerFilePrompts(first, false);
+    single.SetRadioIndex(IDC_EC_TWO_AXIS, 0);
+    Press(&single, IDC_BROWSE_FIRST);
+    EXPECT_EQ(single.RadioIndex(IDC_EC_TWO_AXIS), 1);
+}
+
 TEST_F(JobDialogs, BatchProcessesTheListAndReportsAMissingOne) {
     WriteRaw("a.dat");
     WriteRaw("b.dat");
@@ -250,7 +378,8 @@ TEST_F(JobDialogs, BatchProcessesTheListAndReportsAMissingOne) {
     EXPECT_TRUE(HasResults("a.dat.r1w") && HasResults("b.dat.r1w"));
     EXPECT_EQ(dialog.ControlText(IDC_PROGRESS_TEXT), "Processing file 3 ,record 0");
     dialog.SetControlText(IDC_LIST_FILE, Path("missing.txt"));
-    wxTEST_DIALOG(Press(&dialog, wxID_OK), ExpectMessage("Can't Open File!", "File Doesn't Exit!", true));
+    wxTEST_DIALOG(Press(&dialog, wxID_OK), ExpectMessage("Can't Open File!", "File Doesn't Exit!", true,
+                                                         Path("missing.txt") + ": No such file or directory"));
 }
 
 // The choice is kept in the settings, noted in both job dialogs and used by

@@ -7,6 +7,7 @@
 #include <wx/init.h>
 #include <wx/log.h>
 #include <wx/statbmp.h>
+#include <wx/stattext.h>
 #include <wx/timer.h>
 
 #include "GuiTestSupport.h"
@@ -18,16 +19,41 @@ namespace {
 bool showDialogsForReal = false;
 
 kelvara::testing::DrawnMessageBox ReadMessageBox(const wxGenericMessageDialog& box) {
-    kelvara::testing::DrawnMessageBox drawn{box.GetMessage().utf8_string(), std::nullopt};
+    kelvara::testing::DrawnMessageBox drawn{.title = box.GetTitle().utf8_string(),
+                                            .text = box.GetMessage().utf8_string(),
+                                            .details = box.GetExtendedMessage().utf8_string(),
+                                            .screenRect = box.GetScreenRect()};
+    const wxRect client(box.GetClientSize());
     for (const wxWindow* child : box.GetChildren()) {
-        if (const auto* picture = dynamic_cast<const wxStaticBitmap*>(child); picture && child->IsShown()) {
+        if (!child->IsShown()) continue;
+        if (const auto* picture = dynamic_cast<const wxStaticBitmap*>(child)) {
             drawn.icon = picture->GetBitmap().ConvertToImage();
+        } else if (const auto* line = dynamic_cast<const wxStaticText*>(child)) {
+            const wxRect rect = line->GetRect();
+            drawn.lines.push_back({line->GetLabelText().utf8_string(), rect,
+                                   line->GetFont().GetWeight() >= wxFONTWEIGHT_BOLD,
+                                   line->GetBestSize().x <= rect.width && client.Contains(rect)});
         }
     }
     return drawn;
 }
 
 }  // namespace
+
+std::string kelvara::testing::Squeezed(const wxString& text) {
+    std::string squeezed;
+    for (const char c : text.utf8_string()) {
+        const bool blank = c == ' ' || c == '\n' || c == '\t';
+        if (c == '\n' && !squeezed.empty() && squeezed.back() == '/') continue;  // a path wrapped between folders
+        if (!blank) {
+            squeezed += c;
+        } else if (!squeezed.empty() && squeezed.back() != ' ') {
+            squeezed += ' ';
+        }
+    }
+    if (!squeezed.empty() && squeezed.back() == ' ') squeezed.pop_back();
+    return squeezed;
+}
 
 void kelvara::testing::PumpEvents() {
     wxEventLoopGuarantor loopWhileNoneRuns;

@@ -13,9 +13,11 @@
 #include <wx/image.h>
 #include <wx/msgdlg.h>
 #include <wx/generic/msgdlgg.h>
+#include <wx/config.h>
 #include <wx/testing.h>
 
 #include "ResourceIds.h"
+#include "SampleGenerator.h"
 #include "TempDir.h"
 #include "dialogs/AboutDlg.h"
 #include "dialogs/EC_Process.h"
@@ -27,6 +29,7 @@
 #include "dialogs/set_range.h"
 #include "framework/CommandIds.h"
 #include "framework/FilePrompt.h"
+#include "framework/SettingsFile.h"
 #include "shell/Kelvara.h"
 #include "shell/MainFrm.h"
 #include "dialogs/ResultsWindow.h"
@@ -40,11 +43,28 @@ inline CMainFrame* MainFrame() { return wxGetApp().MainFrame(); }
 // Lets queued events run.
 void PumpEvents();
 
-// A message box as the screen shows it: its text and its icon, if any.
-struct DrawnMessageBox {
+// One line of a message box's text as the screen shows it.
+struct DrawnLine {
     std::string text;
-    std::optional<wxImage> icon;
+    wxRect rect;  // in the box's client area
+    bool bold = false;
+    bool whole = false;  // its text fits its control, and the control the box
 };
+
+// A message box as the screen shows it: its title, message and the details
+// below it, every line of text drawn, and its icon, if any.
+struct DrawnMessageBox {
+    std::string title;
+    std::string text;
+    std::string details;
+    std::vector<DrawnLine> lines;
+    std::optional<wxImage> icon;
+    wxRect screenRect;
+};
+
+// The words of a text however it is wrapped: every run of white space one
+// blank, and a path broken after a '/' whole again.
+std::string Squeezed(const wxString& text);
 
 // Runs `action` with its modal dialogs shown for real, not answered by the
 // test hooks (which answer a message box before it has made its controls).
@@ -77,18 +97,54 @@ Drive<T> Answer(const std::string& title, int result) {
     });
 }
 
-// A message box with only an OK button: its text, title and the icon it is
-// asked for (MessageBoxesShownBy sees what it draws).
-inline Drive<wxGenericMessageDialog> ExpectMessage(std::string text, std::string title, bool exclamation) {
+// A message box with only an OK button: its text, title, the icon it is
+// asked for (MessageBoxesShownBy sees what it draws) and the details shown
+// below the text. Texts compare however the box wrapped them.
+inline Drive<wxGenericMessageDialog> ExpectMessage(std::string text, std::string title, bool exclamation,
+                                                   std::string details = "") {
     return Drive<wxGenericMessageDialog>([=](wxGenericMessageDialog& box) {
-               EXPECT_EQ(box.GetMessage().utf8_string(), text);
+               EXPECT_EQ(Squeezed(box.GetMessage()), text);
                EXPECT_EQ(box.GetCaption().utf8_string(), title) << text;
                EXPECT_EQ(box.GetMessageDialogStyle() & (wxOK | wxCANCEL | wxYES_NO | wxICON_MASK),
                          wxOK | (exclamation ? wxICON_EXCLAMATION : 0))
                    << text;
+               EXPECT_EQ(Squeezed(box.GetExtendedMessage()), details) << text;
                return wxID_OK;
            })
         .Describe("message box \"" + text + "\"");
 }
+
+inline const auto kNoRangeFile = ExpectMessage("No range initial file!", "Range initial File Doesn't Exit!", true);
+
+// A scratch folder per test, which also holds range.ini. The job dialogs
+// remember nothing from another test.
+class JobDialogs : public ::testing::Test {
+protected:
+    JobDialogs() { ForgetRememberedInputs(); }
+    ~JobDialogs() override {
+        SetFilePrompt({});
+        ForgetRememberedInputs();
+    }
+    std::string Path(const char* name) const { return (dir_ / name).string(); }
+    void WriteRaw(const char* name) const { WriteFile(dir_ / name, samples::MakeRawSample({.hours = 0.6})); }
+    bool HasResults(const char* file) const {
+        return ReadFile(dir_ / file).find("\r\n2024-06-01 0:30,") != std::string::npos;
+    }
+    // Browse buttons choose `answer` and must ask, or not, to confirm overwriting.
+    static void AnswerFilePrompts(const std::string& answer, bool overwritePrompt) {
+        SetFilePrompt([=](const FilePromptRequest& request) {
+            EXPECT_EQ(request.overwritePrompt, overwritePrompt);
+            return std::optional(wxString::FromUTF8(answer));
+        });
+    }
+    static void ForgetRememberedInputs() {
+        wxConfigBase* settings = wxConfigBase::Get(false);
+        ASSERT_NE(settings, nullptr);
+        settings->DeleteGroup("/EC Process");
+        settings->DeleteGroup("/Batch Process");
+    }
+    TempDir dir_;
+    ScopedEnv windir_{"WINDIR", dir_.path().c_str()};
+};
 
 }  // namespace kelvara::testing

@@ -1,12 +1,15 @@
 // kelvara-screenshots OUTDIR: starts the desktop program's application
 // object on the current X display and saves a PNG of the main window, of
-// every dialog and of both kinds of message box into OUTDIR, for a reviewer
-// to look at. Not a check: it never answers a dialog the way a user would.
+// every dialog, of the job dialogs as they open again after a run, and of the
+// message boxes (a warning, a notice, a failure with its details) into
+// OUTDIR, for a reviewer to look at. Not a check.
 
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
 
+#include <wx/checkbox.h>
 #include <wx/evtloop.h>
 #include <wx/init.h>
 #include <wx/log.h>
@@ -70,6 +73,13 @@ bool SaveDialog(const wxString& file, const std::function<void(Dialog&)>& fill =
     return SaveWindow(dialog, file);
 }
 
+// Presses a dialog's button the way a click does.
+void Press(wxDialog& dialog, int button) {
+    wxCommandEvent press(wxEVT_BUTTON, button);
+    press.SetEventObject(dialog.FindWindow(button));
+    dialog.FindWindow(button)->ProcessWindowEvent(press);
+}
+
 // The results window on a day of synthetic data with a gap.
 bool SaveResultsWindow(const wxString& file) {
     const auto folder = std::filesystem::temp_directory_path();
@@ -96,9 +106,7 @@ void FitTiltedSonic(CPlaneFitDlg& dialog) {
     dialog.SetRadioIndex(kelvara::res::IDC_PF_FROM_LIST, 1);
     dialog.SetControlText(kelvara::res::IDC_PF_INPUT, wxString::FromUTF8(raw.string()));
     dialog.SetControlText(kelvara::res::IDC_PF_MIN_RECORDS, "1000");
-    wxCommandEvent fit(wxEVT_BUTTON, wxID_OK);
-    fit.SetEventObject(dialog.FindWindow(wxID_OK));
-    dialog.FindWindow(wxID_OK)->ProcessWindowEvent(fit);
+    Press(dialog, wxID_OK);
     std::filesystem::remove(raw);
 }
 
@@ -108,29 +116,30 @@ void FitTooShortARecord(CPlaneFitDlg& dialog) {
     if (!kelvara::samples::WriteRawSample(raw, {.seed = 3, .hours = 2})) return;
     dialog.SetRadioIndex(kelvara::res::IDC_PF_FROM_LIST, 1);
     dialog.SetControlText(kelvara::res::IDC_PF_INPUT, wxString::FromUTF8(raw.string()));
-    wxCommandEvent fit(wxEVT_BUTTON, wxID_OK);
-    fit.SetEventObject(dialog.FindWindow(wxID_OK));
-    dialog.FindWindow(wxID_OK)->ProcessWindowEvent(fit);
+    Press(dialog, wxID_OK);
     std::filesystem::remove(raw);
 }
 
-// A message box is modal: it is saved from a timer while `show` waits in
-// its ShowModal, then closed.
-bool SaveMessageBox(const std::function<void()>& show, const wxString& file) {
-    bool saved = false;
+// A message box is modal: `action` waits in its ShowModal while a timer
+// hands the box to `onBox`, then closes it with OK.
+void AnswerMessageBoxes(const std::function<void()>& action, const std::function<void(wxDialog&)>& onBox) {
     wxTimer watch;
     watch.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
         for (wxWindow* window : wxTopLevelWindows) {
             auto* box = dynamic_cast<wxGenericMessageDialog*>(window);
             if (box == nullptr || !box->IsModal() || !box->IsShownOnScreen()) continue;
-            watch.Stop();
-            saved = SaveWindow(*box, file);
+            onBox(*box);
             box->EndModal(wxID_OK);
             return;
         }
     });
     watch.Start(50);
-    show();
+    action();
+}
+
+bool SaveMessageBox(const std::function<void()>& show, const wxString& file) {
+    bool saved = false;
+    AnswerMessageBoxes(show, [&](wxDialog& box) { saved = saved || SaveWindow(box, file); });
     return saved;
 }
 
@@ -149,10 +158,69 @@ bool SaveWithColumnMap(const wxString& folder) {
     return saved;
 }
 
+// What a user typed before starting a run: long paths, the planar fit with
+// its coefficients, the standard methods.
+void TypePlanarFitAndStandard(TemplateDialog& dialog, int firstRadio, const std::array<int, 3>& coefficientBoxes,
+                              int standardBox) {
+    dialog.SetRadioIndex(firstRadio, 1);
+    const char* coefficients[] = {"0.0213", "-0.0384", "0.0127"};
+    for (std::size_t i = 0; i < coefficientBoxes.size(); ++i)
+        dialog.SetControlText(coefficientBoxes[i], coefficients[i]);
+    static_cast<wxCheckBox*>(dialog.Control(standardBox))->SetValue(true);
+}
+
+void TypeSingleRun(CECProcessDlg& dialog) {
+    using namespace kelvara::res;
+    dialog.SetControlText(IDC_FIRST_FILE, "/home/ana/tower/2024/06/TOA5_forest_edge.ts_data_2024_06_01.dat");
+    dialog.SetControlText(IDC_SECOND_FILE, "/home/ana/tower/2024/06/TOA5_forest_edge.ts_data_2024_06_02.dat");
+    dialog.SetControlText(IDC_OUTPUT_FILE, "/home/ana/tower/results/0601");
+    TypePlanarFitAndStandard(dialog, IDC_EC_TWO_AXIS, {IDC_EC_B0, IDC_EC_B1, IDC_EC_B2}, IDC_EC_STANDARD);
+}
+
+void TypeBatch(CBatchProcessDlg& dialog) {
+    using namespace kelvara::res;
+    dialog.SetControlText(IDC_LIST_FILE, "/home/ana/tower/2024/06/files-of-june-at-the-forest-edge.txt");
+    TypePlanarFitAndStandard(dialog, IDC_BATCH_TWO_AXIS, {IDC_BATCH_B0, IDC_BATCH_B1, IDC_BATCH_B2},
+                             IDC_BATCH_STANDARD);
+}
+
+// A job dialog as it opens again once a run was started: the files named
+// do not exist, so the run stops at once with a message, answered with OK.
+template <class Dialog>
+bool SaveReopened(const wxString& file, void (*type)(Dialog&)) {
+    {
+        Dialog dialog(wxGetApp().MainFrame());
+        type(dialog);
+        AnswerMessageBoxes([&] { Press(dialog, wxID_OK); }, [](wxDialog&) {});
+    }
+    return SaveDialog<Dialog>(file);
+}
+
+// The limits of the shipped range.ini.
+void FillRanges(CSetRangeDlg& dialog) {
+    const char* limits[] = {"-50", "50", "-50", "50", "-10", "10", "0", "1500", "0", "40", "-40", "60", "60", "110"};
+    for (std::size_t i = 0; i < kelvara::res::kRangeBoxesInFileOrder.size(); ++i) {
+        dialog.SetControlText(kelvara::res::kRangeBoxesInFileOrder[i], limits[i]);
+    }
+}
+
+// A job's failure with what the job explained: which file and why, and
+// where the half hours written before it are kept.
+void ShowFailureWithDetails(CECProcessDlg& port) {
+    port.ExplainFailure("/home/ana/tower/2024/06/TOA5_forest_edge.ts_data_2024_06_01.dat", "Input/output error");
+    port.ExplainPartialResults("/home/ana/tower/results/0601.r1w", "/home/ana/tower/results/0601.r1w.partial");
+    kelvara::Show(port, kelvara::messages::kCannotReadRaw);
+}
+
 bool SaveEveryWindow(const wxString& folder) {
     CMainFrame& frame = *wxGetApp().MainFrame();
     const kelvara::JobMessage& warning = kelvara::messages::single_run::kNoFirstFile;
     const kelvara::JobMessage& finished = kelvara::messages::kFinished;
+    // A job dialog, hidden, as the port that shows a job's messages.
+    CECProcessDlg port(&frame);
+    const char* const kRangeWarning =
+        "3 half hours rejected by the range limits: Ts: 17999 values above Ts-Max 4 (range.ini); "
+        "P: 5 values below P-Min 80, 2 values not a number (range.ini)";
     const bool results[] = {
         SaveWindow(frame, folder + "main-window.png"),
         SaveDialog<CAboutDlg>(folder + "about.png"),
@@ -161,7 +229,7 @@ bool SaveEveryWindow(const wxString& folder) {
         SaveDialog<CBatchProcessDlg>(folder + "batch.png"),
         SaveDialog<CAppendDlg>(folder + "append.png"),
         SaveDialog<CMergeDlg>(folder + "merge.png"),
-        SaveDialog<CSetRangeDlg>(folder + "range-setting.png"),
+        SaveDialog<CSetRangeDlg>(folder + "range-setting.png", FillRanges),
         SaveDialog<CPlaneFitDlg>(folder + "planar-fit.png"),
         SaveDialog<CPlaneFitDlg>(folder + "planar-fit-result.png", FitTiltedSonic),
         SaveDialog<CPlaneFitDlg>(folder + "planar-fit-refused.png", FitTooShortARecord),
@@ -170,6 +238,11 @@ bool SaveEveryWindow(const wxString& folder) {
         SaveWithColumnMap(folder),
         SaveMessageBox([&] { ShowMessageBox(&frame, warning); }, folder + "message-exclamation.png"),
         SaveMessageBox([&] { ShowMessageBox(&frame, finished); }, folder + "message-finished.png"),
+        SaveMessageBox([&] { ShowFailureWithDetails(port); }, folder + "message-failure-details.png"),
+        SaveMessageBox([&] { port.ShowWarning(kRangeWarning); }, folder + "message-warning.png"),
+        // Last: the settings remember these runs from now on.
+        SaveReopened<CECProcessDlg>(folder + "ec-process-remembered.png", TypeSingleRun),
+        SaveReopened<CBatchProcessDlg>(folder + "batch-remembered.png", TypeBatch),
     };
     for (bool saved : results) {
         if (!saved) return false;
