@@ -49,7 +49,7 @@ public:
         if (ScreenBlock(block, limits) == BlockOutcome::Rejected) return StepOutcome::Rejected;
         result = CorrectedFluxes{};
         return ComputeCorrectedFluxes(block, rotation, settings_, workspace_, result) ? StepOutcome::Computed
-                                                                                       : StepOutcome::OutOfMemory;
+                                                                                      : StepOutcome::OutOfMemory;
     }
     static int FormatLine(const BlockRead<StandardBlock>& read, const CorrectedFluxes& result, char* out) {
         return FormatFluxLine(HalfHourEnd(read.halfHour), result, out);

@@ -20,7 +20,7 @@ std::string HalfHourText(std::int64_t halfHour) {
 }  // namespace
 
 FileFailure DescribeReadFailure(const ReadFailure& failure, const std::string& name, const std::filesystem::path& path,
-                          const JobMessage& cannotOpen) {
+                                const JobMessage& cannotOpen) {
     if (failure.openFailed) return {cannotOpen, name, ReasonCannotRead(path)};
     if (failure.badTimeStamp) {
         return {messages::kBadTimeStamp, name,

@@ -13,7 +13,7 @@ namespace kelvara {
 // The failure of the named file; cannotOpen is the job's message for a file
 // that would not open.
 FileFailure DescribeReadFailure(const ReadFailure& failure, const std::string& name, const std::filesystem::path& path,
-                          const JobMessage& cannotOpen);
+                                const JobMessage& cannotOpen);
 
 // What the stream gave before a failure is worth keeping beside the results
 // file, unless a time stamp does not read or a half hour outgrew its bound:

@@ -90,9 +90,11 @@ void ReportEarlierDropped(JobPort& port, const std::vector<std::string>& names,
     for (std::size_t i = 0; i < dropped.size() && i < names.size(); ++i) {
         if (dropped[i] == 0) continue;
         const std::string count = std::to_string(dropped[i]);
-        port.ShowFileWarning(names[i], dropped[i] == 1
-                                           ? "1 record earlier than the records before it dropped (overlap or duplicate file)"
-                                           : count + " records earlier than the records before them dropped (overlap or duplicate file)");
+        port.ShowFileWarning(
+            names[i],
+            dropped[i] == 1
+                ? "1 record earlier than the records before it dropped (overlap or duplicate file)"
+                : count + " records earlier than the records before them dropped (overlap or duplicate file)");
     }
 }
 

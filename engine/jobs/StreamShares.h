@@ -55,8 +55,8 @@ std::vector<std::optional<TimePoint>> GuessKeptBefore(const StreamSettings& sett
 
 // What one share gave.
 struct ShareOutcome {
-    std::string lines;  // its half hours' lines, each ended
-    RunTally tally;     // its half hours and the records of its own files
+    std::string lines;                         // its half hours' lines, each ended
+    RunTally tally;                            // its half hours and the records of its own files
     std::vector<std::int64_t> earlierDropped;  // per own file
     std::optional<TimePoint> keptBefore;       // what it was read with
     std::optional<TimePoint> latestGood;       // of its own files

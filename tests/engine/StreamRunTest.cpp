@@ -38,10 +38,11 @@ std::string Record(long long second, int tenth, std::uint32_t& seed, int status 
     const CalendarDate date = DateOfDays(second / 86400);
     const long long clock = second % 86400;
     char line[192];
-    std::snprintf(line, sizeof line, "\"%04d-%02d-%02d %02lld:%02lld:%02lld.%d\",%.3f,%.3f,%.3f,%.3f,%.3f,%.3f,%.3f,%d\r\n",
-                  date.year, date.month, date.day, clock / 3600, clock / 60 % 60, clock % 60, tenth,
-                  (3000 - a + 2 * b) / 1e3, (500 + b - a) / 1e3, (100 + a) / 1e3, (700000 - 4 * a + 3 * b) / 1e3,
-                  (10000 + a + b) / 1e3, (20000 + 2 * a + b) / 1e3, (98000 + b) / 1e3, status);
+    std::snprintf(line, sizeof line,
+                  "\"%04d-%02d-%02d %02lld:%02lld:%02lld.%d\",%.3f,%.3f,%.3f,%.3f,%.3f,%.3f,%.3f,%d\r\n", date.year,
+                  date.month, date.day, clock / 3600, clock / 60 % 60, clock % 60, tenth, (3000 - a + 2 * b) / 1e3,
+                  (500 + b - a) / 1e3, (100 + a) / 1e3, (700000 - 4 * a + 3 * b) / 1e3, (10000 + a + b) / 1e3,
+                  (20000 + 2 * a + b) / 1e3, (98000 + b) / 1e3, status);
     return line;
 }
 
