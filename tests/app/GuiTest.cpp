@@ -300,7 +300,8 @@ TEST_F(JobDialogs, FirstBrowseRevertsTheRotationChoiceOthersDoNot) {
 TEST_F(JobDialogs, BothJobDialogsShowAgainWhatTheLastRunStartedWith) {
     std::filesystem::create_directory(dir_ / "donn\u00e9es");
     WriteRaw("donn\u00e9es/0601.dat");
-    WriteRaw("$HOME.dat");
+    // The half hours that follow the first file's.
+    WriteFile(dir_ / "$HOME.dat", samples::MakeRawSample({.start = "2024-06-01 00:36:00", .hours = 0.6}));
     const std::string first = Path("donn\u00e9es/0601.dat"), second = Path("$HOME.dat"), output = Path("site");
     {
         CECProcessDlg dialog(MainFrame());
