@@ -10,7 +10,7 @@ namespace {
 
 constexpr int kHalfHourMinutes = 30;
 // Every column but the two time stamps.
-constexpr int kValueColumns = 49;
+constexpr int kValueColumns = kFluxValueColumns;
 
 // Appends fields to a line; each field is preceded by a comma.
 class LineWriter {
@@ -68,24 +68,7 @@ void FormatCompactTime(const CalendarTime& time, char* out) {
 int FormatFluxLine(const CalendarTime& end, const CorrectedFluxes& f, char* out) {
     LineWriter line(out);
     line.Times(end);
-    line.Integer(f.N);
-    for (const double value : {f.tau, f.H, f.LE, f.FC, f.ustar, f.tauStd, f.HStd, f.LEStd, f.FCStd, f.ustarStd,
-                               f.tauFactor, f.HFactor, f.LEFactor, f.FCFactor, f.co2Lag.usedSeconds,
-                               f.h2oLag.usedSeconds, f.co2Lag.foundSeconds, f.h2oLag.foundSeconds}) {
-        line.Number(value);
-    }
-    line.Integer(f.co2Lag.usedDefault ? 1 : 0);
-    line.Integer(f.h2oLag.usedDefault ? 1 : 0);
-    for (const double value :
-         {f.obukhovLength, f.zL, f.zLSpectral, f.tstar, f.windSpeed, f.windDirection, f.sigmaU, f.sigmaW, f.sigmaTs}) {
-        line.Number(value);
-    }
-    for (const auto& percent : {f.tauSS, f.HSS, f.LESS, f.FCSS, f.uITC, f.wITC, f.tsITC}) line.Percent(percent);
-    for (const int flag : {f.tauFlag, f.HFlag, f.LEFlag, f.FCFlag}) line.Integer(flag);
-    for (const double value : {f.tauRandom, f.HRandom, f.LERandom, f.FCRandom, f.airTemperature, f.pressure,
-                               f.sonicTemperature, f.coverage}) {
-        line.Number(value);
-    }
+    VisitFluxColumns(f, line);
     return line.End();
 }
 

@@ -3,6 +3,7 @@
 // half hour's values, a rejected half hour. Formatting only, into a
 // caller's buffer; the file itself is the results file's business.
 
+#include <optional>
 #include <string_view>
 
 #include "corrections/CorrectedFluxes.h"
@@ -17,6 +18,34 @@ inline constexpr std::string_view kFluxHeader =
     "MO_LENGTH,ZL,ZL_SCF,TSTAR,WS,WD,U_SIGMA,W_SIGMA,T_SONIC_SIGMA,TAU_SS,H_SS,LE_SS,FC_SS,U_ITC,W_ITC,"
     "T_SONIC_ITC,TAU_SSITC_TEST,H_SSITC_TEST,LE_SSITC_TEST,FC_SSITC_TEST,TAU_RANDUNC,H_RANDUNC,LE_RANDUNC,"
     "FC_RANDUNC,TA,PA,T_SONIC,COVERAGE";
+
+// Every column but the two time stamps.
+inline constexpr int kFluxValueColumns = 49;
+
+// Hands the values of a half hour to visit in the order of the columns after
+// the time stamps: visit.Integer(long long), visit.Number(double) (NaN or
+// infinity for missing) and visit.Percent(std::optional<int>).
+template <class Visitor>
+void VisitFluxColumns(const CorrectedFluxes& f, Visitor& visit) {
+    visit.Integer(f.N);
+    for (const double value : {f.tau, f.H, f.LE, f.FC, f.ustar, f.tauStd, f.HStd, f.LEStd, f.FCStd, f.ustarStd,
+                               f.tauFactor, f.HFactor, f.LEFactor, f.FCFactor, f.co2Lag.usedSeconds,
+                               f.h2oLag.usedSeconds, f.co2Lag.foundSeconds, f.h2oLag.foundSeconds}) {
+        visit.Number(value);
+    }
+    visit.Integer(f.co2Lag.usedDefault ? 1 : 0);
+    visit.Integer(f.h2oLag.usedDefault ? 1 : 0);
+    for (const double value :
+         {f.obukhovLength, f.zL, f.zLSpectral, f.tstar, f.windSpeed, f.windDirection, f.sigmaU, f.sigmaW, f.sigmaTs}) {
+        visit.Number(value);
+    }
+    for (const auto& percent : {f.tauSS, f.HSS, f.LESS, f.FCSS, f.uITC, f.wITC, f.tsITC}) visit.Percent(percent);
+    for (const int flag : {f.tauFlag, f.HFlag, f.LEFlag, f.FCFlag}) visit.Integer(flag);
+    for (const double value : {f.tauRandom, f.HRandom, f.LERandom, f.FCRandom, f.airTemperature, f.pressure,
+                               f.sonicTemperature, f.coverage}) {
+        visit.Number(value);
+    }
+}
 
 // The text of a missing or undefined value.
 inline constexpr std::string_view kFluxMissing = "-9999";

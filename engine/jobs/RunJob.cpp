@@ -18,6 +18,7 @@
 #include "jobs/ProvenanceFile.h"
 #include "jobs/RangeLimitsOfJob.h"
 #include "jobs/ReadFailures.h"
+#include "jobs/ResultTable.h"
 #include "jobs/StreamOrder.h"
 #include "jobs/StreamShares.h"
 
@@ -176,6 +177,7 @@ bool RunJob::ExecuteWith(const RunPlan& plan, JobPort& port) {
     state.limits = plan.limits;
     if constexpr (Traits::kMethods == Methods::Corrected) state.step.SetSettings(plan.flux);
     JobFrame frame(state, port, tally_, plan.outputName);
+    if (table_ != nullptr) table_->Clear();
 
     const auto writeFailure = [&] { return SystemErrorText(state.results.LastError()); };
     if (!state.results.Create(plan.outputPath, Traits::Step::kLineEnd)) {
@@ -244,7 +246,10 @@ bool RunJob::ReadDefault(const RunPlan& plan, JobPort& port, MethodState<Traits>
     }
     BlockCountProgress progress(port, state.reader.FirstFileSize());
     DefaultBlocks blocks(state.reader, state.block, &states_->readAhead);
-    ResultsFileSink<Traits> sink(state.results);
+    ResultsFileSink<Traits> file(state.results);
+    std::optional<TableSink<Traits>> table;
+    if (table_ != nullptr) table.emplace(*table_);
+    TeeSink<Traits> sink(file, table ? &*table : nullptr);
     const LoopEnd end = ProcessBlocks<Traits>(blocks, state, plan.rotation, tally_, progress, sink);
     return TellLoopEnd(end, blocks.Failure(), plan, state, frame);
 }
@@ -254,7 +259,10 @@ bool RunJob::ReadStream(const RunPlan& plan, JobPort& port, MethodState<Traits>&
     Traits::Blocks::Open(state.reader, plan.paths, plan.layouts);
     BytesReadProgress progress(port, state.reader.TotalSize());
     typename Traits::Blocks blocks(state.reader, state.block);
-    ResultsFileSink<Traits> sink(state.results);
+    ResultsFileSink<Traits> file(state.results);
+    std::optional<TableSink<Traits>> table;
+    if (table_ != nullptr) table.emplace(*table_);
+    TeeSink<Traits> sink(file, table ? &*table : nullptr);
     const LoopEnd end = ProcessBlocks<Traits>(blocks, state, plan.rotation, tally_, progress, sink);
     ReportEarlierDropped(port, plan.files, state.reader.EarlierDropped());
     return TellLoopEnd(end, blocks.Failure(), plan, state, frame);
@@ -262,7 +270,8 @@ bool RunJob::ReadStream(const RunPlan& plan, JobPort& port, MethodState<Traits>&
 
 template <class Traits, class Frame>
 bool RunJob::ReadStreamInShares(const RunPlan& plan, JobPort& port, MethodState<Traits>& state, Frame& frame) {
-    const StreamSettings settings{&plan.paths, &plan.layouts, plan.goodStatus, plan.limits, plan.rotation, plan.flux};
+    const StreamSettings settings{&plan.paths,   &plan.layouts, plan.goodStatus,  plan.limits,
+                                  plan.rotation, plan.flux,     table_ != nullptr};
     ByteProgress progress(port, TotalSize(plan.paths));
     const auto showProgress = [&](const std::vector<ShareOutcome>& shares) {
         std::int64_t consumed = 0;
@@ -283,6 +292,7 @@ bool RunJob::ReadStreamInShares(const RunPlan& plan, JobPort& port, MethodState<
         counts.badStatus += share.tally.recordsBadStatus;
         dropped.insert(dropped.end(), share.earlierDropped.begin(), share.earlierDropped.end());
         frame.UseRecordCounts(counts);
+        if (table_ != nullptr) table_->Append(share.table);
         if (!state.results.WriteLines(share.lines)) {
             ReportEarlierDropped(port, plan.files, dropped);
             return TellLoopEnd(LoopEnd::WriteFailed, std::nullopt, plan, state, frame);

@@ -24,6 +24,7 @@ namespace kelvara {
 
 template <class Traits>
 struct MethodState;
+struct ResultTable;
 
 // A run whose inputs passed every check made before a file is written.
 struct RunPlan {
@@ -65,6 +66,10 @@ public:
     // What the last run did with its data.
     const RunTally& Tally() const { return tally_; }
 
+    // Keeps each half hour of the runs that follow in table as well, as
+    // numbers (nullptr: no longer). The table is cleared when a run starts.
+    void KeepTable(ResultTable* table) { table_ = table; }
+
 private:
     template <class Traits>
     bool ExecuteWith(const RunPlan& plan, JobPort& port);
@@ -78,6 +83,7 @@ private:
     struct States;
     std::unique_ptr<States> states_;
     RunTally tally_;
+    ResultTable* table_ = nullptr;
 };
 
 }  // namespace kelvara

@@ -29,6 +29,7 @@
 #include "io/TimeStamp.h"
 #include "jobs/BlockLoop.h"
 #include "jobs/MethodTraits.h"
+#include "jobs/ResultTable.h"
 #include "jobs/RunTally.h"
 #include "pipeline/RangeLimits.h"
 #include "pipeline/Rotation.h"
@@ -42,7 +43,8 @@ struct StreamSettings {
     StatusRule goodStatus;
     RangeLimits limits{};
     RotationSettings rotation;
-    FluxSettings flux;  // the corrected method's
+    FluxSettings flux;       // the corrected method's
+    bool keepTable = false;  // each share keeps its half hours as a table too
 };
 
 // Where each share begins, as file indices, the first 0; the shares hold
@@ -56,6 +58,7 @@ std::vector<std::optional<TimePoint>> GuessKeptBefore(const StreamSettings& sett
 // What one share gave.
 struct ShareOutcome {
     std::string lines;                         // its half hours' lines, each ended
+    ResultTable table;                         // the same as numbers, when asked for
     RunTally tally;                            // its half hours and the records of its own files
     std::vector<std::int64_t> earlierDropped;  // per own file
     std::optional<TimePoint> keptBefore;       // what it was read with
@@ -109,6 +112,7 @@ void ReadShare(MethodState<Traits>& state, const StreamSettings& settings, std::
     std::vector<std::filesystem::path> files(paths.begin() + offset, paths.end());
     std::vector<ColumnLayout> fileLayouts(layouts.begin() + offset, layouts.end());
     outcome.lines.clear();
+    outcome.table.Clear();
     outcome.tally = RunTally{};
     outcome.failure.reset();
     state.reader.ResetCounts();
@@ -117,7 +121,9 @@ void ReadShare(MethodState<Traits>& state, const StreamSettings& settings, std::
     if constexpr (Traits::kMethods == Methods::Corrected) state.step.SetSettings(settings.flux);
     Traits::Blocks::Open(state.reader, files, fileLayouts, StreamShare{ownFiles, outcome.keptBefore});
     typename Traits::Blocks blocks(state.reader, state.block);
-    LinesSink<Traits> sink(outcome.lines);
+    LinesSink<Traits> lines(outcome.lines);
+    TableSink<Traits> table(outcome.table);
+    TeeSink<Traits> sink(lines, settings.keepTable ? &table : nullptr);
     ShareProgress progress(outcome.consumed);
     try {
         outcome.end = ProcessBlocks<Traits>(blocks, state, settings.rotation, outcome.tally, progress, sink);

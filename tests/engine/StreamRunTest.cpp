@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -16,6 +17,8 @@
 #include "RecordingPort.h"
 #include "TempDir.h"
 #include "io/Calendar.h"
+#include "io/TimeStamp.h"
+#include "jobs/ResultTable.h"
 #include "jobs/RunJob.h"
 
 namespace kelvara {
@@ -222,6 +225,72 @@ TEST_F(StreamRunTest, FortyFilesGiveTheSameBytesOnOneTwoAndSevenThreads) {
     ASSERT_TRUE(corrected.finished) << corrected.said.back();
     EXPECT_EQ(corrected.results, Run(files, 5, Methods::Corrected).results);
     EXPECT_EQ(0u, corrected.results.find("TIMESTAMP_START,"));
+}
+
+// The file's fields of each line after its time stamps.
+std::vector<std::vector<std::string>> FileRows(const std::string& results, std::size_t timeFields) {
+    std::vector<std::vector<std::string>> rows;
+    std::size_t start = results.find('\n') + 1;
+    while (start < results.size()) {
+        std::size_t end = results.find('\n', start);
+        std::string line = results.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::vector<std::string> fields;
+        std::size_t at = 0;
+        for (;;) {
+            const std::size_t comma = line.find(',', at);
+            fields.push_back(line.substr(at, comma - at));
+            if (comma == std::string::npos) break;
+            at = comma + 1;
+        }
+        rows.emplace_back(fields.begin() + static_cast<std::ptrdiff_t>(timeFields), fields.end());
+        start = end + 1;
+    }
+    return rows;
+}
+
+TEST_F(StreamRunTest, TheTableHoldsTheNumbersTheFileRounds) {
+    auto lines = Records(SecondOf(2024, 6, 1, 9, 50), 7200, 21);
+    // The 11:00 to 11:30 half hour with every CO2 on its maximum: rejected.
+    for (std::size_t i = 2 * 4200; i < 2 * 6000; ++i) {
+        lines[i] = lines[i].substr(0, lines[i].find(',')) + ",3,0.5,0.1,1500,10,20,98,0\r\n";
+    }
+    const auto files = Cut(lines, 2500, "tab");
+    for (const Methods methods : {Methods::Standard, Methods::Corrected}) {
+        for (const int jobs : {1, 3}) {
+            RecordingPort port;
+            RunJob job;
+            ResultTable table;
+            job.KeepTable(&table);
+            const std::string out = (dir / "table").string();
+            RunInputs inputs{.methods = methods, .files = files, .outputFile = out, .jobs = jobs};
+            if (methods == Methods::Corrected) inputs.site = SiteSettings{.measurementHeight = 3.0, .latitude = 45.0};
+            ASSERT_TRUE(job.Run(inputs, port));
+            const bool corrected = methods == Methods::Corrected;
+            const std::string results = ReadFile(out + (corrected ? ".flux.csv" : ".s1w"));
+            const auto rows = FileRows(results, corrected ? 2 : 1);
+            ASSERT_EQ(rows.size(), table.Rows());
+            ASSERT_EQ(rows.front().size(), table.columns.size());
+            EXPECT_EQ(corrected ? "N" : "ustar", table.columns.front());
+            for (std::size_t r = 0; r < rows.size(); ++r) {
+                for (std::size_t c = 0; c < table.columns.size(); ++c) {
+                    const std::string& text = rows[r][c];
+                    const double value = table.values[r * table.columns.size() + c];
+                    if (text.empty() || text == "-9999") {
+                        EXPECT_TRUE(std::isnan(value)) << r << " " << table.columns[c];
+                        continue;
+                    }
+                    const double written = std::stod(text);
+                    EXPECT_NEAR(written, value, std::abs(written) * (corrected ? 1e-8 : 1e-5) + 1e-30)
+                        << r << " " << table.columns[c];
+                }
+            }
+            EXPECT_TRUE(results.find(corrected ? std::string("\n202406011000,202406011030,")
+                                               : std::string("\n2024-06-01 10:30,")) != std::string::npos);
+            EXPECT_EQ(HalfHourOf(*ParseTimeStamp("2024-06-01 10:00:00")), table.halfHours[1]);
+            EXPECT_TRUE(std::isnan(table.values[3 * table.columns.size() + 1]));  // the 11:30 line: rejected
+        }
+    }
 }
 
 TEST_F(StreamRunTest, ABadTimeStampStopsEveryThreadCountAlikeWithNothingWritten) {
