@@ -56,6 +56,15 @@ public:
         return Stop(failure.message, keepPartial);
     }
 
+    // The user stopped the job: nothing is kept and nothing said.
+    bool Abandon() {
+        state_.reader.Close();
+        TemporaryFile discarded;
+        state_.results.Finish(discarded);
+        TakeRecordCounts();
+        return false;
+    }
+
     // The records were read by readers of the job's own (a stream read in
     // shares): their counts, summed, instead of the state's reader's.
     void UseRecordCounts(const ReadCounts& counts) { counts_ = counts; }

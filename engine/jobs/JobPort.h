@@ -48,6 +48,11 @@ public:
     // default a message with the exclamation icon.
     virtual void ShowNoFluxes(const RunDiagnosis& diagnosis);
 
+    // The user asked a run to stop (Ctrl+C in the Python module): the run
+    // ends between two half hours, leaving no results file. Asked from the
+    // run's threads, so it must be safe to call from any thread.
+    virtual bool CancelRequested() const { return false; }
+
     // The default method's run without a second file asks whether to go on
     // without it. A port that cannot ask goes on.
     virtual SecondFileAnswer AskNoSecondFile() { return SecondFileAnswer::Continue; }

@@ -41,6 +41,7 @@ const JobMessage& CannotOpen(std::size_t file) {
 class BlockCountProgress : public BlockObserver {
 public:
     BlockCountProgress(JobPort& port, std::int64_t firstFileSize) : port_(port), meter_(port, firstFileSize) {}
+    bool Cancelled() const override { return port_.CancelRequested(); }
     void BeforeRead() override { meter_.BlockBegun(); }
     void AfterRead(std::int64_t consumed, std::int64_t total) override { port_.ShowBytesRead(consumed, total); }
     // The block in which the file ended shows no percentage.
@@ -55,10 +56,12 @@ private:
 
 class BytesReadProgress : public BlockObserver {
 public:
-    BytesReadProgress(JobPort& port, std::int64_t total) : progress_(port, total) {}
+    BytesReadProgress(JobPort& port, std::int64_t total) : port_(port), progress_(port, total) {}
+    bool Cancelled() const override { return port_.CancelRequested(); }
     void AfterRead(std::int64_t consumed, std::int64_t) override { progress_.Show(consumed); }
 
 private:
+    const JobPort& port_;
     ByteProgress progress_;
 };
 
@@ -195,6 +198,7 @@ bool RunJob::ExecuteWith(const RunPlan& plan, JobPort& port) {
         read = ReadStream<Traits>(plan, port, state, frame);
     }
     if (!read) return false;
+    if (port.CancelRequested()) return frame.Abandon();
 
     // How the corrected fluxes were made goes in place with them.
     TemporaryFile provenance;
@@ -270,8 +274,9 @@ bool RunJob::ReadStream(const RunPlan& plan, JobPort& port, MethodState<Traits>&
 
 template <class Traits, class Frame>
 bool RunJob::ReadStreamInShares(const RunPlan& plan, JobPort& port, MethodState<Traits>& state, Frame& frame) {
-    const StreamSettings settings{&plan.paths,   &plan.layouts, plan.goodStatus,  plan.limits,
-                                  plan.rotation, plan.flux,     table_ != nullptr};
+    StreamSettings settings{&plan.paths, &plan.layouts, plan.goodStatus, plan.limits, plan.rotation, plan.flux};
+    settings.keepTable = table_ != nullptr;
+    settings.port = &port;
     ByteProgress progress(port, TotalSize(plan.paths));
     const auto showProgress = [&](const std::vector<ShareOutcome>& shares) {
         std::int64_t consumed = 0;

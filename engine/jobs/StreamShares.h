@@ -28,6 +28,7 @@
 #include "io/StreamReader.h"
 #include "io/TimeStamp.h"
 #include "jobs/BlockLoop.h"
+#include "jobs/JobPort.h"
 #include "jobs/MethodTraits.h"
 #include "jobs/ResultTable.h"
 #include "jobs/RunTally.h"
@@ -43,8 +44,9 @@ struct StreamSettings {
     StatusRule goodStatus;
     RangeLimits limits{};
     RotationSettings rotation;
-    FluxSettings flux;       // the corrected method's
-    bool keepTable = false;  // each share keeps its half hours as a table too
+    FluxSettings flux;              // the corrected method's
+    bool keepTable = false;         // each share keeps its half hours as a table too
+    const JobPort* port = nullptr;  // asked whether the user stopped the run
 };
 
 // Where each share begins, as file indices, the first 0; the shares hold
@@ -92,13 +94,15 @@ private:
 // Publishes a share's bytes read for the thread that draws the progress.
 class ShareProgress : public BlockObserver {
 public:
-    explicit ShareProgress(std::atomic<std::int64_t>& consumed) : consumed_(consumed) {}
+    ShareProgress(std::atomic<std::int64_t>& consumed, const JobPort* port) : consumed_(consumed), port_(port) {}
+    bool Cancelled() const override { return port_ != nullptr && port_->CancelRequested(); }
     void AfterRead(std::int64_t consumed, std::int64_t) override {
         consumed_.store(consumed, std::memory_order_relaxed);
     }
 
 private:
     std::atomic<std::int64_t>& consumed_;
+    const JobPort* port_;
 };
 
 // Reads the share of ownFiles files from start, and as much of the files
@@ -124,7 +128,7 @@ void ReadShare(MethodState<Traits>& state, const StreamSettings& settings, std::
     LinesSink<Traits> lines(outcome.lines);
     TableSink<Traits> table(outcome.table);
     TeeSink<Traits> sink(lines, settings.keepTable ? &table : nullptr);
-    ShareProgress progress(outcome.consumed);
+    ShareProgress progress(outcome.consumed, settings.port);
     try {
         outcome.end = ProcessBlocks<Traits>(blocks, state, settings.rotation, outcome.tally, progress, sink);
     } catch (const std::bad_alloc&) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -289,6 +290,33 @@ TEST_F(StreamRunTest, TheTableHoldsTheNumbersTheFileRounds) {
                                                : std::string("\n2024-06-01 10:30,")) != std::string::npos);
             EXPECT_EQ(HalfHourOf(*ParseTimeStamp("2024-06-01 10:00:00")), table.halfHours[1]);
             EXPECT_TRUE(std::isnan(table.values[3 * table.columns.size() + 1]));  // the 11:30 line: rejected
+        }
+    }
+}
+
+// Stops the run once asked this many times.
+class StoppingPort : public RecordingPort {
+public:
+    explicit StoppingPort(int answers) : answers_(answers) {}
+    bool CancelRequested() const override { return answers_.fetch_sub(1) <= 0; }
+
+private:
+    mutable std::atomic<int> answers_;
+};
+
+TEST_F(StreamRunTest, AStoppedRunLeavesNothingAndSaysNothing) {
+    const auto files = Cut(Records(SecondOf(2024, 6, 1, 10, 0), 7200, 8), 2000, "stop");
+    for (const Methods methods : {Methods::Default, Methods::Standard}) {
+        for (const int jobs : {1, 3}) {
+            StoppingPort port(2);
+            const std::string out = (dir / "stopped").string();
+            const std::vector<std::string> run =
+                methods == Methods::Default ? std::vector<std::string>{files[0]} : files;
+            EXPECT_FALSE(RunJob().Run({.methods = methods, .files = run, .outputFile = out, .jobs = jobs}, port));
+            EXPECT_TRUE(port.messages.empty());
+            for (const auto& entry : fs::directory_iterator(dir.path())) {
+                EXPECT_EQ(".dat", entry.path().extension()) << entry.path();
+            }
         }
     }
 }
