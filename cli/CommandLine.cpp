@@ -10,6 +10,7 @@
 #include "ExitStatus.h"
 #include "Version.h"
 #include "InputFormatOptions.h"
+#include "MonthPart.h"
 #include "io/FileNames.h"
 #include "io/SiteFile.h"
 #include "jobs/BatchJob.h"
@@ -28,8 +29,10 @@ struct Typed {
     std::vector<std::string> runFiles;  // one without --standard; the stream with it
     std::string secondFile;             // empty: continue without a second file
     std::string outputFile;
-    std::string runList;  // more raw files of the stream, from a list file
-    int runJobs = 0;      // threads for the stream; 0: one a hardware thread
+    std::string runList;         // more raw files of the stream, from a list file
+    int runJobs = 0;             // threads for the stream; 0: one a hardware thread
+    std::string monthText;       // --month YYYY-MM
+    std::string keptBeforeText;  // --kept-before
 
     // batch
     std::string listFile;
@@ -84,6 +87,12 @@ Invocation InvocationOf(Typed& typed) {
                                .site = typed.site,
                                .jobs = typed.runJobs > 0 ? typed.runJobs : HardwareThreads()};
     if (!typed.secondFile.empty()) invocation.run.files.push_back(typed.secondFile);
+    if (!typed.monthText.empty()) {
+        StreamMonth month;
+        ReadMonthText(typed.monthText, month);  // checked when parsed
+        if (!typed.keptBeforeText.empty()) ReadKeptBeforeText(typed.keptBeforeText, month.keptBefore);
+        invocation.run.month = month;
+    }
     invocation.runList = typed.runList;
     BatchOptions spread = typed.spread;
     if (spread.jobs <= 0) spread.jobs = HardwareThreads();
@@ -169,6 +178,25 @@ void AddRunCommand(CLI::App& app, Typed& typed) {
                     "(default: one a hardware thread); the results are the same for any N")
         ->type_name("N")
         ->check(CLI::Range(1, 4096));
+    run->add_option("--month", typed.monthText,
+                    "With --standard or --site: only the half hours of the files whose first record falls in "
+                    "this month (YYYY-MM), read so that months run apart join into the lines of one stream; "
+                    "OUT.s1w.month beside the results tells the join what the month was read with "
+                    "(scripts/cluster/slurm-months.sbatch)")
+        ->type_name("YYYY-MM")
+        ->check([](const std::string& text) {
+            StreamMonth month;
+            return ReadMonthText(text, month) ? std::string() : "is no month YYYY-MM: " + text;
+        });
+    run->add_option("--kept-before", typed.keptBeforeText,
+                    "With --month: the time of the last record the months before kept, in nanoseconds since "
+                    "1970 or none, as the join found it from their .month files (default: read from the end of "
+                    "the file before the month)")
+        ->type_name("NS")
+        ->check([](const std::string& text) {
+            std::optional<TimePoint> time;
+            return ReadKeptBeforeText(text, time) ? std::string() : "is no count of nanoseconds or none: " + text;
+        });
     AddProcessingOptions(*run, typed);
     run->callback([&typed] {
         typed.command = Command::Run;
@@ -189,6 +217,12 @@ void AddRunCommand(CLI::App& app, Typed& typed) {
         }
         if (typed.runFiles.empty() && typed.runList.empty()) {
             throw CLI::ValidationError("FIRST", "give a raw data file" + std::string(stream ? " or --list LIST" : ""));
+        }
+        if (!stream && !typed.monthText.empty()) {
+            throw CLI::ValidationError("--month", "reads a month of a stream: use it with --standard or --site");
+        }
+        if (typed.monthText.empty() && !typed.keptBeforeText.empty()) {
+            throw CLI::ValidationError("--kept-before", "is used with --month");
         }
     });
 }

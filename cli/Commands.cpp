@@ -19,6 +19,7 @@
 #include "jobs/PlaneFitJob.h"
 #include "jobs/PlaneFitText.h"
 #include "jobs/RunJob.h"
+#include "MonthPart.h"
 
 namespace kelvara::cli {
 
@@ -98,6 +99,20 @@ bool AddListedFiles(const Invocation& invocation, RunInputs& run, std::FILE* err
     return true;
 }
 
+// What a month was read with, beside its results, for the join.
+bool WriteMonthPart(const StreamMonth& month, const MonthOutcome& outcome, const std::filesystem::path& results,
+                    std::FILE* errors) {
+    const std::filesystem::path path = MonthPartPath(results);
+    const std::string text = MonthPartText(month, outcome);
+    std::FILE* file = std::fopen(path.string().c_str(), "wb");
+    bool written = file != nullptr && std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    if (file != nullptr) written = std::fclose(file) == 0 && written;
+    if (!written) {
+        std::fprintf(errors, "kelvara-cli: %s: %s\n", path.string().c_str(), SystemErrorText(errno).c_str());
+    }
+    return written;
+}
+
 int RunOneRun(const Invocation& invocation, TerminalPort& port, const std::optional<std::filesystem::path>& rangeFile,
               const Reporting& reporting) {
     RunInputs run = invocation.run;
@@ -112,6 +127,9 @@ int RunOneRun(const Invocation& invocation, TerminalPort& port, const std::optio
         plan->rotation.plane = *plane;
     }
     if (!job.Execute(*plan, port)) return kJobFailedExitStatus;
+    if (job.Month() && !WriteMonthPart(*run.month, *job.Month(), plan->outputPath, reporting.errors)) {
+        return kJobFailedExitStatus;
+    }
     return ReportFinishedRun(job.Tally(), port, reporting);
 }
 

@@ -76,6 +76,12 @@ public:
         ConcludeJob(port_, tally_, context);
         return true;
     }
+    // A run that had nothing to read (a month without files) and said so.
+    bool FinishEmpty() {
+        TakeRecordCounts();
+        Show(port_, messages::kFinished);
+        return true;
+    }
 
 private:
     void TakeRecordCounts() { tally_.TakeRecordCounts(counts_ ? *counts_ : state_.reader.RecordCounts()); }

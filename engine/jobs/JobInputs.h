@@ -12,6 +12,7 @@
 #include "corrections/SiteSettings.h"
 #include "io/ColumnLayout.h"
 #include "io/InputFormat.h"
+#include "io/TimeStamp.h"
 #include "pipeline/Methods.h"
 #include "pipeline/Rotation.h"
 
@@ -39,6 +40,18 @@ struct RotationInputs {
     RotationSettings Settings() const;
 };
 
+// One calendar month of a stream: the files whose first record falls in it,
+// read with as much of the files around them as its half hours need, so
+// that months run apart (on the nodes of a cluster) join into the lines of
+// one stream.
+struct StreamMonth {
+    int year = 0;
+    int month = 0;  // 1 to 12
+    // The last record the months before kept, when known (a join that
+    // checked the months gives it); else guessed from the file before.
+    std::optional<TimePoint> keptBefore;
+};
+
 struct RunInputs {
     Methods methods = Methods::Default;
     // The raw files in time order. The default method reads the first and,
@@ -56,6 +69,8 @@ struct RunInputs {
     // Threads a stream of several files is read on, each a contiguous share
     // of it; the results are the same for any number.
     int jobs = 1;
+    // Only this month of the stream (the standard methods).
+    std::optional<StreamMonth> month;
 };
 
 // How a batch spreads its list.

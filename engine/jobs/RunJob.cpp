@@ -1,8 +1,10 @@
 #include "jobs/RunJob.h"
 
 #include <algorithm>
+#include <utility>
 #include <type_traits>
 
+#include "io/Calendar.h"
 #include "io/FileChecks.h"
 #include "io/FileNames.h"
 #include "io/RangeFile.h"
@@ -75,21 +77,38 @@ std::int64_t TotalSize(const std::vector<std::filesystem::path>& paths) {
     return total;
 }
 
+// The files whose first record falls in the month, as [first, end) of the
+// stream's files in time order.
+std::pair<std::size_t, std::size_t> FilesOfMonth(const std::vector<std::optional<TimePoint>>& firstTimes,
+                                                 const StreamMonth& month) {
+    const auto startOf = [](int year, int monthOfYear) {
+        return static_cast<TimePoint>(DaysSinceEpoch({year, monthOfYear, 1})) * 86400 * kNanosecondsPerSecond;
+    };
+    const TimePoint begin = startOf(month.year, month.month);
+    const TimePoint end = month.month == 12 ? startOf(month.year + 1, 1) : startOf(month.year, month.month + 1);
+    std::size_t first = 0;
+    while (first < firstTimes.size() && firstTimes[first] && *firstTimes[first] < begin) ++first;
+    std::size_t last = first;
+    while (last < firstTimes.size() && firstTimes[last] && *firstTimes[last] < end) ++last;
+    return {first, last};
+}
+
 // The checks of the files of a stream: each once, in time order, and for
 // the corrections a site and a sampling frequency. False after the message.
 bool PlanStream(const RunInputs& inputs, RunPlan& plan, JobPort& port) {
-    StreamFiles files{std::move(plan.files), std::move(plan.paths), std::move(plan.layouts)};
+    StreamFiles files{std::move(plan.files), std::move(plan.paths), std::move(plan.layouts), {}};
     const bool ordered = OrderStreamFiles(files, port);
     plan.files = std::move(files.names);
     plan.paths = std::move(files.paths);
     plan.layouts = std::move(files.layouts);
+    plan.firstTimes = std::move(files.firstTimes);
     if (!ordered) return false;
     if (plan.methods != Methods::Corrected) return true;
     if (!inputs.site) {
         Show(port, messages::kNoSiteFile);
         return false;
     }
-    return FindSamplingFrequency(*inputs.site, {plan.files, plan.paths, plan.layouts}, port, plan.flux,
+    return FindSamplingFrequency(*inputs.site, {plan.files, plan.paths, plan.layouts, {}}, port, plan.flux,
                                  plan.fsFromTimeStamps);
 }
 
@@ -161,6 +180,7 @@ std::optional<RunPlan> RunJob::Plan(const RunInputs& inputs, JobPort& port,
     plan.goodStatus = inputs.input.goodStatus;
     plan.input = inputs.input;
     plan.jobs = std::max(1, inputs.jobs);
+    if (ReadsStreams(plan.methods)) plan.month = inputs.month;
     plan.diagnosis.goodStatus = plan.goodStatus.Text();
     plan.diagnosis.readsByPosition = inputs.input.ReadsByPosition();
     plan.diagnosis.firstRawFile = plan.paths.front();
@@ -175,6 +195,7 @@ template <class Traits>
 bool RunJob::ExecuteWith(const RunPlan& plan, JobPort& port) {
     MethodState<Traits>& state = states_->Of<Traits>();
     tally_ = RunTally{};
+    month_.reset();
     state.reader.ResetCounts();
     state.reader.SetStatusRule(plan.goodStatus);
     state.limits = plan.limits;
@@ -192,6 +213,8 @@ bool RunJob::ExecuteWith(const RunPlan& plan, JobPort& port) {
     bool read = false;
     if constexpr (std::is_same_v<Traits, DefaultTraits>) {
         read = ReadDefault<Traits>(plan, port, state, frame);
+    } else if (plan.month) {
+        read = ReadMonth<Traits>(plan, port, state, frame);
     } else if (std::min<std::size_t>(static_cast<std::size_t>(plan.jobs), plan.paths.size()) > 1) {
         read = ReadStreamInShares<Traits>(plan, port, state, frame);
     } else {
@@ -215,6 +238,7 @@ bool RunJob::ExecuteWith(const RunPlan& plan, JobPort& port) {
         return frame.StopOnFile(messages::kCannotWriteOutput, provenance.Target().string(),
                                 SystemErrorText(provenance.LastError()));
     }
+    if (month_ && month_->files == 0) return frame.FinishEmpty();
     return frame.Finish(plan.diagnosis);
 }
 
@@ -309,6 +333,39 @@ bool RunJob::ReadStreamInShares(const RunPlan& plan, JobPort& port, MethodState<
     }
     ReportEarlierDropped(port, plan.files, dropped);
     return true;
+}
+
+template <class Traits, class Frame>
+bool RunJob::ReadMonth(const RunPlan& plan, JobPort& port, MethodState<Traits>& state, Frame& frame) {
+    const auto [first, end] = FilesOfMonth(plan.firstTimes, *plan.month);
+    month_ = MonthOutcome{.files = end - first};
+    if (first == end) {
+        port.ShowWarning("no raw file of the stream starts in this month: its results hold no half hour");
+        return true;
+    }
+    StreamSettings settings{&plan.paths, &plan.layouts, plan.goodStatus, plan.limits, plan.rotation, plan.flux};
+    settings.keepTable = table_ != nullptr;
+    settings.port = &port;
+    ShareOutcome share;
+    if (plan.month->keptBefore) {
+        share.keptBefore = plan.month->keptBefore;
+    } else if (first > 0) {
+        share.keptBefore = GuessKeptBefore(settings, {0, first})[1];
+    }
+    ReadShare(state, settings, first, end - first, share);
+    month_->keptBefore = share.keptBefore;
+    month_->latestGood = share.latestGood;
+
+    tally_ += share.tally;
+    frame.UseRecordCounts(ReadCounts{share.tally.recordsRead, share.tally.recordsBadStatus});
+    if (table_ != nullptr) table_->Append(share.table);
+    const std::vector<std::string> ownNames(plan.files.begin() + static_cast<std::ptrdiff_t>(first),
+                                            plan.files.begin() + static_cast<std::ptrdiff_t>(end));
+    ReportEarlierDropped(port, ownNames, share.earlierDropped);
+    if (!state.results.WriteLines(share.lines)) {
+        return TellLoopEnd(LoopEnd::WriteFailed, std::nullopt, plan, state, frame);
+    }
+    return TellLoopEnd(share.end, share.failure, plan, state, frame);
 }
 
 }  // namespace kelvara

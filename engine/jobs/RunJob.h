@@ -40,8 +40,19 @@ struct RunPlan {
     InputFormat input;  // as the user gave it, for the provenance file
     FluxSettings flux;  // the corrected method's site and sampling frequency
     bool fsFromTimeStamps = false;
-    int jobs = 1;                // threads a stream is read on
-    DiagnosisContext diagnosis;  // for telling why the results hold no fluxes
+    int jobs = 1;                                      // threads a stream is read on
+    DiagnosisContext diagnosis;                        // for telling why the results hold no fluxes
+    std::vector<std::optional<TimePoint>> firstTimes;  // of a stream's files, in time order
+    std::optional<StreamMonth> month;
+};
+
+// What a run of one month of a stream read it with, for the join to check:
+// the months join into one stream's lines when each month's keptBefore is
+// the latest of the latestGood of the months before it.
+struct MonthOutcome {
+    std::size_t files = 0;                // whose first record is in the month
+    std::optional<TimePoint> keptBefore;  // as the month was read
+    std::optional<TimePoint> latestGood;  // of the month's own files
 };
 
 class RunJob {
@@ -65,6 +76,8 @@ public:
 
     // What the last run did with its data.
     const RunTally& Tally() const { return tally_; }
+    // What the last run of one month read it with.
+    const std::optional<MonthOutcome>& Month() const { return month_; }
 
     // Keeps each half hour of the runs that follow in table as well, as
     // numbers (nullptr: no longer). The table is cleared when a run starts.
@@ -79,10 +92,13 @@ private:
     bool ReadStream(const RunPlan& plan, JobPort& port, MethodState<Traits>& state, Frame& frame);
     template <class Traits, class Frame>
     bool ReadStreamInShares(const RunPlan& plan, JobPort& port, MethodState<Traits>& state, Frame& frame);
+    template <class Traits, class Frame>
+    bool ReadMonth(const RunPlan& plan, JobPort& port, MethodState<Traits>& state, Frame& frame);
 
     struct States;
     std::unique_ptr<States> states_;
     RunTally tally_;
+    std::optional<MonthOutcome> month_;
     ResultTable* table_ = nullptr;
 };
 

@@ -37,6 +37,7 @@ void Reorder(StreamFiles& files, const std::vector<std::size_t>& order) {
         ordered.names.push_back(std::move(files.names[i]));
         ordered.paths.push_back(std::move(files.paths[i]));
         ordered.layouts.push_back(files.layouts[i]);
+        if (i < files.firstTimes.size()) ordered.firstTimes.push_back(files.firstTimes[i]);
     }
     files = std::move(ordered);
 }
@@ -89,6 +90,7 @@ bool OrderStreamFiles(StreamFiles& files, JobPort& port) {
         if (!first[a] || !first[b]) return first[a].has_value() && !first[b].has_value();
         return *first[a] < *first[b];
     });
+    files.firstTimes = std::move(first);
     if (!std::is_sorted(order.begin(), order.end())) {
         port.ShowWarning("the raw files are read in the order of their first time stamps, not in the order given");
         Reorder(files, order);

@@ -11,6 +11,7 @@
 
 #include "corrections/SiteSettings.h"
 #include "io/ColumnLayout.h"
+#include "io/TimeStamp.h"
 #include "jobs/JobMessages.h"
 #include "jobs/JobPort.h"
 
@@ -21,6 +22,7 @@ struct StreamFiles {
     std::vector<std::string> names;  // as given
     std::vector<std::filesystem::path> paths;
     std::vector<ColumnLayout> layouts;
+    std::vector<std::optional<TimePoint>> firstTimes;  // once ordered; none: no record
 };
 
 // The reason a failure names for a time stamp that does not read.
