@@ -36,16 +36,16 @@ void ComputeChunk(const BlockBuffer& block, int first, int count, ChunkPropertie
         const float tk = Store(static_cast<double>(ts[k]) + kKelvinOffset);
         const float a = Store(h2o / kWaterMolarMassKg);
         const float n_a = Store(p / (static_cast<double>(tk) * kGasConstant));
-        const double vapour = static_cast<double>(a) / kThousand;
+        const double vapour = static_cast<double>(a) / kMilliPerUnit;
         const float r = Store(vapour / (static_cast<double>(n_a) - vapour));
-        const float tc = Store(static_cast<double>(tk) / (static_cast<double>(r) * kSonicHumidityCoefficient + kOne));
+        const float tc = Store(static_cast<double>(tk) / (static_cast<double>(r) * kSonicHumidityCoefficient + 1.0));
         const float e = Store(h2o * kGasConstant * static_cast<double>(tk) / kWaterMolarMassG);
         const float rho_d = Store((p - static_cast<double>(e)) / (static_cast<double>(tk) * kDryAirGasConstant));
         out.tc[k] = tc;
         out.n_a[k] = n_a;
         out.chi_v[k] = Store(static_cast<double>(tc) * kGasConstant * h2o / (p * kWaterMolarMassG));
         out.rho_d[k] = rho_d;
-        out.rho[k] = Store(static_cast<double>(rho_d) + h2o / kThousand);
+        out.rho[k] = Store(static_cast<double>(rho_d) + h2o / kMilliPerUnit);
     }
 }
 

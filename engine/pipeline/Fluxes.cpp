@@ -123,15 +123,15 @@ FluxResult ComputeFluxes(const BlockBuffer& block) {
     result.Hs = Store(static_cast<double>(cov.wTc) * mRho * cp);
     // The first term carries no latent heat factor, as in every results file
     // written so far.
-    result.LE_leuning = Store((static_cast<double>(kOneSingle) + static_cast<double>(block.air.chi_v)) *
+    result.LE_leuning = Store((1.0 + static_cast<double>(block.air.chi_v)) *
                               (static_cast<double>(cov.wTc) * mH2O / mTc + static_cast<double>(latent)));
     // The divisor holds the specific heat of air, as it always has.
     result.co2wplLE =
         Store(static_cast<double>(result.LE_leuning) * mCO2 / (static_cast<double>(block.air.n_a) * mTc * cp) *
-              static_cast<double>(kThousandSingle) / static_cast<double>(kCO2MolarMassSingle));
+              static_cast<double>(kMilliPerUnitSingle) / static_cast<double>(kCO2MolarMassSingle));
     result.co2wplH = Store(static_cast<double>(result.Hs) * mCO2 / (cp * static_cast<double>(block.air.rho_d) * mTc) *
-                           static_cast<double>(kThousandSingle) / static_cast<double>(kCO2MolarMassSingle));
-    result.Fc_leuning = Store(static_cast<double>(cov.wCO2) * kThousand / kCO2MolarMass +
+                           static_cast<double>(kMilliPerUnitSingle) / static_cast<double>(kCO2MolarMassSingle));
+    result.Fc_leuning = Store(static_cast<double>(cov.wCO2) * kMilliPerUnit / kCO2MolarMass +
                               static_cast<double>(result.co2wplLE) + static_cast<double>(result.co2wplH));
 
     result.ave_CO2 = block.mean[kCO2];

@@ -90,15 +90,15 @@ void AirProperties(BlockBuffer& b) {
         const float a = Store(h2o / kWaterMolarMassKg);
         const float n_a = Store(p / (static_cast<double>(tk) * kGasConstant));
         sn = Store(AddTo(sn, n_a));
-        const double vapour = static_cast<double>(a) / kThousand;
+        const double vapour = static_cast<double>(a) / kMilliPerUnit;
         const float r = Store(vapour / (static_cast<double>(n_a) - vapour));
-        const float tc = Store(static_cast<double>(tk) / (static_cast<double>(r) * kSonicHumidityCoefficient + kOne));
+        const float tc = Store(static_cast<double>(tk) / (static_cast<double>(r) * kSonicHumidityCoefficient + 1.0));
         b.Tc[i] = tc;
         sc = Store(AddTo(sc, Store(static_cast<double>(tc) * kGasConstant * h2o / (p * kWaterMolarMassG))));
         const float e = Store(h2o * kGasConstant * static_cast<double>(tk) / kWaterMolarMassG);
         const float rho_d = Store((p - static_cast<double>(e)) / (static_cast<double>(tk) * kDryAirGasConstant));
         sd = Store(AddTo(sd, rho_d));
-        sr = Store(AddTo(sr, Store(static_cast<double>(rho_d) + h2o / kThousand)));
+        sr = Store(AddTo(sr, Store(static_cast<double>(rho_d) + h2o / kMilliPerUnit)));
         ++good;
     }
     b.air = AirMeans{Store(static_cast<double>(sd) / good), Store(static_cast<double>(sr) / good),
@@ -262,14 +262,14 @@ TEST(BlockLanes, EveryStageGivesTheBitsOfThePlainArithmetic) {
         // LE carries w'H2O' and w'Tc', Fc w'CO2' besides.
         const double mTc = slow->meanTc, mH2O = slow->mean[kH2O], mCO2 = slow->mean[kCO2];
         const float latent = Store(static_cast<double>(covariances[4]) * static_cast<double>(kLatentHeat));
-        const float le = Store((static_cast<double>(kOneSingle) + static_cast<double>(slow->air.chi_v)) *
+        const float le = Store((1.0 + static_cast<double>(slow->air.chi_v)) *
                                (static_cast<double>(covariances[1]) * mH2O / mTc + static_cast<double>(latent)));
         const double cp = kSpecificHeatOfAir;
         const float wplLE = Store(static_cast<double>(le) * mCO2 / (static_cast<double>(slow->air.n_a) * mTc * cp) *
-                                  static_cast<double>(kThousandSingle) / static_cast<double>(kCO2MolarMassSingle));
+                                  static_cast<double>(kMilliPerUnitSingle) / static_cast<double>(kCO2MolarMassSingle));
         const float wplH = Store(static_cast<double>(hs) * mCO2 / (cp * static_cast<double>(slow->air.rho_d) * mTc) *
-                                 static_cast<double>(kThousandSingle) / static_cast<double>(kCO2MolarMassSingle));
-        const float fc = Store(static_cast<double>(covariances[3]) * kThousand / kCO2MolarMass +
+                                 static_cast<double>(kMilliPerUnitSingle) / static_cast<double>(kCO2MolarMassSingle));
+        const float fc = Store(static_cast<double>(covariances[3]) * kMilliPerUnit / kCO2MolarMass +
                                static_cast<double>(wplLE) + static_cast<double>(wplH));
         ExpectSameBits(&result.ustar, &ustar, 1, "ustar");
         ExpectSameBits(&result.Hs, &hs, 1, "Hs");
