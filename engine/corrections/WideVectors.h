@@ -10,3 +10,11 @@
 #else
 #define KELVARA_WIDE_VECTORS
 #endif
+
+// A helper of such a loop, inlined into each version so that it is compiled
+// for that processor too.
+#if defined(__GNUC__)
+#define KELVARA_ALWAYS_INLINE __attribute__((always_inline)) inline
+#else
+#define KELVARA_ALWAYS_INLINE inline
+#endif
