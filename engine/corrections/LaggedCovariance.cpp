@@ -97,26 +97,32 @@ KELVARA_WIDE_VECTORS void OneLag(const double* a, const double* b, int span, dou
 }
 
 // products[k] = sum of a[i] b[i + first + k] over the positions that pair,
-// k < count, first + count <= n: eight lags at a time, the rest in the
-// fewest smaller groups, so that no lag is computed that was not asked.
+// k < count, first + count <= n. Eight lags at a time; a few left over
+// still go as a group of eight or four where the block has the lags, the
+// extra ones dropped: a lag alone runs on one chain of additions and costs
+// about what four lags side by side cost.
 void LaggedProducts(const double* a, const double* b, int n, int first, int count, double* products) {
     for (int done = 0; done < count;) {
         const int left = count - done;
         const int lag = first + done;
-        const int span = n - lag;
-        if (left >= 8) {
-            EightLags(a, b + lag, span, products + done);
-            done += 8;
-        } else if (left >= 4) {
-            FourLags(a, b + lag, span, products + done);
-            done += 4;
+        const int span = n - lag;  // the group's lags must all pair somewhere: lag + size <= n
+        double group[8];
+        int size = 1;
+        if (left >= 5 && span >= 8) {
+            EightLags(a, b + lag, span, group);
+            size = 8;
+        } else if (left >= 3 && span >= 4) {
+            FourLags(a, b + lag, span, group);
+            size = 4;
         } else if (left >= 2) {
-            TwoLags(a, b + lag, span, products + done);
-            done += 2;
+            TwoLags(a, b + lag, span, group);
+            size = 2;
         } else {
-            OneLag(a, b + lag, span, products + done);
-            done += 1;
+            OneLag(a, b + lag, span, group);
         }
+        const int used = std::min(size, left);
+        std::copy(group, group + used, products + done);
+        done += used;
     }
 }
 
