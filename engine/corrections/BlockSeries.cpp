@@ -39,9 +39,11 @@ KELVARA_WIDE_VECTORS void Deviations(const float* __restrict sample, const std::
 }
 
 // Rotating deviations rotates the records: the frame's offset cancels. The
-// deviations are formed here as Deviations forms them, not read back.
-KELVARA_WIDE_VECTORS void Rotated(const double (&row)[3], const float* const (&sample)[3], const double (&mean)[3],
-                                  const std::uint8_t* __restrict present, int n, double* __restrict rotated) {
+// deviations are formed here as Deviations forms them, not read back, and
+// all three axes come from one pass over the samples.
+KELVARA_WIDE_VECTORS void Rotated(const double (&R)[3][3], const float* const (&sample)[3], const double (&mean)[3],
+                                  const std::uint8_t* __restrict present, int n, double* __restrict ur,
+                                  double* __restrict vr, double* __restrict wr) {
     const float* __restrict u = sample[0];
     const float* __restrict v = sample[1];
     const float* __restrict w = sample[2];
@@ -50,7 +52,9 @@ KELVARA_WIDE_VECTORS void Rotated(const double (&row)[3], const float* const (&s
         const double du = good ? static_cast<double>(u[i]) - mean[0] : 0.0;
         const double dv = good ? static_cast<double>(v[i]) - mean[1] : 0.0;
         const double dw = good ? static_cast<double>(w[i]) - mean[2] : 0.0;
-        rotated[i] = row[0] * du + row[1] * dv + row[2] * dw;
+        ur[i] = R[0][0] * du + R[0][1] * dv + R[0][2] * dw;
+        vr[i] = R[1][0] * du + R[1][1] * dv + R[1][2] * dw;
+        wr[i] = R[2][0] * du + R[2][1] * dv + R[2][2] * dw;
     }
 }
 
@@ -79,10 +83,10 @@ void PrepareBlockSeries(const StandardBlock& block, const BlockMoments& moments,
     const int gapCount = ListGaps(present, n, workspace.Gaps(kBlockPresence));
     const float* const wind[3] = {block.sample[kU], block.sample[kV], block.sample[kW]};
     const double windMean[3] = {moments.mean[kU], moments.mean[kV], moments.mean[kW]};
-    for (int axis = 0; axis < 3; ++axis) {
-        double* rotated = workspace.Deviation(kSeriesUr + axis);
-        Rotated(frame.R[axis], wind, windMean, present, n, rotated);
-        workspace.series[kSeriesUr + axis] = BlockSeries(rotated, n, gapCount, workspace);
+    Rotated(frame.R, wind, windMean, present, n, workspace.Deviation(kSeriesUr), workspace.Deviation(kSeriesVr),
+            workspace.Deviation(kSeriesWr));
+    for (const int s : {kSeriesUr, kSeriesVr, kSeriesWr}) {
+        workspace.series[s] = BlockSeries(workspace.Deviation(s), n, gapCount, workspace);
     }
     for (const int s : {kSeriesTs, kSeriesCO2, kSeriesH2O}) SetDeviations(block, moments, s, gapCount, workspace);
     workspace.series[kSeriesU] = Series{};  // not yet: see PrepareMeasuredWind
