@@ -2,9 +2,12 @@
 # A single run of kelvara-cli against the plain fgets/atof program
 # (kelvara-naive, which writes the default run's results file byte for byte)
 # and `cat` of the same file, on one generated day of 10 Hz data and half a
-# day of 20 Hz data. Each program runs RUNS times (default 7), taking turns,
-# so that a busy moment of the machine falls on all of them alike; the
-# medians, the rates and the ratios to the naive program are printed.
+# day of 20 Hz data: the default run, the standard methods, and the
+# corrections (--site with a small tower's site file). Each program runs
+# RUNS times (default 7), taking turns, so that a busy moment of the machine
+# falls on all of them alike; the medians, the rates, the ratios to the naive
+# program and what the corrections cost on top of the standard run are
+# printed.
 #
 # Usage: scripts/bench.sh [BUILD_DIR]   (default: build)
 #   RUNS=N runs of each; KEEP=1 keeps the work directory; BASELINE=CLI adds
@@ -30,6 +33,9 @@ if [ -z "${KEEP:-}" ]; then trap 'rm -rf "$work"' EXIT; else echo "work director
 # An empty Windows directory: every program runs on the built-in range limits.
 mkdir -p "$work/windows"
 export WINDIR="$work/windows"
+# The corrections' site: every other key at its default.
+site="$work/site.ini"
+printf '[site]\nmeasurement_height = 3.5\ncanopy_height = 0.6\nlatitude = 47.5\n' >"$site"
 
 # Seconds of wall time of one command, its output thrown away.
 seconds_of() {
@@ -64,9 +70,13 @@ bench_file() {  # HZ HOURS
         echo "bench.sh: kelvara-naive and kelvara-cli write different results for $file" >&2
         exit 1
     fi
+    if ! "$cli" run "$file" --output "$work/cli" --site "$site" >/dev/null 2>&1; then
+        echo "bench.sh: kelvara-cli run --site fails on $file" >&2
+        exit 1
+    fi
 
-    local names=(cat naive default standard)
-    [ -n "${BASELINE:-}" ] && names+=(baseline baselineStandard)
+    local names=(cat naive default standard corrections)
+    [ -n "${BASELINE:-}" ] && names+=(baseline baselineStandard baselineCorrections)
     local -A times=()
     local i name
     cat "$file" >/dev/null  # in the page cache for everyone
@@ -75,17 +85,20 @@ bench_file() {  # HZ HOURS
         times[naive]+="$(seconds_of "$naive" "$file" "$work/naive.r1w") "
         times[default]+="$(seconds_of "$cli" run "$file" --output "$work/cli") "
         times[standard]+="$(seconds_of "$cli" run "$file" --output "$work/cli" --standard) "
+        times[corrections]+="$(seconds_of "$cli" run "$file" --output "$work/cli" --site "$site") "
         if [ -n "${BASELINE:-}" ]; then
             times[baseline]+="$(seconds_of "$BASELINE" run "$file" --output "$work/base") "
             times[baselineStandard]+="$(seconds_of "$BASELINE" run "$file" --output "$work/base" --standard) "
+            times[baselineCorrections]+="$(seconds_of "$BASELINE" run "$file" --output "$work/base" --site "$site") "
         fi
     done
 
     local -A med=()
     for name in "${names[@]}"; do med[$name]=$(tr ' ' '\n' <<<"${times[$name]}" | grep . | median); done
-    local rss_default rss_standard
+    local rss_default rss_standard rss_corrections
     rss_default=$(peak_rss_mib "$cli" run "$file" --output "$work/cli")
     rss_standard=$(peak_rss_mib "$cli" run "$file" --output "$work/cli" --standard)
+    rss_corrections=$(peak_rss_mib "$cli" run "$file" --output "$work/cli" --site "$site")
 
     printf '\n%s Hz, %s h: %.1f MB, median of %d runs each, taking turns\n' "$hz" "$hours" \
         "$(awk -v b="$bytes" 'BEGIN { print b / 1e6 }')" "$runs"
@@ -98,10 +111,19 @@ bench_file() {  # HZ HOURS
     row "kelvara-naive" naive "-"
     row "kelvara-cli run" default "$rss_default MiB"
     row "kelvara-cli run --standard" standard "$rss_standard MiB"
+    row "kelvara-cli run --site" corrections "$rss_corrections MiB"
     if [ -n "${BASELINE:-}" ]; then
         row "baseline run" baseline "-"
         row "baseline run --standard" baselineStandard "-"
+        row "baseline run --site" baselineCorrections "-"
     fi
+    extra() {  # LABEL CORRECTIONS STANDARD
+        awk -v label="$1" -v c="${med[$2]}" -v s="${med[$3]}" \
+            'BEGIN { printf "  %s: the corrections cost %+.0f %% on top of the standard run\n", label, 100 * (c / s - 1) }'
+    }
+    extra "kelvara-cli" corrections standard
+    [ -n "${BASELINE:-}" ] && extra "baseline" baselineCorrections baselineStandard
+    return 0
 }
 
 echo "kelvara-cli: $cli"

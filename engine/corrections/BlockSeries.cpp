@@ -8,8 +8,8 @@ namespace kelvara {
 
 namespace {
 
-constexpr Variable kMeasured[] = {kU, kV, kW, kTs, kCO2, kH2O};
-constexpr int kMeasuredSeries[] = {kSeriesU, kSeriesV, kSeriesW, kSeriesTs, kSeriesCO2, kSeriesH2O};
+// The block's variable of each series (rotated u, v, w: the measured ones).
+constexpr Variable kVariableOf[] = {kU, kV, kW, kU, kV, kW, kTs, kCO2, kH2O};
 
 // The gap positions of a presence array, in order; returns their number.
 int ListGaps(const std::uint8_t* present, int n, int* gaps) {
@@ -38,10 +38,39 @@ KELVARA_WIDE_VECTORS void Deviations(const float* __restrict sample, const std::
     for (int i = 0; i < n; ++i) deviation[i] = present[i] != 0 ? static_cast<double>(sample[i]) - mean : 0.0;
 }
 
-// Rotating deviations rotates the records: the frame's offset cancels.
-KELVARA_WIDE_VECTORS void Rotated(const double (&row)[3], const double* __restrict u, const double* __restrict v,
-                                  const double* __restrict w, int n, double* __restrict rotated) {
-    for (int i = 0; i < n; ++i) rotated[i] = row[0] * u[i] + row[1] * v[i] + row[2] * w[i];
+// Rotating deviations rotates the records: the frame's offset cancels. The
+// deviations are formed here as Deviations forms them, not read back, and
+// all three axes come from one pass over the samples.
+KELVARA_WIDE_VECTORS void Rotated(const double (&R)[3][3], const float* const (&sample)[3], const double (&mean)[3],
+                                  const std::uint8_t* __restrict present, int n, double* __restrict ur,
+                                  double* __restrict vr, double* __restrict wr) {
+    const float* __restrict u = sample[0];
+    const float* __restrict v = sample[1];
+    const float* __restrict w = sample[2];
+    for (int i = 0; i < n; ++i) {
+        const bool good = present[i] != 0;
+        const double du = good ? static_cast<double>(u[i]) - mean[0] : 0.0;
+        const double dv = good ? static_cast<double>(v[i]) - mean[1] : 0.0;
+        const double dw = good ? static_cast<double>(w[i]) - mean[2] : 0.0;
+        ur[i] = R[0][0] * du + R[0][1] * dv + R[0][2] * dw;
+        vr[i] = R[1][0] * du + R[1][1] * dv + R[1][2] * dw;
+        wr[i] = R[2][0] * du + R[2][1] * dv + R[2][2] * dw;
+    }
+}
+
+// A series of the block's positions and gaps over the deviations.
+Series BlockSeries(const double* deviation, int n, int gapCount, CorrectionWorkspace& workspace) {
+    return Series{deviation,          workspace.Present(kBlockPresence), workspace.Gaps(kBlockPresence), gapCount, n,
+                  SumOf(deviation, n)};
+}
+
+// The measured series s as deviations of its variable from the mean.
+void SetDeviations(const StandardBlock& block, const BlockMoments& moments, int s, int gapCount,
+                   CorrectionWorkspace& workspace) {
+    double* deviation = workspace.Deviation(s);
+    Deviations(block.sample[kVariableOf[s]], workspace.Present(kBlockPresence), block.count,
+               moments.mean[kVariableOf[s]], deviation);
+    workspace.series[s] = BlockSeries(deviation, block.count, gapCount, workspace);
 }
 
 }  // namespace
@@ -50,21 +79,23 @@ void PrepareBlockSeries(const StandardBlock& block, const BlockMoments& moments,
                         CorrectionWorkspace& workspace) {
     const int n = block.count;
     std::uint8_t* present = workspace.Present(kBlockPresence);
-    int* gaps = workspace.Gaps(kBlockPresence);
     MarkGoodRecords(block, present);
-    const int gapCount = ListGaps(present, n, gaps);
-    for (int k = 0; k < 6; ++k) {
-        Deviations(block.sample[kMeasured[k]], present, n, moments.mean[kMeasured[k]],
-                   workspace.Deviation(kMeasuredSeries[k]));
+    const int gapCount = ListGaps(present, n, workspace.Gaps(kBlockPresence));
+    const float* const wind[3] = {block.sample[kU], block.sample[kV], block.sample[kW]};
+    const double windMean[3] = {moments.mean[kU], moments.mean[kV], moments.mean[kW]};
+    Rotated(frame.R, wind, windMean, present, n, workspace.Deviation(kSeriesUr), workspace.Deviation(kSeriesVr),
+            workspace.Deviation(kSeriesWr));
+    for (const int s : {kSeriesUr, kSeriesVr, kSeriesWr}) {
+        workspace.series[s] = BlockSeries(workspace.Deviation(s), n, gapCount, workspace);
     }
-    for (int axis = 0; axis < 3; ++axis) {
-        Rotated(frame.R[axis], workspace.Deviation(kSeriesU), workspace.Deviation(kSeriesV),
-                workspace.Deviation(kSeriesW), n, workspace.Deviation(kSeriesUr + axis));
-    }
-    for (int s = kSeriesU; s <= kSeriesH2O; ++s) {
-        const double* deviation = workspace.Deviation(s);
-        workspace.series[s] = Series{deviation, present, gaps, gapCount, n, SumOf(deviation, n)};
-    }
+    for (const int s : {kSeriesTs, kSeriesCO2, kSeriesH2O}) SetDeviations(block, moments, s, gapCount, workspace);
+    workspace.series[kSeriesU] = Series{};  // not yet: see PrepareMeasuredWind
+}
+
+void PrepareMeasuredWind(const StandardBlock& block, const BlockMoments& moments, CorrectionWorkspace& workspace) {
+    if (workspace.series[kSeriesU].deviation != nullptr) return;
+    const int gapCount = workspace.series[kSeriesWr].gapCount;
+    for (const int s : {kSeriesU, kSeriesV, kSeriesW}) SetDeviations(block, moments, s, gapCount, workspace);
 }
 
 void ShiftSeries(CorrectionWorkspace& workspace, int source, int shifted, int presenceSet, int lag) {

@@ -13,10 +13,15 @@ namespace kelvara {
 // The presence set of the block's own series.
 inline constexpr int kBlockPresence = 0;
 
-// Fills u, v, w, Ts, CO2, H2O as measured, u, v, w rotated into the frame,
-// and the block's gaps. The workspace must fit the block.
+// Fills u, v, w rotated into the frame, Ts, CO2, H2O as measured, and the
+// block's gaps. The workspace must fit the block.
 void PrepareBlockSeries(const StandardBlock& block, const BlockMoments& moments, const FrameRotation& frame,
                         CorrectionWorkspace& workspace);
+
+// Fills u, v, w as measured, once per block after PrepareBlockSeries: only a
+// shifted gas needs them (its covariances with them replace the standard
+// methods'), so a block without a lag does without.
+void PrepareMeasuredWind(const StandardBlock& block, const BlockMoments& moments, CorrectionWorkspace& workspace);
 
 // The gas series moved by lag records: position i holds record i + lag, a
 // gap where that record is not good or lies outside the block. With a lag

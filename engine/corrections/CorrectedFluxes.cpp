@@ -45,13 +45,14 @@ constexpr GasSeries kH2OSeries{Gas::H2O, kSeriesH2O, kSeriesH2OShifted, 2, kH2O}
 // The time lag of one gas: the lag, the shifted series, and the gas's
 // covariances with the sonic's own u, v, w in moments (which stay the
 // standard methods' own when the lag is 0).
-GasLag ApplyLag(const GasSeries& gas, const FluxSettings& settings, CorrectionWorkspace& workspace,
-                BlockMoments& moments) {
+GasLag ApplyLag(const GasSeries& gas, const FluxSettings& settings, const StandardBlock& block,
+                CorrectionWorkspace& workspace, BlockMoments& moments) {
     const LagWindow window = ResolveLagWindow(settings.site, gas.gas, settings.fs);
     const LagChoice choice =
         ChooseLag(workspace.series[kSeriesWr], workspace.series[gas.measured], window, settings.site.lagMethod);
     ShiftSeries(workspace, gas.measured, gas.shifted, gas.presence, choice.used);
     if (choice.used != 0) {
+        PrepareMeasuredWind(block, moments, workspace);
         for (int axis = 0; axis < 3; ++axis) {
             moments.cov[axis][gas.variable] =
                 LaggedCovariance(workspace.series[kSeriesU + axis], workspace.series[gas.shifted], 0).covariance;
@@ -159,8 +160,8 @@ bool ComputeCorrectedFluxes(const StandardBlock& block, const RotationSettings& 
 
     // Time lags; the fluxes before the spectral correction.
     BlockMoments lagged = state.moments;
-    r.co2Lag = ApplyLag(kCO2Series, settings, workspace, lagged);
-    r.h2oLag = ApplyLag(kH2OSeries, settings, workspace, lagged);
+    r.co2Lag = ApplyLag(kCO2Series, settings, block, workspace, lagged);
+    r.h2oLag = ApplyLag(kH2OSeries, settings, block, workspace, lagged);
     const RotatedMoments rotated = RotateMoments(lagged, state.frame);
     const StandardFluxValues uncorrected = ComputeStandardFluxValues(rotated, state.moments.mean[kCO2], state.air);
     r.tauStd = uncorrected.tau;

@@ -1,8 +1,10 @@
 #include "corrections/LaggedCovariance.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <limits>
 
+#include "corrections/FourLanes.h"
 #include "corrections/WideVectors.h"
 
 namespace kelvara {
@@ -44,21 +46,83 @@ KELVARA_WIDE_VECTORS double DotProduct(const double* a, const double* b, int cou
 
 namespace {
 
-// Stretches of this many positions stay in the first-level cache while
-// every lag of a batch runs over them.
-constexpr int kStretch = 2048;
-constexpr int kBatch = 32;
-
-// products[k] = sum of a[i] b[i + first + k] over the positions that pair.
-void LaggedProducts(const double* a, const double* b, int n, int first, int count, double* products) {
-    for (int k = 0; k < count; ++k) products[k] = 0.0;
-    for (int begin = 0; begin < n - first; begin += kStretch) {
-        const int stretchEnd = std::min(begin + kStretch, n);
-        for (int k = 0; k < count; ++k) {
-            const int lag = first + k;
-            const int end = std::min(stretchEnd, n - lag);
-            if (end > begin) products[k] += DotProduct(a + begin, b + begin + lag, end - begin);
+// A lag's product sum is added up one way, however many lags are asked
+// with it: the positions in whole fours run in four lanes (the position
+// modulo 4), the lanes are added in order, then the last few positions one
+// by one. So a lag asked alone gives the bits it gives in a batch.
+//
+// sums[k] = sum of a[i] b[i + k] over i < span - k, k < Lags (span - k >= 1).
+// The lags run side by side over the positions they all pair: each position
+// of a is loaded once for all of them, and their running sums keep the
+// adders busy.
+template <int Lags>
+KELVARA_ALWAYS_INLINE void GroupProducts(const double* a, const double* b, int span, double* sums) {
+    const int shared = std::max(0, span - (Lags - 1)) / 4 * 4;
+    FourLanes lanes[static_cast<std::size_t>(Lags)] = {};
+    for (int i = 0; i < shared; i += 4) {
+        FourLanes x;
+        LoadLanes(x, a + i);
+        for (int k = 0; k < Lags; ++k) {
+            FourLanes y;
+            LoadLanes(y, b + i + k);
+            lanes[k] += x * y;
         }
+    }
+    for (int k = 0; k < Lags; ++k) {
+        const int pairs = span - k;
+        int i = shared;
+        for (; i + 4 <= pairs; i += 4) {
+            FourLanes x, y;
+            LoadLanes(x, a + i);
+            LoadLanes(y, b + i + k);
+            lanes[k] += x * y;
+        }
+        double sum = SumOfLanes(lanes[k]);
+        for (; i < pairs; ++i) sum += a[i] * b[i + k];
+        sums[k] = sum;
+    }
+}
+
+KELVARA_WIDE_VECTORS void EightLags(const double* a, const double* b, int span, double* sums) {
+    GroupProducts<8>(a, b, span, sums);
+}
+KELVARA_WIDE_VECTORS void FourLags(const double* a, const double* b, int span, double* sums) {
+    GroupProducts<4>(a, b, span, sums);
+}
+KELVARA_WIDE_VECTORS void TwoLags(const double* a, const double* b, int span, double* sums) {
+    GroupProducts<2>(a, b, span, sums);
+}
+KELVARA_WIDE_VECTORS void OneLag(const double* a, const double* b, int span, double* sums) {
+    GroupProducts<1>(a, b, span, sums);
+}
+
+// products[k] = sum of a[i] b[i + first + k] over the positions that pair,
+// k < count, first + count <= n. Eight lags at a time; a few left over
+// still go as a group of eight or four where the block has the lags, the
+// extra ones dropped: a lag alone runs on one chain of additions and costs
+// about what four lags side by side cost.
+void LaggedProducts(const double* a, const double* b, int n, int first, int count, double* products) {
+    for (int done = 0; done < count;) {
+        const int left = count - done;
+        const int lag = first + done;
+        const int span = n - lag;  // the group's lags must all pair somewhere: lag + size <= n
+        double group[8];
+        int size = 1;
+        if (left >= 5 && span >= 8) {
+            EightLags(a, b + lag, span, group);
+            size = 8;
+        } else if (left >= 3 && span >= 4) {
+            FourLags(a, b + lag, span, group);
+            size = 4;
+        } else if (left >= 2) {
+            TwoLags(a, b + lag, span, group);
+            size = 2;
+        } else {
+            OneLag(a, b + lag, span, group);
+        }
+        const int used = std::min(size, left);
+        std::copy(group, group + used, products + done);
+        done += used;
     }
 }
 
@@ -119,6 +183,7 @@ LaggedMoment RangeCovariance(const Series& a, const Series& b, int begin, int en
 }
 
 void LaggedCovariances(const Series& a, const Series& b, int first, int count, LaggedMoment* out) {
+    constexpr int kBatch = 32;
     const int n = a.count;
     while (count > 0) {
         // Lags of the block's length or more have no pairs.

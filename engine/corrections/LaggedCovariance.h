@@ -29,8 +29,9 @@ struct LaggedMoment {
 };
 
 // a(i) with b(i + lag) for lag = first, first + 1, ... (count of them, all
-// >= 0; 0 <= i, i + lag < a.count), into out. Computing neighbouring lags
-// together reads each stretch of the two series once for all of them.
+// >= 0; 0 <= i, i + lag < a.count), into out. Neighbouring lags are
+// computed side by side, eight at a time: asking for them together is
+// cheaper than one by one, and gives the same bits.
 void LaggedCovariances(const Series& a, const Series& b, int first, int count, LaggedMoment* out);
 
 // One lag.

@@ -11,6 +11,8 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 // Lags computed together (LaggedCovariances reads the series once for them).
 constexpr int kBatch = 32;
+// The lags searched at a time for the first negative correlation.
+constexpr int kSearchGroup = 8;
 
 // A lag without pairs has no covariance; it adds nothing to any sum.
 double Defined(double value) { return std::isnan(value) ? 0.0 : value; }
@@ -43,14 +45,12 @@ double IntegralTimeScale(const Series& w, const Series& x, double covariance0, c
     wx[0] = covariance0;
     known = 1;
     double sum = 1.0;  // rho(0)
-    // Small batches first: the first negative value often comes early.
-    int size = 4;
+    // One group of lags at a time (LaggedCovariances computes eight side by
+    // side): the first negative value often comes early.
     while (known <= lastLag) {
         const int first = known;
-        const int batch = std::min(size, lastLag + 1 - first);
-        size = std::min(2 * size, kBatch);
-        Covariances(w, x, first, batch, wx + first);
-        known = first + batch;
+        known = std::min(first + kSearchGroup, lastLag + 1);
+        Covariances(w, x, first, known - first, wx + first);
         for (int p = first; p < known; ++p) {
             const double rho = wx[p] / covariance0;
             if (rho < 0.0) return sum / settings.fs;

@@ -64,6 +64,31 @@ TEST(LaggedCovariance, UsesOnlyThePairsBothSeriesHoldWithTheirOwnMeans) {
     EXPECT_EQ(0, LaggedCovariance(*sa, *sb, n).pairs);
 }
 
+// Lags go eight side by side, the rest in smaller groups, and the groups
+// shrink near the block's end: a lag must give the same bits in any of
+// them, or the search and the random error would see two values of one lag.
+TEST(LaggedCovariance, ALagGivesTheSameBitsHoweverItIsAsked) {
+    Noise noise(5);
+    const int n = 203;  // not a multiple of four
+    std::vector<double> a = noise.Gauss(n), b = noise.Gauss(n);
+    const std::vector<int> aGaps = {2, 100, 201}, bGaps = {0, 7, 150, 202};
+    std::vector<bool> aGap(n), bGap(n);
+    for (const int g : aGaps) aGap[static_cast<std::size_t>(g)] = true;
+    for (const int g : bGaps) bGap[static_cast<std::size_t>(g)] = true;
+    const OwnedSeries sa(a, aGaps), sb(b, bGaps);
+    for (const int first : {0, 1, 5, 180, 190, 195, 199}) {
+        for (int count = 1; count <= 13 && first + count <= n - 1; ++count) {
+            LaggedMoment many[13];
+            LaggedCovariances(*sa, *sb, first, count, many);
+            for (int k = 0; k < count; ++k) {
+                const int lag = first + k;
+                EXPECT_EQ(LaggedCovariance(*sa, *sb, lag).covariance, many[k].covariance) << first << " " << count;
+                EXPECT_NEAR(PairCovariance(a, aGap, b, bGap, lag), many[k].covariance, 1e-12) << lag;
+            }
+        }
+    }
+}
+
 // w, red noise of a few records' memory, and a gas that follows it by delay
 // records (it arrives late at the analyser).
 struct LateGas {
