@@ -52,9 +52,14 @@ open_case() {  # name, "files to copy"
 # The lines of a program's stderr that the references must write alike:
 # what the reading of a stream tells (a file named twice, a changed order,
 # records dropped as earlier, listed files sharing a half hour) and a time
-# stamp that stops the run.
+# stamp that stops the run. Of the latter only the title and the file and
+# line it names are compared, and of the files sharing a half hour only that
+# it is said; the rest of their wording is the program's own.
 reading_messages() {  # stderr file
-    grep -a -E "named more than once|earlier than the records? before|in the order of their first time stamps|is no time stamp|Can't Read Time Stamp|share the half hour" "$1"
+    grep -a -E "named more than once|earlier than the records? before|in the order of their first time stamps|is no time stamp|Can't Read Time Stamp|share the half hour" "$1" |
+        sed -E -e 's/^(kelvara-cli: .*: line [0-9]+): .* is no time stamp.*/\1: (a time stamp that does not read)/' \
+            -e "s/^.*(Can't Read Time Stamp).*$/\1/" \
+            -e 's/^.* share the half hour .*$/(listed files share a half hour)/'
 }
 
 # Compares reading_messages of $dir/cpp.err and $dir/ora.err; prints the

@@ -23,8 +23,9 @@
 #   a file named twice, files read in another order, records dropped as
 #   earlier than the ones before them (per file), listed files sharing a half
 #   hour (batch), and a time stamp that stops the run (its message and the
-#   line naming file, line number and text). Progress, the summary line and
-#   other failures' wording are the program's own and are not compared.
+#   line naming file and line number). Progress, the summary line, the rest
+#   of that line and other failures' wording are the program's own and are
+#   not compared.
 # A joined case must also give the engine's bytes of the one-file case it
 # names (pieces of a file, other time stamp forms, any --jobs, --list).
 # Ends with the largest difference per column over all cases.
@@ -111,6 +112,10 @@ streams shift "$data/a10.dat" "$data/back_5min.dat" --from 40000 --seconds -300
 streams shift "$data/a10.dat" "$data/back_1s.dat" --from 20000 --seconds -1
 streams shift "$data/s1.dat" "$data/back_end.dat" --from -20 --seconds -60
 streams shift "$data/s1.dat" "$data/back_last.dat" --from -1 --seconds -3600
+# Records of a bad status ahead of the clock or behind it: they give no
+# sample, and only good records set the time later ones must not precede.
+streams shift "$data/s1.dat" "$data/bad_ahead.dat" --from 3000 --to 3005 --seconds 600 --status 99
+streams shift "$data/s1.dat" "$data/bad_behind.dat" --from 3000 --to 3005 --seconds -600 --status 99
 # A day and a year end at 1 Hz (1800 records a half hour).
 gen day10.dat --seed 33 --hours 26 --hz 10 --start "2024-12-31 11:00:00" --spike-rate 0.001 \
     --bad-status-rate 0.001 --gap-rate 0.01
@@ -289,7 +294,7 @@ done
 # its end.
 for rot in dr pf; do
     r=(); [ $rot = pf ] && r=("${PF[@]}")
-    for f in jump_day jump_back_day back_5min back_1s back_end back_last; do
+    for f in jump_day jump_back_day back_5min back_1s back_end back_last bad_ahead bad_behind; do
         compare_case "$f-$rot" "$f.dat" run "$f.dat" --output out "${r[@]}"
     done
     compare_case "back_end+s2-$rot" "back_end.dat s2.dat" run s2.dat back_end.dat --output out "${r[@]}"

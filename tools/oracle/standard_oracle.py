@@ -258,13 +258,13 @@ def block_line(time, samples, n, limits, rotation):
 def stream_lines(run, limits, rotation, half_hours=None):
     """The results lines of a stream's half hours of at least MIN_SAMPLES
     good records, and how many of them have fluxes; every half hour with a
-    block goes into the set half_hours when one is given."""
+    good record goes into the set half_hours when one is given."""
     lines = []
     computed = 0
     for half_hour, samples in run.blocks():
-        if half_hours is not None:
-            half_hours.add(half_hour)
         n = len(samples[0])
+        if half_hours is not None and n > 0:
+            half_hours.add(half_hour)
         if n < MIN_SAMPLES:
             continue
         time = results_time(half_hour)

@@ -21,9 +21,10 @@ Usage:
       Pieces PREFIX001.dat ... at every M minutes of the clock (shifted by
       S seconds), each behind the header lines; with --overlap, each piece
       after the first starts with the last R records of the one before.
-  stream_samples.py shift IN OUT --from I [--to J] --seconds S
+  stream_samples.py shift IN OUT --from I [--to J] --seconds S [--status N]
       Adds S seconds (negative: a clock stepping back) to the time stamps
-      of records I to J-1 (counted from 0; negative from the end).
+      of records I to J-1 (counted from 0; negative from the end); with
+      --status, gives those records status N (in the default layout).
   stream_samples.py badstamp IN OUT --record I --text TEXT
       Replaces record I's time field by TEXT.
 """
@@ -116,6 +117,8 @@ def shift(args):
     for i in range(len(records))[args.start:end]:
         time, fraction, rest = split_time(records[i])
         time += datetime.timedelta(seconds=args.seconds)
+        if args.status is not None:
+            rest = rest[:rest.rindex(b',') + 1] + b'%d' % args.status + (b'\r' if rest.endswith(b'\r') else b'')
         records[i] = b'"' + stamp_text(time, fraction).encode('ascii') + b'"' + rest
     write(args.output, header, records, final)
 
@@ -157,6 +160,7 @@ def main(argv):
     p.add_argument('--from', dest='start', type=int, required=True)
     p.add_argument('--to', type=int)
     p.add_argument('--seconds', type=int, required=True)
+    p.add_argument('--status', type=int)
     p.set_defaults(run=shift)
     p = sub.add_parser('badstamp')
     p.add_argument('input')
