@@ -593,6 +593,7 @@ def run(names, output, site_path, planar, columns, range_file):
         if data is None:
             raise SystemExit('cannot read a raw file')
         files.append(stream.RawFile(name, data, table))
+    run = None
     try:
         ordered = stream.order_files(files, ko.same_file, stream.warn)
         fs = site.fs if site.fs is not None else sampling_frequency(ordered)
@@ -610,6 +611,9 @@ def run(names, output, site_path, planar, columns, range_file):
             x_all, good = screened
             lines.append(line_of(start, block_values(x_all, good, n, rotation, site, fs)))
     except stream.BadTimeStamp as error:
+        # What was read before the stop is still told.
+        if run is not None:
+            run.report_dropped(stream.warn)
         stream.time_stamp_failure(error)
         return 1
     with open(output + '.flux.csv', 'w', newline='\n') as out:

@@ -341,10 +341,14 @@ def single_run(names, output, planar, range_file, table):
             ko.message("Can't Open Raw Data File " + os.fsdecode(name), "Raw Data File Doesn't Exit!")
             return 1
         files.append(stream.RawFile(name, data, table))
+    run = None
     try:
         run = stream.Stream(stream.order_files(files, ko.same_file, stream.warn))
         lines, computed = stream_lines(run, limits, rotation)
     except stream.BadTimeStamp as error:
+        # What was read before the stop is still told.
+        if run is not None:
+            run.report_dropped(stream.warn)
         stream.time_stamp_failure(error)
         return 1
     if not write_results(results, lines):
@@ -409,6 +413,8 @@ def batch(list_file, planar, range_file, table):
         try:
             lines, count = stream_lines(run, limits, rotation, keys)
         except stream.BadTimeStamp as error:
+            for read in runs + [run]:
+                read.report_dropped(stream.warn)
             stream.time_stamp_failure(error)
             return 1
         if not write_results(results, lines):
