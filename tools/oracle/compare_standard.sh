@@ -315,7 +315,7 @@ for rot in dr pf; do
     joined="day-$rot" compare_case "day-odd-$rot" "$odd" run $odd --output out "${r[@]}"
     compare_case "day-overlap-$rot" "$overlap" run $overlap --output out "${r[@]}"
 done
-for jobs in 1 2 7; do
+for jobs in 1 2 5 7; do
     joined=day-dr compare_case "day-q15-jobs$jobs" "$q15 l_q15.txt" run --list l_q15.txt --output out --jobs "$jobs"
     joined=day-dr compare_case "day-hourly-reversed-jobs$jobs" "$hourly l_hourly_reversed.txt" \
         run --list l_hourly_reversed.txt --output out --jobs "$jobs"
