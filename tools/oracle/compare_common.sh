@@ -1,4 +1,4 @@
-# Shared by compare.sh and compare_standard.sh (sourced, not run): finding
+# Shared by the compare scripts (sourced, not run): finding
 # the programs, the work directory and the generated raw files.
 
 first_match() {
@@ -47,4 +47,28 @@ open_case() {  # name, "files to copy"
         mkdir -p "$work/cases/$name/$side"
         for f in $files; do cp "$data/$f" "$work/cases/$name/$side/"; done
     done
+}
+
+# The lines of a program's stderr that the references must write alike:
+# what the reading of a stream tells (a file named twice, a changed order,
+# records dropped as earlier, listed files sharing a half hour) and a time
+# stamp that stops the run. Of the latter only the title and the file and
+# line it names are compared, and of the files sharing a half hour only that
+# it is said; the rest of their wording is the program's own.
+reading_messages() {  # stderr file
+    grep -a -E "named more than once|earlier than the records? before|in the order of their first time stamps|is no time stamp|Can't Read Time Stamp|share the half hour" "$1" |
+        sed -E -e 's/^(kelvara-cli: .*: line [0-9]+): .* is no time stamp.*/\1: (a time stamp that does not read)/' \
+            -e "s/^.*(Can't Read Time Stamp).*$/\1/" \
+            -e 's/^.* share the half hour .*$/(listed files share a half hour)/'
+}
+
+# Compares reading_messages of $dir/cpp.err and $dir/ora.err; prints the
+# difference and fails when they differ.
+same_reading_messages() {  # case name
+    reading_messages "$dir/cpp.err" > "$dir/cpp.msg"
+    reading_messages "$dir/ora.err" > "$dir/ora.msg"
+    cmp -s "$dir/cpp.msg" "$dir/ora.msg" && return 0
+    echo "DIFF $1: messages (< engine, > oracle)"
+    diff "$dir/cpp.msg" "$dir/ora.msg" | cut -c1-300 | head -n 8
+    return 1
 }

@@ -11,17 +11,22 @@
 #   KEEP=1 keeps the work directory; QUICK=1 runs fewer site variants;
 #   ONLY=REGEX runs only the cases whose names match.
 #
-# Both must finish (exit 0) and write OUT.flux.csv; flux_diff.py compares
-# them: time stamps, N, lags and flags equal, -9999 equal as text, every
-# other number within 1e-6 relative. The trend cases must give flags 1 and
-# 2. Ends with the counts of lines, flags and lags, and the largest
-# difference per column.
+# The exit statuses must be equal, and so must the lines of stderr that the
+# reading of a stream tells (compare_common.sh's reading_messages). After a
+# finished run both write OUT.flux.csv and flux_diff.py compares them: time
+# stamps, N, lags and flags equal, -9999 equal as text, every other number
+# within 1e-6 relative; a run stopped by a time stamp leaves no file. A
+# joined case (pieces of a file in any order, other time stamp forms, any
+# --jobs, --list) must also give the program's bytes of the one-file case
+# it names. The trend cases must give flags 1 and 2. Ends with the counts
+# of lines, flags and lags, and the largest difference per column.
 
 set -u
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(cd "$here/../.." && pwd)"
 oracle="$here/flux_oracle.py"
 samples="$here/standard_samples.py"
+streams="$here/stream_samples.py"
 differ="$here/flux_diff.py"
 python=/usr/bin/python3  # Debian's, with numpy
 
@@ -78,6 +83,24 @@ for i in range(4, len(lines)):
 open(sys.argv[2], 'wb').write(b'\n'.join(lines))
 EOF
 
+# Streams: l10.dat cut every 15 minutes and every hour with overlapping
+# records, in other time stamp forms, with a time stamp that does not read;
+# the logger table in pieces.
+streams() { "$python" "$streams" "$@" > /dev/null || exit 2; }
+pieces() {  # in, prefix, cut options: the pieces' names in reverse
+    local in="$1" prefix="$2"; shift 2
+    "$python" "$streams" cut "$data/$in" "$data/$prefix" "$@" > /dev/null || exit 2
+    (cd "$data" && ls "$prefix"[0-9]*.dat | sort -r | tr '\n' ' ')
+}
+streams restamp "$data/l10.dat" "$data/l10_T.dat" --form T --quote mixed --fraction long
+streams restamp "$data/l10.dat" "$data/l10_slash.dat" --form slash --quote no
+l10_q15="$(pieces l10_T.dat q15_ --minutes 15)"
+l10_ov="$(pieces l10.dat ov_ --minutes 60 --overlap 300)"
+printf '%s\n' $l10_q15 > "$data/l_q15.txt"
+streams badstamp "$data/l10.dat" "$data/l10_bad.dat" --record 50000 --text '"2024-06-01 10:83:20.0"'
+streams badstamp "$data/q15_005.dat" "$data/qbad_005.dat" --record 100 --text '2024-06-01T11:1:00'
+table_pieces="$(pieces table.dat tab_ --minutes 20 --offset 7)"
+
 # Site files: the defaults, and each switch the other way.
 site() {  # name, more [site] lines, then the other sections' lines
     local name="$1" more="$2"; shift 2
@@ -110,31 +133,51 @@ cases=0
 same=0
 failed=0
 
-# compare_case NAME "FILES TO COPY" ARGS...
+# compare_case NAME "FILES TO COPY" ARGS...; with joined=CASE set, the
+# program's results must also be those of case CASE, byte for byte (when
+# that case ran: ONLY may leave it out).
+joined=""
 compare_case() {
     local name="$1" files="$2"; shift 2
-    local dir="$work/cases/$name" side f rc_cpp rc_ora
+    local dir="$work/cases/$name" rc_cpp rc_ora ok=1
+    local join="$joined"
+    joined=""
     open_case "$name" "$files" || return
     (cd "$dir/cpp" && "$tool" "$@" > ../cpp.out 2> ../cpp.err)
     rc_cpp=$?
     (cd "$dir/ora" && "$python" "$oracle" "$@" > ../ora.out 2> ../ora.err)
     rc_ora=$?
-    local ok=1
-    if [ "$rc_cpp" != 0 ] || [ "$rc_ora" != 0 ]; then
+    if [ "$rc_cpp" != "$rc_ora" ]; then
         ok=0
         echo "DIFF $name: exit status program $rc_cpp, oracle $rc_ora"
         echo "   program said: $(tr '\n' '|' < "$dir/cpp.err" | cut -c1-300)"
         echo "   oracle said:  $(tr '\n' '|' < "$dir/ora.err" | tail -c 300)"
-    elif ! "$python" "$differ" "$dir/ora/out.flux.csv" "$dir/cpp/out.flux.csv" --stats "$stats" > "$dir/diff.txt"; then
+    fi
+    same_reading_messages "$name" || ok=0
+    if [ "$rc_cpp" = 0 ] && [ "$rc_ora" = 0 ]; then
+        if ! "$python" "$differ" "$dir/ora/out.flux.csv" "$dir/cpp/out.flux.csv" --stats "$stats" \
+            > "$dir/diff.txt"; then
+            ok=0
+            echo "DIFF $name"
+            cat "$dir/diff.txt"
+        else
+            [[ "$name" == trend* ]] && tail -n 1 "$stats" >> "$trend_stats"
+        fi
+        if [ -n "$join" ] && [ -d "$work/cases/$join" ] && ! cmp -s "$dir/cpp/out.flux.csv" "$work/cases/$join/cpp/out.flux.csv"; then
+            ok=0
+            echo "DIFF $name: the program's out.flux.csv is not that of $join"
+        fi
+    elif [ "$rc_cpp" = 0 ] || [ -e "$dir/cpp/out.flux.csv" ] || [ -e "$dir/ora/out.flux.csv" ]; then
         ok=0
-        echo "DIFF $name"
-        cat "$dir/diff.txt"
-    else
-        [[ "$name" == trend* ]] && tail -n 1 "$stats" >> "$trend_stats"
+        echo "DIFF $name: a failed run left results (program $rc_cpp, oracle $rc_ora)"
     fi
     if [ $ok = 1 ]; then
         same=$((same + 1))
-        echo "same $name ($(($(wc -l < "$dir/cpp/out.flux.csv") - 1)) half hours)"
+        if [ "$rc_cpp" = 0 ]; then
+            echo "same $name ($(($(wc -l < "$dir/cpp/out.flux.csv") - 1)) half hours)"
+        else
+            echo "same $name (exit $rc_cpp, no results)"
+        fi
     else
         failed=$((failed + 1))
     fi
@@ -193,6 +236,20 @@ for deg in 0 90 135 270; do
     run "yaw$deg-misc" s_misc "yaw$deg.dat"
 done
 run stream s_default "s1.dat s2.dat"
+
+# One stream over pieces: the bytes of the whole file, in reverse order, in
+# other time stamp forms, from a list, on several threads; overlapping
+# pieces; a time stamp that does not read.
+joined=l10-dr run l10-T s_default l10_T.dat
+joined=l10-pf run l10-slash-pf s_default l10_slash.dat "${PF[@]}"
+joined=l10-dr run l10-q15-reversed s_default "$l10_q15" --jobs 1
+joined=l10-dr compare_case l10-q15-list "$l10_q15 l_q15.txt s_default.ini" run --list l_q15.txt --output out \
+    --site s_default.ini --jobs 3
+run l10-overlap s_default "$l10_ov" --jobs 2
+run l10-overlap-misc s_misc "$l10_ov" "${PF[@]}"
+run l10-bad s_default "l10_bad.dat"
+run l10-bad-pieces s_default "$(echo $l10_q15 | sed 's/q15_005/qbad_005/')" --jobs 2
+joined=table-auto run table-pieces s_default "$table_pieces" --columns auto --jobs 2
 run rejected s_default rejected.dat
 compare_case range-file "l10.dat s_default.ini r_co2.ini" run l10.dat --output out --site s_default.ini \
     --range-file r_co2.ini

@@ -5,23 +5,24 @@ Written from the published formulas (time lag by maximum covariance;
 Moncrieff et al. 1997/2004 spectral factors; Foken & Wichura 1996 steady
 state; Foken et al. 2004 and Thomas & Foken 2002 turbulence test; Mauder &
 Foken 2004 flags; Finkelstein & Sims 2001 random error), not from Kelvara's
-code. Reading, range limits, Despike and the standard-methods formulas come
-from standard_oracle.py (and through it kelvara_oracle.py), so that the
-corrections start from the same screened block. Blocks are keyed by the
-absolute half hour (date, hour and half hour of a record's time stamp).
+code. The reading is stream_oracle.py's (full time stamps, the files as one
+stream, blocks keyed by the absolute half hour); range limits, Despike and
+the standard-methods formulas come from standard_oracle.py (and through it
+kelvara_oracle.py), so that the corrections start from the same screened
+block.
 
-Usage:
-  flux_oracle.py run FILE... --output OUT --site SITE.ini [--planar-fit B0 B1 B2]
-                 [--columns default|auto] [--range-file PATH]
+Usage (kelvara-cli's command line; --jobs changes nothing):
+  flux_oracle.py run [FILE...] [--list LIST] --output OUT --site SITE.ini [--jobs N]
+                 [--planar-fit B0 B1 B2] [--columns default|auto] [--range-file PATH]
 
-Writes OUT.flux.csv. Arithmetic is numpy double, two-pass with each
+Writes OUT.flux.csv; a time stamp that does not read stops the run (exit 1)
+before anything is written. Arithmetic is numpy double, two-pass with each
 lagged covariance's own pair means: the results agree with Kelvara's to
 rounding, not bit for bit.
 """
 
 import configparser
 import datetime
-import functools
 import math
 import os
 import sys
@@ -33,6 +34,7 @@ sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import kelvara_oracle as ko  # noqa: E402
 import standard_oracle as so  # noqa: E402
+import stream_oracle as stream  # noqa: E402
 
 U, V, W, CO2, H2O, TS, P = range(7)
 G = 9.81
@@ -126,138 +128,23 @@ class Site:
         return self.z - self.d
 
 # ---------------------------------------------------------------------------
-# Reading: the default layout through standard_oracle, a logger table by
-# the names in its header
+# Reading: stream_oracle's (full time stamps, the files as one stream)
 
 
-ALIASES = [('ux', 'u'), ('uy', 'v'), ('uz', 'w'), ('co2', 'rho_c'), ('h2o', 'rho_v'),
-           ('ts', 't_sonic', 'tsonic'), ('press', 'p', 'amb_press')]
-# Unit conversions, applied in double before the value is rounded to single.
-CONVERSIONS = {
-    TS: {'k': lambda x: x - 273.15},
-    P: {'pa': lambda x: x / 1000.0, 'hpa': lambda x: x / 10.0},
-    CO2: {'mmol/m^3': lambda x: x * 44.0095},
-    H2O: {'mmol/m^3': lambda x: x * 0.01801528},
-}
+FS_RECORDS = 200
 
 
-def split_fields(line):
-    """A line's comma-separated fields; a quoted field may hold commas."""
-    fields = []
-    p = 0
-    while True:
-        start = p
-        if p < len(line) and line[p:p + 1] == b'"':
-            close = line.find(b'"', p + 1)
-            p = len(line) if close < 0 else close + 1
-        comma = line.find(b',', p)
-        if comma < 0:
-            fields.append(line[start:])
-            return fields
-        fields.append(line[start:comma])
-        p = comma + 1
-
-
-def header_names(line):
-    return [f.strip().strip(b'"').strip().decode('latin-1').lower() for f in split_fields(line)]
-
-
-class TableRecords:
-    """The records of logger tables whose second header line names the
-    columns (`--columns auto`), one file after the other."""
-
-    def __init__(self, datas):
-        self.lines = []
-        for data in datas:
-            lines = data.split(b'\n')
-            if lines and lines[-1] == b'':
-                lines.pop()
-            names = header_names(lines[1].rstrip(b'\r'))
-            units = header_names(lines[2].rstrip(b'\r'))
-            columns = [names.index('timestamp') if 'timestamp' in names else 0]
-            convert = []
-            for k, aliases in enumerate(ALIASES):
-                column = next(names.index(a) for a in aliases if a in names)
-                columns.append(column)
-                convert.append(CONVERSIONS.get(k, {}).get(units[column]))
-            columns.append(next(i for i, n in enumerate(names) if n == 'status' or n.startswith('diag')))
-            self.lines.extend((line.rstrip(b'\r'), columns, convert) for line in lines[4:])
-        self.index = 0
-
-    def next(self):
-        while self.index < len(self.lines):
-            line, columns, convert = self.lines[self.index]
-            self.index += 1
-            fields = split_fields(line)
-            if len(fields) <= max(columns):
-                continue
-            rec = ko.RawRecord()
-            stamp = fields[columns[0]][1:]
-            rec.date, _, rest = stamp.partition(b' ')
-            rec.date = rec.date[:ko.DATE_WIDTH]
-            rec.hour, _, rest = rest.partition(b':')
-            rec.minute = rest.partition(b':')[0][:ko.CLOCK_WIDTH]
-            rec.hour = rec.hour[:ko.CLOCK_WIDTH]
-            for k in range(7):
-                value = ko.atof(fields[columns[k + 1]][:ko.VALUE_WIDTH])
-                rec.values[k] = ko.f32(convert[k](value) if convert[k] else value)
-            status = fields[columns[8]][:ko.STATUS_WIDTH].strip()
-            digits = status.lstrip(b'+-')
-            rec.status = ko.atoi(status) if digits[:1].isdigit() else None
-            return rec
-        return None
-
-
-def record_half_hour(rec):
-    """The absolute half hour of a record: its day, hour and half hour."""
-    return half_hour_of(rec.date, rec.hour, rec.minute)
-
-
-@functools.lru_cache(maxsize=4096)
-def half_hour_of(date, hour, minute):
-    day = datetime.date.fromisoformat(ko.c_string(date).replace(b'/', b'-').decode('ascii'))
-    return day, ko.atoi(hour), ko.half_hour(ko.atoi(minute))
-
-
-def kept(rec):
-    return rec.status is not None and 0 <= rec.status <= 13
-
-
-def read_blocks(stream):
-    """(start of the half hour as a datetime, samples, count) per half hour:
-    the first record opens it (even one whose status gives no sample), the
-    first kept record of another half hour closes it."""
-    rec = stream.next()
-    while rec is not None:
-        key = record_half_hour(rec)
-        samples = [[] for _ in range(7)]
-        carried = None
-        while rec is not None:
-            if kept(rec):
-                if record_half_hour(rec) != key:
-                    carried = rec
-                    break
-                for k in range(7):
-                    samples[k].append(rec.values[k])
-            rec = stream.next()
-        day, hour, minute = key
-        start = datetime.datetime(day.year, day.month, day.day, hour, minute)
-        yield start, samples, len(samples[0])
-        rec = carried
-
-
-def sampling_frequency(data, columns):
-    """1 / the median step between the first records' time stamps, whole Hz."""
-    lines = data.split(b'\n')[4:204]
+def sampling_frequency(files):
+    """1 / the median step between the stream's first records' time stamps,
+    whole Hz."""
     stamps = []
-    for line in lines:
-        fields = split_fields(line.rstrip(b'\r'))
-        text = fields[columns].strip().strip(b'"').decode('ascii', 'replace').replace('/', '-')
-        try:
-            t = datetime.datetime.fromisoformat(text.replace(' ', 'T'))
-        except ValueError:
-            continue
-        stamps.append(t.timestamp() if t.tzinfo else (t - datetime.datetime(1970, 1, 1)).total_seconds())
+    for raw in files:
+        for _, _, (seconds, fraction) in raw.records():
+            stamps.append(seconds + float(b'0.' + fraction))
+            if len(stamps) == FS_RECORDS:
+                break
+        if len(stamps) == FS_RECORDS:
+            break
     steps = np.diff(np.array(stamps))
     steps = steps[steps != 0]
     if len(steps) == 0:
@@ -695,33 +582,44 @@ def line_of(start, values):
     return ','.join(fields) + '\n'
 
 
-def run(files, output, site_path, planar, columns, range_file):
+def run(names, output, site_path, planar, columns, range_file):
     site = Site(site_path)
     limits = ko.load_limits(range_file)
     rotation = so.plane_coefficients(planar)
-    datas = [ko.read_file(f) for f in files]
-    if any(d is None for d in datas):
-        raise SystemExit('cannot read a raw file')
     table = columns == 'auto'
-    fs = site.fs
-    if fs is None:
-        time_column = 0
-        if table:
-            names = header_names(datas[0].split(b'\n')[1].rstrip(b'\r'))
-            time_column = names.index('timestamp') if 'timestamp' in names else 0
-        fs = sampling_frequency(datas[0], time_column)
-    stream = TableRecords(datas) if table else so.StreamRecords(datas)
-    with open(output + '.flux.csv', 'w', newline='\n') as out:
-        out.write(','.join(COLUMNS) + '\n')
-        for start, samples, n in read_blocks(stream):
+    files = []
+    for name in names:
+        data = ko.read_file(name)
+        if data is None:
+            raise SystemExit('cannot read a raw file')
+        files.append(stream.RawFile(name, data, table))
+    run = None
+    try:
+        ordered = stream.order_files(files, ko.same_file, stream.warn)
+        fs = site.fs if site.fs is not None else sampling_frequency(ordered)
+        run = stream.Stream(ordered)
+        lines = []
+        for half_hour, samples in run.blocks():
+            n = len(samples[0])
             if n < so.MIN_SAMPLES:
                 continue
+            start = datetime.datetime(*stream.half_hour_start(half_hour))
             screened = so.screened_block(samples, n, limits)
             if screened is None:
-                out.write(line_of(start, None))
+                lines.append(line_of(start, None))
                 continue
             x_all, good = screened
-            out.write(line_of(start, block_values(x_all, good, n, rotation, site, fs)))
+            lines.append(line_of(start, block_values(x_all, good, n, rotation, site, fs)))
+    except stream.BadTimeStamp as error:
+        # What was read before the stop is still told.
+        if run is not None:
+            run.report_dropped(stream.warn)
+        stream.time_stamp_failure(error)
+        return 1
+    with open(output + '.flux.csv', 'w', newline='\n') as out:
+        out.write(','.join(COLUMNS) + '\n')
+        out.writelines(lines)
+    run.report_dropped(stream.warn)
     return 0
 
 
@@ -732,13 +630,21 @@ def main(argv):
     parser = argparse.ArgumentParser(prog='flux_oracle.py')
     sub = parser.add_subparsers(dest='command', required=True)
     p_run = sub.add_parser('run')
-    p_run.add_argument('files', nargs='+')
-    p_run.add_argument('--output', required=True)
+    p_run.add_argument('files', nargs='*')
+    p_run.add_argument('-o', '--output', required=True)
     p_run.add_argument('--site', required=True)
-    p_run.add_argument('--columns', default='default')
+    p_run.add_argument('--list')
+    p_run.add_argument('-j', '--jobs', type=int)
+    p_run.add_argument('--columns', default='default', choices=('default', 'auto'))
     p_run.add_argument('--range-file')
     args = parser.parse_args(argv)
-    return run(args.files, args.output, args.site, planar, args.columns, args.range_file)
+    names = [os.fsencode(f) for f in args.files]
+    if args.list is not None:
+        listed = so.list_names(args.list)
+        if listed is None:
+            raise SystemExit('cannot read the list')
+        names += listed
+    return run(names, args.output, args.site, planar, args.columns, args.range_file)
 
 
 if __name__ == '__main__':

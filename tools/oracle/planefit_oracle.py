@@ -18,6 +18,7 @@ import argparse
 import json
 import math
 import os
+import re
 import sys
 
 # A dev tool run from the source tree: leave no __pycache__ beside it.
@@ -25,6 +26,7 @@ sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import kelvara_oracle as ko  # noqa: E402
 import standard_oracle as so  # noqa: E402
+import stream_oracle as stream  # noqa: E402
 
 DEFAULT_MIN_RECORDS = 9000
 DEFAULT_U_MIN = 0.5
@@ -42,12 +44,30 @@ class Refused(Exception):
 # Blocks
 
 
+_DATE = re.compile(rb'^([0-9]{4})-([0-9]{2})-([0-9]{2})$')
+
+
+def next_day_text(date):
+    """The day after a YYYY-MM-DD date text (proleptic Gregorian); a text
+    that is not such a valid date is kept as it stands."""
+    m = _DATE.match(date)
+    if not m:
+        return date
+    year, month, day = (int(g) for g in m.groups())
+    if not (1 <= month <= 12 and 1 <= day <= stream.days_in_month(year, month)):
+        return date
+    return ('%04d-%02d-%02d' % stream.civil_day(stream.day_number(year, month, day) + 1)).encode('ascii')
+
+
 def label_time(date, label):
     """A block's time in the standard results' form (YYYY-MM-DD HH:MM, the
     end of the half hour, the 23:30 block on the next day), from the default
-    reader's date text and label."""
+    reader's date text and label: the date advances by one day exactly when
+    the end is 00:00."""
     hour_text, minute_text = label.split(b':')
-    return so.end_time_text(date, int(hour_text), int(minute_text))
+    hour, minute = int(hour_text), int(minute_text)
+    day = next_day_text(date) if hour == 0 and minute == 0 else date
+    return day + (' %02d:%02d' % (hour, minute)).encode('ascii')
 
 
 def read_block_means(datas, limits):

@@ -3,16 +3,20 @@
 
 Written from the published formulas (double rotation or a planar fit with one
 yaw per block, Schotanus and Webb-Pearman-Leuning corrections, an iterated air
-state), not from Kelvara's code. The reader, the range limits and Despike are
-taken from kelvara_oracle.py, the reference of the default mode, so that both
-modes screen a block identically.
+state), not from Kelvara's code. The reading (full time stamps, the files of
+a run as one stream, absolute half hours) is stream_oracle.py's; the range
+limits and Despike are taken from kelvara_oracle.py, the reference of the
+default mode, so that both modes screen a block identically.
 
-Usage:
-  standard_oracle.py run FILE... --output OUT [--planar-fit B0 B1 B2] [--range-file PATH]
-  standard_oracle.py batch LIST [--planar-fit B0 B1 B2] [--range-file PATH]
+Usage (kelvara-cli's command line; --jobs changes nothing):
+  standard_oracle.py run [FILE...] [--list LIST] --output OUT [--standard] [--jobs N]
+                     [--planar-fit B0 B1 B2] [--range-file PATH] [--columns auto]
+  standard_oracle.py batch LIST [--standard] [--jobs N] [--planar-fit B0 B1 B2]
+                     [--range-file PATH] [--columns auto]
 
 Results go to OUT.s1w (double rotation) or OUT.sfw (planar fit); in batch, to
-each listed raw file's name plus that suffix. Everything after Despike is
+each listed raw file's name plus that suffix. A run stopped by a time stamp
+leaves no results file; the exit status is 3 when no half hour has fluxes. Everything after Despike is
 IEEE double arithmetic on the block's single values, evaluated in the order
 the formulas are written, with plain left-to-right sums in record order (no
 compensated or pairwise summation: never Python's sum() or numpy); every
@@ -21,13 +25,13 @@ output value is rounded to single once.
 
 import math
 import os
-import re
 import sys
 
 # A dev tool run from the source tree: leave no __pycache__ beside it.
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import kelvara_oracle as ko  # noqa: E402
+import stream_oracle as stream  # noqa: E402
 
 f32 = ko.f32
 div = ko.div
@@ -54,127 +58,6 @@ HEADER = (b'Time,ustar,tau,ave_CO2,ave_H2O,ave_P,ave_Ts,ave_Ta,ave_U,ave_V,ave_W
 SUFFIX_DOUBLE = '.s1w'
 SUFFIX_PLANAR = '.sfw'
 MIN_SAMPLES = 5
-
-# ---------------------------------------------------------------------------
-# One stream of records over several files
-
-
-class StreamRecords:
-    """The records of several raw files, in order, as one sequence.
-
-    Each file is read by the default reader's own record grammar (one leading
-    character, date, hour, minute, rest of the time stamp, seven values read
-    to the next comma, status to the line end), from behind its four header
-    lines. A record that its file's end cuts short is no record at all: it
-    gives neither a sample nor a block key, and its pieces are never joined
-    with the next file's first line. Then the next file's first record
-    follows. Nothing else about a file boundary matters.
-    """
-
-    def __init__(self, datas):
-        self.streams = []
-        for data in datas:
-            stream = ko.RawStream(data)
-            for _ in range(4):
-                stream.skip_line()
-            self.streams.append(stream)
-        self.index = 0
-
-    def next(self):
-        while self.index < len(self.streams):
-            stream = self.streams[self.index]
-            if not stream.at_end:
-                rec = ko.RawRecord()
-                if ko.Reader.read_timestamp(stream, rec) and ko.Reader.read_values(stream, rec):
-                    return rec
-            self.index += 1
-        return None
-
-
-def record_key(rec):
-    return ko.atoi(rec.hour), ko.half_hour(ko.atoi(rec.minute))
-
-
-def read_blocks(stream):
-    """Yields (date text, block hour, block minute, samples, count) for every
-    half hour of the stream, whatever its count.
-
-    The grouping is the default reader's without its 18000-record cap and
-    without its end-of-first-file stop: the block key and date come from the
-    block's first record (even one whose bad status makes it no sample); a
-    record with a status outside 0..13 gives no sample and never ends a
-    block; the first good record of another hour or half hour ends the block
-    and opens the next one. Dates are never compared.
-    """
-    rec = stream.next()
-    while rec is not None:
-        hour, minute = record_key(rec)
-        date = ko.c_string(rec.date)
-        samples = [[] for _ in range(7)]
-        carried = None
-        while rec is not None:
-            if 0 <= rec.status <= 13:
-                if record_key(rec) != (hour, minute):
-                    carried = rec
-                    break
-                for k in range(7):
-                    samples[k].append(rec.values[k])
-            rec = stream.next()
-        yield date, hour, minute, samples, len(samples[0])
-        rec = carried
-
-# ---------------------------------------------------------------------------
-# Time field
-
-_DATE = re.compile(rb'^([0-9]{4})-([0-9]{2})-([0-9]{2})$')
-
-
-def days_in_month(year, month):
-    if month == 2:
-        leap = year % 4 == 0 and (year % 100 != 0 or year % 400 == 0)
-        return 29 if leap else 28
-    return 30 if month in (4, 6, 9, 11) else 31
-
-
-def next_day_text(date):
-    """The day after a YYYY-MM-DD date text (proleptic Gregorian); a text
-    that is not such a valid date is kept as it stands."""
-    m = _DATE.match(date)
-    if not m:
-        return date
-    year, month, day = (int(g) for g in m.groups())
-    if not (1 <= month <= 12 and 1 <= day <= days_in_month(year, month)):
-        return date
-    day += 1
-    if day > days_in_month(year, month):
-        day = 1
-        month += 1
-        if month > 12:
-            month = 1
-            year += 1
-    return ('%04d-%02d-%02d' % (year, month, day)).encode('ascii')
-
-
-def end_time_text(date, end_hour, end_minute):
-    """`date HH:MM` for a half hour that ends at end_hour:end_minute; the
-    date advances by one day exactly when the end is 00:00 (the 23:30 block),
-    whatever odd clock values the block had."""
-    next_day = end_hour == 0 and end_minute == 0
-    day = next_day_text(date) if next_day else date
-    return day + (' %02d:%02d' % (end_hour, end_minute)).encode('ascii')
-
-
-def block_time(date, hour, minute):
-    """The end of the half hour that starts at hour:minute on date, its clock
-    by the default label rule: minute + 30, 60 carries into the hour, an hour
-    above 23 loses 24."""
-    minute += 30
-    if minute == 60:
-        minute = 0
-        hour += 1
-    if hour > 23:
-        hour -= 24
-    return end_time_text(date, hour, minute)
 
 # ---------------------------------------------------------------------------
 # Block moments, rotation and fluxes
@@ -372,11 +255,27 @@ def block_line(time, samples, n, limits, rotation):
     return time + b',' + text.encode('ascii') + ko.CRLF
 
 
-def write_stream(datas, limits, rotation, out):
-    for date, hour, minute, samples, n in read_blocks(StreamRecords(datas)):
+def stream_lines(run, limits, rotation, half_hours=None):
+    """The results lines of a stream's half hours of at least MIN_SAMPLES
+    good records, and how many of them have fluxes; every half hour with a
+    good record goes into the set half_hours when one is given."""
+    lines = []
+    computed = 0
+    for half_hour, samples in run.blocks():
+        n = len(samples[0])
+        if half_hours is not None and n > 0:
+            half_hours.add(half_hour)
         if n < MIN_SAMPLES:
             continue
-        out.write(block_line(block_time(date, hour, minute), samples, n, limits, rotation))
+        time = results_time(half_hour)
+        line = block_line(time, samples, n, limits, rotation)
+        computed += not line.startswith(time + b',,')
+        lines.append(line)
+    return lines, computed
+
+
+def results_time(half_hour):
+    return stream.half_hour_end_text(half_hour).encode('ascii')
 
 # ---------------------------------------------------------------------------
 # Jobs
@@ -393,43 +292,94 @@ def plane_coefficients(planar):
     return tuple(f32(ko.atof(os.fsencode(t))) for t in planar)
 
 
-def single_run(files, output, planar, range_file):
+def list_names(list_file):
+    """The names a list file gives, one a line; None when it cannot be read."""
+    data = ko.read_file(list_file)
+    if data is None:
+        return None
+    reader = ko.ListReader(data)
+    names = []
+    while True:
+        name = reader.read_line()
+        if name is None:
+            return names
+        names.append(name)
+
+
+def write_results(path, lines):
+    try:
+        with open(path, 'wb') as out:
+            out.write(HEADER + ko.CRLF)
+            out.writelines(lines)
+    except OSError:
+        ko.message("Can't Open Output File", "Can't Open Output file!")
+        return False
+    return True
+
+
+def single_run(names, output, planar, range_file, table):
     limits = ko.load_limits(range_file)
     if limits is None:
         return 1
     rotation = plane_coefficients(planar)
     if rotation is False:
         return 1
-    if not files or files[0] == '':
+    if not names or names[0] == b'':
         ko.message('No First File', 'Please Input the First File!')
         return 1
     if output == '':
         ko.message('No Output File', 'Please Input the Output File!')
         return 1
     results = output + (SUFFIX_DOUBLE if rotation is None else SUFFIX_PLANAR)
-    if any(ko.same_file(results, f) for f in files):
+    if any(ko.same_file(os.fsencode(results), f) for f in names):
         ko.message('Output File Is An Input File', 'Please choose another output file!')
         return 1
+    files = []
+    for name in names:
+        data = ko.read_file(name)
+        if data is None:
+            ko.message("Can't Open Raw Data File " + os.fsdecode(name), "Raw Data File Doesn't Exit!")
+            return 1
+        files.append(stream.RawFile(name, data, table))
+    run = None
     try:
-        out = open(results, 'wb')
-    except OSError:
-        ko.message("Can't Open Output File", "Can't Open Output file!")
+        run = stream.Stream(stream.order_files(files, ko.same_file, stream.warn))
+        lines, computed = stream_lines(run, limits, rotation)
+    except stream.BadTimeStamp as error:
+        # What was read before the stop is still told.
+        if run is not None:
+            run.report_dropped(stream.warn)
+        stream.time_stamp_failure(error)
         return 1
-    with out:
-        out.write(HEADER + ko.CRLF)
-        datas = []
-        for f in files:
-            data = ko.read_file(f)
-            if data is None:
-                ko.message("Can't Open Raw Data File " + f, "Raw Data File Doesn't Exit!")
-                return 1
-            datas.append(data)
-        write_stream(datas, limits, rotation, out)
+    if not write_results(results, lines):
+        return 1
+    run.report_dropped(stream.warn)
     ko.message('Processing Finished!', 'Status')
-    return 0
+    return 0 if computed else 3
 
 
-def batch(list_file, planar, range_file):
+def shared_half_hours(names, half_hours):
+    """The warning for listed files that share a half hour (each gives a
+    partial line for it): the pair whose shared half hour comes first,
+    and how many pairs share any."""
+    pairs = []
+    for i in range(len(names)):
+        for j in range(i + 1, len(names)):
+            shared = half_hours[i] & half_hours[j]
+            if shared:
+                pairs.append((min(shared), i, j))
+    if not pairs:
+        return
+    first, i, j = min(pairs)
+    text = b'kelvara-cli: warning: %s and %s share the half hour ending %s' % (
+        names[i], names[j], stream.half_hour_end_text(first).encode('ascii'))
+    if len(pairs) > 1:
+        text += b' (%d pairs of files share half hours)' % len(pairs)
+    stream.warn(text + b": each file gives a line of part of its records, a partial half hour; "
+                b"'kelvara-cli run --standard --list LIST' reads the files as one stream and joins them")
+
+
+def batch(list_file, planar, range_file, table):
     """One results file per listed raw file, each file a stream of its own."""
     rotation = plane_coefficients(planar)
     if rotation is False:
@@ -437,38 +387,46 @@ def batch(list_file, planar, range_file):
     if list_file == '':
         ko.message('No Input File', 'Please Input the File!')
         return 1
-    data = ko.read_file(list_file)
-    if data is None:
+    names = list_names(list_file)
+    if names is None:
         ko.message("Can't Open File!", "File Doesn't Exit!")
         return 1
     limits = ko.load_limits(range_file)
     if limits is None:
         return 1
     suffix = os.fsencode(SUFFIX_DOUBLE if rotation is None else SUFFIX_PLANAR)
-    names = ko.ListReader(data)
     list_path = os.fsencode(list_file)
-    while True:
-        name = names.read_line()
-        if name is None:
-            break
+    computed = 0
+    half_hours = []
+    runs = []
+    for name in names:
         results = name + suffix
         if ko.same_file(results, name) or ko.same_file(results, list_path):
             ko.message('Output File Is An Input File', 'Please choose another output file!')
             return 1
-        try:
-            out = open(results, 'wb')
-        except OSError:
-            ko.message("Can't Open Output File!", 'Open Output File Failed!')
+        raw = ko.read_file(name) if name else None
+        if raw is None:
+            ko.message("Can't Open Raw Data File!", "Raw Data File Doesn't Exit!")
             return 1
-        with out:
-            out.write(HEADER + ko.CRLF)
-            raw = ko.read_file(name) if name else None
-            if raw is None:
-                ko.message("Can't Open Raw Data File!", "Raw Data File Doesn't Exit!")
-                return 1
-            write_stream([raw], limits, rotation, out)
+        run = stream.Stream([stream.RawFile(name, raw, table)])
+        keys = set()
+        try:
+            lines, count = stream_lines(run, limits, rotation, keys)
+        except stream.BadTimeStamp as error:
+            for read in runs + [run]:
+                read.report_dropped(stream.warn)
+            stream.time_stamp_failure(error)
+            return 1
+        if not write_results(results, lines):
+            return 1
+        computed += count
+        half_hours.append(keys)
+        runs.append(run)
+    for run in runs:
+        run.report_dropped(stream.warn)
+    shared_half_hours(names, half_hours)
     ko.message('Processing Finished!', 'Status')
-    return 0
+    return 0 if computed else 3
 
 
 def take_planar_fit(argv):
@@ -485,22 +443,36 @@ def take_planar_fit(argv):
 
 
 def main(argv):
+    """The command line of `kelvara-cli run|batch --standard`; --jobs is
+    taken and left alone (the results are those of one thread)."""
     import argparse
     argv = list(argv)
     planar = take_planar_fit(argv)
     parser = argparse.ArgumentParser(prog='standard_oracle.py')
     sub = parser.add_subparsers(dest='command', required=True)
     p_run = sub.add_parser('run')
-    p_run.add_argument('files', nargs='+')
-    p_run.add_argument('--output', required=True)
-    p_run.add_argument('--range-file')
+    p_run.add_argument('files', nargs='*')
+    p_run.add_argument('-o', '--output', required=True)
+    p_run.add_argument('--list')
     p_batch = sub.add_parser('batch')
     p_batch.add_argument('list')
-    p_batch.add_argument('--range-file')
+    for p in (p_run, p_batch):
+        p.add_argument('--standard', action='store_true')
+        p.add_argument('-j', '--jobs', type=int)
+        p.add_argument('--range-file')
+        p.add_argument('--columns', default='default', choices=('default', 'auto'))
     args = parser.parse_args(argv)
+    table = args.columns == 'auto'
     if args.command == 'run':
-        return single_run(args.files, args.output, planar, args.range_file)
-    return batch(args.list, planar, args.range_file)
+        names = [os.fsencode(f) for f in args.files]
+        if args.list is not None:
+            listed = list_names(args.list)
+            if listed is None:
+                ko.message("Can't Open File!", "File Doesn't Exit!")
+                return 1
+            names += listed
+        return single_run(names, args.output, planar, args.range_file, table)
+    return batch(args.list, planar, args.range_file, table)
 
 
 if __name__ == '__main__':
