@@ -2,6 +2,9 @@
 
 #include "DialogTemplates.h"
 
+#include <array>
+#include <iterator>
+
 #include "ResourceIds.h"
 #include "Version.h"
 
@@ -25,8 +28,8 @@ constexpr ControlTemplate kAboutControls[] = {
 
 // "EC Process".
 constexpr ControlTemplate kECProcessControls[] = {
-    {K::DefPushButton, kOkControl, "Process", 91, 215, 50, 14},
-    {K::PushButton, kCancelControl, "Close", 161, 215, 50, 14},
+    {K::DefPushButton, kOkControl, "Process", 91, 226, 50, 14},
+    {K::PushButton, kCancelControl, "Close", 161, 226, 50, 14},
     {K::RightText, kUnnumbered, "Select First File: ", 13, 17, 83, 9},
     {K::Edit, IDC_FIRST_FILE, "", 106, 14, 119, 13},
     {K::PushButton, IDC_BROWSE_FIRST, "Browse...", 234, 14, 44, 13},
@@ -46,11 +49,12 @@ constexpr ControlTemplate kECProcessControls[] = {
     {K::Edit, IDC_EC_B1, "", 147, 151, 46, 12},
     {K::LeftText, kUnnumbered, "b2", 203, 151, 11, 10},
     {K::Edit, IDC_EC_B2, "", 217, 151, 43, 13},
-    {K::Progress, IDC_PROGRESS_BAR, "", 33, 190, 244, 16},
-    {K::LeftText, IDC_PERCENT_TEXT, "", 283, 194, 26, 8},
-    {K::CheckBox, IDC_EC_STANDARD, "Standard methods", 225, 217, 80, 10},
-    {K::PushButton, IDC_EC_VIEW, "View", 21, 215, 50, 14},
-    {K::LeftText, IDC_EC_COLUMNS_NOTE, "", 13, 233, 310, 8},
+    {K::CheckBox, IDC_EC_STANDARD, "Standard methods", 46, 185, 80, 10},
+    {K::CheckBox, IDC_EC_CORRECTED, "Corrections and flags (site file)", 141, 185, 139, 10},
+    {K::Progress, IDC_PROGRESS_BAR, "", 33, 201, 244, 16},
+    {K::LeftText, IDC_PERCENT_TEXT, "", 283, 205, 26, 8},
+    {K::PushButton, IDC_EC_VIEW, "View", 21, 226, 50, 14},
+    {K::LeftText, IDC_EC_COLUMNS_NOTE, "", 13, 244, 310, 8},
 };
 
 // "No Second File".
@@ -101,8 +105,8 @@ constexpr ControlTemplate kSetRangeControls[] = {
 
 // "Batch File Processor".
 constexpr ControlTemplate kBatchControls[] = {
-    {K::DefPushButton, kOkControl, "Process", 94, 209, 50, 14},
-    {K::PushButton, kCancelControl, "Close", 165, 210, 50, 14},
+    {K::DefPushButton, kOkControl, "Process", 94, 221, 50, 14},
+    {K::PushButton, kCancelControl, "Close", 165, 221, 50, 14},
     {K::Picture, kUnnumbered, "", 103, 20, 115, 22, kSunken, IDB_BATCH_BANNER},
     {K::LeftText, kUnnumbered, "Input the file which contains\nall raw data file names", 17, 58, 92, 20},
     {K::Edit, IDC_LIST_FILE, "", 117, 61, 134, 16},
@@ -117,10 +121,11 @@ constexpr ControlTemplate kBatchControls[] = {
     {K::Edit, IDC_BATCH_B1, "", 147, 135, 59, 15},
     {K::LeftText, kUnnumbered, "b2", 223, 137, 10, 11},
     {K::Edit, IDC_BATCH_B2, "", 235, 135, 59, 15},
-    {K::CentredText, IDC_WAIT_NOTICE, "", 63, 174, 205, 15},
-    {K::CentredText, IDC_PROGRESS_TEXT, "", 65, 194, 205, 12},
-    {K::CheckBox, IDC_BATCH_STANDARD, "Standard methods", 228, 212, 80, 10},
-    {K::LeftText, IDC_BATCH_COLUMNS_NOTE, "", 17, 227, 295, 8},
+    {K::CheckBox, IDC_BATCH_STANDARD, "Standard methods", 36, 174, 80, 10},
+    {K::CheckBox, IDC_BATCH_CORRECTED, "Corrections and flags (site file)", 119, 174, 139, 10},
+    {K::CentredText, IDC_WAIT_NOTICE, "", 63, 188, 205, 15},
+    {K::CentredText, IDC_PROGRESS_TEXT, "", 65, 206, 205, 12},
+    {K::LeftText, IDC_BATCH_COLUMNS_NOTE, "", 17, 239, 295, 8},
 };
 
 // "Merge Files".
@@ -236,16 +241,117 @@ constexpr ControlTemplate kInputColumnsControls[] = {
     {K::PushButton, kCancelControl, "Cancel", 140, 175, 50, 14},
 };
 
+// "Site and Instruments": a row per key of the site file, in the file's
+// order: its label (a star marks the two required keys), its box (an edit,
+// or a drop-down of the key's words) and its unit. The rows stand in a group
+// box per section, [site], [sonic] and [irga] on the left, [lag] and
+// [processing] on the right.
+struct SiteRow {
+    const char* label;
+    const char* unit;
+    const char* choices = nullptr;  // apart by '|'; none: an edit box
+};
+
+constexpr SiteRow kSiteRows[] = {
+    {"Measurement height *", "m"},
+    {"Displacement height", "m"},
+    {"Canopy height", "m"},
+    {"Latitude *", "\u00b0 north"},
+
+    {"Path length", "m"},
+    {"Time constant", "s"},
+    {"Azimuth", "\u00b0 from north"},
+    {"+u is wind", "the azimuth", "from|toward"},
+    {"Declination", "\u00b0"},
+
+    {"Path length", "m"},
+    {"Time constant", "s"},
+    {"Separation north", "m"},
+    {"Separation east", "m"},
+    {"Separation up", "m"},
+
+    {"Method", "", "none|constant|maxcov|maxcov_default"},
+    {"CO2 window start", "s, or auto"},
+    {"CO2 window end", "s, or auto"},
+    {"H2O window start", "s, or auto"},
+    {"H2O window end", "s, or auto"},
+    {"CO2 default lag", "s"},
+    {"H2O default lag", "s"},
+
+    {"Sampling frequency", "Hz, or auto"},
+    {"Spectral correction", "", "moncrieff97|none"},
+    {"High-pass transfer", "", "single|product"},
+    {"Correction order", "", "covariances|peer"},
+    {"Obukhov length from", "flux", "buoyancy|sensible"},
+    {"Obukhov temperature", "", "actual|potential"},
+    {"von K\u00e1rm\u00e1n constant", ""},
+    {"Wind direction", "mean", "vector|unit"},
+    {"Random error lags", "s at most"},
+    {"Minimum coverage", "% of records"},
+};
+static_assert(std::size(kSiteRows) == kSiteKeyBoxes.size());
+
+struct SiteGroup {
+    const char* title;
+    int x, y, rows;
+};
+
+constexpr SiteGroup kSiteGroups[] = {
+    {"[site] Tower", 7, 22, 4},     {"[sonic] Sonic anemometer", 7, 97, 5},     {"[irga] Gas analyser", 7, 186, 5},
+    {"[lag] Time lag", 226, 22, 7}, {"[processing] Corrections", 226, 139, 10},
+};
+
+constexpr int kSiteRowPitch = 14;
+constexpr int kSiteGroupWidth = 212;
+
+constexpr auto kSiteControls = [] {
+    std::array<ControlTemplate, std::size(kSiteGroups) + 3 * std::size(kSiteRows) + 7> controls{};
+    std::size_t n = 0, row = 0;
+    for (const SiteGroup& group : kSiteGroups) {
+        controls[n++] = {K::GroupBox,
+                         kUnnumbered,
+                         group.title,
+                         group.x,
+                         group.y,
+                         kSiteGroupWidth,
+                         12 + group.rows * kSiteRowPitch + 3};
+        for (int i = 0; i < group.rows; ++i, ++row) {
+            const SiteRow& site = kSiteRows[row];
+            const int y = group.y + 12 + i * kSiteRowPitch;
+            controls[n++] = {K::RightText, kUnnumbered, site.label, group.x + 4, y + 2, 84, 9};
+            controls[n++] = {site.choices ? K::DropDown : K::Edit,
+                             kSiteKeyBoxes[row],
+                             site.choices ? site.choices : "",
+                             group.x + 92,
+                             y,
+                             60,
+                             13};
+            controls[n++] = {K::LeftText, kUnnumbered, site.unit, group.x + 156, y + 2, 52, 9};
+        }
+    }
+    controls[n++] = {
+        K::LeftText, kUnnumbered, "* required. A displacement height left empty\nis 0.67 \u00d7 the canopy height.",
+        7,           275,         212,
+        18};
+    controls[n++] = {K::LeftText, IDC_SITE_FILE_NOTE, "", 7, 7, 318, 9};
+    controls[n++] = {K::PushButton, IDC_SITE_OPEN, "Open\u2026", 333, 5, 50, 13};
+    controls[n++] = {K::PushButton, IDC_SITE_SAVE_AS, "Save As\u2026", 388, 5, 50, 13};
+    controls[n++] = {K::DefPushButton, kOkControl, "OK", 162, 302, 50, 14};
+    controls[n++] = {K::PushButton, kCancelControl, "Cancel", 232, 302, 50, 14};
+    return controls;
+}();
+
 }  // namespace
 
 const DialogTemplate kAboutTemplate{IDD_ABOUTBOX, "About Kelvara", 280, 62, kAboutControls};
-const DialogTemplate kECProcessTemplate{IDD_EC_PROCESS, "EC Process", 333, 244, kECProcessControls};
+const DialogTemplate kECProcessTemplate{IDD_EC_PROCESS, "EC Process", 333, 255, kECProcessControls};
 const DialogTemplate kSecondFileTemplate{IDD_SECOND_FILE, "No Second File", 186, 95, kSecondFileControls};
 const DialogTemplate kSetRangeTemplate{IDD_SET_RANGE, "Range Setting", 302, 206, kSetRangeControls};
-const DialogTemplate kBatchTemplate{IDD_BATCH_PROCESS, "Batch File Processor", 322, 238, kBatchControls};
+const DialogTemplate kBatchTemplate{IDD_BATCH_PROCESS, "Batch File Processor", 322, 250, kBatchControls};
 const DialogTemplate kMergeTemplate{IDD_MERGE, "Merge Files", 389, 282, kMergeControls};
 const DialogTemplate kAppendTemplate{IDD_APPEND, "Append Files", 405, 287, kAppendControls};
 const DialogTemplate kPlaneFitTemplate{IDD_PLANE_FIT, "Planar Fit Coefficients", 330, 268, kPlaneFitControls};
 const DialogTemplate kInputColumnsTemplate{IDD_INPUT_COLUMNS, "Input Columns", 260, 197, kInputColumnsControls};
+const DialogTemplate kSiteInstrumentsTemplate{IDD_SITE_INSTRUMENTS, "Site and Instruments", 445, 322, kSiteControls};
 
 }  // namespace kelvara::res

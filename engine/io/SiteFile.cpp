@@ -371,12 +371,13 @@ bool ReadSiteFile(const std::filesystem::path& file, SiteSettings& settings, Sit
     return false;
 }
 
-std::string SiteFileTemplate() {
-    const SiteSettings defaults;
-    std::string text =
-        "# Kelvara site file: the tower, its instruments, and how the fluxes are corrected.\n"
-        "# Every key may be left out but the two marked required; a key left out takes the\n"
-        "# value shown here. Lines that start with # or ; are comments.\n";
+namespace {
+
+// A site file of these settings under its heading, with each key's
+// comment. The template leaves the required values empty; a displacement
+// height left out is a comment, so that it reads back as 0.67 x canopy_height.
+std::string SiteText(const SiteSettings& settings, bool blankRequired, std::string_view heading) {
+    std::string text(heading);
     std::string_view section;
     for (const KeyEntry& entry : kKeys) {
         if (entry.section != section) {
@@ -384,18 +385,35 @@ std::string SiteFileTemplate() {
             text += "\n" + Bracketed(section) + "\n";
         }
         if (!entry.help.empty()) text += "# " + std::string(entry.help) + (entry.required ? " Required." : "") + "\n";
-        if (entry.required) {
+        if (entry.required && blankRequired) {
             text += std::string(entry.key) + " =\n";
-        } else if (entry.key == "displacement_height") {
+        } else if (entry.key == "displacement_height" && !settings.displacementHeight) {
             text += "# " + std::string(entry.key) + " =\n";
         } else {
-            const SiteValue value = entry.value(defaults);
+            const SiteValue value = entry.value(settings);
             const std::string shown = std::holds_alternative<double>(value) ? NumberText(std::get<double>(value))
                                                                             : std::get<std::string>(value);
             text += std::string(entry.key) + " = " + shown + "\n";
         }
     }
     return text;
+}
+
+}  // namespace
+
+std::string SiteFileTemplate() {
+    return SiteText(SiteSettings{}, true,
+                    "# Kelvara site file: the tower, its instruments, and how the fluxes are corrected.\n"
+                    "# Every key may be left out but the two marked required; a key left out takes the\n"
+                    "# value shown here. Lines that start with # or ; are comments.\n");
+}
+
+std::string SiteFileText(const SiteSettings& settings) {
+    return SiteText(settings, false,
+                    "# Kelvara site file: the tower, its instruments, and how the fluxes are corrected.\n"
+                    "# Every key may be left out but the two marked required; a key left out takes its\n"
+                    "# default (kelvara-cli site --template shows them). Lines that start with # or ;\n"
+                    "# are comments.\n");
 }
 
 std::vector<SiteSection> SiteSettingsEntries(const SiteSettings& settings) {

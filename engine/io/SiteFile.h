@@ -34,6 +34,11 @@ bool ReadSiteFile(const std::filesystem::path& file, SiteSettings& settings, Sit
 // left empty), for `kelvara-cli site --template`.
 std::string SiteFileTemplate();
 
+// The site file of these settings: every key with the template's comments,
+// numbers in their shortest exact form, so that ParseSiteText reads back the
+// same settings. A displacement height left out stays left out (a comment).
+std::string SiteFileText(const SiteSettings& settings);
+
 // The settings as a site file would spell them, every default filled in:
 // numbers as numbers, `auto` and the choices as their words.
 using SiteValue = std::variant<double, std::string>;

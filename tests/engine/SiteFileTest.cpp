@@ -132,6 +132,61 @@ TEST(SiteFile, TheTemplateNamesEveryKeyAndReadsBackAsTheDefaults) {
     }
 }
 
+// What the desktop's Site and Instruments dialog saves: every key, and the
+// same settings when read back, down to the last bit of each number.
+TEST(SiteFile, TheTextOfSettingsReadsBackAsTheSameSettings) {
+    SiteSettings changed;
+    changed.measurementHeight = 3.1;
+    changed.latitude = -33.25;
+    changed.canopyHeight = 0.7;
+    changed.sonicTimeConstant = 1.0 / 30.0;
+    changed.sonicAzimuth = 212.5;
+    changed.uPositive = UPositive::Toward;
+    changed.declination = -4.1;
+    changed.sepNorth = 0.1;
+    changed.sepEast = -0.2;
+    changed.sepVertical = 0.05;
+    changed.lagMethod = LagMethod::MaxCov;
+    changed.co2Min = -0.4;
+    changed.h2oMax = 2.0;
+    changed.co2Default = 0.2;
+    changed.fs = 20.0;
+    changed.spectral = SpectralModel::None;
+    changed.hpTransfer = HighPassTransfer::Product;
+    changed.correctionOrder = CorrectionOrder::Peer;
+    changed.obukhovFlux = ObukhovFlux::Sensible;
+    changed.obukhovTemperature = ObukhovTemperature::Potential;
+    changed.vonKarman = 0.41;
+    changed.windDirection = WindDirectionMean::Unit;
+    changed.ruMaxLagSeconds = 7.5;
+    changed.minCoverage = 80.0;
+    SiteSettings withDisplacement = changed;
+    withDisplacement.displacementHeight = 0.3;
+    SiteSettings defaults;  // but the two required keys
+    defaults.measurementHeight = 2.0;
+    defaults.latitude = 50.0;
+
+    for (const SiteSettings& settings : {changed, withDisplacement, defaults}) {
+        const std::string text = SiteFileText(settings);
+        SiteSettings read;
+        SiteFileError error;
+        ASSERT_TRUE(ParseSiteText(text, read, error)) << error.message << "\n" << text;
+        EXPECT_EQ(settings.displacementHeight, read.displacementHeight) << text;
+        const auto a = SiteSettingsEntries(settings), b = SiteSettingsEntries(read);
+        for (std::size_t s = 0; s < a.size(); ++s) {
+            for (std::size_t k = 0; k < a[s].entries.size(); ++k) {
+                const SiteEntry& entry = a[s].entries[k];
+                EXPECT_EQ(entry.value, b[s].entries[k].value) << entry.key;
+                // Every key is written, the displacement height left out as a comment.
+                const bool leftOut = entry.key == "displacement_height" && !settings.displacementHeight;
+                const std::string line = (leftOut ? "\n# " : "\n") + entry.key + " =";
+                EXPECT_NE(std::string::npos, text.find(line)) << entry.key;
+            }
+        }
+    }
+    EXPECT_NE(std::string::npos, SiteFileText(defaults).find("# Time constant of the sonic, s.\ntime_constant = "));
+}
+
 TEST(SiteFile, EntriesFillInTheDefaultsInTheFilesOrder) {
     SiteSettings settings;
     settings.canopyHeight = 1.0;
