@@ -28,8 +28,8 @@ constexpr ControlTemplate kAboutControls[] = {
 
 // "EC Process".
 constexpr ControlTemplate kECProcessControls[] = {
-    {K::DefPushButton, kOkControl, "Process", 91, 226, 50, 14},
-    {K::PushButton, kCancelControl, "Close", 161, 226, 50, 14},
+    {K::DefPushButton, kOkControl, "Process", 91, 215, 50, 14},
+    {K::PushButton, kCancelControl, "Close", 161, 215, 50, 14},
     {K::RightText, kUnnumbered, "Select First File: ", 13, 17, 83, 9},
     {K::Edit, IDC_FIRST_FILE, "", 106, 14, 119, 13},
     {K::PushButton, IDC_BROWSE_FIRST, "Browse...", 234, 14, 44, 13},
@@ -49,12 +49,13 @@ constexpr ControlTemplate kECProcessControls[] = {
     {K::Edit, IDC_EC_B1, "", 147, 151, 46, 12},
     {K::LeftText, kUnnumbered, "b2", 203, 151, 11, 10},
     {K::Edit, IDC_EC_B2, "", 217, 151, 43, 13},
-    {K::CheckBox, IDC_EC_STANDARD, "Standard methods", 46, 185, 80, 10},
-    {K::CheckBox, IDC_EC_CORRECTED, "Corrections and flags (site file)", 141, 185, 139, 10},
-    {K::Progress, IDC_PROGRESS_BAR, "", 33, 201, 244, 16},
-    {K::LeftText, IDC_PERCENT_TEXT, "", 283, 205, 26, 8},
-    {K::PushButton, IDC_EC_VIEW, "View", 21, 226, 50, 14},
-    {K::LeftText, IDC_EC_COLUMNS_NOTE, "", 13, 244, 310, 8},
+    {K::Progress, IDC_PROGRESS_BAR, "", 33, 190, 244, 16},
+    {K::LeftText, IDC_PERCENT_TEXT, "", 283, 194, 26, 8},
+    {K::CheckBox, IDC_EC_STANDARD, "Standard methods", 225, 217, 80, 10},
+    // Under "Standard methods", which it implies, ending where it ends.
+    {K::CheckBox, IDC_EC_CORRECTED, "Corrections and flags (site file)", 166, 231, 139, 10},
+    {K::PushButton, IDC_EC_VIEW, "View", 21, 215, 50, 14},
+    {K::LeftText, IDC_EC_COLUMNS_NOTE, "", 13, 245, 310, 8},
 };
 
 // "No Second File".
@@ -105,8 +106,8 @@ constexpr ControlTemplate kSetRangeControls[] = {
 
 // "Batch File Processor".
 constexpr ControlTemplate kBatchControls[] = {
-    {K::DefPushButton, kOkControl, "Process", 94, 221, 50, 14},
-    {K::PushButton, kCancelControl, "Close", 165, 221, 50, 14},
+    {K::DefPushButton, kOkControl, "Process", 94, 209, 50, 14},
+    {K::PushButton, kCancelControl, "Close", 165, 210, 50, 14},
     {K::Picture, kUnnumbered, "", 103, 20, 115, 22, kSunken, IDB_BATCH_BANNER},
     {K::LeftText, kUnnumbered, "Input the file which contains\nall raw data file names", 17, 58, 92, 20},
     {K::Edit, IDC_LIST_FILE, "", 117, 61, 134, 16},
@@ -121,11 +122,12 @@ constexpr ControlTemplate kBatchControls[] = {
     {K::Edit, IDC_BATCH_B1, "", 147, 135, 59, 15},
     {K::LeftText, kUnnumbered, "b2", 223, 137, 10, 11},
     {K::Edit, IDC_BATCH_B2, "", 235, 135, 59, 15},
-    {K::CheckBox, IDC_BATCH_STANDARD, "Standard methods", 36, 174, 80, 10},
-    {K::CheckBox, IDC_BATCH_CORRECTED, "Corrections and flags (site file)", 119, 174, 139, 10},
-    {K::CentredText, IDC_WAIT_NOTICE, "", 63, 188, 205, 15},
-    {K::CentredText, IDC_PROGRESS_TEXT, "", 65, 206, 205, 12},
-    {K::LeftText, IDC_BATCH_COLUMNS_NOTE, "", 17, 239, 295, 8},
+    {K::CentredText, IDC_WAIT_NOTICE, "", 63, 174, 205, 15},
+    {K::CentredText, IDC_PROGRESS_TEXT, "", 65, 194, 205, 12},
+    {K::CheckBox, IDC_BATCH_STANDARD, "Standard methods", 228, 212, 80, 10},
+    // Under "Standard methods", which it implies, ending where it ends.
+    {K::CheckBox, IDC_BATCH_CORRECTED, "Corrections and flags (site file)", 169, 226, 139, 10},
+    {K::LeftText, IDC_BATCH_COLUMNS_NOTE, "", 17, 240, 295, 8},
 };
 
 // "Merge Files".
@@ -344,10 +346,10 @@ constexpr auto kSiteControls = [] {
 }  // namespace
 
 const DialogTemplate kAboutTemplate{IDD_ABOUTBOX, "About Kelvara", 280, 62, kAboutControls};
-const DialogTemplate kECProcessTemplate{IDD_EC_PROCESS, "EC Process", 333, 255, kECProcessControls};
+const DialogTemplate kECProcessTemplate{IDD_EC_PROCESS, "EC Process", 333, 256, kECProcessControls};
 const DialogTemplate kSecondFileTemplate{IDD_SECOND_FILE, "No Second File", 186, 95, kSecondFileControls};
 const DialogTemplate kSetRangeTemplate{IDD_SET_RANGE, "Range Setting", 302, 206, kSetRangeControls};
-const DialogTemplate kBatchTemplate{IDD_BATCH_PROCESS, "Batch File Processor", 322, 250, kBatchControls};
+const DialogTemplate kBatchTemplate{IDD_BATCH_PROCESS, "Batch File Processor", 322, 251, kBatchControls};
 const DialogTemplate kMergeTemplate{IDD_MERGE, "Merge Files", 389, 282, kMergeControls};
 const DialogTemplate kAppendTemplate{IDD_APPEND, "Append Files", 405, 287, kAppendControls};
 const DialogTemplate kPlaneFitTemplate{IDD_PLANE_FIT, "Planar Fit Coefficients", 330, 268, kPlaneFitControls};
