@@ -52,8 +52,8 @@ constexpr ControlTemplate kECProcessControls[] = {
     {K::Progress, IDC_PROGRESS_BAR, "", 33, 190, 244, 16},
     {K::LeftText, IDC_PERCENT_TEXT, "", 283, 194, 26, 8},
     {K::CheckBox, IDC_EC_STANDARD, "Standard methods", 225, 217, 80, 10},
-    // Under "Standard methods", which it implies, ending where it ends.
-    {K::CheckBox, IDC_EC_CORRECTED, "Corrections and flags (site file)", 166, 231, 139, 10},
+    // Under "Standard methods", which it implies, and in line with Close.
+    {K::CheckBox, IDC_EC_CORRECTED, "Corrections and flags (site file)", 161, 231, 139, 10},
     {K::PushButton, IDC_EC_VIEW, "View", 21, 215, 50, 14},
     {K::LeftText, IDC_EC_COLUMNS_NOTE, "", 13, 245, 310, 8},
 };
@@ -125,8 +125,8 @@ constexpr ControlTemplate kBatchControls[] = {
     {K::CentredText, IDC_WAIT_NOTICE, "", 63, 174, 205, 15},
     {K::CentredText, IDC_PROGRESS_TEXT, "", 65, 194, 205, 12},
     {K::CheckBox, IDC_BATCH_STANDARD, "Standard methods", 228, 212, 80, 10},
-    // Under "Standard methods", which it implies, ending where it ends.
-    {K::CheckBox, IDC_BATCH_CORRECTED, "Corrections and flags (site file)", 169, 226, 139, 10},
+    // Under "Standard methods", which it implies, and in line with Close.
+    {K::CheckBox, IDC_BATCH_CORRECTED, "Corrections and flags (site file)", 165, 226, 139, 10},
     {K::LeftText, IDC_BATCH_COLUMNS_NOTE, "", 17, 240, 295, 8},
 };
 
@@ -293,53 +293,74 @@ constexpr SiteRow kSiteRows[] = {
 };
 static_assert(std::size(kSiteRows) == kSiteKeyBoxes.size());
 
-struct SiteGroup {
-    const char* title;
-    int x, y, rows;
-};
+// A drop-down list is drawn higher than an edit box: its rows are higher.
+constexpr int kSiteEditPitch = 14;
+constexpr int kSiteListPitch = 17;
+constexpr int kSiteGroupWidth = 224;
+constexpr int kSiteGroupTop = 12;     // from the group's top to its first row
+constexpr int kSiteGroupBottom = 4;   // below its last row
+constexpr int kSiteGroupGap = 5;      // between two groups of a column
+constexpr int kSiteColumns[] = {7, 238};
 
-constexpr SiteGroup kSiteGroups[] = {
-    {"[site] Tower", 7, 22, 4},     {"[sonic] Sonic anemometer", 7, 97, 5},     {"[irga] Gas analyser", 7, 186, 5},
-    {"[lag] Time lag", 226, 22, 7}, {"[processing] Corrections", 226, 139, 10},
-};
+constexpr int RowPitch(const SiteRow& row) { return row.choices ? kSiteListPitch : kSiteEditPitch; }
 
-constexpr int kSiteRowPitch = 14;
-constexpr int kSiteGroupWidth = 212;
+constexpr std::size_t kSiteGroupRows[] = {4, 5, 5, 7, 10};  // [site], [sonic], [irga], [lag], [processing]
+constexpr const char* kSiteGroupTitles[] = {"[site] Tower", "[sonic] Sonic anemometer", "[irga] Gas analyser",
+                                            "[lag] Time lag", "[processing] Corrections"};
+constexpr std::size_t kSiteGroupColumn[] = {0, 0, 0, 1, 1};
+constexpr int kSiteFirstGroupY = 22;
+
+constexpr std::size_t kSiteUnits = [] {
+    std::size_t units = 0;
+    for (const SiteRow& row : kSiteRows) units += row.unit[0] != '\0' ? 1 : 0;
+    return units;
+}();
+
+// The bottom of the left column, where the note and the buttons go.
+constexpr int kSiteLeftBottom = [] {
+    int y = kSiteFirstGroupY;
+    std::size_t row = 0;
+    for (std::size_t group = 0; group < std::size(kSiteGroupRows); ++group) {
+        int height = kSiteGroupTop + kSiteGroupBottom;
+        for (std::size_t i = 0; i < kSiteGroupRows[group]; ++i) height += RowPitch(kSiteRows[row++]);
+        if (kSiteGroupColumn[group] == 0) y += height + kSiteGroupGap;
+    }
+    return y;
+}();
 
 constexpr auto kSiteControls = [] {
-    std::array<ControlTemplate, std::size(kSiteGroups) + 3 * std::size(kSiteRows) + 7> controls{};
+    std::array<ControlTemplate, std::size(kSiteGroupRows) + 2 * std::size(kSiteRows) + kSiteUnits + 6> controls{};
     std::size_t n = 0, row = 0;
-    for (const SiteGroup& group : kSiteGroups) {
-        controls[n++] = {K::GroupBox,
-                         kUnnumbered,
-                         group.title,
-                         group.x,
-                         group.y,
-                         kSiteGroupWidth,
-                         12 + group.rows * kSiteRowPitch + 3};
-        for (int i = 0; i < group.rows; ++i, ++row) {
+    int columnY[] = {kSiteFirstGroupY, kSiteFirstGroupY};
+    controls[n++] = {K::LeftText, IDC_SITE_FILE_NOTE, "", 7, 7, 340, 9};
+    controls[n++] = {K::PushButton, IDC_SITE_OPEN, "Open\u2026", 357, 5, 50, 13};
+    controls[n++] = {K::PushButton, IDC_SITE_SAVE_AS, "Save As\u2026", 412, 5, 50, 13};
+    for (std::size_t group = 0; group < std::size(kSiteGroupRows); ++group) {
+        const int x = kSiteColumns[kSiteGroupColumn[group]];
+        int& top = columnY[kSiteGroupColumn[group]];
+        const std::size_t frame = n++;
+        int y = top + kSiteGroupTop;
+        for (std::size_t i = 0; i < kSiteGroupRows[group]; ++i, ++row) {
             const SiteRow& site = kSiteRows[row];
-            const int y = group.y + 12 + i * kSiteRowPitch;
-            controls[n++] = {K::RightText, kUnnumbered, site.label, group.x + 4, y + 2, 84, 9};
-            controls[n++] = {site.choices ? K::DropDown : K::Edit,
-                             kSiteKeyBoxes[row],
-                             site.choices ? site.choices : "",
-                             group.x + 92,
-                             y,
-                             60,
-                             13};
-            controls[n++] = {K::LeftText, kUnnumbered, site.unit, group.x + 156, y + 2, 52, 9};
+            // A list grows about its middle, so it starts lower in its row.
+            const int inset = (RowPitch(site) - 13) / 2;
+            controls[n++] = {K::RightText, kUnnumbered, site.label, x + 4, y + inset + 2, 80, 9};
+            controls[n++] = {site.choices ? K::DropDown : K::Edit, kSiteKeyBoxes[row], site.choices ? site.choices : "",
+                             x + 88, y + inset, 84, 13};
+            if (site.unit[0] != '\0') {
+                controls[n++] = {K::LeftText, kUnnumbered, site.unit, x + 176, y + inset + 2, 46, 9};
+            }
+            y += RowPitch(site);
         }
+        controls[frame] = {K::GroupBox, kUnnumbered, kSiteGroupTitles[group], x, top, kSiteGroupWidth,
+                           y + kSiteGroupBottom - top};
+        top = y + kSiteGroupBottom + kSiteGroupGap;
     }
-    controls[n++] = {
-        K::LeftText, kUnnumbered, "* required. A displacement height left empty\nis 0.67 \u00d7 the canopy height.",
-        7,           275,         212,
-        18};
-    controls[n++] = {K::LeftText, IDC_SITE_FILE_NOTE, "", 7, 7, 318, 9};
-    controls[n++] = {K::PushButton, IDC_SITE_OPEN, "Open\u2026", 333, 5, 50, 13};
-    controls[n++] = {K::PushButton, IDC_SITE_SAVE_AS, "Save As\u2026", 388, 5, 50, 13};
-    controls[n++] = {K::DefPushButton, kOkControl, "OK", 162, 302, 50, 14};
-    controls[n++] = {K::PushButton, kCancelControl, "Cancel", 232, 302, 50, 14};
+    controls[n++] = {K::LeftText, kUnnumbered,
+                     "* required. A displacement height left empty\nis 0.67 \u00d7 the canopy height.", 7,
+                     kSiteLeftBottom, 224, 18};
+    controls[n++] = {K::DefPushButton, kOkControl, "OK", 60, kSiteLeftBottom + 24, 50, 14};
+    controls[n++] = {K::PushButton, kCancelControl, "Cancel", 128, kSiteLeftBottom + 24, 50, 14};
     return controls;
 }();
 
@@ -354,6 +375,6 @@ const DialogTemplate kMergeTemplate{IDD_MERGE, "Merge Files", 389, 282, kMergeCo
 const DialogTemplate kAppendTemplate{IDD_APPEND, "Append Files", 405, 287, kAppendControls};
 const DialogTemplate kPlaneFitTemplate{IDD_PLANE_FIT, "Planar Fit Coefficients", 330, 268, kPlaneFitControls};
 const DialogTemplate kInputColumnsTemplate{IDD_INPUT_COLUMNS, "Input Columns", 260, 197, kInputColumnsControls};
-const DialogTemplate kSiteInstrumentsTemplate{IDD_SITE_INSTRUMENTS, "Site and Instruments", 445, 322, kSiteControls};
+const DialogTemplate kSiteInstrumentsTemplate{IDD_SITE_INSTRUMENTS, "Site and Instruments", 469, 326, kSiteControls};
 
 }  // namespace kelvara::res

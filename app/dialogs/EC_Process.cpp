@@ -96,8 +96,7 @@ kelvara::SecondFileAnswer CECProcessDlg::AskNoSecondFile() {
 wxString CECProcessDlg::StreamText(const std::vector<std::string>& files) {
     if (files.size() == 1) return wxString::FromUTF8(files.front());
     if (files.empty()) return wxString();
-    return wxString::Format("%zu files: ", files.size()) + wxString::FromUTF8(FileNameOf(files.front())) +
-           wxString::FromUTF8(" \u2026");
+    return wxString::Format("%zu files", files.size());
 }
 
 bool CECProcessDlg::ReadsStream() const {

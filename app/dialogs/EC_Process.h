@@ -26,7 +26,7 @@ public:
     kelvara::SecondFileAnswer AskNoSecondFile() override;
 
     // The files of the stream chosen together, as the first file's box shows
-    // them: "12 files: 0601_0000.dat …".
+    // them: "12 files" (its tooltip names them); one file is its path.
     static wxString StreamText(const std::vector<std::string>& files);
 
 private:

@@ -79,7 +79,7 @@ std::vector<std::string> CSiteInstrumentsDlg::BoxTexts() const {
 bool CSiteInstrumentsDlg::ReadBoxes(kelvara::SiteSettings& settings) {
     kelvara::SiteFileError error;
     if (kelvara::ParseSiteText(kelvara::SiteFileTextOfValues(BoxTexts()), settings, error)) return true;
-    ShowMessageBox(this, NameOf(file_) + ", " + error.message, kCheckSiteFileTitle,
+    ShowMessageBox(this, NameOf(file_) + (error.line > 0 ? ", " : ": ") + error.message, kCheckSiteFileTitle,
                    kelvara::MessageIcon::Exclamation);
     const std::vector<std::string> keys = KeyNames();
     for (std::size_t key = 0; key < keys.size() && key < res::kSiteKeyBoxes.size(); ++key) {
