@@ -89,10 +89,7 @@ std::string CommandLineResults(const std::string& arguments, const std::filesyst
 class Corrections : public JobDialogs {
 protected:
     Corrections() { Forget(); }
-    ~Corrections() override {
-        SetFilesPrompt({});
-        Forget();
-    }
+    ~Corrections() override { Forget(); }
     static void Forget() {
         wxConfigBase::Get(false)->DeleteGroup("/Site and Instruments");
         std::error_code ignored;
