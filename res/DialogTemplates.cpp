@@ -297,9 +297,9 @@ static_assert(std::size(kSiteRows) == kSiteKeyBoxes.size());
 constexpr int kSiteEditPitch = 14;
 constexpr int kSiteListPitch = 17;
 constexpr int kSiteGroupWidth = 224;
-constexpr int kSiteGroupTop = 12;     // from the group's top to its first row
-constexpr int kSiteGroupBottom = 4;   // below its last row
-constexpr int kSiteGroupGap = 5;      // between two groups of a column
+constexpr int kSiteGroupTop = 12;    // from the group's top to its first row
+constexpr int kSiteGroupBottom = 4;  // below its last row
+constexpr int kSiteGroupGap = 5;     // between two groups of a column
 constexpr int kSiteColumns[] = {7, 238};
 
 constexpr int RowPitch(const SiteRow& row) { return row.choices ? kSiteListPitch : kSiteEditPitch; }
@@ -345,20 +345,26 @@ constexpr auto kSiteControls = [] {
             // A list grows about its middle, so it starts lower in its row.
             const int inset = (RowPitch(site) - 13) / 2;
             controls[n++] = {K::RightText, kUnnumbered, site.label, x + 4, y + inset + 2, 80, 9};
-            controls[n++] = {site.choices ? K::DropDown : K::Edit, kSiteKeyBoxes[row], site.choices ? site.choices : "",
-                             x + 88, y + inset, 84, 13};
+            controls[n++] = {site.choices ? K::DropDown : K::Edit,
+                             kSiteKeyBoxes[row],
+                             site.choices ? site.choices : "",
+                             x + 88,
+                             y + inset,
+                             84,
+                             13};
             if (site.unit[0] != '\0') {
                 controls[n++] = {K::LeftText, kUnnumbered, site.unit, x + 176, y + inset + 2, 46, 9};
             }
             y += RowPitch(site);
         }
-        controls[frame] = {K::GroupBox, kUnnumbered, kSiteGroupTitles[group], x, top, kSiteGroupWidth,
-                           y + kSiteGroupBottom - top};
+        controls[frame] = {K::GroupBox, kUnnumbered,     kSiteGroupTitles[group],   x,
+                           top,         kSiteGroupWidth, y + kSiteGroupBottom - top};
         top = y + kSiteGroupBottom + kSiteGroupGap;
     }
-    controls[n++] = {K::LeftText, kUnnumbered,
-                     "* required. A displacement height left empty\nis 0.67 \u00d7 the canopy height.", 7,
-                     kSiteLeftBottom, 224, 18};
+    controls[n++] = {
+        K::LeftText, kUnnumbered,     "* required. A displacement height left empty\nis 0.67 \u00d7 the canopy height.",
+        7,           kSiteLeftBottom, 224,
+        18};
     controls[n++] = {K::DefPushButton, kOkControl, "OK", 60, kSiteLeftBottom + 24, 50, 14};
     controls[n++] = {K::PushButton, kCancelControl, "Cancel", 128, kSiteLeftBottom + 24, 50, 14};
     return controls;

@@ -136,7 +136,8 @@ void CSiteInstrumentsDlg::OnOpen(wxCommandEvent&) {
 
 // A name without an extension becomes an .ini file.
 void CSiteInstrumentsDlg::OnSaveAs(wxCommandEvent&) {
-    const auto chosen = PromptForFile({.parent = this, .overwritePrompt = true, .save = true, .wildcard = kSiteWildcard});
+    const auto chosen =
+        PromptForFile({.parent = this, .overwritePrompt = true, .save = true, .wildcard = kSiteWildcard});
     if (!chosen) return;
     std::filesystem::path file = kelvara::PathFromText(chosen->utf8_string());
     if (!file.has_extension()) file += ".ini";

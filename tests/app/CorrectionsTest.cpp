@@ -133,8 +133,7 @@ TEST_F(Corrections, SiteAndInstrumentsShowsEveryKeyWithItsDefault) {
         }
     }
     EXPECT_EQ(dialog.ControlBytes(kSiteKeyBoxes[4]), "0.115");  // the sonic's path length
-    EXPECT_EQ(dialog.ControlBytes(IDC_SITE_FILE_NOTE),
-              "Site file: " + DefaultSiteFilePath().string() + " (new)");
+    EXPECT_EQ(dialog.ControlBytes(IDC_SITE_FILE_NOTE), "Site file: " + DefaultSiteFilePath().string() + " (new)");
 }
 
 // OK checks the boxes with the site file's parser, whose message names the
@@ -325,7 +324,8 @@ TEST_F(Corrections, BatchNamesEcProcessForFilesThatShareHalfHours) {
                   }),
                   ExpectMessage("Processing Finished!", "Status", false));
     // The warning box puts each part of the sentence on a line of its own.
-    EXPECT_TRUE(shown.starts_with(Path("a.dat") + " and " + Path("b.dat") + " share the half hour ending 2024-06-01 01:00"))
+    EXPECT_TRUE(
+        shown.starts_with(Path("a.dat") + " and " + Path("b.dat") + " share the half hour ending 2024-06-01 01:00"))
         << shown;
     EXPECT_TRUE(shown.ends_with("EC Process reads the files as one stream and joins them")) << shown;
 }

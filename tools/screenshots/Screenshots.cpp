@@ -277,8 +277,8 @@ void TypeCorrectedStream(CECProcessDlg& dialog) {
     using namespace kelvara::res;
     SetFilesPrompt([](const FilePromptRequest&) {
         std::vector<wxString> files;
-        for (const char* name : {"0000", "0015", "0030", "0045", "0100", "0115", "0130", "0145", "0200", "0215",
-                                 "0230", "0245"}) {
+        for (const char* name :
+             {"0000", "0015", "0030", "0045", "0100", "0115", "0130", "0145", "0200", "0215", "0230", "0245"}) {
             files.push_back(wxString("/home/ana/tower/2024/06/01/TOA5_forest_edge_") + name + ".dat");
         }
         return files;
