@@ -192,7 +192,13 @@ kelvara::Methods JobDialog::ChosenMethods(int standardBox, int correctedBox) con
 
 bool JobDialog::ReadSiteFor(kelvara::Methods methods, std::optional<kelvara::SiteSettings>& site) {
     site.reset();
-    return methods != kelvara::Methods::Corrected || ReadStoredSite(this, site);
+    if (methods != kelvara::Methods::Corrected) return true;
+    if (!ReadStoredSite(this, site)) return false;
+    if (site) return true;
+    // The job's own message, saying where the file goes and what writes it.
+    ExplainFailure(StoredSiteFilePath().string(), "no such file; Options \u2192 Site and Instruments\u2026 writes it");
+    kelvara::Show(*this, kelvara::messages::kNoSiteFile);
+    return false;
 }
 
 }  // namespace kelvara::app

@@ -58,9 +58,9 @@ protected:
     // The corrections when their box is ticked, else the standard methods
     // when theirs is, else the default method.
     kelvara::Methods ChosenMethods(int standardBox, int correctedBox) const;
-    // The site file's settings for the corrected method (none without a site
-    // file, so that the job asks for one); false, after the parser's message,
-    // when the file does not read.
+    // The stored site file's settings for the corrected method; false, after
+    // the parser's message, when the file does not read, or after the job's
+    // "No Site File" (saying where the file goes) when there is none.
     bool ReadSiteFor(kelvara::Methods methods, std::optional<kelvara::SiteSettings>& site);
 
 private:

@@ -23,8 +23,8 @@ std::filesystem::path StoredSiteFilePath();
 void StoreSiteFilePath(const std::filesystem::path& file);
 
 // The stored site file's settings for a job of the corrected method: none
-// when there is no such file, so that the job asks for one. False, with the
-// parser's message shown over parent, when the file does not read.
+// when there is no such file. False, with the parser's message shown over
+// parent, when the file does not read.
 bool ReadStoredSite(wxWindow* parent, std::optional<kelvara::SiteSettings>& site);
 
 }  // namespace kelvara::app

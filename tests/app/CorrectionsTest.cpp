@@ -223,7 +223,10 @@ TEST_F(Corrections, TheCorrectionsBoxRunsTheCorrectionsWithTheSiteFile) {
         single.SetControlText(IDC_FIRST_FILE, Path("0601.dat"));
         single.SetControlText(IDC_OUTPUT_FILE, Path("site"));
         Click(CheckBoxOf(single, IDC_EC_CORRECTED), true);
-        wxTEST_DIALOG(Press(&single, wxID_OK), ExpectMessage("No Site File", "Please choose the site file!", true));
+        wxTEST_DIALOG(Press(&single, wxID_OK),
+                      ExpectMessage("No Site File", "Please choose the site file!", true,
+                                    DefaultSiteFilePath().string() +
+                                        ": no such file; Options \u2192 Site and Instruments\u2026 writes it"));
         EXPECT_FALSE(std::filesystem::exists(dir_ / "site.flux.csv"));
         WriteSettingsSite();
         wxTEST_DIALOG(Press(&single, wxID_OK), ExpectMessage("Processing Finished!", "Status", false));

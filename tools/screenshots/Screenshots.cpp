@@ -86,6 +86,19 @@ void Press(wxDialog& dialog, int button) {
     dialog.FindWindow(button)->ProcessWindowEvent(press);
 }
 
+// The results window on a run's results file, which it removes (and the
+// run's other files) once read.
+bool SaveResultsOf(const std::filesystem::path& results, bool made, const wxString& file) {
+    if (!made) return false;
+    ResultsWindow* window = ResultsWindow::Open(wxGetApp().MainFrame(), results);
+    std::filesystem::remove(results);
+    if (window == nullptr) return false;
+    window->SetSize(1000, 760);
+    const bool saved = SaveWindow(*window, file);
+    window->Destroy();
+    return saved;
+}
+
 // The results window on a day of synthetic data with a gap.
 bool SaveResultsWindow(const wxString& file) {
     const auto folder = std::filesystem::temp_directory_path();
@@ -95,14 +108,7 @@ bool SaveResultsWindow(const wxString& file) {
         kelvara::samples::WriteRawSample(raw, {.seed = 4, .hours = 24, .spikeRate = 1e-3, .gapRate = 0}) &&
         kelvara::RunJob().Run({.files = {raw.string()}, .outputFile = (folder / "day").string()}, port);
     std::filesystem::remove(raw);
-    if (!made) return false;
-    ResultsWindow* window = ResultsWindow::Open(wxGetApp().MainFrame(), folder / "day.r1w");
-    std::filesystem::remove(folder / "day.r1w");
-    if (window == nullptr) return false;
-    window->SetSize(1000, 760);
-    const bool saved = SaveWindow(*window, file);
-    window->Destroy();
-    return saved;
+    return SaveResultsOf(folder / "day.r1w", made, file);
 }
 
 // The planar-fit dialog after a fit over the test bed's tilted sonic.
@@ -235,14 +241,7 @@ bool SaveFluxResultsWindow(const wxString& file) {
                                             port);
     std::filesystem::remove(raw);
     std::filesystem::remove(folder / "trend.flux.json");
-    if (!made) return false;
-    ResultsWindow* window = ResultsWindow::Open(wxGetApp().MainFrame(), folder / "trend.flux.csv");
-    std::filesystem::remove(folder / "trend.flux.csv");
-    if (window == nullptr) return false;
-    window->SetSize(1000, 760);
-    const bool saved = SaveWindow(*window, file);
-    window->Destroy();
-    return saved;
+    return SaveResultsOf(folder / "trend.flux.csv", made, file);
 }
 
 // Site and Instruments over a site file of a tower that was filled in.
