@@ -106,10 +106,7 @@ bool CECProcessDlg::ReadsStream() const {
 // Back to the default method, a stream the first file's box shows becomes
 // its first file, the one that method reads.
 void CECProcessDlg::ShowMethods() {
-    const bool stream = ReadsStream();
-    Control(res::IDC_SECOND_FILE)->Enable(!stream);
-    Control(res::IDC_BROWSE_SECOND)->Enable(!stream);
-    if (!stream && !stream_.empty() && ControlText(res::IDC_FIRST_FILE) == StreamText(stream_)) {
+    if (!ReadsStream() && !stream_.empty() && ControlText(res::IDC_FIRST_FILE) == StreamText(stream_)) {
         ShowStream({stream_.front()});
     }
 }
@@ -135,12 +132,13 @@ void CECProcessDlg::ShowStream(std::vector<std::string> files) {
     box->SetToolTip(names);
 }
 
+std::vector<std::string> CECProcessDlg::FirstFiles() const {
+    if (ReadsStream() && !stream_.empty() && ControlText(res::IDC_FIRST_FILE) == StreamText(stream_)) return stream_;
+    return {ControlBytes(res::IDC_FIRST_FILE)};
+}
+
 std::vector<std::string> CECProcessDlg::RawFiles() const {
-    if (ReadsStream()) {
-        if (!stream_.empty() && ControlText(res::IDC_FIRST_FILE) == StreamText(stream_)) return stream_;
-        return {ControlBytes(res::IDC_FIRST_FILE)};
-    }
-    std::vector<std::string> files{ControlBytes(res::IDC_FIRST_FILE)};
+    std::vector<std::string> files = FirstFiles();
     const std::string second = ControlBytes(res::IDC_SECOND_FILE);
     if (!second.empty()) files.push_back(second);
     return files;
@@ -151,7 +149,8 @@ std::vector<std::string> CECProcessDlg::RawFiles() const {
 void CECProcessDlg::OnProcess(wxCommandEvent&) {
     StoreControls(*this, kRemembered);
     const std::vector<std::string> files = RawFiles();
-    StoreStream(files.size() > 1 && ReadsStream() ? files : std::vector<std::string>{});
+    const std::vector<std::string> stream = FirstFiles();
+    StoreStream(stream.size() > 1 ? stream : std::vector<std::string>{});
     rotation_ = RadioIndex(res::IDC_EC_TWO_AXIS);
     kelvara::RunInputs inputs{.methods = ChosenMethods(res::IDC_EC_STANDARD, res::IDC_EC_CORRECTED),
                               .files = files,

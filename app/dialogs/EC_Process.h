@@ -5,7 +5,7 @@
 //
 // The standard methods and the corrections read a stream of raw files: the
 // first file's Browse then takes several files at once, which the first
-// file's box shows as a count, and the second file's box is not used.
+// file's box shows as a count; a second file, when one is named, joins them.
 
 #include <string>
 #include <vector>
@@ -37,12 +37,14 @@ private:
     void OnView(wxCommandEvent& event);
 
     bool ReadsStream() const;
-    // Enables the second file's box and button for the default method only.
+    // Back to the default method, the first file's box shows the first file
+    // of a stream, the one that method reads.
     void ShowMethods();
     void ShowStream(std::vector<std::string> files);
-    // The raw files to read: the stream chosen together while the first
-    // file's box still shows it, else the box's text (and, for the default
-    // method, the second file's).
+    // What the first file's box stands for: the stream chosen together while
+    // it still shows it, else its text.
+    std::vector<std::string> FirstFiles() const;
+    // Those and the second file, when one is named.
     std::vector<std::string> RawFiles() const;
 
     // The rotation choice as last exchanged with the radio buttons:

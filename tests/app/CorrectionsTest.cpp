@@ -267,20 +267,19 @@ TEST_F(Corrections, TheCorrectionsBoxRunsTheCorrectionsWithTheSiteFile) {
 
 // The standard methods read several files as one stream: the first file's
 // Browse takes them all, its box shows their count (the tooltip their
-// names) and the second file's box is not used; the run joins them, in
-// time order, as the command line does.
+// names); the run joins them, and a second file named, in time order, as
+// the command line does.
 TEST_F(Corrections, EcProcessReadsSeveralFilesAsOneStream) {
     WriteFile(dir_ / "a.dat", samples::MakeRawSample({.start = "2024-06-01 00:45:00", .hours = 0.5}));
     WriteFile(dir_ / "b.dat", samples::MakeRawSample({.start = "2024-06-01 00:00:00", .hours = 0.75}));
     WriteFile(dir_ / "c.dat", samples::MakeRawSample({.start = "2024-06-01 01:15:00", .hours = 0.5}));
+    WriteFile(dir_ / "d.dat", samples::MakeRawSample({.start = "2024-06-01 01:45:00", .hours = 0.5}));
     CECProcessDlg dialog(MainFrame());
     AnswerFilePrompts(Path("c.dat"), false);
     Press(&dialog, IDC_BROWSE_FIRST);  // the default method: one file
     EXPECT_EQ(dialog.ControlBytes(IDC_FIRST_FILE), Path("c.dat"));
 
     Click(CheckBoxOf(dialog, IDC_EC_STANDARD), true);
-    EXPECT_FALSE(dialog.Control(IDC_SECOND_FILE)->IsEnabled());
-    EXPECT_FALSE(dialog.Control(IDC_BROWSE_SECOND)->IsEnabled());
     SetFilesPrompt([&](const FilePromptRequest&) {
         return std::vector<wxString>{wxString::FromUTF8(Path("c.dat")), wxString::FromUTF8(Path("a.dat")),
                                      wxString::FromUTF8(Path("b.dat"))};
@@ -289,6 +288,7 @@ TEST_F(Corrections, EcProcessReadsSeveralFilesAsOneStream) {
     EXPECT_EQ(dialog.ControlText(IDC_FIRST_FILE), "3 files");
     EXPECT_EQ(dialog.Control(IDC_FIRST_FILE)->GetToolTipText(), dir_.path().string() + ":\na.dat\nb.dat\nc.dat");
     dialog.SetControlText(IDC_OUTPUT_FILE, Path("joined"));
+    dialog.SetControlText(IDC_SECOND_FILE, Path("d.dat"));
     // Named a, b, c, the files run b, a, c in time: the engine orders them and says so.
     wxTEST_DIALOG(Press(&dialog, wxID_OK),
                   ExpectMessage("the raw files are read in the order of their first time stamps, not in the order "
@@ -296,10 +296,11 @@ TEST_F(Corrections, EcProcessReadsSeveralFilesAsOneStream) {
                                 "Warning", true)
                       .Optional(),
                   ExpectMessage("Processing Finished!", "Status", false));
-    EXPECT_EQ(ReadFile(dir_ / "joined.s1w"),
-              CommandLineResults("run " + Quoted(Path("b.dat")) + " " + Quoted(Path("a.dat")) + " " +
-                                     Quoted(Path("c.dat")) + " --standard --output " + Quoted(Path("cli")),
-                                 dir_ / "cli.s1w"));
+    EXPECT_EQ(
+        ReadFile(dir_ / "joined.s1w"),
+        CommandLineResults("run " + Quoted(Path("b.dat")) + " " + Quoted(Path("a.dat")) + " " + Quoted(Path("c.dat")) +
+                               " " + Quoted(Path("d.dat")) + " --standard --output " + Quoted(Path("cli")),
+                           dir_ / "cli.s1w"));
 
     // Remembered: a new dialog shows the count and runs the same files.
     CECProcessDlg again(MainFrame());
@@ -307,7 +308,6 @@ TEST_F(Corrections, EcProcessReadsSeveralFilesAsOneStream) {
     // Back to the default method, the box holds the first of them.
     Click(CheckBoxOf(again, IDC_EC_STANDARD), false);
     EXPECT_EQ(again.ControlBytes(IDC_FIRST_FILE), Path("a.dat"));
-    EXPECT_TRUE(again.Control(IDC_SECOND_FILE)->IsEnabled());
 }
 
 // Files of a standard batch that share a half hour each give a line of part
