@@ -317,10 +317,13 @@ void AddPlaneFitCommand(CLI::App& app, Typed& typed) {
 }
 
 void AddPlotCommand(CLI::App& app, Typed& typed) {
-    CLI::App* plot = app.add_subcommand(
-        "plot", "Draw results files as a quick-look picture: u*, H and LE, Fc and Records over time");
+    CLI::App* plot =
+        app.add_subcommand("plot",
+                           "Draw results files as a quick-look picture: u*, H and LE, Fc and Records over time; "
+                           "half hours a corrected file flags 2 are crossed");
     PlotRequest& request = typed.plot;
-    plot->add_option("RESULTS", request.files, "Results files (.r1w, .rfw, .s1w, .sfw), drawn together in time order")
+    plot->add_option("RESULTS", request.files,
+                     "Results files (.r1w, .rfw, .s1w, .sfw, .flux.csv), drawn together in time order")
         ->required()
         ->expected(1, -1);
     plot->add_option("-o,--output", request.output, "Picture file: .png or .svg")

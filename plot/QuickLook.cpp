@@ -20,9 +20,11 @@ constexpr double kMillimetresPerPixel = 25.4 / 72.0;
 // The middle of a legend above its panel, in letter heights.
 constexpr double kLegendRaise = 0.75;
 
-enum Colour { kWhite, kBlack, kRed, kBlue, kGreen, kGrey, kLightRed, kDarkGrey, kColours };
-constexpr int kPalette[kColours][3] = {{255, 255, 255}, {0, 0, 0},       {200, 30, 30},   {30, 70, 200},
-                                       {20, 140, 60},   {215, 215, 215}, {255, 205, 205}, {70, 70, 70}};
+enum Colour { kWhite, kBlack, kRed, kBlue, kGreen, kGrey, kLightRed, kDarkGrey, kOrange, kColours };
+constexpr int kPalette[kColours][3] = {{255, 255, 255}, {0, 0, 0},       {200, 30, 30}, {30, 70, 200}, {20, 140, 60},
+                                       {215, 215, 215}, {255, 205, 205}, {70, 70, 70},  {240, 130, 0}};
+// The key of the crosses over half hours flagged 2.
+constexpr const char* kFlagKey = "\u00d7 flag 2";
 // Each panel's axis title, top to bottom, in PLplot's escapes.
 constexpr const char* kAxisTitles[kPanels] = {"u#d*#u (m s#u-1#d)", "W m#u-2#d", "#gmmol m#u-2#d s#u-1#d",
                                               "Records (count)"};
@@ -71,6 +73,19 @@ struct Key {
     Colour colour;
 };
 
+// What tells a line apart from lines of other methods in the key.
+const char* KindNote(ResultsKind kind) {
+    switch (kind) {
+        case ResultsKind::Standard:
+            return " (standard)";
+        case ResultsKind::Flux:
+            return " (corrected)";
+        case ResultsKind::Default:
+            break;
+    }
+    return " (default)";
+}
+
 }  // namespace
 
 // One drawing of the picture on one PLplot stream.
@@ -84,20 +99,31 @@ public:
         pls_.schr(layout_.letter * kMillimetresPerPixel, 1.0);
         const bool oneKind = std::all_of(look_.series_.begin(), look_.series_.end(),
                                          [&](const PlotSeries& s) { return s.kind == look_.series_.front().kind; });
-        const bool standard = oneKind && look_.series_.front().kind == ResultsKind::Standard;
-        const bool generic = !oneKind;
+        const bool plain = !oneKind || look_.series_.front().kind != ResultsKind::Default;
+        const std::vector<Key> flagKey = look_.anyFlagged_ ? std::vector<Key>{{kFlagKey, kOrange}} : std::vector<Key>{};
 
         Panel(0);
         ForEachSeries([&](const Columns& c) { Series(c, c.ustar, kBlack); });
+        ForEachSeries([&](const Columns& c) { MarkFlagged(c.badUstar); });
+        Legend(flagKey);
         Panel(1);
         ForEachSeries([&](const Columns& c) {
             Series(c, c.h, kRed);
             Series(c, c.le, kBlue);
         });
-        Legend({{generic || standard ? "H" : "Hs", kRed}, {generic || standard ? "LE" : "LE_leuning", kBlue}});
+        ForEachSeries([&](const Columns& c) {
+            MarkFlagged(c.badH);
+            MarkFlagged(c.badLE);
+        });
+        std::vector<Key> keys{{plain ? "H" : "Hs", kRed}, {plain ? "LE" : "LE_leuning", kBlue}};
+        keys.insert(keys.end(), flagKey.begin(), flagKey.end());
+        Legend(keys);
         Panel(2);
         ForEachSeries([&](const Columns& c) { Series(c, c.fc, kGreen); });
-        Legend({{generic || standard ? "Fc" : "Fc_leuning", kGreen}});
+        ForEachSeries([&](const Columns& c) { MarkFlagged(c.badFc); });
+        keys = {{plain ? "Fc" : "Fc_leuning", kGreen}};
+        keys.insert(keys.end(), flagKey.begin(), flagKey.end());
+        Legend(keys);
         Panel(3);
         MarkRejected();
         ForEachSeries([&](const Columns& c) { Series(c, c.records, kDarkGrey); });
@@ -194,6 +220,26 @@ private:
         pls_.lsty(style_);
     }
 
+    // A cross over each value flagged 2, a little wider than a lone dot.
+    void MarkFlagged(const Marks& marks) {
+        if (marks.time.empty()) return;
+        const ValueAxis& axis = layout_.axes[static_cast<std::size_t>(panel_)];
+        const auto [bottom, top] = layout_.PanelFrame(panel_);
+        const double arm = 1.4 * layout_.MarkerRadius();
+        const double xArm = arm * (layout_.end - layout_.start) / ((layout_.right - layout_.left) * size_.width);
+        const double yArm = arm * (axis.high - axis.low) / ((top - bottom) * size_.height);
+        pls_.col0(kOrange);
+        pls_.width(1.6);
+        pls_.lsty(1);
+        for (std::size_t i = 0; i < marks.time.size(); ++i) {
+            const double t = marks.time[i], v = marks.value[i];
+            pls_.join(t - xArm, v - yArm, t + xArm, v + yArm);
+            pls_.join(t - xArm, v + yArm, t + xArm, v - yArm);
+        }
+        pls_.width(1.0);
+        pls_.lsty(style_);
+    }
+
     // A light band over each rejected half hour, drawn under the lines.
     void MarkRejected() {
         const ValueAxis& axis = layout_.axes[static_cast<std::size_t>(panel_)];
@@ -243,7 +289,7 @@ private:
         std::vector<std::string> names;
         for (const PlotSeries& series : look_.series_) {
             std::string name = series.name;
-            if (!oneKind) name += series.kind == ResultsKind::Standard ? " (standard)" : " (default)";
+            if (!oneKind) name += KindNote(series.kind);
             names.push_back(name);
         }
         // Each name gets an equal share of what the samples leave.
@@ -308,7 +354,18 @@ QuickLook::QuickLook(std::vector<PlotSeries> series) : series_(std::move(series)
     for (const PlotSeries& line : series_) {
         Columns columns;
         for (const HalfHourRow& row : line.rows) {
-            columns.time.push_back(row.time - kHalfHour / 2.0);
+            const double middle = row.time - kHalfHour / 2.0;
+            const auto mark = [middle](Marks& marks, bool bad, double value) {
+                if (!bad || !std::isfinite(value)) return;
+                marks.time.push_back(middle);
+                marks.value.push_back(value);
+            };
+            mark(columns.badUstar, row.badTau, row.ustar);
+            mark(columns.badH, row.badH, row.h);
+            mark(columns.badLE, row.badLE, row.le);
+            mark(columns.badFc, row.badFc, row.fc);
+            anyFlagged_ = anyFlagged_ || row.badTau || row.badH || row.badLE || row.badFc;
+            columns.time.push_back(middle);
             columns.ustar.push_back(row.ustar);
             columns.h.push_back(row.h);
             columns.le.push_back(row.le);

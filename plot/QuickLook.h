@@ -4,6 +4,7 @@
 // middle of its half hour. Rejected half hours are gaps with a light band on
 // the Records panel; missing half hours are gaps; a half hour between gaps
 // is a dot. Several lines (PlotSeries.h) are told apart by their dashes.
+// A corrected file's values flagged 2 (do not use) carry an orange cross.
 
 #include <filesystem>
 #include <string>
@@ -47,10 +48,14 @@ public:
 private:
     class Drawing;
 
+    struct Marks {
+        std::vector<double> time, value;
+    };
     // A line's values, each at the middle of its half hour.
     struct Columns {
         std::vector<double> time, ustar, h, le, fc, records;
         std::vector<std::pair<double, double>> rejected;  // start and end of each rejected half hour
+        Marks badUstar, badH, badLE, badFc;               // the values flagged 2
     };
 
     std::array<PanelContent, kPanels> Panels() const;
@@ -59,6 +64,7 @@ private:
     std::vector<Columns> columns_;
     std::string title_;
     double first_ = 0.0, last_ = 0.0;  // end times of the first and last half hour
+    bool anyFlagged_ = false;
 };
 
 }  // namespace kelvara::plot

@@ -7,9 +7,12 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <optional>
+#include <string>
 
 #include "io/FileChecks.h"
 #include "io/FileNames.h"
+#include "io/FluxResultsLine.h"
 #include "io/ResultsFile.h"
 
 namespace kelvara::plot {
@@ -20,6 +23,11 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr int kResultsFields = 17;
 // Columns drawn, by their place in both headers.
 constexpr int kUstarColumn = 1, kHColumn = 11, kLEColumn = 14, kFcColumn = 15, kRecordsColumn = 16;
+// The corrected file's columns drawn, and its flags.
+constexpr std::size_t kFluxEndColumn = 1, kFluxNColumn = 2, kFluxTauColumn = 3, kFluxHColumn = 4, kFluxLEColumn = 5,
+                      kFluxFcColumn = 6, kFluxUstarColumn = 7, kFluxTauFlagColumn = 39;
+constexpr double kFluxMissing = -9999.0;
+constexpr double kWorstFlag = 2.0;
 // Far above any results line: a file with longer lines is no results file,
 // and it is refused before it fills the memory.
 constexpr std::size_t kLongestLine = 4096;
@@ -91,6 +99,36 @@ private:
     int error_ = 0;
 };
 
+// A corrected file's value: NaN for -9999 (missing), as for an empty field.
+double FluxValue(std::string_view field) {
+    const double value = FieldValue(field);
+    return value == kFluxMissing ? kNaN : value;
+}
+
+// A line of the corrected file: its end time, the corrected fluxes, N, and
+// which fluxes are flagged 2. A rejected half hour is -9999 everywhere after
+// its time stamps.
+std::optional<HalfHourRow> FluxRow(const std::vector<std::string_view>& fields, std::size_t columns) {
+    if (fields.size() != columns) return std::nullopt;
+    const double time = FluxTime(fields[kFluxEndColumn]);
+    if (std::isnan(time)) return std::nullopt;
+    HalfHourRow row{time,
+                    FluxValue(fields[kFluxUstarColumn]),
+                    FluxValue(fields[kFluxHColumn]),
+                    FluxValue(fields[kFluxLEColumn]),
+                    FluxValue(fields[kFluxFcColumn]),
+                    FluxValue(fields[kFluxNColumn]),
+                    false};
+    row.rejected =
+        std::all_of(fields.begin() + 2, fields.end(), [](std::string_view f) { return std::isnan(FluxValue(f)); });
+    const auto bad = [&](std::size_t flux) { return FieldValue(fields[kFluxTauFlagColumn + flux]) == kWorstFlag; };
+    row.badTau = bad(0);
+    row.badH = bad(1);
+    row.badLE = bad(2);
+    row.badFc = bad(3);
+    return row;
+}
+
 }  // namespace
 
 double ResultsTime(std::string_view text, ResultsKind kind) {
@@ -108,6 +146,21 @@ double ResultsTime(std::string_view text, ResultsKind kind) {
     auto days = std::chrono::sys_days(date).time_since_epoch().count();
     if (kind == ResultsKind::Default && hour == 0 && minute == 0) ++days;
     return static_cast<double>(days) * 86400.0 + hour * 3600.0 + minute * 60.0;
+}
+
+double FluxTime(std::string_view text) {
+    if (text.size() != 12 || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return kNaN;
+    }
+    const auto digits = [text](std::size_t at, std::size_t count) {
+        int value = 0;
+        std::from_chars(text.data() + at, text.data() + at + count, value);
+        return value;
+    };
+    const std::string stamp = std::to_string(digits(0, 4)) + "-" + std::to_string(digits(4, 2)) + "-" +
+                              std::to_string(digits(6, 2)) + " " + std::to_string(digits(8, 2)) + ":" +
+                              std::to_string(digits(10, 2));
+    return ResultsTime(stamp, ResultsKind::Flux);
 }
 
 std::variant<ResultsTable, std::string> ReadResultsTable(const std::filesystem::path& file) {
@@ -129,12 +182,21 @@ std::variant<ResultsTable, std::string> ReadResultsTable(const std::filesystem::
         table.kind = ResultsKind::Default;
     } else if (header == kStandardResultsHeader) {
         table.kind = ResultsKind::Standard;
+    } else if (header == kFluxHeader || header.starts_with(std::string(kFluxHeader) + ",")) {
+        table.kind = ResultsKind::Flux;
     } else {
         return std::string("is not a results file of Kelvara: its first line is not a results header");
     }
+    const std::size_t columns = SplitFields(header).size();
     int number = 2;
     for (; lines.Next(line); ++number) {
         const std::vector<std::string_view> fields = SplitFields(WithoutLineEnd(line));
+        if (table.kind == ResultsKind::Flux) {
+            const std::optional<HalfHourRow> row = FluxRow(fields, columns);
+            if (!row) return "line " + std::to_string(number) + " is not a results line";
+            table.rows.push_back(*row);
+            continue;
+        }
         const double time = ResultsTime(fields[0], table.kind);
         if (fields.size() != kResultsFields || std::isnan(time)) {
             return "line " + std::to_string(number) + " is not a results line";

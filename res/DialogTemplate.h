@@ -21,6 +21,7 @@ enum class ControlKind {
     Progress,
     CheckBox,    // unchecked when the dialog opens
     ReportText,  // read-only, several lines in a fixed-width font, scrolls
+    DropDown,    // a list to choose one from; `text` holds the choices, apart by '|'
 };
 
 enum ControlStyle : unsigned {

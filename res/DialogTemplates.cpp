@@ -2,6 +2,9 @@
 
 #include "DialogTemplates.h"
 
+#include <array>
+#include <iterator>
+
 #include "ResourceIds.h"
 #include "Version.h"
 
@@ -49,8 +52,10 @@ constexpr ControlTemplate kECProcessControls[] = {
     {K::Progress, IDC_PROGRESS_BAR, "", 33, 190, 244, 16},
     {K::LeftText, IDC_PERCENT_TEXT, "", 283, 194, 26, 8},
     {K::CheckBox, IDC_EC_STANDARD, "Standard methods", 225, 217, 80, 10},
+    // Under "Standard methods", which it implies, and in line with Close.
+    {K::CheckBox, IDC_EC_CORRECTED, "Corrections and flags (site file)", 161, 231, 139, 10},
     {K::PushButton, IDC_EC_VIEW, "View", 21, 215, 50, 14},
-    {K::LeftText, IDC_EC_COLUMNS_NOTE, "", 13, 233, 310, 8},
+    {K::LeftText, IDC_EC_COLUMNS_NOTE, "", 13, 245, 310, 8},
 };
 
 // "No Second File".
@@ -120,7 +125,9 @@ constexpr ControlTemplate kBatchControls[] = {
     {K::CentredText, IDC_WAIT_NOTICE, "", 63, 174, 205, 15},
     {K::CentredText, IDC_PROGRESS_TEXT, "", 65, 194, 205, 12},
     {K::CheckBox, IDC_BATCH_STANDARD, "Standard methods", 228, 212, 80, 10},
-    {K::LeftText, IDC_BATCH_COLUMNS_NOTE, "", 17, 227, 295, 8},
+    // Under "Standard methods", which it implies, and in line with Close.
+    {K::CheckBox, IDC_BATCH_CORRECTED, "Corrections and flags (site file)", 165, 226, 139, 10},
+    {K::LeftText, IDC_BATCH_COLUMNS_NOTE, "", 17, 240, 295, 8},
 };
 
 // "Merge Files".
@@ -236,16 +243,144 @@ constexpr ControlTemplate kInputColumnsControls[] = {
     {K::PushButton, kCancelControl, "Cancel", 140, 175, 50, 14},
 };
 
+// "Site and Instruments": a row per key of the site file, in the file's
+// order: its label (a star marks the two required keys), its box (an edit,
+// or a drop-down of the key's words) and its unit. The rows stand in a group
+// box per section, [site], [sonic] and [irga] on the left, [lag] and
+// [processing] on the right.
+struct SiteRow {
+    const char* label;
+    const char* unit;
+    const char* choices = nullptr;  // apart by '|'; none: an edit box
+};
+
+constexpr SiteRow kSiteRows[] = {
+    {"Measurement height *", "m"},
+    {"Displacement height", "m"},
+    {"Canopy height", "m"},
+    {"Latitude *", "\u00b0 north"},
+
+    {"Path length", "m"},
+    {"Time constant", "s"},
+    {"Azimuth", "\u00b0 from north"},
+    {"+u is wind", "the azimuth", "from|toward"},
+    {"Declination", "\u00b0"},
+
+    {"Path length", "m"},
+    {"Time constant", "s"},
+    {"Separation north", "m"},
+    {"Separation east", "m"},
+    {"Separation up", "m"},
+
+    {"Method", "", "none|constant|maxcov|maxcov_default"},
+    {"CO2 window start", "s, or auto"},
+    {"CO2 window end", "s, or auto"},
+    {"H2O window start", "s, or auto"},
+    {"H2O window end", "s, or auto"},
+    {"CO2 default lag", "s"},
+    {"H2O default lag", "s"},
+
+    {"Sampling frequency", "Hz, or auto"},
+    {"Spectral correction", "", "moncrieff97|none"},
+    {"High-pass transfer", "", "single|product"},
+    {"Correction order", "", "covariances|peer"},
+    {"Obukhov length from", "flux", "buoyancy|sensible"},
+    {"Obukhov temperature", "", "actual|potential"},
+    {"von K\u00e1rm\u00e1n constant", ""},
+    {"Wind direction", "mean", "vector|unit"},
+    {"Random error lags", "s at most"},
+    {"Minimum coverage", "% of records"},
+};
+static_assert(std::size(kSiteRows) == kSiteKeyBoxes.size());
+
+// A drop-down list is drawn higher than an edit box: its rows are higher.
+constexpr int kSiteEditPitch = 14;
+constexpr int kSiteListPitch = 17;
+constexpr int kSiteGroupWidth = 224;
+constexpr int kSiteGroupTop = 12;    // from the group's top to its first row
+constexpr int kSiteGroupBottom = 4;  // below its last row
+constexpr int kSiteGroupGap = 5;     // between two groups of a column
+constexpr int kSiteColumns[] = {7, 238};
+
+constexpr int RowPitch(const SiteRow& row) { return row.choices ? kSiteListPitch : kSiteEditPitch; }
+
+constexpr std::size_t kSiteGroupRows[] = {4, 5, 5, 7, 10};  // [site], [sonic], [irga], [lag], [processing]
+constexpr const char* kSiteGroupTitles[] = {"[site] Tower", "[sonic] Sonic anemometer", "[irga] Gas analyser",
+                                            "[lag] Time lag", "[processing] Corrections"};
+constexpr std::size_t kSiteGroupColumn[] = {0, 0, 0, 1, 1};
+constexpr int kSiteFirstGroupY = 22;
+
+constexpr std::size_t kSiteUnits = [] {
+    std::size_t units = 0;
+    for (const SiteRow& row : kSiteRows) units += row.unit[0] != '\0' ? 1 : 0;
+    return units;
+}();
+
+// The bottom of the left column, where the note and the buttons go.
+constexpr int kSiteLeftBottom = [] {
+    int y = kSiteFirstGroupY;
+    std::size_t row = 0;
+    for (std::size_t group = 0; group < std::size(kSiteGroupRows); ++group) {
+        int height = kSiteGroupTop + kSiteGroupBottom;
+        for (std::size_t i = 0; i < kSiteGroupRows[group]; ++i) height += RowPitch(kSiteRows[row++]);
+        if (kSiteGroupColumn[group] == 0) y += height + kSiteGroupGap;
+    }
+    return y;
+}();
+
+constexpr auto kSiteControls = [] {
+    std::array<ControlTemplate, std::size(kSiteGroupRows) + 2 * std::size(kSiteRows) + kSiteUnits + 6> controls{};
+    std::size_t n = 0, row = 0;
+    int columnY[] = {kSiteFirstGroupY, kSiteFirstGroupY};
+    controls[n++] = {K::LeftText, IDC_SITE_FILE_NOTE, "", 7, 7, 340, 9};
+    controls[n++] = {K::PushButton, IDC_SITE_OPEN, "Open\u2026", 357, 5, 50, 13};
+    controls[n++] = {K::PushButton, IDC_SITE_SAVE_AS, "Save As\u2026", 412, 5, 50, 13};
+    for (std::size_t group = 0; group < std::size(kSiteGroupRows); ++group) {
+        const int x = kSiteColumns[kSiteGroupColumn[group]];
+        int& top = columnY[kSiteGroupColumn[group]];
+        const std::size_t frame = n++;
+        int y = top + kSiteGroupTop;
+        for (std::size_t i = 0; i < kSiteGroupRows[group]; ++i, ++row) {
+            const SiteRow& site = kSiteRows[row];
+            // A list grows about its middle, so it starts lower in its row.
+            const int inset = (RowPitch(site) - 13) / 2;
+            controls[n++] = {K::RightText, kUnnumbered, site.label, x + 4, y + inset + 2, 80, 9};
+            controls[n++] = {site.choices ? K::DropDown : K::Edit,
+                             kSiteKeyBoxes[row],
+                             site.choices ? site.choices : "",
+                             x + 88,
+                             y + inset,
+                             84,
+                             13};
+            if (site.unit[0] != '\0') {
+                controls[n++] = {K::LeftText, kUnnumbered, site.unit, x + 176, y + inset + 2, 46, 9};
+            }
+            y += RowPitch(site);
+        }
+        controls[frame] = {K::GroupBox, kUnnumbered,     kSiteGroupTitles[group],   x,
+                           top,         kSiteGroupWidth, y + kSiteGroupBottom - top};
+        top = y + kSiteGroupBottom + kSiteGroupGap;
+    }
+    controls[n++] = {
+        K::LeftText, kUnnumbered,     "* required. A displacement height left empty\nis 0.67 \u00d7 the canopy height.",
+        7,           kSiteLeftBottom, 224,
+        18};
+    controls[n++] = {K::DefPushButton, kOkControl, "OK", 60, kSiteLeftBottom + 24, 50, 14};
+    controls[n++] = {K::PushButton, kCancelControl, "Cancel", 128, kSiteLeftBottom + 24, 50, 14};
+    return controls;
+}();
+
 }  // namespace
 
 const DialogTemplate kAboutTemplate{IDD_ABOUTBOX, "About Kelvara", 280, 62, kAboutControls};
-const DialogTemplate kECProcessTemplate{IDD_EC_PROCESS, "EC Process", 333, 244, kECProcessControls};
+const DialogTemplate kECProcessTemplate{IDD_EC_PROCESS, "EC Process", 333, 256, kECProcessControls};
 const DialogTemplate kSecondFileTemplate{IDD_SECOND_FILE, "No Second File", 186, 95, kSecondFileControls};
 const DialogTemplate kSetRangeTemplate{IDD_SET_RANGE, "Range Setting", 302, 206, kSetRangeControls};
-const DialogTemplate kBatchTemplate{IDD_BATCH_PROCESS, "Batch File Processor", 322, 238, kBatchControls};
+const DialogTemplate kBatchTemplate{IDD_BATCH_PROCESS, "Batch File Processor", 322, 251, kBatchControls};
 const DialogTemplate kMergeTemplate{IDD_MERGE, "Merge Files", 389, 282, kMergeControls};
 const DialogTemplate kAppendTemplate{IDD_APPEND, "Append Files", 405, 287, kAppendControls};
 const DialogTemplate kPlaneFitTemplate{IDD_PLANE_FIT, "Planar Fit Coefficients", 330, 268, kPlaneFitControls};
 const DialogTemplate kInputColumnsTemplate{IDD_INPUT_COLUMNS, "Input Columns", 260, 197, kInputColumnsControls};
+const DialogTemplate kSiteInstrumentsTemplate{IDD_SITE_INSTRUMENTS, "Site and Instruments", 469, 326, kSiteControls};
 
 }  // namespace kelvara::res

@@ -18,6 +18,7 @@ constexpr MenuItemResource kOptionsItems[] = {
     {ID_VIEW_RESULTS, "&View Results\u2026"},
     {0, nullptr},
     {ID_INPUT_COLUMNS, "Input &Columns\u2026"},
+    {ID_SITE_INSTRUMENTS, "&Site and Instruments\u2026"},
     {0, nullptr},
     {ID_APP_EXIT, "E&xit"},
 };
@@ -45,6 +46,8 @@ constexpr PromptResource kPrompts[] = {
     {ID_PLANE_FIT, "Fit the Planar-Fit Coefficients to the Mean Winds of Raw Data Files", "Planar Fit Coefficients"},
     {ID_VIEW_RESULTS, "Plot a Results File", "View Results"},
     {ID_INPUT_COLUMNS, "Choose how the columns of raw data files are read", "Input Columns"},
+    {ID_SITE_INSTRUMENTS, "Edit the site file: the tower, its instruments and how the fluxes are corrected",
+     "Site and Instruments"},
     {ID_APP_EXIT, "Quit the application; prompts to save documents", "Exit"},
     {ID_APP_ABOUT, "Display program information, version number and copyright", "About"},
 };

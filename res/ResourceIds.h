@@ -17,6 +17,7 @@ inline constexpr int ID_MERGE_DATA = 32776;
 inline constexpr int ID_PLANE_FIT = 32780;
 inline constexpr int ID_VIEW_RESULTS = 32781;
 inline constexpr int ID_INPUT_COLUMNS = 32777;
+inline constexpr int ID_SITE_INSTRUMENTS = 32782;
 inline constexpr int ID_APP_ABOUT = 57664;
 inline constexpr int ID_APP_EXIT = 57665;
 
@@ -38,6 +39,7 @@ inline constexpr int IDD_MERGE = 143;
 inline constexpr int IDD_APPEND = 149;
 inline constexpr int IDD_PLANE_FIT = 160;
 inline constexpr int IDD_INPUT_COLUMNS = 150;
+inline constexpr int IDD_SITE_INSTRUMENTS = 161;
 
 // Controls. Each dialog numbers its own controls, so one number can stand
 // for different controls in different dialogs; within a dialog it is unique.
@@ -63,6 +65,7 @@ inline constexpr int IDC_EC_B1 = 1033;
 inline constexpr int IDC_EC_B2 = 1034;
 inline constexpr int IDC_EC_STANDARD = 1040;      // "Standard methods"
 inline constexpr int IDC_EC_COLUMNS_NOTE = 1042;  // the input columns in force, when not the default
+inline constexpr int IDC_EC_CORRECTED = 1043;     // "Corrections and flags (site file)"
 
 // "Batch File Processor".
 inline constexpr int IDC_BATCH_TWO_AXIS = 1004;
@@ -74,6 +77,7 @@ inline constexpr int IDC_BATCH_B2 = 1034;
 inline constexpr int IDC_BATCH_PLANAR_FIT = 1036;
 inline constexpr int IDC_BATCH_STANDARD = 1041;      // "Standard methods"
 inline constexpr int IDC_BATCH_COLUMNS_NOTE = 1042;  // the input columns in force, when not the default
+inline constexpr int IDC_BATCH_CORRECTED = 1044;     // "Corrections and flags (site file)"
 
 // "Range Setting": one box per limit.
 inline constexpr int IDC_U_MIN = 1013;
@@ -150,6 +154,19 @@ inline constexpr int IDC_COLUMNS_MAP = 1052;
 inline constexpr std::array<int, 8> kColumnMapBoxes = {1053, 1054, 1055, 1056, 1057, 1058, 1059, 1060};
 inline constexpr int IDC_GOOD_STATUS = 1061;
 inline constexpr int IDC_UNIT_CHECK = 1062;
+
+// "Site and Instruments": the file edited, its two buttons, and one box per
+// key of the site file, in the file's order ([site], [sonic], [irga], [lag],
+// [processing]); a key with a few choices has a drop-down list.
+inline constexpr int IDC_SITE_FILE_NOTE = 1100;
+inline constexpr int IDC_SITE_OPEN = 1101;
+inline constexpr int IDC_SITE_SAVE_AS = 1102;
+inline constexpr std::array<int, 31> kSiteKeyBoxes = {1110, 1111, 1112, 1113,                    // [site]
+                                                      1114, 1115, 1116, 1117, 1118,              // [sonic]
+                                                      1119, 1120, 1121, 1122, 1123,              // [irga]
+                                                      1124, 1125, 1126, 1127, 1128, 1129, 1130,  // [lag]
+                                                      1131, 1132, 1133, 1134, 1135, 1136, 1137,
+                                                      1138, 1139, 1140};  // [processing]
 
 // An edit box and the Browser button that fills it.
 struct EditWithBrowser {

@@ -19,6 +19,20 @@ std::optional<wxString> ShowFileOpenDialog(const FilePromptRequest& request) {
     return dialog.GetPath();
 }
 
+std::vector<wxString> ShowMultipleFileDialog(const FilePromptRequest& request) {
+    const wxString wildcard = request.wildcard.empty() ? wxString(wxFileSelectorDefaultWildcardStr) : request.wildcard;
+    wxFileDialog dialog(request.parent, "Open", wxString(), wxString(), wildcard, wxFD_OPEN | wxFD_MULTIPLE);
+    if (dialog.ShowModal() != wxID_OK) return {};
+    wxArrayString paths;
+    dialog.GetPaths(paths);
+    return std::vector<wxString>(paths.begin(), paths.end());
+}
+
+FilesPrompt& CurrentFilesPrompt() {
+    static FilesPrompt prompt = ShowMultipleFileDialog;
+    return prompt;
+}
+
 FilePrompt& CurrentPrompt() {
     static FilePrompt prompt = ShowFileOpenDialog;
     return prompt;
@@ -31,6 +45,13 @@ std::optional<wxString> PromptForFile(const FilePromptRequest& request) { return
 FilePrompt SetFilePrompt(FilePrompt prompt) {
     if (!prompt) prompt = ShowFileOpenDialog;
     return std::exchange(CurrentPrompt(), std::move(prompt));
+}
+
+std::vector<wxString> PromptForFiles(const FilePromptRequest& request) { return CurrentFilesPrompt()(request); }
+
+FilesPrompt SetFilesPrompt(FilesPrompt prompt) {
+    if (!prompt) prompt = ShowMultipleFileDialog;
+    return std::exchange(CurrentFilesPrompt(), std::move(prompt));
 }
 
 }  // namespace kelvara::app

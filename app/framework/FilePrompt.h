@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include <wx/string.h>
 #include <wx/window.h>
@@ -25,5 +26,13 @@ std::optional<wxString> PromptForFile(const FilePromptRequest& request);
 // Replaces the prompt (an empty function restores the real one); returns the
 // previous one.
 FilePrompt SetFilePrompt(FilePrompt prompt);
+
+// The open prompt that takes several files at once: their full paths in the
+// order the prompt gives them, none when the user cancels.
+using FilesPrompt = std::function<std::vector<wxString>(const FilePromptRequest&)>;
+
+std::vector<wxString> PromptForFiles(const FilePromptRequest& request);
+
+FilesPrompt SetFilesPrompt(FilesPrompt prompt);
 
 }  // namespace kelvara::app

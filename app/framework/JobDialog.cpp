@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <wx/checkbox.h>
 #include <wx/control.h>
 #include <wx/dcclient.h>
 #include <wx/evtloop.h>
@@ -11,6 +12,7 @@
 #include "ResourceIds.h"
 #include "framework/FilePrompt.h"
 #include "framework/MessageBox.h"
+#include "framework/SiteFileSetting.h"
 #include "jobs/JobMessages.h"
 #include "jobs/RunDiagnosis.h"
 
@@ -97,6 +99,10 @@ void JobDialog::ShowNoFluxes(const kelvara::RunDiagnosis& diagnosis) {
     ShowMessageBox(this, text, kelvara::messages::kNoFluxesTitle, kelvara::MessageIcon::Exclamation);
 }
 
+void JobDialog::ShowSharedHalfHours(std::string_view first, std::string_view second, std::string_view time, int pairs) {
+    ShowWarning(kelvara::SharedHalfHoursText(first, second, time, pairs, "EC Process"));
+}
+
 void JobDialog::SetProgressRange(int lower, int upper) {
     bar_.SetRange(lower, upper);
     ShowProgress();
@@ -163,6 +169,36 @@ bool JobDialog::BrowseInto(int editNumber, bool overwritePrompt) {
     if (!path) return false;
     SetControlText(editNumber, *path);
     return true;
+}
+
+void JobDialog::LinkMethodsBoxes(int standardBox, int correctedBox, std::function<void()> onChange) {
+    auto* standard = dynamic_cast<wxCheckBox*>(Control(standardBox));
+    auto* corrected = dynamic_cast<wxCheckBox*>(Control(correctedBox));
+    if (standard == nullptr || corrected == nullptr) return;
+    standard->Bind(wxEVT_CHECKBOX, [=](wxCommandEvent&) {
+        if (!standard->IsChecked()) corrected->SetValue(false);
+        if (onChange) onChange();
+    });
+    corrected->Bind(wxEVT_CHECKBOX, [=](wxCommandEvent&) {
+        if (corrected->IsChecked()) standard->SetValue(true);
+        if (onChange) onChange();
+    });
+}
+
+kelvara::Methods JobDialog::ChosenMethods(int standardBox, int correctedBox) const {
+    if (IsChecked(correctedBox)) return kelvara::Methods::Corrected;
+    return IsChecked(standardBox) ? kelvara::Methods::Standard : kelvara::Methods::Default;
+}
+
+bool JobDialog::ReadSiteFor(kelvara::Methods methods, std::optional<kelvara::SiteSettings>& site) {
+    site.reset();
+    if (methods != kelvara::Methods::Corrected) return true;
+    if (!ReadStoredSite(this, site)) return false;
+    if (site) return true;
+    // The job's own message, saying where the file goes and what writes it.
+    ExplainFailure(StoredSiteFilePath().string(), "no such file; Options \u2192 Site and Instruments\u2026 writes it");
+    kelvara::Show(*this, kelvara::messages::kNoSiteFile);
+    return false;
 }
 
 }  // namespace kelvara::app

@@ -6,6 +6,8 @@
 // reason, where its partial results are) shows in that message's box, below
 // the message.
 
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "framework/TemplateDialog.h"
@@ -28,6 +30,9 @@ public:
     void ExplainPartialResults(std::string_view resultsFile, std::string_view partialFile) override;
     // A warning box that says what to change, and where in the menus.
     void ShowNoFluxes(const kelvara::RunDiagnosis& diagnosis) override;
+    // A warning that names EC Process as what joins the files.
+    void ShowSharedHalfHours(std::string_view first, std::string_view second, std::string_view time,
+                             int pairs) override;
     void SetProgressRange(int lower, int upper) override;
     void SetProgressStep(int step) override;
     void SetProgressPosition(int position) override;
@@ -45,6 +50,18 @@ protected:
     // default layout); a line too long for its label ends in an ellipsis and
     // shows whole as the label's tooltip.
     void ShowInputColumnsNote(int noteLabel, const std::string& note);
+
+    // "Corrections and flags (site file)" implies the standard methods:
+    // ticking it ticks "Standard methods", clearing that clears it. Told
+    // after either changes, onChange may follow the choice.
+    void LinkMethodsBoxes(int standardBox, int correctedBox, std::function<void()> onChange = {});
+    // The corrections when their box is ticked, else the standard methods
+    // when theirs is, else the default method.
+    kelvara::Methods ChosenMethods(int standardBox, int correctedBox) const;
+    // The stored site file's settings for the corrected method; false, after
+    // the parser's message, when the file does not read, or after the job's
+    // "No Site File" (saying where the file goes) when there is none.
+    bool ReadSiteFor(kelvara::Methods methods, std::optional<kelvara::SiteSettings>& site);
 
 private:
     void ShowProgress();

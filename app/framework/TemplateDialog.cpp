@@ -4,6 +4,7 @@
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
+#include <wx/choice.h>
 #include <wx/gauge.h>
 #include <wx/statbmp.h>
 #include <wx/statbox.h>
@@ -92,7 +93,8 @@ void TemplateDialog::CreateControl(const ControlTemplate& control) {
                 groupOpen_ = true;
             }
             radioGroups_.back().buttons.push_back(button);
-            FitRadioButton(button);
+            FitToBestHeight(button);
+            FitToBestWidth(button);
             break;
         }
         case ControlKind::Picture: {
@@ -110,6 +112,11 @@ void TemplateDialog::CreateControl(const ControlTemplate& control) {
         case ControlKind::CheckBox:
             new wxCheckBox(this, id, text, pos, size);
             break;
+        case ControlKind::DropDown: {
+            auto* list = new wxChoice(this, id, pos, size, wxSplit(text, '|', '\0'));
+            FitToBestHeight(list);
+            break;
+        }
         case ControlKind::ReportText: {
             auto* report = new wxTextCtrl(this, id, text, pos, size, wxTE_MULTILINE | wxTE_READONLY | wxHSCROLL);
             report->SetFont(wxFont(wxFontInfo().Family(wxFONTFAMILY_TELETYPE)));
@@ -136,16 +143,21 @@ void TemplateDialog::FitOneLineLabel(wxStaticText* label) {
     label->SetSize(rect);
 }
 
-// GTK cannot draw a radio button smaller than its indicator and label: it
-// grows to the right and stays centred on its template row.
-void TemplateDialog::FitRadioButton(wxWindow* control) {
-    const wxSize needed = control->GetBestSize();
+// GTK cannot draw a radio button or a drop-down list lower than its
+// indicator and label: it grows and stays centred on its template row.
+void TemplateDialog::FitToBestHeight(wxWindow* control) {
+    const int needed = control->GetBestSize().y;
     wxRect rect = control->GetRect();
-    rect.width = std::max(rect.width, needed.x);
-    if (needed.y > rect.height) {
-        rect.y -= (needed.y - rect.height) / 2;
-        rect.height = needed.y;
-    }
+    if (needed <= rect.height) return;
+    rect.y -= (needed - rect.height) / 2;
+    rect.height = needed;
+    control->SetSize(rect);
+}
+
+// Nor narrower than its label: it grows to the right.
+void TemplateDialog::FitToBestWidth(wxWindow* control) {
+    wxRect rect = control->GetRect();
+    rect.width = std::max(rect.width, control->GetBestSize().x);
     control->SetSize(rect);
 }
 
@@ -218,6 +230,7 @@ wxWindow* TemplateDialog::Control(int controlNumber) const { return FindWindow(W
 wxString TemplateDialog::ControlText(int controlNumber) const {
     wxWindow* control = Control(controlNumber);
     if (auto* edit = dynamic_cast<wxTextCtrl*>(control)) return edit->GetValue();
+    if (auto* list = dynamic_cast<wxChoice*>(control)) return list->GetStringSelection();
     return control ? control->GetLabel() : wxString();
 }
 
@@ -227,6 +240,8 @@ void TemplateDialog::SetControlText(int controlNumber, const wxString& text) {
     wxWindow* control = Control(controlNumber);
     if (auto* edit = dynamic_cast<wxTextCtrl*>(control)) {
         edit->ChangeValue(text);
+    } else if (auto* list = dynamic_cast<wxChoice*>(control)) {
+        list->SetSelection(list->FindString(text, true));
     } else if (control != nullptr) {
         control->SetLabel(text);
     }

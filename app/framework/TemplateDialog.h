@@ -25,6 +25,8 @@ public:
 
     // The control with a template number (1 and 2 included), or nullptr.
     wxWindow* Control(int controlNumber) const;
+    // An edit's text, a drop-down's chosen item (empty when none is) or a
+    // label. Setting a drop-down to a text it does not list chooses none.
     wxString ControlText(int controlNumber) const;
     void SetControlText(int controlNumber, const wxString& text);
     // The text as UTF-8 bytes, the form the jobs take.
@@ -53,7 +55,8 @@ private:
     void CreateControl(const res::ControlTemplate& control);
     void CloseRadioGroup();
     void FitOneLineLabel(wxStaticText* label);
-    void FitRadioButton(wxWindow* control);
+    void FitToBestHeight(wxWindow* control);
+    void FitToBestWidth(wxWindow* control);
     void FocusFirstTabStop();
     const RadioGroup* FindGroup(int firstButton) const;
 

@@ -13,6 +13,7 @@
 #include "dialogs/ResultsWindow.h"
 #include "dialogs/input_columns.h"
 #include "dialogs/set_range.h"
+#include "dialogs/site_instruments.h"
 #include "framework/CommandIds.h"
 #include "shell/KelvaraDoc.h"
 #include "shell/MainFrm.h"
@@ -65,6 +66,7 @@ wxBEGIN_EVENT_TABLE(CKelvaraView, wxView)
     EVT_MENU(ToWxId(res::ID_PLANE_FIT), CKelvaraView::OnPlaneFit)
     EVT_MENU(ToWxId(res::ID_VIEW_RESULTS), CKelvaraView::OnViewResults)
     EVT_MENU(ToWxId(res::ID_INPUT_COLUMNS), CKelvaraView::OnInputColumns)
+    EVT_MENU(ToWxId(res::ID_SITE_INSTRUMENTS), CKelvaraView::OnSiteInstruments)
     EVT_UPDATE_UI(ToWxId(res::ID_EC_DATA_PROCESS), CKelvaraView::OnUpdateECDataProcess)
 wxEND_EVENT_TABLE()
 
@@ -107,11 +109,13 @@ void CKelvaraView::OnPlaneFit(wxCommandEvent&) { RunDialog<CPlaneFitDlg>(GetFram
 
 void CKelvaraView::OnViewResults(wxCommandEvent&) {
     const auto file = PromptForFile({.parent = GetFrame(),
-                                     .wildcard = "Results files (*.r1w;*.rfw;*.s1w;*.sfw)|*.r1w;*.rfw;*.s1w;*.sfw|"
+                                     .wildcard = "Results files (*.r1w;*.rfw;*.s1w;*.sfw;*.flux.csv)|"
+                                                 "*.r1w;*.rfw;*.s1w;*.sfw;*.flux.csv|"
                                                  "All files|*"});
     if (file) ResultsWindow::Open(GetFrame(), kelvara::PathFromText(file->utf8_string()));
 }
 void CKelvaraView::OnInputColumns(wxCommandEvent&) { RunDialog<CInputColumnsDlg>(GetFrame()); }
+void CKelvaraView::OnSiteInstruments(wxCommandEvent&) { RunDialog<CSiteInstrumentsDlg>(GetFrame()); }
 
 // Keeps the command enabled and changes nothing else.
 void CKelvaraView::OnUpdateECDataProcess(wxUpdateUIEvent& event) { event.Enable(true); }

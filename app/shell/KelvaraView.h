@@ -33,6 +33,7 @@ private:
     void OnPlaneFit(wxCommandEvent& event);
     void OnViewResults(wxCommandEvent& event);
     void OnInputColumns(wxCommandEvent& event);
+    void OnSiteInstruments(wxCommandEvent& event);
     void OnUpdateECDataProcess(wxUpdateUIEvent& event);
 
     ViewCanvas* canvas_ = nullptr;

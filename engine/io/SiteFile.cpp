@@ -2,14 +2,17 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 
 #include "io/FileChecks.h"
 #include "io/FileNames.h"
+#include "io/TemporaryFile.h"
 
 namespace kelvara {
 
@@ -371,31 +374,90 @@ bool ReadSiteFile(const std::filesystem::path& file, SiteSettings& settings, Sit
     return false;
 }
 
-std::string SiteFileTemplate() {
-    const SiteSettings defaults;
-    std::string text =
-        "# Kelvara site file: the tower, its instruments, and how the fluxes are corrected.\n"
-        "# Every key may be left out but the two marked required; a key left out takes the\n"
-        "# value shown here. Lines that start with # or ; are comments.\n";
+namespace {
+
+constexpr std::string_view kHeading =
+    "# Kelvara site file: the tower, its instruments, and how the fluxes are corrected.\n"
+    "# Every key may be left out but the two marked required; a key left out takes its\n"
+    "# default (kelvara-cli site --template shows them). Lines that start with # or ;\n"
+    "# are comments.\n";
+
+// A site file under its heading, each key with its comment and the text
+// valueOf gives it; a key without a text is left out, as a comment (the
+// template's required keys are written empty instead, to be filled in).
+template <class ValueOf>
+std::string SiteText(std::string_view heading, ValueOf valueOf, bool blankRequired = false) {
+    std::string text(heading);
     std::string_view section;
-    for (const KeyEntry& entry : kKeys) {
+    for (std::size_t i = 0; i < kKeyCount; ++i) {
+        const KeyEntry& entry = kKeys[i];
         if (entry.section != section) {
             section = entry.section;
             text += "\n" + Bracketed(section) + "\n";
         }
         if (!entry.help.empty()) text += "# " + std::string(entry.help) + (entry.required ? " Required." : "") + "\n";
-        if (entry.required) {
-            text += std::string(entry.key) + " =\n";
-        } else if (entry.key == "displacement_height") {
-            text += "# " + std::string(entry.key) + " =\n";
+        const std::string value = entry.required && blankRequired ? std::string() : valueOf(i);
+        if (value.empty()) {
+            text += (entry.required && blankRequired ? "" : "# ") + std::string(entry.key) + " =\n";
         } else {
-            const SiteValue value = entry.value(defaults);
-            const std::string shown = std::holds_alternative<double>(value) ? NumberText(std::get<double>(value))
-                                                                            : std::get<std::string>(value);
-            text += std::string(entry.key) + " = " + shown + "\n";
+            text += std::string(entry.key) + " = " + value + "\n";
         }
     }
     return text;
+}
+
+// Every key's value as the settings spell it; a displacement height left out
+// stays out, so that it reads back as 0.67 x canopy_height.
+std::string SettingText(const SiteSettings& settings, std::size_t key) {
+    if (kKeys[key].key == "displacement_height" && !settings.displacementHeight) return {};
+    return SiteValueText(kKeys[key].value(settings));
+}
+
+}  // namespace
+
+std::string SiteValueText(const SiteValue& value) {
+    return std::holds_alternative<double>(value) ? NumberText(std::get<double>(value)) : std::get<std::string>(value);
+}
+
+std::string SiteFileTemplate() {
+    const SiteSettings defaults;
+    return SiteText(
+        "# Kelvara site file: the tower, its instruments, and how the fluxes are corrected.\n"
+        "# Every key may be left out but the two marked required; a key left out takes the\n"
+        "# value shown here. Lines that start with # or ; are comments.\n",
+        [&](std::size_t key) { return SettingText(defaults, key); }, true);
+}
+
+std::string SiteFileText(const SiteSettings& settings) {
+    return SiteText(kHeading, [&](std::size_t key) { return SettingText(settings, key); });
+}
+
+std::vector<std::string> SiteValueTexts(const SiteSettings& settings) {
+    std::vector<std::string> texts;
+    for (std::size_t key = 0; key < kKeyCount; ++key) texts.push_back(SettingText(settings, key));
+    return texts;
+}
+
+std::string SiteFileTextOfValues(const std::vector<std::string>& values) {
+    return SiteText(kHeading, [&](std::size_t key) {
+        if (key >= values.size()) return std::string();
+        // One line a key: a line end typed into a value cannot start a line.
+        std::string value(Trim(values[key]));
+        std::replace_if(
+            value.begin(), value.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+        return value;
+    });
+}
+
+bool WriteSiteFile(const std::filesystem::path& file, const SiteSettings& settings, std::string& problem) {
+    const std::string text = SiteFileText(settings);
+    TemporaryFile output;
+    if (output.Create(file) && std::fwrite(text.data(), 1, text.size(), output.Stream()) == text.size() &&
+        output.Commit()) {
+        return true;
+    }
+    problem = "cannot write the site file: " + SystemErrorText(output.LastError() != 0 ? output.LastError() : EIO);
+    return false;
 }
 
 std::vector<SiteSection> SiteSettingsEntries(const SiteSettings& settings) {
@@ -404,7 +466,7 @@ std::vector<SiteSection> SiteSettingsEntries(const SiteSettings& settings) {
         if (sections.empty() || sections.back().name != entry.section) {
             sections.push_back(SiteSection{std::string(entry.section), {}});
         }
-        sections.back().entries.push_back(SiteEntry{std::string(entry.key), entry.value(settings)});
+        sections.back().entries.push_back(SiteEntry{std::string(entry.key), entry.value(settings), entry.required});
     }
     return sections;
 }

@@ -34,17 +34,40 @@ bool ReadSiteFile(const std::filesystem::path& file, SiteSettings& settings, Sit
 // left empty), for `kelvara-cli site --template`.
 std::string SiteFileTemplate();
 
+// The site file of these settings: every key with the template's comments,
+// numbers in their shortest exact form, so that ParseSiteText reads back the
+// same settings. A displacement height left out stays left out (a comment).
+std::string SiteFileText(const SiteSettings& settings);
+
+// The same written to a file, under a temporary name until complete. False,
+// with the reason, when it cannot be.
+bool WriteSiteFile(const std::filesystem::path& file, const SiteSettings& settings, std::string& problem);
+
+// A site file of values as a user typed them, one text per key in the order
+// of SiteSettingsEntries (a key with an empty text is left out, as a
+// comment), laid out as SiteFileText: what ParseSiteText says of it names
+// the key and its line in that text.
+std::string SiteFileTextOfValues(const std::vector<std::string>& values);
+
 // The settings as a site file would spell them, every default filled in:
 // numbers as numbers, `auto` and the choices as their words.
 using SiteValue = std::variant<double, std::string>;
 struct SiteEntry {
     std::string key;
     SiteValue value;
+    bool required = false;  // measurement_height and latitude
 };
 struct SiteSection {
     std::string name;
     std::vector<SiteEntry> entries;
 };
 std::vector<SiteSection> SiteSettingsEntries(const SiteSettings& settings);
+
+// A value as the site file spells it.
+std::string SiteValueText(const SiteValue& value);
+
+// Each key's value as SiteFileText writes it, in the order of
+// SiteSettingsEntries; empty for a displacement height left out.
+std::vector<std::string> SiteValueTexts(const SiteSettings& settings);
 
 }  // namespace kelvara

@@ -239,7 +239,7 @@ TEST(Commands, TheToolbarAlsoOpensInputColumnsPlanarFitAndViewResults) {
     });
     PressToolbarButton(ID_VIEW_RESULTS, 0);
     SetFilePrompt({});
-    EXPECT_TRUE(asked.StartsWith("Results files (*.r1w;*.rfw;*.s1w;*.sfw)")) << asked;
+    EXPECT_TRUE(asked.StartsWith("Results files (*.r1w;*.rfw;*.s1w;*.sfw;*.flux.csv)")) << asked;
 }
 
 TEST_F(JobDialogs, SingleRunChecksItsInputsAndAsksAboutTheSecondFile) {

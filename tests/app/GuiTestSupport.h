@@ -123,6 +123,7 @@ protected:
     JobDialogs() { ForgetRememberedInputs(); }
     ~JobDialogs() override {
         SetFilePrompt({});
+        SetFilesPrompt({});
         ForgetRememberedInputs();
     }
     std::string Path(const char* name) const { return (dir_ / name).string(); }
@@ -130,12 +131,14 @@ protected:
     bool HasResults(const char* file) const {
         return ReadFile(dir_ / file).find("\r\n2024-06-01 0:30,") != std::string::npos;
     }
-    // Browse buttons choose `answer` and must ask, or not, to confirm overwriting.
+    // Browse buttons choose `answer` and must ask, or not, to confirm
+    // overwriting; one that takes several files takes it alone.
     static void AnswerFilePrompts(const std::string& answer, bool overwritePrompt) {
         SetFilePrompt([=](const FilePromptRequest& request) {
             EXPECT_EQ(request.overwritePrompt, overwritePrompt);
             return std::optional(wxString::FromUTF8(answer));
         });
+        SetFilesPrompt([=](const FilePromptRequest&) { return std::vector<wxString>{wxString::FromUTF8(answer)}; });
     }
     static void ForgetRememberedInputs() {
         wxConfigBase* settings = wxConfigBase::Get(false);

@@ -522,6 +522,13 @@ TEST_F(KelvaraCliTest, PlotDrawsResultsFilesTogether) {
     EXPECT_EQ(picture.substr(16, 8), std::string("\0\0\x02\x80\0\0\x01\xe0", 8));  // 640 x 480
     EXPECT_EQ(Cli({"plot", "a.r1w", "-o", "a.SVG"}).exitStatus, 0);
     EXPECT_TRUE(Contains(ReadFile(dir / "a.SVG").substr(0, 200), "<svg")) << ReadFile(dir / "a.SVG").substr(0, 200);
+    // The corrected file too, alone or beside the others (a line of its own).
+    WriteFile(dir / "site.ini", "[site]\nmeasurement_height = 3\nlatitude = 50\n");
+    ASSERT_EQ(Cli({"run", first, "-o", "c", "-q", "--site", "site.ini"}).exitStatus, 0);
+    const ProgramRun corrected = Cli({"plot", "c.flux.csv", "-o", "c.png"});
+    EXPECT_EQ(corrected.exitStatus, 0) << corrected.err;
+    EXPECT_EQ(ReadFile(dir / "c.png").substr(1, 3), "PNG");
+    EXPECT_EQ(Cli({"plot", "a.r1w", "c.flux.csv", "-o", "ac.png"}).exitStatus, 0);
 
     // A file with no half hour: nothing to draw, and no picture left behind.
     WriteFile(dir / "header.r1w", ReadFile(dir / "a.r1w").substr(0, ReadFile(dir / "a.r1w").find('\n') + 1));

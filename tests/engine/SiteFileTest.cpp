@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "TempDir.h"
 #include "io/SiteFile.h"
@@ -132,6 +133,61 @@ TEST(SiteFile, TheTemplateNamesEveryKeyAndReadsBackAsTheDefaults) {
     }
 }
 
+// What the desktop's Site and Instruments dialog saves: every key, and the
+// same settings when read back, down to the last bit of each number.
+TEST(SiteFile, TheTextOfSettingsReadsBackAsTheSameSettings) {
+    SiteSettings changed;
+    changed.measurementHeight = 3.1;
+    changed.latitude = -33.25;
+    changed.canopyHeight = 0.7;
+    changed.sonicTimeConstant = 1.0 / 30.0;
+    changed.sonicAzimuth = 212.5;
+    changed.uPositive = UPositive::Toward;
+    changed.declination = -4.1;
+    changed.sepNorth = 0.1;
+    changed.sepEast = -0.2;
+    changed.sepVertical = 0.05;
+    changed.lagMethod = LagMethod::MaxCov;
+    changed.co2Min = -0.4;
+    changed.h2oMax = 2.0;
+    changed.co2Default = 0.2;
+    changed.fs = 20.0;
+    changed.spectral = SpectralModel::None;
+    changed.hpTransfer = HighPassTransfer::Product;
+    changed.correctionOrder = CorrectionOrder::Peer;
+    changed.obukhovFlux = ObukhovFlux::Sensible;
+    changed.obukhovTemperature = ObukhovTemperature::Potential;
+    changed.vonKarman = 0.41;
+    changed.windDirection = WindDirectionMean::Unit;
+    changed.ruMaxLagSeconds = 7.5;
+    changed.minCoverage = 80.0;
+    SiteSettings withDisplacement = changed;
+    withDisplacement.displacementHeight = 0.3;
+    SiteSettings defaults;  // but the two required keys
+    defaults.measurementHeight = 2.0;
+    defaults.latitude = 50.0;
+
+    for (const SiteSettings& settings : {changed, withDisplacement, defaults}) {
+        const std::string text = SiteFileText(settings);
+        SiteSettings read;
+        SiteFileError error;
+        ASSERT_TRUE(ParseSiteText(text, read, error)) << error.message << "\n" << text;
+        EXPECT_EQ(settings.displacementHeight, read.displacementHeight) << text;
+        const auto a = SiteSettingsEntries(settings), b = SiteSettingsEntries(read);
+        for (std::size_t s = 0; s < a.size(); ++s) {
+            for (std::size_t k = 0; k < a[s].entries.size(); ++k) {
+                const SiteEntry& entry = a[s].entries[k];
+                EXPECT_EQ(entry.value, b[s].entries[k].value) << entry.key;
+                // Every key is written, the displacement height left out as a comment.
+                const bool leftOut = entry.key == "displacement_height" && !settings.displacementHeight;
+                const std::string line = (leftOut ? "\n# " : "\n") + entry.key + " =";
+                EXPECT_NE(std::string::npos, text.find(line)) << entry.key;
+            }
+        }
+    }
+    EXPECT_NE(std::string::npos, SiteFileText(defaults).find("# Time constant of the sonic, s.\ntime_constant = "));
+}
+
 TEST(SiteFile, EntriesFillInTheDefaultsInTheFilesOrder) {
     SiteSettings settings;
     settings.canopyHeight = 1.0;
@@ -145,6 +201,53 @@ TEST(SiteFile, EntriesFillInTheDefaultsInTheFilesOrder) {
     EXPECT_EQ(SiteValue(std::string("auto")), sections[3].entries[1].value);  // co2_min
     EXPECT_EQ(SiteValue(0.8), sections[3].entries[2].value);
     EXPECT_EQ(SiteValue(std::string("maxcov_default")), sections[3].entries[0].value);
+}
+
+// What a user typed, a text per key: an empty one is left out, a bad one is
+// refused naming its key and its line in the file that would be saved, and
+// the settings' own texts read back as the settings.
+TEST(SiteFile, TypedValuesAreReadByTheParserWithTheirKeyAndLine) {
+    SiteSettings settings;
+    settings.measurementHeight = 2.5;
+    settings.latitude = 47.25;
+    settings.lagMethod = LagMethod::None;
+    std::vector<std::string> texts = SiteValueTexts(settings);
+    ASSERT_EQ(31u, texts.size());
+    EXPECT_EQ("", texts[1]);  // the displacement height left out
+    EXPECT_EQ("none", texts[14]);
+    SiteSettings read;
+    SiteFileError error;
+    ASSERT_TRUE(ParseSiteText(SiteFileTextOfValues(texts), read, error)) << error.message;
+    EXPECT_EQ(SiteFileText(settings), SiteFileText(read));
+
+    texts[3] = " north ";  // latitude
+    const std::string typed = SiteFileTextOfValues(texts);
+    ASSERT_FALSE(ParseSiteText(typed, read, error));
+    EXPECT_EQ("site.latitude", error.key);
+    std::size_t line = 1;
+    for (std::size_t at = 0; at < typed.find("latitude = north"); ++at) line += typed[at] == '\n';
+    EXPECT_EQ(static_cast<int>(line), error.line);
+    EXPECT_EQ("line " + std::to_string(line) + ": [site] latitude: \"north\" is not a number", error.message);
+
+    texts[3] = "47\n[lag]\nmethod = constant";  // a line end cannot start a line
+    ASSERT_FALSE(ParseSiteText(SiteFileTextOfValues(texts), read, error));
+    EXPECT_EQ("site.latitude", error.key);
+    texts[3].clear();
+    ASSERT_FALSE(ParseSiteText(SiteFileTextOfValues(texts), read, error));
+    EXPECT_EQ("site.latitude", error.key);
+    EXPECT_EQ(0, error.line);
+}
+
+TEST(SiteFile, WrittenSettingsReadBackAndAnUnwritableFileIsSaid) {
+    testing::TempDir dir;
+    SiteSettings settings;
+    settings.measurementHeight = 4.0;
+    settings.latitude = -12.5;
+    std::string problem;
+    ASSERT_TRUE(WriteSiteFile(dir / "tower.ini", settings, problem)) << problem;
+    EXPECT_EQ(SiteFileText(settings), testing::ReadFile(dir / "tower.ini"));
+    EXPECT_FALSE(WriteSiteFile(dir / "no folder" / "tower.ini", settings, problem));
+    EXPECT_EQ("cannot write the site file: No such file or directory", problem);
 }
 
 TEST(SiteFile, AFileNamesItselfInItsMessages) {

@@ -16,7 +16,7 @@
 #include "ResultsTable.h"
 #include "TempDir.h"
 #include "ValueAxis.h"
-#include "io/ResultsFile.h"
+#include "io/FluxResultsLine.h"
 #include "io/ResultsFile.h"
 
 namespace kelvara::plot {
@@ -89,6 +89,83 @@ TEST(ResultsTable, ReadsResultsAndRefusesTheRest) {
     testing::FailingStreams failing;
     testing::FailingStreams::bytesBeforeFailure = 1000;
     EXPECT_EQ("could not be read: Input/output error", ProblemOf(dir / "failing.r1w"));
+}
+
+// A corrected file's day (kFluxHeader's columns): half hour `rejected` is
+// -9999 after its time stamps, `flagged` has H flagged 2 and Fc 1.
+std::string FluxDay(int rejected, int flagged) {
+    std::string text = std::string(kFluxHeader) + "\n";
+    for (int k = 1; k <= 48; ++k) {
+        char stamps[64];
+        const int endDay = k == 48 ? 2 : 1, endHour = k / 2 % 24, endMinute = k % 2 * 30;
+        const int startHour = (k - 1) / 2, startMinute = (k - 1) % 2 * 30;
+        std::snprintf(stamps, sizeof stamps, "202406%02d%02d%02d,202406%02d%02d%02d", 1, startHour, startMinute, endDay,
+                      endHour, endMinute);
+        std::string line = stamps;
+        const double sun = std::sin((k / 2.0 - 6.0) / 12.0 * 3.14159265);
+        for (int column = 2; column < kFluxValueColumns + 2; ++column) {
+            char value[32] = "-9999";
+            if (k != rejected) {
+                switch (column) {
+                    case 2:
+                        std::snprintf(value, sizeof value, "18000");
+                        break;  // N
+                    case 4:
+                        std::snprintf(value, sizeof value, "%g", 200 * sun);
+                        break;  // H
+                    case 5:
+                        std::snprintf(value, sizeof value, "%g", 150 * sun);
+                        break;  // LE
+                    case 6:
+                        std::snprintf(value, sizeof value, "%g", -10 * sun);
+                        break;  // FC
+                    case 7:
+                        std::snprintf(value, sizeof value, "0.3");
+                        break;  // USTAR
+                    case 39:
+                    case 40:
+                    case 41:
+                    case 42:  // the flags of TAU, H, LE, FC
+                        std::snprintf(value, sizeof value, "%d", k == flagged ? (column == 40 ? 2 : 1) : 0);
+                        break;
+                    default:
+                        std::snprintf(value, sizeof value, "1.5");
+                }
+            }
+            line += std::string(",") + value;
+        }
+        text += line + "\n";
+    }
+    return text;
+}
+
+// The corrected file: its end time stamps (midnight of the next day last),
+// its -9999 as gaps, a rejected half hour, and which fluxes it flags 2.
+TEST(ResultsTable, ReadsTheCorrectedFileAndItsFlags) {
+    EXPECT_EQ(kJune1 + 86400, FluxTime("202406020000"));
+    for (const char* bad : {"20240601003", "2024060100300", "202406310030", "2024-06-0100", "-99990000000"}) {
+        EXPECT_TRUE(std::isnan(FluxTime(bad))) << bad;
+    }
+    TempDir dir;
+    testing::WriteFile(dir / "day.flux.csv", FluxDay(10, 20));
+    auto read = ReadResultsTable(dir / "day.flux.csv");
+    ASSERT_TRUE(std::holds_alternative<ResultsTable>(read)) << std::get<std::string>(read);
+    const ResultsTable& table = std::get<ResultsTable>(read);
+    EXPECT_EQ(ResultsKind::Flux, table.kind);
+    ASSERT_EQ(48u, table.rows.size());
+    EXPECT_EQ(kJune1 + 1800, table.rows.front().time);
+    EXPECT_EQ(kJune1 + 86400, table.rows.back().time);
+    EXPECT_EQ(0.3, table.rows[0].ustar);
+    EXPECT_EQ(18000, table.rows[0].records);
+    EXPECT_TRUE(table.rows[9].rejected && std::isnan(table.rows[9].h) && std::isnan(table.rows[9].records));
+    EXPECT_FALSE(table.rows[9].badH);  // no flag at all: nothing drawn to cross
+    const HalfHourRow& flagged = table.rows[19];
+    EXPECT_TRUE(flagged.badH && !flagged.badTau && !flagged.badLE && !flagged.badFc);
+    // Columns may follow the ones known; a line must have as many as the header.
+    std::string more = FluxDay(0, 0);
+    more.insert(kFluxHeader.size(), ",EXTRA");
+    testing::WriteFile(dir / "more.flux.csv", more);
+    EXPECT_EQ("line 2 is not a results line", ProblemOf(dir / "more.flux.csv"));
 }
 
 TEST(ValueAxis, CountsHaveWholeNumberTicksAndLabelsHaveTheDigitsTheStepNeeds) {
@@ -191,6 +268,24 @@ private:
     std::vector<unsigned char> rgb_;
     int width_;
 };
+
+// Half hours flagged 2 carry an orange cross over their value; the others
+// none. The key says what the cross means.
+TEST(QuickLook, CrossesTheHalfHoursFlaggedTwo) {
+    TempDir dir;
+    testing::WriteFile(dir / "day.flux.csv", FluxDay(10, 20));
+    const QuickLook look(std::get<ResultsTable>(ReadResultsTable(dir / "day.flux.csv")), "day.flux.csv");
+    const PictureSize size{900, 700};
+    const Picture picture(look.DrawRgb(size), size.width);
+    const auto fluxPanel = look.RowsOfPanel(1, size), fcPanel = look.RowsOfPanel(2, size);
+    const auto middleOf = [&](int k) { return look.ColumnOf(kJune1 + 1800.0 * k - 900.0, size); };
+    EXPECT_GT(picture.CountInColumn(middleOf(20), fluxPanel, 240, 130, 0, 40), 2);
+    EXPECT_EQ(picture.CountInColumn(middleOf(14), fluxPanel, 240, 130, 0, 40), 0);
+    EXPECT_EQ(picture.CountInColumn(middleOf(20), fcPanel, 240, 130, 0, 40), 0);  // Fc's flag is 1
+    // The corrected fluxes are drawn, with a gap at the rejected half hour.
+    EXPECT_GT(picture.CountInColumn(middleOf(14), fluxPanel, 200, 30, 30, 60), 0);
+    EXPECT_EQ(picture.CountInColumn(middleOf(10), fluxPanel, 200, 30, 30, 60), 0);
+}
 
 TEST(QuickLook, ShowsTheDataWithGapsWhereHalfHoursAreRejectedOrMissing) {
     TempDir dir;

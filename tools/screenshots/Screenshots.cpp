@@ -4,6 +4,7 @@
 // message boxes (a warning, a notice, a failure with its details) into
 // OUTDIR, for a reviewer to look at. Not a check.
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -30,8 +31,12 @@
 #include "dialogs/plane_fit.h"
 #include "dialogs/second_file.h"
 #include "dialogs/set_range.h"
+#include "dialogs/site_instruments.h"
 #include "framework/MessageBox.h"
+#include "framework/SiteFileSetting.h"
+#include "io/SiteFile.h"
 #include "jobs/JobMessages.h"
+#include "framework/FilePrompt.h"
 #include "framework/InputColumnsSettings.h"
 #include "shell/Kelvara.h"
 #include "shell/MainFrm.h"
@@ -67,7 +72,8 @@ bool SaveWindow(wxWindow& window, const wxString& file) {
 template <class Dialog>
 bool SaveDialog(const wxString& file, const std::function<void(Dialog&)>& fill = {}) {
     Dialog dialog(wxGetApp().MainFrame());
-    dialog.Move(20, 150);  // clear of the main window
+    // Clear of the main window, and whole on the screen.
+    dialog.Move(20, std::min(150, wxGetDisplaySize().y - dialog.GetSize().y));
     dialog.Show();
     if (fill) fill(dialog);
     return SaveWindow(dialog, file);
@@ -80,6 +86,19 @@ void Press(wxDialog& dialog, int button) {
     dialog.FindWindow(button)->ProcessWindowEvent(press);
 }
 
+// The results window on a run's results file, which it removes (and the
+// run's other files) once read.
+bool SaveResultsOf(const std::filesystem::path& results, bool made, const wxString& file) {
+    if (!made) return false;
+    ResultsWindow* window = ResultsWindow::Open(wxGetApp().MainFrame(), results);
+    std::filesystem::remove(results);
+    if (window == nullptr) return false;
+    window->SetSize(1000, 760);
+    const bool saved = SaveWindow(*window, file);
+    window->Destroy();
+    return saved;
+}
+
 // The results window on a day of synthetic data with a gap.
 bool SaveResultsWindow(const wxString& file) {
     const auto folder = std::filesystem::temp_directory_path();
@@ -89,14 +108,7 @@ bool SaveResultsWindow(const wxString& file) {
         kelvara::samples::WriteRawSample(raw, {.seed = 4, .hours = 24, .spikeRate = 1e-3, .gapRate = 0}) &&
         kelvara::RunJob().Run({.files = {raw.string()}, .outputFile = (folder / "day").string()}, port);
     std::filesystem::remove(raw);
-    if (!made) return false;
-    ResultsWindow* window = ResultsWindow::Open(wxGetApp().MainFrame(), folder / "day.r1w");
-    std::filesystem::remove(folder / "day.r1w");
-    if (window == nullptr) return false;
-    window->SetSize(1000, 760);
-    const bool saved = SaveWindow(*window, file);
-    window->Destroy();
-    return saved;
+    return SaveResultsOf(folder / "day.r1w", made, file);
 }
 
 // The planar-fit dialog after a fit over the test bed's tilted sonic.
@@ -212,6 +224,82 @@ void ShowFailureWithDetails(CECProcessDlg& port) {
     kelvara::Show(port, kelvara::messages::kCannotReadRaw);
 }
 
+// The results window on a corrected file: a day with a trend, so that
+// some half hours are flagged 2.
+bool SaveFluxResultsWindow(const wxString& file) {
+    const auto folder = std::filesystem::temp_directory_path();
+    const auto raw = folder / "kelvara-screenshot-trend.dat";
+    kelvara::SiteSettings site;
+    site.measurementHeight = 3.0;
+    site.latitude = 50.0;
+    kelvara::SilentPort port;
+    const bool made = kelvara::samples::WriteRawSample(raw, {.seed = 3, .hours = 12, .trend = 0.3}) &&
+                      kelvara::RunJob().Run({.methods = kelvara::Methods::Corrected,
+                                             .files = {raw.string()},
+                                             .outputFile = (folder / "trend").string(),
+                                             .site = site},
+                                            port);
+    std::filesystem::remove(raw);
+    std::filesystem::remove(folder / "trend.flux.json");
+    return SaveResultsOf(folder / "trend.flux.csv", made, file);
+}
+
+// Site and Instruments over a site file of a tower that was filled in.
+bool SaveFilledSiteDialog(const wxString& file) {
+    const std::filesystem::path site = std::filesystem::temp_directory_path() / "kelvara-screenshot-forest-edge.ini";
+    kelvara::SiteSettings settings;
+    settings.measurementHeight = 32.5;
+    settings.canopyHeight = 24.0;
+    settings.latitude = 61.8475;
+    settings.sonicAzimuth = 215.0;
+    settings.sepNorth = 0.12;
+    settings.sepEast = -0.08;
+    settings.sepVertical = 0.05;
+    settings.correctionOrder = kelvara::CorrectionOrder::Peer;
+    std::string problem;
+    if (!kelvara::WriteSiteFile(site, settings, problem)) return false;
+    const bool saved =
+        SaveDialog<CSiteInstrumentsDlg>(file, [&](CSiteInstrumentsDlg& dialog) { dialog.OpenFile(site); });
+    std::filesystem::remove(site);
+    return saved;
+}
+
+// A site dialog whose boxes do not read: the parser's message.
+void ShowSiteProblem(CSiteInstrumentsDlg& dialog) {
+    dialog.SetControlText(kelvara::res::kSiteKeyBoxes[0], "2");
+    dialog.SetControlText(kelvara::res::kSiteKeyBoxes[3], "61 N");
+    dialog.Accept();
+}
+
+// The single run over a stream of files chosen together, corrections on.
+void TypeCorrectedStream(CECProcessDlg& dialog) {
+    using namespace kelvara::res;
+    SetFilesPrompt([](const FilePromptRequest&) {
+        std::vector<wxString> files;
+        for (const char* name :
+             {"0000", "0015", "0030", "0045", "0100", "0115", "0130", "0145", "0200", "0215", "0230", "0245"}) {
+            files.push_back(wxString("/home/ana/tower/2024/06/01/TOA5_forest_edge_") + name + ".dat");
+        }
+        return files;
+    });
+    auto* corrected = static_cast<wxCheckBox*>(dialog.Control(IDC_EC_CORRECTED));
+    corrected->SetValue(true);
+    wxCommandEvent click(wxEVT_CHECKBOX, IDC_EC_CORRECTED);
+    click.SetEventObject(corrected);
+    click.SetInt(1);
+    corrected->ProcessWindowEvent(click);
+    Press(dialog, IDC_BROWSE_FIRST);
+    SetFilesPrompt({});
+    dialog.SetControlText(IDC_OUTPUT_FILE, "/home/ana/tower/results/0601");
+}
+
+void TickBatchCorrections(CBatchProcessDlg& dialog) {
+    using namespace kelvara::res;
+    dialog.SetControlText(IDC_LIST_FILE, "/home/ana/tower/2024/06/files-of-june-at-the-forest-edge.txt");
+    static_cast<wxCheckBox*>(dialog.Control(IDC_BATCH_STANDARD))->SetValue(true);
+    static_cast<wxCheckBox*>(dialog.Control(IDC_BATCH_CORRECTED))->SetValue(true);
+}
+
 bool SaveEveryWindow(const wxString& folder) {
     CMainFrame& frame = *wxGetApp().MainFrame();
     const kelvara::JobMessage& warning = kelvara::messages::single_run::kNoFirstFile;
@@ -236,6 +324,25 @@ bool SaveEveryWindow(const wxString& folder) {
         SaveResultsWindow(folder + "results-window.png"),
         SaveDialog<CInputColumnsDlg>(folder + "input-columns.png"),
         SaveWithColumnMap(folder),
+        SaveDialog<CSiteInstrumentsDlg>(folder + "site-instruments.png"),
+        SaveFilledSiteDialog(folder + "site-instruments-filled.png"),
+        SaveMessageBox(
+            [&] {
+                CSiteInstrumentsDlg site(&frame);
+                ShowSiteProblem(site);
+            },
+            folder + "message-site-file.png"),
+        SaveDialog<CECProcessDlg>(folder + "ec-process-corrections.png", TypeCorrectedStream),
+        SaveDialog<CBatchProcessDlg>(folder + "batch-corrections.png", TickBatchCorrections),
+        SaveMessageBox(
+            [&] {
+                CBatchProcessDlg batch(&frame);
+                batch.ShowSharedHalfHours("/home/ana/tower/2024/06/01/TOA5_forest_edge_0000.dat",
+                                          "/home/ana/tower/2024/06/01/TOA5_forest_edge_0015.dat", "2024-06-01 00:30",
+                                          47);
+            },
+            folder + "message-shared-half-hours.png"),
+        SaveFluxResultsWindow(folder + "results-window-flux.png"),
         SaveMessageBox([&] { ShowMessageBox(&frame, warning); }, folder + "message-exclamation.png"),
         SaveMessageBox([&] { ShowMessageBox(&frame, finished); }, folder + "message-finished.png"),
         SaveMessageBox([&] { ShowFailureWithDetails(port); }, folder + "message-failure-details.png"),
