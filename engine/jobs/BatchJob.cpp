@@ -26,6 +26,7 @@
 #include "jobs/ProvenanceFile.h"
 #include "jobs/RangeLimitsOfJob.h"
 #include "jobs/ReadFailures.h"
+#include "jobs/ResultTable.h"
 #include "jobs/StreamOrder.h"
 
 namespace kelvara {
@@ -50,10 +51,22 @@ struct EntryOutcome {
     std::optional<FileFailure> failure;
     bool keepPartial = true;  // what was written is worth keeping after the failure
     RunTally tally;
-    std::int64_t earlierDropped = 0;  // records earlier than those before them
-    // The half hours with records: the first and the last.
-    std::optional<std::int64_t> firstHalfHour;
-    std::optional<std::int64_t> lastHalfHour;
+    std::int64_t earlierDropped = 0;      // records earlier than those before them
+    std::vector<std::int64_t> halfHours;  // of its lines (the standard methods), in time order
+};
+
+// Keeps the half hour of each line a file's results get.
+template <class Traits>
+class HalfHoursSink : public HalfHourSink<Traits> {
+public:
+    explicit HalfHoursSink(std::vector<std::int64_t>& halfHours) : halfHours_(halfHours) {}
+    bool Take(const BlockRead<typename Traits::Block>& read, const typename Traits::Result*) override {
+        halfHours_.push_back(read.halfHour);
+        return true;
+    }
+
+private:
+    std::vector<std::int64_t>& halfHours_;
 };
 
 using Outcomes = OrderedOutcomes<EntryOutcome>;
@@ -122,10 +135,10 @@ std::optional<FileFailure> ProcessEntryBlocks(MethodState<Traits>& state, const 
         failure = blocks.Failure();
     } else {
         typename Traits::Blocks blocks(state.reader, state.block);
-        end = ProcessBlocks<Traits>(blocks, state, rotation, outcome.tally, observer, sink);
+        HalfHoursSink<Traits> halfHours(outcome.halfHours);
+        TeeSink<Traits> lines(sink, &halfHours);
+        end = ProcessBlocks<Traits>(blocks, state, rotation, outcome.tally, observer, lines);
         failure = blocks.Failure();
-        outcome.firstHalfHour = blocks.FirstHalfHour();
-        outcome.lastHalfHour = blocks.LastHalfHour();
         if (!state.reader.EarlierDropped().empty()) outcome.earlierDropped = state.reader.EarlierDropped().front();
     }
     switch (end) {
@@ -284,33 +297,41 @@ private:
     std::vector<std::jthread> threads_;
 };
 
-// The half hours with records of one file of the batch.
-struct HalfHourSpan {
-    std::int64_t first = 0;
-    std::int64_t last = 0;
+// A half hour a file of the batch has a line for.
+struct FileHalfHour {
+    std::int64_t halfHour = 0;
     std::size_t entry = 0;
+    auto operator<=>(const FileHalfHour&) const = default;
 };
 
 // Files that share a half hour give a line each for it, from part of its
-// records: the user is told, once, with the first such pair.
-void TellSharedHalfHours(JobPort& port, const std::vector<BatchEntry>& entries, std::vector<HalfHourSpan> spans) {
-    std::stable_sort(spans.begin(), spans.end(),
-                     [](const HalfHourSpan& a, const HalfHourSpan& b) { return a.first < b.first; });
-    std::optional<std::pair<std::size_t, std::size_t>> example;
-    std::int64_t exampleHalfHour = 0;
-    int pairs = 0;
-    for (std::size_t i = 1; i < spans.size(); ++i) {
-        if (spans[i].first > spans[i - 1].last) continue;
-        ++pairs;
-        if (!example) {
-            example = {spans[i - 1].entry, spans[i].entry};
-            exampleHalfHour = spans[i].first;
+// records: the user is told, once, with the first such half hour and the
+// number of pairs of files that share one.
+void TellSharedHalfHours(JobPort& port, const std::vector<BatchEntry>& entries, std::vector<FileHalfHour> lines) {
+    std::sort(lines.begin(), lines.end());
+    std::set<std::pair<std::size_t, std::size_t>> pairs;
+    std::optional<FileHalfHour> example;
+    std::size_t exampleSecond = 0;
+    for (std::size_t from = 0; from < lines.size();) {
+        std::size_t to = from + 1;
+        while (to < lines.size() && lines[to].halfHour == lines[from].halfHour) ++to;
+        for (std::size_t a = from; a < to; ++a) {
+            for (std::size_t b = a + 1; b < to; ++b) {
+                if (lines[a].entry == lines[b].entry) continue;
+                pairs.insert({lines[a].entry, lines[b].entry});
+                if (!example) {
+                    example = lines[a];
+                    exampleSecond = lines[b].entry;
+                }
+            }
         }
+        from = to;
     }
     if (!example) return;
     char time[kBlockTimeSize];
-    FormatHalfHourEnd(exampleHalfHour, time);
-    port.ShowSharedHalfHours(entries[example->first].name, entries[example->second].name, time, pairs);
+    FormatHalfHourEnd(example->halfHour, time);
+    port.ShowSharedHalfHours(entries[example->entry].name, entries[exampleSecond].name, time,
+                             static_cast<int>(pairs.size()));
 }
 
 }  // namespace
@@ -473,7 +494,7 @@ BatchJob::End BatchJob::ExecuteWith(const BatchPlan& plan, JobPort& port, BatchO
 
     if (observer != nullptr) observer->Planned();
     progress.Show();
-    std::vector<HalfHourSpan> spans;
+    std::vector<FileHalfHour> lines;
     for (std::size_t index = 0; index < plan.entries.size(); ++index) {
         const BatchEntry& entry = plan.entries[index];
         EntryOutcome outcome = next(index);
@@ -486,7 +507,7 @@ BatchJob::End BatchJob::ExecuteWith(const BatchPlan& plan, JobPort& port, BatchO
         }
         tally_ += outcome.tally;
         ReportEarlierDropped(port, {entry.name}, {outcome.earlierDropped});
-        if (outcome.firstHalfHour) spans.push_back({*outcome.firstHalfHour, *outcome.lastHalfHour, index});
+        for (const std::int64_t halfHour : outcome.halfHours) lines.push_back({halfHour, index});
         if (!outcome.failure) {
             ++filesDone_;
             progress.filesDone = filesDone_;
@@ -510,7 +531,7 @@ BatchJob::End BatchJob::ExecuteWith(const BatchPlan& plan, JobPort& port, BatchO
         failedNames_.push_back(entry.name);
     }
     workers.StopAndJoin();
-    TellSharedHalfHours(port, plan.entries, spans);
+    TellSharedHalfHours(port, plan.entries, std::move(lines));
     if (!failedNames_.empty()) return End::Failed;
     if (observer != nullptr) observer->Finishing();
     // A shard of a list shorter than the shard count has nothing to do,

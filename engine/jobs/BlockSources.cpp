@@ -83,10 +83,6 @@ const BlockRead<StandardBlock>* StandardBlocks::Next() {
     read_.consumed = reader_.Consumed();
     read_.total = reader_.TotalSize();
     read_.halfHour = reader_.BlockHalfHour();
-    if (block_.count > 0) {
-        if (!first_) first_ = read_.halfHour;
-        last_ = read_.halfHour;
-    }
     FormatHalfHourEnd(read_.halfHour, read_.time);
     return &read_;
 }

@@ -101,14 +101,8 @@ public:
 
     const BlockRead<StandardBlock>* Next();
 
-    // The first and last half hours with records, of the blocks read so far.
-    std::optional<std::int64_t> FirstHalfHour() const { return first_; }
-    std::optional<std::int64_t> LastHalfHour() const { return last_; }
-
 private:
     StreamReader& reader_;
-    std::optional<std::int64_t> first_;
-    std::optional<std::int64_t> last_;
     StandardBlock& block_;
 };
 

@@ -300,6 +300,24 @@ TEST_F(StandardJobTest, BatchChecksMessagesAndStatusTexts) {
             "half hour; a run over several files reads the files as one stream and joins them|Warning|!",
         kFinished};
     EXPECT_EQ(said, Said());
+    // Files whose half hours interleave without a common one share none.
+    Raw("c.dat", Tower("2024-06-01", 10, 0, 60, 1) + Tower("2024-06-01", 11, 0, 60, 2));  // 10:30 and 11:30
+    Raw("d.dat", Tower("2024-06-01", 10, 30, 60, 3));                                     // 11:00
+    WriteFile(dir / "list.txt", P("c.dat") + "\n" + P("d.dat"));
+    port = ExplainingPort{};
+    EXPECT_TRUE(job.Run({.methods = Methods::Standard, .listFile = P("list.txt")}, port));
+    EXPECT_EQ(std::vector<std::string>{kFinished}, Said());
+    // Three files in one half hour are three pairs.
+    Raw("e.dat", Tower("2024-06-01", 10, 10, 60, 4));
+    WriteFile(dir / "list.txt", P("a.dat") + "\n" + P("b.dat") + "\n" + P("e.dat"));
+    port = ExplainingPort{};
+    EXPECT_TRUE(job.Run({.methods = Methods::Standard, .listFile = P("list.txt")}, port));
+    ASSERT_EQ(2u, Said().size());
+    EXPECT_NE(std::string::npos, Said()[0].find("(3 pairs of files share half hours)")) << Said()[0];
+    WriteFile(dir / "list.txt", P("a.dat") + "\n" + P("b.dat"));
+    port = ExplainingPort{};
+    EXPECT_TRUE(job.Run({.methods = Methods::Standard, .listFile = P("list.txt")}, port));
+
     const std::vector<std::string> texts = {"Processing file 1 ,record 0", "Processing file 1 ,record 1",
                                             "Processing file 1 ,record 2", "Processing file 2 ,record 0",
                                             "Processing file 2 ,record 1"};
