@@ -47,6 +47,7 @@ void BlockReadAhead::ReadBlocks() {
         block.firstFileEnded = reader_.FirstFileEnded();
         block.readError = reader_.ReadError();
         block.secondFileFailed = reader_.SecondFileFailed();
+        block.badTimeStamp = reader_.BadStamp().has_value();
         block.consumed = reader_.FirstFileConsumed();
         block.counts = reader_.RecordCounts();
         std::memcpy(block.date, reader_.BlockDate(), sizeof block.date);
@@ -57,7 +58,7 @@ void BlockReadAhead::ReadBlocks() {
         }
         changed_.notify_all();
         // Nothing after a failed read is known.
-        if (block.readError != 0) return;
+        if (block.readError != 0 || block.badTimeStamp) return;
     }
 }
 

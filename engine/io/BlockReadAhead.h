@@ -24,6 +24,7 @@ public:
         bool firstFileEnded = false;
         int readError = 0;
         bool secondFileFailed = false;
+        bool badTimeStamp = false;  // the reader's BadStamp() tells where
         std::int64_t consumed = 0;  // of the first file
         RawReader::Counts counts;   // the reader's counts after this block
         char date[kDateWidth + 1] = {};

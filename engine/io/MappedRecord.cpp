@@ -12,30 +12,29 @@ namespace kelvara {
 
 namespace {
 
-// A longer line is cut; its columns beyond are lost.
-constexpr int kMaxMappedLine = 1 << 16;
-
 using Field = LineField;
 
 // The field [p, end) up to the delimiter, kept to width characters, into
-// out; p moves past the delimiter, or to the end of the field.
-void CopyUpTo(const char*& p, const char* end, char delimiter, int width, char* out) {
+// out; p moves past the delimiter. False when the field has none.
+bool CopyUpTo(const char*& p, const char* end, char delimiter, int width, char* out) {
     const char* stop = std::find(p, end, delimiter);
     const auto length = std::min<std::size_t>(static_cast<std::size_t>(stop - p), static_cast<std::size_t>(width));
     std::memcpy(out, p, length);
     out[length] = '\0';
     p = stop == end ? end : stop + 1;
+    return stop != end;
 }
 
 // As the default layout reads its time stamp: one character skipped (the
 // quote), the date to the first blank, the hour and the minute each to the
-// next colon; the rest is not needed.
+// next colon; the rest is not needed. A field without them has no hour.
 void ReadTime(Field field, RawRecord& record) {
     const char* p = field.begin;
     if (p < field.end) ++p;
-    CopyUpTo(p, field.end, ' ', kDateWidth, record.date);
-    CopyUpTo(p, field.end, ':', kClockWidth, record.hour);
-    CopyUpTo(p, field.end, ':', kClockWidth, record.minute);
+    const bool found = CopyUpTo(p, field.end, ' ', kDateWidth, record.date) &&
+                       CopyUpTo(p, field.end, ':', kClockWidth, record.hour) &&
+                       CopyUpTo(p, field.end, ':', kClockWidth, record.minute);
+    record.badTime = !found;
     record.key = HalfHourKeyOf(record);
 }
 
@@ -56,12 +55,14 @@ std::int32_t ReadStatus(std::string_view text) {
 
 }  // namespace
 
-bool ParseMappedLine(const char* begin, const char* end, const ColumnLayout& layout, RawRecord& record) {
+bool ParseMappedLine(const char* begin, const char* end, const ColumnLayout& layout, RawRecord& record,
+                     LineField* timeField) {
     if (end > begin && end[-1] == '\r') --end;
     LineField fields[kMaxMappedColumns];
     const int count = SplitLineFields(begin, end, fields, layout.lastColumn + 1);
     if (count <= layout.lastColumn) return false;
     ReadTime(fields[layout.column[kMapTime]], record);
+    if (timeField != nullptr) *timeField = fields[layout.column[kMapTime]];
     for (int v = 0; v < kVariableCount; ++v) {
         const double value = AtofText(Cut(fields[layout.column[MapTargetOfVariable(v)]], kValueWidth));
         record.value[v] = static_cast<float>(Convert(layout.conversion[v], value));
@@ -70,7 +71,14 @@ bool ParseMappedLine(const char* begin, const char* end, const ColumnLayout& lay
     return true;
 }
 
-MappedRecordReader::MappedRecordReader() : line_(new char[kMaxMappedLine + 1]) {}
+MappedRecordReader::MappedRecordReader() = default;
+
+bool MappedRecordReader::Parse(const char* begin, const char* end, const ColumnLayout& layout, RawRecord& record) {
+    LineField time{};
+    if (!ParseMappedLine(begin, end, layout, record, &time)) return false;
+    if (record.badTime) badTimeText_.assign(time.begin, time.end);
+    return true;
+}
 
 bool MappedRecordReader::Read(RawStream& stream, const ColumnLayout& layout, RawRecord& record) {
     for (;;) {
@@ -78,12 +86,13 @@ bool MappedRecordReader::Read(RawStream& stream, const ColumnLayout& layout, Raw
         const char* lineFeed;
         if (stream.PeekLine(begin, lineFeed)) {
             stream.ConsumeTo(lineFeed + 1);
-            if (ParseMappedLine(begin, lineFeed, layout, record)) return true;
+            if (Parse(begin, lineFeed, layout, record)) return true;
             continue;
         }
-        const int length = stream.ReadField('\n', kMaxMappedLine, line_.get(), /*stopAtEnd=*/true);
-        if (length < 0) return false;
-        if (ParseMappedLine(line_.get(), line_.get() + length, layout, record)) return true;
+        // A line that spans two buffer loads, of any length.
+        line_.clear();
+        if (!stream.AppendLine(line_)) return false;
+        if (Parse(line_.data(), line_.data() + line_.size(), layout, record)) return true;
     }
 }
 

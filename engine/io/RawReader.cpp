@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "io/BlockTime.h"
+#include "io/LineAtOffset.h"
 #include "io/RecordLines.h"
 
 namespace kelvara {
@@ -47,7 +48,10 @@ struct MappedRecords {
 bool RawReader::OpenFirst(const std::filesystem::path& file, const ColumnLayout& layout) {
     carry_ = false;
     firstFileEnded_ = false;
+    badStamp_.reset();
+    record_.badTime = false;
     firstLayout_ = layout;
+    firstPath_ = file;
     if (!first_.Open(file)) return false;
     SkipHeaderLines(first_);
     return true;
@@ -55,6 +59,7 @@ bool RawReader::OpenFirst(const std::filesystem::path& file, const ColumnLayout&
 
 bool RawReader::OpenSecond(const std::filesystem::path& file, const ColumnLayout& layout) {
     secondLayout_ = layout;
+    secondPath_ = file;
     if (!second_.Open(file)) return false;
     SkipHeaderLines(second_);
     return true;
@@ -91,7 +96,9 @@ int RawReader::ReadBlockWith(Records records, BlockBuffer& block) {
     }
     bool timeStampRead = false;
     if (!carry_) {
-        if (!records.TimeStamp(record_)) {
+        const bool read = records.TimeStamp(record_);
+        if (record_.badTime) return StopOnTimeStamp(0, block);
+        if (!read) {
             firstFileEnded_ = true;
             block.count = 0;
             return 1;
@@ -117,6 +124,7 @@ int RawReader::ReadBlockWith(Records records, BlockBuffer& block) {
         }
         if (!carry_) {
             const bool complete = timeStampRead ? records.Rest(record_) : records.Whole(record_);
+            if (record_.badTime) return StopOnTimeStamp(0, block);
             if (!complete) {
                 firstFileEnded_ = true;
                 break;
@@ -134,7 +142,7 @@ int RawReader::ReadBlockWith(Records records, BlockBuffer& block) {
         AppendSample(block, record_, count);
     }
 
-    if (first_.AtEnd()) ContinueFromSecondFile(block, key, count);
+    if (first_.AtEnd() && !ContinueFromSecondFile(block, key, count)) return StopOnTimeStamp(1, block);
 
     FormatClockLabel(key, blockLabel_);
     blockKey_ = key;
@@ -177,14 +185,32 @@ bool RawReader::ReadSecondRecord() {
 
 // Completes the block left open at the end of the first file from the start
 // of the second; the record that belongs elsewhere is dropped.
-void RawReader::ContinueFromSecondFile(BlockBuffer& block, BlockKey key, int& count) {
-    if (!second_.IsOpen()) return;
+bool RawReader::ContinueFromSecondFile(BlockBuffer& block, BlockKey key, int& count) {
+    if (!second_.IsOpen()) return true;
     for (int pass = count; pass < kBlockCapacity; ++pass) {
-        if (!ReadSecondRecord()) return;
+        const bool read = ReadSecondRecord();
+        if (record_.badTime) return false;
+        if (!read) return true;
         if (!Keeps(record_)) continue;
-        if (!(KeyOf(record_) == key)) return;
+        if (!(KeyOf(record_) == key)) return true;
         AppendSample(block, record_, count);
     }
+    return true;
+}
+
+int RawReader::StopOnTimeStamp(std::size_t file, BlockBuffer& block) {
+    const RawStream& stream = file == 0 ? first_ : second_;
+    const bool mapped = (file == 0 ? firstLayout_ : secondLayout_).mapped;
+    // The default layout stopped at the comma inside the record's line; a
+    // mapped record was read to its end, line feed included.
+    const std::int64_t inLine = stream.Consumed() - (mapped ? 1 : 0);
+    const LineAtOffset line = FindLineAtOffset(file == 0 ? firstPath_ : secondPath_, inLine);
+    const std::string text = mapped ? mapped_.BadTimeText() : line.text.substr(0, line.text.find(','));
+    badStamp_ = BadTimeStamp{file, line.number, text, true};
+    firstFileEnded_ = true;
+    carry_ = false;
+    block.count = 0;
+    return 1;
 }
 
 }  // namespace kelvara

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string_view>
 
 #include "io/ColumnLayout.h"
@@ -11,6 +12,7 @@
 #include "io/RawRecord.h"
 #include "io/RawStream.h"
 #include "io/StatusRule.h"
+#include "io/TimeStamp.h"
 #include "pipeline/BlockBuffer.h"
 
 namespace kelvara {
@@ -47,6 +49,10 @@ public:
     // incomplete, and the block just read must not be used.
     int ReadError() const { return first_.Failed() ? first_.ReadError() : second_.ReadError(); }
     bool SecondFileFailed() const { return !first_.Failed() && second_.Failed(); }
+    // A record whose time stamp holds no hour where the default layout
+    // reads it: the reading stopped there, the block just read is not to
+    // be used. Its file is 0 (the first) or 1.
+    const std::optional<BadTimeStamp>& BadStamp() const { return badStamp_; }
     std::int64_t FirstFileConsumed() const { return first_.Consumed(); }
 
     using Counts = ReadCounts;
@@ -70,10 +76,16 @@ private:
     // the default layout, from pass on; false when none are parsed ahead.
     bool TakeParsedRecords(BlockKey key, BlockBuffer& block, int& count, int& pass);
     bool ReadSecondRecord();
-    void ContinueFromSecondFile(BlockBuffer& block, BlockKey key, int& count);
+    // Stops the reading at the record just read from file (0 or 1), whose
+    // time stamp has no hour; the block ends empty.
+    int StopOnTimeStamp(std::size_t file, BlockBuffer& block);
+    // False when a record of the second file has no hour in its time stamp.
+    bool ContinueFromSecondFile(BlockBuffer& block, BlockKey key, int& count);
 
     RawStream first_;
     RawStream second_;
+    std::filesystem::path firstPath_;
+    std::filesystem::path secondPath_;
     ColumnLayout firstLayout_;
     ColumnLayout secondLayout_;
     MappedRecordReader mapped_;
@@ -86,6 +98,7 @@ private:
     HalfHourKey blockKey_{0, 0};
     bool carry_ = false;  // record_ holds the first record of the next block
     bool firstFileEnded_ = false;
+    std::optional<BadTimeStamp> badStamp_;
     Counts counts_;
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string_view>
+#include <tuple>
 
 #include "io/NumberText.h"
 #include "io/RecordLines.h"
@@ -28,9 +29,12 @@ public:
         return true;
     }
     // Copies the field up to the delimiter (at most width characters).
+    // A field of the time stamp: a comma before the delimiter leaves it to
+    // the character reader, which tells that the hour is not there.
     bool CopyField(char delimiter, int width, char* out) {
         const char* start = p_;
-        if (!Find(delimiter)) return false;
+        while (p_ < end_ && *p_ != delimiter && *p_ != ',') ++p_;
+        if (p_ == end_ || *p_ != delimiter) return false;
         const std::size_t length =
             std::min<std::size_t>(static_cast<std::size_t>(p_ - start), static_cast<std::size_t>(width));
         std::memcpy(out, start, length);
@@ -114,13 +118,21 @@ bool TryBufferedRecord(RawStream& stream, RawRecord& record, bool withTimeStamp)
 }  // namespace
 
 bool ReadTimeStamp(RawStream& stream, RawRecord& record) {
+    record.badTime = false;
+    if (stream.Get() == RawStream::kEnd) return false;
     char rest[kRestWidth + 1];
-    const bool read = stream.Get() != RawStream::kEnd && stream.ReadField(' ', kDateWidth, record.date) >= 0 &&
-                      stream.ReadField(':', kClockWidth, record.hour) >= 0 &&
-                      stream.ReadField(':', kClockWidth, record.minute) >= 0 &&
-                      stream.ReadField(',', kRestWidth, rest) >= 0;
-    if (read) record.key = HalfHourKeyOf(record);
-    return read;
+    // The date, the hour and the minute must each end within the first
+    // field: a time stamp without them would run into the values.
+    for (const auto& [delimiter, width, out] :
+         {std::tuple{' ', kDateWidth, record.date}, std::tuple{':', kClockWidth, record.hour},
+          std::tuple{':', kClockWidth, record.minute}}) {
+        const int read = stream.ReadTimeField(delimiter, width, out);
+        if (read == RawStream::kNoDelimiter) record.badTime = true;
+        if (read < 0) return false;
+    }
+    if (stream.ReadField(',', kRestWidth, rest) < 0) return false;
+    record.key = HalfHourKeyOf(record);
+    return true;
 }
 
 bool ReadValuesAndStatus(RawStream& stream, RawRecord& record) {

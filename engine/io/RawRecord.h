@@ -36,6 +36,9 @@ struct RawRecord {
     // every reader. (The default layout's line reader leaves the hour and
     // minute texts unset.)
     HalfHourKey key{0, 0};
+    // Set by a reader that found no hour in the time stamp (no blank or
+    // colon within its field); the record is then none.
+    bool badTime = false;
 };
 
 // Leading character, date, hour, minute and the rest of the time stamp.

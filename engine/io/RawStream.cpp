@@ -124,6 +124,29 @@ void RawStream::SkipLine() {
 }
 
 int RawStream::ReadField(char delimiter, int width, char* out, bool stopAtEnd) {
+    return ReadUpTo(delimiter, delimiter, width, out, stopAtEnd);
+}
+
+bool RawStream::AppendLine(std::string& out) {
+    for (bool any = false;; any = true) {
+        if (next_ == last_ && !Fill()) return any;
+        const auto* lineFeed =
+            static_cast<const char*>(std::memchr(next_, '\n', static_cast<std::size_t>(last_ - next_)));
+        const char* const stop = lineFeed != nullptr ? lineFeed : last_;
+        out.append(next_, static_cast<std::size_t>(stop - next_));
+        if (lineFeed != nullptr) {
+            next_ = lineFeed + 1;
+            return true;
+        }
+        next_ = last_;
+    }
+}
+
+int RawStream::ReadTimeField(char delimiter, int width, char* out) {
+    return ReadUpTo(delimiter, ',', width, out, false);
+}
+
+int RawStream::ReadUpTo(char delimiter, char stop, int width, char* out, bool stopAtEnd) {
     int kept = 0;
     for (;;) {
         if (next_ == last_ && !Fill()) {
@@ -133,13 +156,18 @@ int RawStream::ReadField(char delimiter, int width, char* out, bool stopAtEnd) {
         const char* const start = next_;
         const char* p = start;
         const char* const end = last_;
-        while (p < end && *p != delimiter) ++p;
+        while (p < end && *p != delimiter && *p != stop) ++p;
         // Characters beyond the width are read but not kept.
         const int room = width - kept;
         const int length = static_cast<int>(p - start);
         const int copied = length < room ? length : room;
         std::memcpy(out + kept, start, static_cast<std::size_t>(copied));
         kept += copied;
+        if (p < end && *p != delimiter) {
+            next_ = p;
+            out[kept] = '\0';
+            return kNoDelimiter;
+        }
         if (p < end) {
             next_ = p + 1;
             out[kept] = '\0';

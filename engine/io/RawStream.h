@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <string>
 
 namespace kelvara {
 
@@ -79,8 +80,19 @@ public:
     // With stopAtEnd, the end of the file also ends the field: the count kept
     // is returned, or -1 when nothing came before the end.
     int ReadField(char delimiter, int width, char* out, bool stopAtEnd = false);
+    // The rest of the current line, without its line feed, appended to out
+    // whatever its length. False when the file ends before the line has a
+    // character.
+    bool AppendLine(std::string& out);
+    // A field of the default layout's time stamp: as ReadField, but a comma
+    // before the delimiter ends the time stamp without it, which is
+    // kNoDelimiter (the comma is not consumed).
+    static constexpr int kNoDelimiter = -2;
+    int ReadTimeField(char delimiter, int width, char* out);
 
 private:
+    // ReadField up to the delimiter, or kNoDelimiter at stop.
+    int ReadUpTo(char delimiter, char stop, int width, char* out, bool stopAtEnd);
     // Loads the next piece of the file; false (and at its end) when none is left.
     bool Fill();
 

@@ -53,6 +53,19 @@ public:
 
     const char* Position() const { return p_; }
 
+    // Moves just past a delimiter of the time stamp; false when the line or
+    // the first field ends first.
+    bool PastInTimeStamp(char delimiter) {
+        for (;;) {
+            const char c = *p_;
+            if (c == delimiter) break;
+            if (c == '\n' || c == ',') return false;
+            ++p_;
+        }
+        ++p_;
+        return true;
+    }
+
     // Moves just past the delimiter; false when the line ends first.
     bool Past(char delimiter) {
         for (;;) {
@@ -99,11 +112,11 @@ bool ParseLine(const char* p, const char* end, RecordColumns& columns, int i, co
     if (*p == '\n') return false;
     LineScanner line(p + 1);
     TimeStampFields fields{p + 1, nullptr, nullptr, nullptr};
-    if (!line.Past(' ')) return false;
+    if (!line.PastInTimeStamp(' ')) return false;
     fields.dateEnd = line.Position() - 1;
-    if (!line.Past(':')) return false;
+    if (!line.PastInTimeStamp(':')) return false;
     fields.hourEnd = line.Position() - 1;
-    if (!line.Past(':')) return false;
+    if (!line.PastInTimeStamp(':')) return false;
     fields.minuteEnd = line.Position() - 1;
     if (!line.Past(',')) return false;
     for (int v = 0; v < kVariableCount; ++v) {

@@ -22,13 +22,6 @@
 
 namespace kelvara {
 
-// A time stamp that does not read: where, and the text.
-struct BadTimeStamp {
-    std::size_t file = 0;
-    std::int64_t line = 0;
-    std::string text;
-};
-
 // The share of a stream that one of several readers takes.
 struct StreamShare {
     // The files that are this reader's, the first ones given; the files

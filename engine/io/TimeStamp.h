@@ -3,8 +3,10 @@
 // time, keyed by the absolute half hour it falls in, never by the clock
 // alone.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "io/Calendar.h"
@@ -21,6 +23,19 @@ inline constexpr TimePoint kHalfHourNanoseconds = 1800 * kNanosecondsPerSecond;
 inline constexpr std::string_view kTimeStampForms =
     "YYYY-MM-DD hh:mm:ss or YYYY/MM/DD hh:mm:ss, a blank or T between date and time, "
     "seconds with any fraction, quoted or not";
+
+// What the default layout needs of a time stamp, as the messages name it.
+inline constexpr std::string_view kDefaultTimeStampForm =
+    "the default layout reads a date, a blank, then the time hh:mm, within the first field";
+
+// A time stamp that does not read: which file of a job's, the line (header
+// lines counted, from 1) and the text.
+struct BadTimeStamp {
+    std::size_t file = 0;
+    std::int64_t line = 0;
+    std::string text;
+    bool defaultLayout = false;  // the default method's reading, which finds no hour in it
+};
 
 // "YYYY-MM-DD hh:mm:ss[.fff...]": '-' or '/' between the date's numbers, a
 // blank or 'T' before the time, blanks and a pair of double quotes around

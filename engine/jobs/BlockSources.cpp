@@ -33,6 +33,7 @@ const BlockRead<BlockBuffer>* DefaultBlocks::Next() {
             failure_ = ReadFailure{read.secondFileFailed ? 1u : 0u, false, read.readError};
             return nullptr;
         }
+        if (read.badTimeStamp) return StopOnTimeStamp();
         read_.block = read.buffer;
         read_.last = read.firstFileEnded;
         read_.consumed = read.consumed;
@@ -43,6 +44,7 @@ const BlockRead<BlockBuffer>* DefaultBlocks::Next() {
             failure_ = ReadFailure{reader_.SecondFileFailed() ? 1u : 0u, false, reader_.ReadError()};
             return nullptr;
         }
+        if (reader_.BadStamp()) return StopOnTimeStamp();
         read_.block = &block_;
         read_.last = reader_.FirstFileEnded();
         read_.consumed = reader_.FirstFileConsumed();
@@ -50,6 +52,12 @@ const BlockRead<BlockBuffer>* DefaultBlocks::Next() {
     }
     ended_ = read_.last;
     return &read_;
+}
+
+const BlockRead<BlockBuffer>* DefaultBlocks::StopOnTimeStamp() {
+    const BadTimeStamp& stamp = *reader_.BadStamp();
+    failure_ = ReadFailure{stamp.file, false, 0, stamp};
+    return nullptr;
 }
 
 std::optional<std::size_t> StandardBlocks::Open(StreamReader& reader, const std::vector<std::filesystem::path>& files,

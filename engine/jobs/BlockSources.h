@@ -79,6 +79,9 @@ public:
     const BlockRead<BlockBuffer>* Next();
 
 private:
+    // A time stamp without its hour ends the reading.
+    const BlockRead<BlockBuffer>* StopOnTimeStamp();
+
     RawReader& reader_;
     BlockBuffer& block_;
     std::unique_ptr<BlockReadAhead> readAhead_;

@@ -24,7 +24,8 @@ FileFailure DescribeReadFailure(const ReadFailure& failure, const std::string& n
     if (failure.openFailed) return {cannotOpen, name, ReasonCannotRead(path)};
     if (failure.badTimeStamp) {
         return {messages::kBadTimeStamp, name,
-                BadTimeStampReason(failure.badTimeStamp->line, failure.badTimeStamp->text)};
+                BadTimeStampReason(failure.badTimeStamp->line, failure.badTimeStamp->text,
+                                   failure.badTimeStamp->defaultLayout)};
     }
     if (failure.tooLarge && failure.error == ENOMEM) {
         return {messages::kOutOfMemory, name,

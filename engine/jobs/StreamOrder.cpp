@@ -59,9 +59,20 @@ void LeaveOutRepeatedFiles(StreamFiles& files, JobPort& port) {
 
 }  // namespace
 
-std::string BadTimeStampReason(std::int64_t line, const std::string& text) {
-    return "line " + std::to_string(line) + ": \"" + text + "\" is no time stamp; the forms read are " +
-           std::string(kTimeStampForms);
+namespace {
+
+// A logger quotes its time stamps; the text is shown once in quotes.
+std::string InQuotes(const std::string& text) {
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"') return text;
+    return "\"" + text + "\"";
+}
+
+}  // namespace
+
+std::string BadTimeStampReason(std::int64_t line, const std::string& text, bool defaultLayout) {
+    const std::string where = "line " + std::to_string(line) + ": " + InQuotes(text) + " is no time stamp; ";
+    if (defaultLayout) return where + std::string(kDefaultTimeStampForm);
+    return where + "the forms read are " + std::string(kTimeStampForms);
 }
 
 bool OrderStreamFiles(StreamFiles& files, JobPort& port) {

@@ -24,7 +24,7 @@ struct StreamFiles {
 };
 
 // The reason a failure names for a time stamp that does not read.
-std::string BadTimeStampReason(std::int64_t line, const std::string& text);
+std::string BadTimeStampReason(std::int64_t line, const std::string& text, bool defaultLayout = false);
 
 // Leaves out a file named again and puts the files in the order of their
 // first time stamps (a file without records last), each told when it

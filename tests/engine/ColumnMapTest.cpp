@@ -375,6 +375,59 @@ TEST_F(MappedJobTest, ARefusedFileStopsTheRunBeforeAnythingIsWritten) {
     EXPECT_FALSE(fs::exists(dir_ / "table.dat.r1w"));
 }
 
+// Every line of a table after the first, changed by edit(line, index): the
+// header's names, units and kinds from -3, the records from 0.
+template <typename Edit>
+void EditRecords(const fs::path& file, Edit edit) {
+    const std::string text = ReadFile(file);
+    std::string out;
+    std::size_t at = 0;
+    for (int line = 0; at < text.size(); ++line) {
+        const std::size_t end = text.find('\n', at) + 1;
+        std::string whole = text.substr(at, end - at);
+        if (line >= 1) edit(whole, line - 4);
+        out += whole;
+        at = end;
+    }
+    WriteFile(file, out);
+}
+
+TEST_F(MappedJobTest, ATextColumnOfAnyLengthLosesNoRecord) {
+    const fs::path plain = Default("plain.dat");
+    const fs::path table = Table("table.dat");
+    // A note column between the time stamp and the values; every 997th
+    // record's note is longer than any buffer load.
+    EditRecords(table, [](std::string& line, int index) {
+        const std::string note = index == -3        ? "note"
+                                 : index < 0        ? ""
+                                 : index % 997 == 0 ? std::string(70000, 'n')
+                                                    : "n";
+        line.insert(line.find("\",") + 1, ",\"" + note + "\"");
+    });
+    EXPECT_EQ(Run(table, Format("auto"), "long"), Run(plain, InputFormat{}, "plain"));
+    EXPECT_EQ(RunStandard({table}, Format("auto"), "std-long"), RunStandard({plain}, InputFormat{}, "std-plain"));
+}
+
+TEST_F(MappedJobTest, ATimeStampWithoutItsHourStopsTheRunOnItsLine) {
+    const fs::path table = Table("table.dat");
+    EditRecords(table, [](std::string& line, int index) {
+        if (index == 20000) line.replace(line.find(' '), 1, "T");
+    });
+    RecordingPort port;
+    EXPECT_FALSE(RunJob().Run(
+        {.files = {table.string()}, .outputFile = (dir_ / "out").string(), .input = Format("auto")}, port));
+    ASSERT_FALSE(port.messages.empty());
+    EXPECT_EQ("A time stamp of the raw data file does not read!", port.messages.back().title);
+    EXPECT_EQ("Can't Read Time Stamp!", port.messages.back().text);
+    std::string explained;
+    for (const std::string& event : port.events) {
+        if (event.starts_with("explain:")) explained = event;
+    }
+    EXPECT_NE(std::string::npos, explained.find("table.dat: line 20005: \"2024-06-")) << explained;
+    EXPECT_NE(std::string::npos, explained.find("is no time stamp")) << explained;
+    EXPECT_FALSE(fs::exists(dir_ / "out.r1w"));
+}
+
 TEST_F(MappedJobTest, TheGoodStatusListAppliesWithAndWithoutAMap) {
     // Status 5 on every third record, as a sonic's bit field gives it: kept
     // by the default 0-13, dropped by the list "0".

@@ -56,15 +56,28 @@ void CheckStatusList(const std::string& text, FuzzedDataProvider& data) {
 }
 
 // The field of the line the layout maps to a column, as the record reader
-// splits it: quoted text may hold commas.
+// splits it: a quoted text (after any blanks; a doubled quote inside it is
+// part of it) may hold commas.
 std::string_view FieldOf(std::string_view line, int column) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     std::size_t at = 0;
     for (int i = 0;; ++i) {
         const std::size_t start = at;
-        if (at < line.size() && line[at] == '"') {
-            const std::size_t close = line.find('"', at + 1);
-            at = close == std::string_view::npos ? line.size() : close + 1;
+        const std::size_t text = std::min(line.find_first_not_of(" \t", at), line.size());
+        if (text < line.size() && line[text] == '"') {
+            at = text + 1;
+            while (at < line.size()) {
+                const std::size_t quote = line.find('"', at);
+                if (quote == std::string_view::npos) {
+                    at = line.size();
+                } else if (quote + 1 < line.size() && line[quote + 1] == '"') {
+                    at = quote + 2;
+                    continue;
+                } else {
+                    at = quote + 1;
+                }
+                break;
+            }
         }
         at = std::min(line.find(',', at), line.size());
         if (i == column) return line.substr(start, at - start);

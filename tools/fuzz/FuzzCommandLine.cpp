@@ -2,7 +2,8 @@
 // lines are the arguments, run in a scratch folder that holds raw files, a
 // list, a range file, a text file, a raw file named like another's results,
 // links and a folder. Whatever the arguments:
-//   - the exit status is 0 or 3 exactly when "Processing Finished!" was shown;
+//   - the exit status is 0 exactly when "Processing Finished!" was shown,
+//     and 3 exactly when the no-fluxes warning was;
 //   - no file the command reads (a raw file, the list and the names in it,
 //     the range file, an append input) changes;
 //   - help, version and usage errors change no file at all.
@@ -145,6 +146,11 @@ std::vector<std::string> InputNames(const cli::Invocation& invocation) {
     switch (invocation.command) {
         case cli::Command::Run:
             names = invocation.run.files;
+            if (!invocation.runList.empty()) {
+                const std::vector<std::string> listed = ListedNames(invocation.runList);
+                names.insert(names.end(), listed.begin(), listed.end());
+                names.push_back(invocation.runList);
+            }
             break;
         case cli::Command::Batch:
             names = ListedNames(invocation.batch.listFile);
@@ -163,6 +169,9 @@ std::vector<std::string> InputNames(const cli::Invocation& invocation) {
             break;
         case cli::Command::Plot:
             names = invocation.plot.files;
+            break;
+        case cli::Command::ShowRange:
+        case cli::Command::SiteTemplate:
             break;
     }
     // The processing commands read the range file; WINDIR is the scratch folder.
@@ -281,9 +290,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::Expect(finishedStatus || run.exitStatus == cli::kJobFailedExitStatus,
                  "a command ended with another exit status", "kelvara-cli" + command);
     if (!run.reportsFinished) return 0;
-    const bool finished = run.quiet ? finishedStatus : ShowsLine(run.shown, "Status: Processing Finished!");
-    fuzz::Expect(
-        finished == finishedStatus, "exit status and \"Processing Finished!\" disagree",
-        "kelvara-cli" + command + "\nexit " + std::to_string(run.exitStatus) + ", shown: " + fuzz::Escaped(run.shown));
+    const std::string context =
+        "kelvara-cli" + command + "\nexit " + std::to_string(run.exitStatus) + ", shown: " + fuzz::Escaped(run.shown);
+    const bool finished = ShowsLine(run.shown, "Status: Processing Finished!");
+    const bool noFluxes = run.shown.find("kelvara-cli: warning: no fluxes computed: ") != std::string::npos;
+    if (!run.quiet) {
+        fuzz::Expect(finished == (run.exitStatus == cli::kJobFinishedExitStatus),
+                     "exit status and \"Processing Finished!\" disagree", context);
+    }
+    fuzz::Expect(noFluxes == (run.exitStatus == cli::kNoFluxesExitStatus),
+                 "exit status and the no-fluxes warning disagree", context);
     return 0;
 }

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "jobs/JobMessages.h"
 #include "jobs/JobPort.h"
 
 namespace kelvara::fuzz {
@@ -24,6 +25,10 @@ public:
 
     // The job ended with "Processing Finished!" and told nothing else.
     bool OnlyFinished() const { return messages.size() == 1 && messages[0].text == "Processing Finished!"; }
+    // The job finished, with fluxes or with the box that says why none.
+    bool OnlyFinishedOrNoFluxes() const {
+        return OnlyFinished() || (messages.size() == 1 && messages[0].title == messages::kNoFluxesTitle);
+    }
     std::string Texts() const {
         std::string all;
         for (const ShownMessage& message : messages) all += "\"" + message.text + "\" ";

@@ -200,6 +200,10 @@ VALUE_WIDTH = 19
 STATUS_WIDTH = 9
 
 
+class BadTime(Exception):
+    """A time stamp whose date, hour or minute does not end within its field."""
+
+
 class RawStream:
     """A whole raw file; at its end only once a read has met the end."""
 
@@ -222,6 +226,16 @@ class RawStream:
             self.at_end = True
         else:
             self.p = i + 1
+
+    def read_time_field(self, delim, width):
+        """A field of the time stamp: as read_field, but a comma before the
+        delimiter means the time stamp has no hour where the default layout
+        reads it (BadTime)."""
+        i = self.d.find(delim, self.p)
+        c = self.d.find(b',', self.p)
+        if c >= 0 and (i < 0 or c < i):
+            raise BadTime()
+        return self.read_field(delim, width)
 
     def read_field(self, delim, width, stop_at_end=False):
         """Characters up to delim (consumed), the first width kept. None when
@@ -274,15 +288,15 @@ class Reader:
     def read_timestamp(stream, rec):
         if stream.get() < 0:
             return False
-        date = stream.read_field(b' ', DATE_WIDTH)
+        date = stream.read_time_field(b' ', DATE_WIDTH)
         if date is None:
             return False
         rec.date = date
-        hour = stream.read_field(b':', CLOCK_WIDTH)
+        hour = stream.read_time_field(b':', CLOCK_WIDTH)
         if hour is None:
             return False
         rec.hour = hour
-        minute = stream.read_field(b':', CLOCK_WIDTH)
+        minute = stream.read_time_field(b':', CLOCK_WIDTH)
         if minute is None:
             return False
         rec.minute = minute
@@ -672,17 +686,27 @@ def single_run(first, second, output, planar, range_file):
             reader.first.skip_line()
         rotation = (choice, b[0], b[1], b[2])
         samples = new_samples()
-        while True:
-            n = reader.read_block(samples)
-            if n < 5:
-                # A short half hour gets no line; only one at the first
-                # file's end ends the run.
+        try:
+            while True:
+                n = reader.read_block(samples)
+                if n < 5:
+                    # A short half hour gets no line; only one at the first
+                    # file's end ends the run.
+                    if reader.end_of_first:
+                        break
+                    continue
+                run_block(reader, samples, n, limits, rotation, out)
                 if reader.end_of_first:
                     break
-                continue
-            run_block(reader, samples, n, limits, rotation, out)
-            if reader.end_of_first:
-                break
+        except BadTime:
+            bad_time = True
+        else:
+            bad_time = False
+    if bad_time:
+        # Nothing is written: the results file goes.
+        os.remove(results)
+        message("Can't Read Time Stamp!", 'A time stamp of the raw data file does not read!')
+        return 1
     message('Processing Finished!', 'Status')
     return finished_status()
 
@@ -776,7 +800,14 @@ def batch(list_file, planar, range_file):
             reader.first = stream
             reader.end_of_first = False
             reader.carry = False
-        n = reader.read_block(samples)
+        try:
+            n = reader.read_block(samples)
+        except BadTime:
+            # That file gets no results file, and the batch stops.
+            out.close()
+            os.remove(out.name)
+            message("Can't Read Time Stamp!", 'A time stamp of the raw data file does not read!')
+            return 1
         if n < 5:
             continue
         run_block(reader, samples, n, limits, rotation, out)
