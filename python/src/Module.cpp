@@ -49,9 +49,11 @@ void IssueWarnings(const std::vector<std::string>& warnings) {
 // The work with the interpreter's lock released, then the warnings, then
 // the failure a port kept, if any.
 void RunCall(const std::function<void()>& work, CallPorts& ports, const Progress& progress) {
-    RunReleased(work, ports.Cancel(), [&] {
+    const auto show = [&] {
         if (progress) (*progress)(ports.BytesDone(), ports.BytesTotal());
-    });
+    };
+    RunReleased(work, ports.Cancel(), show);
+    show();  // where the work ended, also when it was over before the first tick
     IssueWarnings(ports.TakeWarnings());
     if (const JobFailure* failure = ports.FirstFailure()) ThrowFailure(*failure);
 }
@@ -135,10 +137,11 @@ py::dict ReadRaw(const std::string& file, const std::string& columns, bool unitC
     CallPorts ports(0, TotalBytes({file}));
     std::atomic<std::int64_t> bytesRead{0};
     RawColumns raw;
-    RunReleased([&] { raw = ReadRawColumns(file, format, ports.Cancel(), bytesRead); }, ports.Cancel(),
-                [&] {
-                    if (progress) (*progress)(bytesRead.load(), ports.BytesTotal());
-                });
+    const auto show = [&] {
+        if (progress) (*progress)(bytesRead.load(), ports.BytesTotal());
+    };
+    RunReleased([&] { raw = ReadRawColumns(file, format, ports.Cancel(), bytesRead); }, ports.Cancel(), show);
+    show();
     py::dict result;
     result["time"] = ArrayOf(std::move(raw.time));
     for (int v = 0; v < kVariableCount; ++v) {
