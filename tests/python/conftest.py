@@ -109,44 +109,50 @@ def private_tmp(tmp_path, monkeypatch):
     return folder
 
 
-def results_rows(path):
-    with open(path, encoding="utf-8", newline="") as file:
-        text = file.read()
-    line_end = "\n" if str(path).endswith(".flux.csv") else "\r\n"
-    assert text.endswith(line_end)
-    lines = text[: -len(line_end)].split(line_end)
-    return lines[0].split(","), [line.split(",") for line in lines[1:]]
-
-
-def _same_text(value, text, form, missing):
+def _number_text(value, form):
+    """A value as the programs write it; a NaN keeps its sign, as printf shows it."""
     if np.isnan(value):
-        return text in (missing, "nan", "-nan")
-    return form % value == text
+        return "-nan" if np.signbit(value) else "nan"
+    return form % value
+
+
+def _line_of(time_fields, values, columns, corrected):
+    if corrected:
+        # Every number in %.9g, counts as integers; nothing computed is -9999.
+        return ",".join([*time_fields, *("-9999" if np.isnan(v) else _number_text(v, "%.9g") for v in values)])
+    if np.isnan(values).all():
+        return time_fields[0] + "," * len(columns)  # a rejected half hour: its Time and empty fields
+    texts = [_number_text(v, "%g") for v in values[:-1]]
+    return ",".join([time_fields[0], *texts, "%d" % values[-1]])  # Records, an integer
+
+
+def file_text_of(frame, corrected):
+    """The results file the frame's rows make, header and line ends
+    included: the frame's numbers rounded as the programs round them."""
+    columns = [column for column in frame.columns if column != "Time"]
+    values = frame[columns].to_numpy()
+    if corrected:
+        header = ["TIMESTAMP_START", "TIMESTAMP_END", *columns]
+        ends = frame.index
+        times = zip((ends - datetime.timedelta(minutes=30)).strftime("%Y%m%d%H%M"), ends.strftime("%Y%m%d%H%M"))
+        line_end = "\n"
+    else:
+        header = ["Time", *columns]
+        times = ([time] for time in (frame["Time"] if "Time" in frame.columns else
+                                     frame.index.strftime("%Y-%m-%d %H:%M")))
+        line_end = "\r\n"
+    lines = [",".join(header)] + [_line_of(time, row, columns, corrected) for time, row in zip(times, values)]
+    return "".join(line + line_end for line in lines)
 
 
 def assert_frame_is_file(frame, path):
-    """Every row and column of the results file, its numbers the frame's
-    rounded as the file rounds them; rejected half hours NaN."""
-    header, rows = results_rows(path)
-    assert len(frame) == len(rows)
+    """The results file, byte for byte, is the frame's rows written out:
+    every column, each number the frame's rounded as the file rounds it,
+    rejected half hours NaN throughout."""
     corrected = str(path).endswith(".flux.csv")
-    if corrected:
-        assert list(frame.columns) == header[2:]
-        assert [row[1] for row in rows] == list(frame.index.strftime("%Y%m%d%H%M"))
-        starts = frame.index - datetime.timedelta(minutes=30)
-        assert [row[0] for row in rows] == list(starts.strftime("%Y%m%d%H%M"))
-        form, missing, first = "%.9g", "-9999", 2
-    else:
-        if "Time" in frame.columns:
-            assert list(frame.columns) == header
-            assert [row[0] for row in rows] == list(frame["Time"])
-        else:
-            assert list(frame.columns) == header[1:]
-            assert frame.index.name == "time"
-            assert [row[0] for row in rows] == list(frame.index.strftime("%Y-%m-%d %H:%M"))
-        form, missing, first = "%g", "", 1
-    values = frame[header[first:]].to_numpy()
-    for row_number, row in enumerate(rows):
-        for column, text in enumerate(row[first:]):
-            value = values[row_number, column]
-            assert _same_text(value, text, form, missing), (row[0], header[first + column], value, text)
+    if not corrected:
+        assert ("Time" in frame.columns) != (frame.index.name == "time")
+    with open(path, encoding="utf-8", newline="") as file:
+        expected = file.read()
+    written = file_text_of(frame, corrected)
+    assert written.splitlines(keepends=True) == expected.splitlines(keepends=True)
