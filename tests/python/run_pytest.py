@@ -10,9 +10,10 @@ NEEDED = {"pytest": "python3-pytest", "numpy": "python3-numpy", "pandas": "pytho
 
 
 def main(arguments):
-    missing = [package for module, package in NEEDED.items() if importlib.util.find_spec(module) is None]
+    missing = [module for module in NEEDED if importlib.util.find_spec(module) is None]
     if missing:
-        print(f"skipped: {sys.executable} lacks {', '.join(missing)}; install them to run the Python tests")
+        packages = " ".join(NEEDED[module] for module in missing)
+        print(f"skipped: {sys.executable} cannot import {', '.join(missing)} (Debian: {packages})")
         return SKIPPED
     import pytest
 
