@@ -91,3 +91,10 @@ def test_columns_the_header_lacks_raise_kelvara_error(untouched, day_file):
 def test_a_file_that_is_no_results_file_raises_value_error(day_file):
     with pytest.raises(ValueError, match="no results file"):
         kelvara.read_results(day_file)
+
+
+def test_a_plane_that_cannot_be_fitted_first_raises_plane_fit_refused(untouched, raw_dir):
+    hour = make_sample(raw_dir / "hour.dat", "--hours", 1)
+    with pytest.raises(kelvara.PlaneFitRefused, match="^planar fit refused: only 2 blocks kept"):
+        kelvara.process(hour, planar_fit="auto")
+    hour.unlink()
