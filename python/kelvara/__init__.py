@@ -104,16 +104,13 @@ def process(files, *, method="standard", site=None, planar_fit=None, columns=Non
     site_file, site_text = site_request(site)
     for name in names + ([range_name] if range_name is not None else []):
         check_readable(name)
-    shown, bar = progress_for(progress, "kelvara")
-    finished = False
+    shown = progress_for(progress, "kelvara")
     # The runs write their results files too: into a folder of this call's own, removed afterwards.
     output_dir = tempfile.mkdtemp(prefix="kelvara-")
     try:
         table = _kelvara.process(names, method, site_file, site_text, plane, fit_plane, columns, good_status,
                                  range_name, bool(unit_check), jobs, output_dir, shown)
-        finished = True
     finally:
-        bar.close(finished)
         shutil.rmtree(output_dir, ignore_errors=True)
     return frame_of_table(table, method)
 
@@ -173,14 +170,8 @@ def planefit(files, *, min_records=9000, u_min=0.5, w_max=1.0, columns=None, goo
     range_name = optional_path(range_file, "range_file")
     for name in names + ([range_name] if range_name is not None else []):
         check_readable(name)
-    shown, bar = progress_for(progress, "kelvara planefit")
-    finished = False
-    try:
-        fit = _kelvara.planefit(names, min_records, u_min, w_max, columns, good_status, range_name,
-                                bool(unit_check), shown)
-        finished = True
-    finally:
-        bar.close(finished)
+    fit = _kelvara.planefit(names, min_records, u_min, w_max, columns, good_status, range_name, bool(unit_check),
+                            progress_for(progress, "kelvara planefit"))
     excluded = pd.DataFrame({"time": pd.Series(fit.pop("excluded_time"), dtype=object),
                              "reason": pd.Series(fit.pop("excluded_reason"), dtype=object)})
     return PlaneFit(excluded=excluded, **fit)
@@ -217,11 +208,6 @@ def read_raw(path, *, columns=None, unit_check=True, progress=False):
     """
     name = optional_path(path, "path")
     check_readable(name)
-    shown, bar = progress_for(progress, "kelvara read_raw")
-    finished = False
-    try:
-        arrays = _kelvara.read_raw(name, columns_text(columns), bool(unit_check), shown)
-        finished = True
-    finally:
-        bar.close(finished)
+    shown = progress_for(progress, "kelvara read_raw")
+    arrays = _kelvara.read_raw(name, columns_text(columns), bool(unit_check), shown)
     return raw_frame(arrays)

@@ -1,6 +1,7 @@
 """The progress of a long call: a tqdm bar when tqdm is installed, a plain
 line on standard error otherwise. The compiled part calls it about ten
-times a second, from the calling thread, with the bytes of raw data read."""
+times a second, from the calling thread, with the bytes of raw data read,
+and closes it when the work has ended."""
 
 import sys
 
@@ -11,8 +12,10 @@ class _PlainLine:
     def __init__(self, description):
         self._description = description
         self._shown = None
+        self._total = 0
 
     def __call__(self, done, total):
+        self._total = total
         percent = min(100, done * 100 // total) if total > 0 else 100
         if percent == self._shown:
             return
@@ -22,7 +25,7 @@ class _PlainLine:
 
     def close(self, finished):
         if finished and self._shown is not None:
-            self(1, 1)
+            self(self._total, self._total)
         if self._shown is not None:
             sys.stderr.write("\n")
             sys.stderr.flush()
@@ -48,20 +51,15 @@ class _TqdmBar:
         self._bar.close()
 
 
-class _NoProgress:
-    def close(self, finished):
-        pass
-
-
 def progress_for(wanted, description):
-    """The callback for the compiled part (None when no progress is wanted)
-    and the object to close when the call ends."""
+    """What the compiled part draws the progress with, None when none is
+    wanted: called with (bytes done, bytes total) about ten times a second
+    and at the end, then closed (close(finished)) before any warning or
+    error is shown."""
     if not wanted:
-        return None, _NoProgress()
+        return None
     try:
         from tqdm import tqdm
     except ImportError:
-        shown = _PlainLine(description)
-    else:
-        shown = _TqdmBar(tqdm, description)
-    return shown, shown
+        return _PlainLine(description)
+    return _TqdmBar(tqdm, description)

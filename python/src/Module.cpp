@@ -46,16 +46,36 @@ void IssueWarnings(const std::vector<std::string>& warnings) {
     for (const std::string& text : warnings) warn(text, py::handle(warningCategory), 2);
 }
 
-// The work with the interpreter's lock released, then the warnings, then
-// the failure a port kept, if any.
+// The progress shown ended (progress.close): its line is done before a
+// warning or an error is written below it.
+void EndProgress(const Progress& progress, bool finished) {
+    if (progress) progress->attr("close")(finished);
+}
+
+// The work with the interpreter's lock released, its progress shown about
+// every 100 ms and, at the end, where it ended (also when it was over before
+// the first tick). The progress is ended when the work throws.
+void RunShown(const std::function<void()>& work, std::atomic<bool>& cancel, const std::function<void()>& show,
+              const Progress& progress) {
+    try {
+        RunReleased(work, cancel, show);
+    } catch (...) {
+        EndProgress(progress, false);
+        throw;
+    }
+    show();
+}
+
+// The work, then the warnings, then the failure a port kept, if any.
 void RunCall(const std::function<void()>& work, CallPorts& ports, const Progress& progress) {
     const auto show = [&] {
         if (progress) (*progress)(ports.BytesDone(), ports.BytesTotal());
     };
-    RunReleased(work, ports.Cancel(), show);
-    show();  // where the work ended, also when it was over before the first tick
+    RunShown(work, ports.Cancel(), show, progress);
+    const JobFailure* failure = ports.FirstFailure();
+    EndProgress(progress, failure == nullptr);
     IssueWarnings(ports.TakeWarnings());
-    if (const JobFailure* failure = ports.FirstFailure()) ThrowFailure(*failure);
+    if (failure) ThrowFailure(*failure);
 }
 
 std::optional<std::filesystem::path> PathOf(const std::optional<std::string>& text) {
@@ -137,11 +157,12 @@ py::dict ReadRaw(const std::string& file, const std::string& columns, bool unitC
     CallPorts ports(0, TotalBytes({file}));
     std::atomic<std::int64_t> bytesRead{0};
     RawColumns raw;
+    const auto read = [&] { raw = ReadRawColumns(file, format, ports.Cancel(), bytesRead); };
     const auto show = [&] {
         if (progress) (*progress)(bytesRead.load(), ports.BytesTotal());
     };
-    RunReleased([&] { raw = ReadRawColumns(file, format, ports.Cancel(), bytesRead); }, ports.Cancel(), show);
-    show();
+    RunShown(read, ports.Cancel(), show, progress);
+    EndProgress(progress, true);
     py::dict result;
     result["time"] = ArrayOf(std::move(raw.time));
     for (int v = 0; v < kVariableCount; ++v) {

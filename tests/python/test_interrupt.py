@@ -34,16 +34,16 @@ def ctrl_c_once_running(monkeypatch):
     surely at work; the time it was pressed is kept."""
     pressed = []
 
-    def shown(done, total):
-        if not pressed:
-            pressed.append(time.perf_counter())
-            os.kill(os.getpid(), signal.SIGINT)
+    class CtrlC:
+        def __call__(self, done, total):
+            if not pressed:
+                pressed.append(time.perf_counter())
+                os.kill(os.getpid(), signal.SIGINT)
 
-    class NoBar:
         def close(self, finished):
-            pass
+            assert not finished
 
-    monkeypatch.setattr(kelvara, "progress_for", lambda wanted, description: (shown, NoBar()))
+    monkeypatch.setattr(kelvara, "progress_for", lambda wanted, description: CtrlC())
     return pressed
 
 

@@ -126,5 +126,7 @@ def test_progress_shows_on_stderr_to_the_end(day_file, capsys, monkeypatch):
     assert "kelvara" in capsys.readouterr().err
     monkeypatch.setitem(sys.modules, "tqdm", None)  # not installed: a plain line
     kelvara.process(day_file, progress=True)
-    size = day_file.stat().st_size / 1e6
-    assert capsys.readouterr().err.endswith(f"\rkelvara: 100% of {size:.1f} MB\n")
+    line = f"\rkelvara: 100% of {day_file.stat().st_size / 1e6:.1f} MB\n"
+    shown = capsys.readouterr().err
+    # The line is ended before a warning is written below it.
+    assert shown.startswith(line) or shown.endswith(line)
