@@ -68,6 +68,14 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # PLplot loads its cairo driver when a plot is drawn, so no linked library
 # names it.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "plplot-driver-cairo")
+# The Python module is compiled for one version of the interpreter, and
+# its frames need pandas; the programs need neither.
+if(TARGET kelvara_python)
+  set(python ${KELVARA_PYTHON_MAJOR_MINOR})
+  string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", python3 (>= ${python}~), python3 (<< ${KELVARA_PYTHON_NEXT_MINOR})")
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "python3-numpy, python3-pandas")
+  set(CPACK_DEBIAN_PACKAGE_SUGGESTS "python3-tqdm")
+endif()
 string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "Kelvara turns the raw 10-20 Hz text files of an eddy-covariance flux\n"
     "tower's logger into half-hourly fluxes: screening against range limits,\n"
@@ -78,5 +86,10 @@ string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "The package holds the desktop program Kelvara, the command-line program\n"
     "kelvara-cli, and Dovrel, which places the shipped range limits\n"
     "(/usr/share/kelvara/range.ini) where Kelvara reads them.")
+if(TARGET kelvara_python)
+  string(APPEND CPACK_DEBIAN_PACKAGE_DESCRIPTION
+      "\nWith it comes the Python module kelvara (import kelvara), which runs\n"
+      "the same engine and returns the results as pandas DataFrames.")
+endif()
 
 include(CPack)

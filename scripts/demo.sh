@@ -11,6 +11,12 @@ echo "== Building (Release) in build/"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
 # The programs that `cmake --install build` installs, and the sample generator.
 cmake --build build -j2 --target kelvara-sample kelvara-cli Dovrel Kelvara
+# The Python module, when pybind11 was found.
+python_module=0
+if cmake --build build --target help | grep -q '^kelvara_python:'; then
+    cmake --build build -j2 --target kelvara_python
+    python_module=1
+fi
 
 raw=sample/tower_20240601.dat
 results=sample/tower_20240601
@@ -25,3 +31,10 @@ build/cli/kelvara-cli run "$raw" --output "$results"
 
 echo "== $results.r1w"
 head -n 5 "$results.r1w"
+
+if ((python_module)); then
+    echo "== The same from Python"
+    PYTHONPATH=build/python /usr/bin/python3 -c "import kelvara
+df = kelvara.process('$raw', method='default')
+print(df[['Time', 'ustar', 'Hs', 'LE_leuning', 'Fc_leuning']].head())"
+fi

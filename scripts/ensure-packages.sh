@@ -18,6 +18,11 @@ packages=(
     libplplot-dev
     plplot-driver-cairo
     python3
+    pybind11-dev
+    python3-pybind11
+    python3-pytest
+    python3-numpy
+    python3-pandas
     libwxgtk3.2-dev
     xvfb
     xauth

@@ -119,6 +119,11 @@ bool PlaneFitRun::ReadFile(const std::string& name, const ColumnLayout& layout, 
         return StopOnFile(kCannotOpenRaw, name, ReasonCannotRead(path));
     }
     while (!reader_.FirstFileEnded()) {
+        // Stopped as a run stops, between half hours, with no message.
+        if (port_.CancelRequested()) {
+            reader_.Close();
+            return false;
+        }
         const int count = reader_.ReadBlock(*block_);
         if (reader_.ReadError() != 0) {
             return StopOnFile(messages::kCannotReadRaw, name, SystemErrorText(reader_.ReadError()));

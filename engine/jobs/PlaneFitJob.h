@@ -42,7 +42,8 @@ struct PlaneFitReport {
 // The reason given for a block that Despike rejected or that kept no record.
 inline constexpr const char* kRejectedBlockReason = "rejected";
 
-// Nothing when an input could not be read: the message has been shown.
+// Nothing when an input could not be read (the message has been shown) or
+// when the port asked the fit to stop.
 std::optional<PlaneFitReport> RunPlaneFitJob(const PlaneFitInputs& inputs, JobPort& port,
                                              const std::optional<std::filesystem::path>& rangeFile = std::nullopt);
 

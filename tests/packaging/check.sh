@@ -113,6 +113,15 @@ check_debian_package() {
         "$(grep -o '"Kelvara [^"]*"' "$work/root/usr/share/man/man1/kelvara-cli.1" | tr -d '"')"
     )
     [[ ! -x $work/root/usr/bin/Kelvara ]] || shown+=("$(DISPLAY= "$work/root/usr/bin/Kelvara" --version)")
+    if compgen -G "$build/python/kelvara/_kelvara*.so" >/dev/null; then
+        local modules=$work/root/usr/lib/python3/dist-packages
+        compgen -G "$modules/kelvara/_kelvara*.so" >/dev/null && [[ -f $modules/kelvara/__init__.py ]] ||
+            fail "the package lacks the Python module kelvara in ${modules#"$work/root"}"
+        # Debian's interpreter finds it there; importing it needs pandas.
+        if /usr/bin/python3 -c 'import pandas' 2>/dev/null; then
+            shown+=("$(PYTHONPATH=$modules /usr/bin/python3 -c 'import kelvara; print("kelvara", kelvara.__version__)')")
+        fi
+    fi
     local line
     for line in "${shown[@]}"; do
         [[ $line == *" $version" ]] || fail "package version $version, but a program or page says '$line'"
