@@ -393,7 +393,7 @@ std::optional<BatchPlan> BatchJob::Plan(const BatchInputs& inputs, JobPort& port
     }
     if (!LoadLimits(plan.limits, rangeFile, port, plan.diagnosis)) return std::nullopt;
     plan.diagnosis.goodStatus = plan.goodStatus.Text();
-    plan.diagnosis.readsByPosition = inputs.input.ReadsByPosition();
+    plan.diagnosis.readsByPosition = !plan.layouts.front().mapped;
     plan.diagnosis.firstRawFile = PathFromText(plan.names.front());
     return plan;
 }

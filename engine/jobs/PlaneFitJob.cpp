@@ -171,7 +171,7 @@ std::optional<PlaneFitReport> RunPlaneFitJob(const PlaneFitInputs& inputs, JobPo
     PlaneFitRun run(port, inputs.screen);
     run.SetStatusRule(inputs.input.goodStatus);
     DiagnosisContext diagnosis{.goodStatus = inputs.input.goodStatus.Text(),
-                               .readsByPosition = inputs.input.ReadsByPosition(),
+                               .readsByPosition = !layouts.front().mapped,
                                .firstRawFile = PathFromText(names->front())};
     if (!LoadLimits(run.Limits(), rangeFile, port, diagnosis)) return std::nullopt;
     ByteProgress progress(port, TotalSize(*names));

@@ -162,7 +162,7 @@ std::optional<RunPlan> RunJob::Plan(const RunInputs& inputs, JobPort& port,
     plan.input = inputs.input;
     plan.jobs = std::max(1, inputs.jobs);
     plan.diagnosis.goodStatus = plan.goodStatus.Text();
-    plan.diagnosis.readsByPosition = inputs.input.ReadsByPosition();
+    plan.diagnosis.readsByPosition = !plan.layouts.front().mapped;
     plan.diagnosis.firstRawFile = plan.paths.front();
     return plan;
 }

@@ -308,8 +308,21 @@ TEST_F(KelvaraCliTest, LoggerTablesByColumnMapWithTheMapPrinted) {
     ASSERT_EQ(Cli({"run", "plain.dat", "-o", "plain"}).exitStatus, 0);
     const std::string expected = ReadFile(dir / "plain.r1w");
 
-    // Without a map the table gives no fluxes, and the warning says what to try.
-    ProgramRun run = Cli({"run", "table.dat", "-o", "unmapped"});
+    // Without a map the header's names read the table, and say so; the
+    // default-layout file reads by position without a word.
+    ProgramRun run = Cli({"run", "table.dat", "-o", "detected"});
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_TRUE(run.err.starts_with("kelvara-cli: table.dat: columns: time=TIMESTAMP (column 1), U=Ux (column 3), "))
+        << run.err;
+    EXPECT_EQ(ReadFile(dir / "detected.r1w"), expected);
+    EXPECT_EQ(Cli({"-q", "run", "plain.dat", "-o", "plain-detected", "--columns", "detect"}).err, "");
+    EXPECT_EQ(ReadFile(dir / "plain-detected.r1w"), expected);
+    EXPECT_EQ(Cli({"batch", "list.txt"}).exitStatus, 0);
+    EXPECT_EQ(ReadFile(dir / "table.dat.r1w"), expected);
+    fs::remove(dir / "table.dat.r1w");
+
+    // Positions forced: the table gives no fluxes, and the warning says what to try.
+    run = Cli({"run", "table.dat", "-o", "unmapped", "--columns", "default"});
     EXPECT_EQ(run.exitStatus, 3);
     EXPECT_TRUE(Contains(run.err, "the header names a record-number column: try --columns auto")) << run.err;
 
@@ -330,7 +343,7 @@ TEST_F(KelvaraCliTest, LoggerTablesByColumnMapWithTheMapPrinted) {
     // A unit the map cannot convert is a failure; --no-unit-check takes it.
     std::string text = ReadFile(dir / "table.dat");
     WriteFile(dir / "ppm.dat", text.replace(text.find("mg/m^3"), 6, "ppm"));
-    run = Cli({"run", "ppm.dat", "-o", "ppm", "--columns", "auto"});
+    run = Cli({"run", "ppm.dat", "-o", "ppm"});
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_EQ(run.err,
               "Input Columns Don't Match!: ppm.dat: the column \"co2\" (CO2) has the unit \"ppm\"; expected "
