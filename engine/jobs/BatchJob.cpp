@@ -27,6 +27,7 @@
 #include "jobs/RangeLimitsOfJob.h"
 #include "jobs/ReadFailures.h"
 #include "jobs/StreamOrder.h"
+#include "io/RawBytes.h"
 
 namespace kelvara {
 
@@ -214,9 +215,7 @@ bool ReadsAnEarlierResult(const std::vector<BatchEntry>& entries) {
 std::int64_t TotalSize(const std::vector<BatchEntry>& entries) {
     std::int64_t total = 0;
     for (const BatchEntry& entry : entries) {
-        std::error_code error;
-        const auto size = fs::file_size(PathFromText(entry.name), error);
-        if (!error) total += static_cast<std::int64_t>(size);
+        total += RawContentSize(PathFromText(entry.name));
     }
     return total;
 }

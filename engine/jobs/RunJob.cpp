@@ -21,6 +21,7 @@
 #include "jobs/ResultTable.h"
 #include "jobs/StreamOrder.h"
 #include "jobs/StreamShares.h"
+#include "io/RawBytes.h"
 
 namespace kelvara {
 
@@ -68,9 +69,7 @@ private:
 std::int64_t TotalSize(const std::vector<std::filesystem::path>& paths) {
     std::int64_t total = 0;
     for (const auto& path : paths) {
-        std::error_code error;
-        const auto size = std::filesystem::file_size(path, error);
-        if (!error) total += static_cast<std::int64_t>(size);
+        total += RawContentSize(path);
     }
     return total;
 }
