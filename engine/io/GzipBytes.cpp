@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #include "io/FileChecks.h"
 
@@ -30,11 +31,15 @@ GzipBytes::GzipBytes() : inflater_(std::make_unique<Inflater>()), input_(new uns
 
 GzipBytes::~GzipBytes() { Close(); }
 
-bool GzipBytes::Start(std::FILE* compressed) {
+bool GzipBytes::Start(std::FILE* compressed, const char* first, std::size_t firstCount) {
     Close();
     z_stream& stream = inflater_->stream;
     stream = z_stream{};
     if (inflateInit2(&stream, kGzipWindowBits) != Z_OK) return false;
+    firstCount = std::min(firstCount, kInputSize);
+    std::memcpy(input_.get(), first, firstCount);
+    stream.next_in = input_.get();
+    stream.avail_in = static_cast<uInt>(firstCount);
     inflater_->started = true;
     file_ = compressed;
     ended_ = false;

@@ -19,8 +19,9 @@ public:
     GzipBytes(const GzipBytes&) = delete;
     GzipBytes& operator=(const GzipBytes&) = delete;
 
-    // Takes the open file, from its current position; closed by Close.
-    bool Start(std::FILE* compressed);
+    // Takes the open file, whose first bytes were already read into first;
+    // closed by Close.
+    bool Start(std::FILE* compressed, const char* first, std::size_t firstCount);
     void Close();
 
     // Up to size decompressed bytes; fewer only at the end or on a failure.

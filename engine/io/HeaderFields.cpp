@@ -54,8 +54,6 @@ HeaderRead ReadHeaderLines(const std::filesystem::path& file, std::vector<std::s
     std::size_t line = 0;
     while (line < lines.size()) {
         const std::size_t got = bytes.Read(chunk, sizeof chunk, readError);
-        if (readError != 0) return HeaderRead::ReadFailed;
-        if (got == 0) break;
         for (std::size_t i = 0; i < got && line < lines.size(); ++i) {
             if (chunk[i] == '\n') {
                 ++line;
@@ -63,6 +61,10 @@ HeaderRead ReadHeaderLines(const std::filesystem::path& file, std::vector<std::s
                 lines[line].push_back(chunk[i]);
             }
         }
+        // A failure behind the header lines is the readers' to meet, not the header's.
+        if (readError != 0 && line < lines.size()) return HeaderRead::ReadFailed;
+        if (readError != 0) readError = 0;
+        if (got == 0) break;
     }
     for (std::string& text : lines) {
         if (!text.empty() && text.back() == '\r') text.pop_back();

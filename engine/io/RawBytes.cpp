@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <system_error>
 
@@ -13,22 +14,14 @@ namespace kelvara {
 
 namespace {
 
-// The first two bytes, the stream put back to its start.
-bool LooksCompressed(std::FILE* file) {
-    unsigned char magic[2] = {};
-    const std::size_t got = std::fread(magic, 1, sizeof magic, file);
-    std::rewind(file);
-    return StartsAsGzip(magic, got);
-}
-
-// gzip's trailer ends with the member's size modulo 2^32, little-endian.
-std::int64_t GzipTrailerSize(std::FILE* file) {
+// gzip's trailer ends with the member's size modulo 2^32, little-endian;
+// read through a stream of its own, the readers' stream is not moved.
+std::int64_t GzipTrailerSize(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
     unsigned char size[4] = {};
-    if (std::fseek(file, -4, SEEK_END) != 0 || std::fread(size, 1, sizeof size, file) != sizeof size) {
-        std::rewind(file);
-        return -1;
-    }
-    std::rewind(file);
+    in.seekg(-4, std::ios::end);
+    in.read(reinterpret_cast<char*>(size), sizeof size);
+    if (!in) return -1;
     return static_cast<std::int64_t>(size[0]) | static_cast<std::int64_t>(size[1]) << 8 |
            static_cast<std::int64_t>(size[2]) << 16 | static_cast<std::int64_t>(size[3]) << 24;
 }
@@ -46,13 +39,19 @@ bool RawBytes::Open(const std::filesystem::path& file) {
     if (opened == nullptr) return false;
     // The readers do their own buffering.
     std::setvbuf(opened, nullptr, _IONBF, 0);
-    if (LooksCompressed(opened)) {
-        size_ = GzipTrailerSize(opened);
+    // The first bytes say whether the file is compressed; they are kept, not
+    // read again (a stream need not seek). A failure here is the first read's.
+    errno = 0;
+    pendingCount_ = std::fread(pending_, 1, sizeof pending_, opened);
+    if (std::ferror(opened) != 0) pendingError_ = errno != 0 ? errno : EIO;
+    if (pendingError_ == 0 && StartsAsGzip(reinterpret_cast<const unsigned char*>(pending_), pendingCount_)) {
+        size_ = GzipTrailerSize(file);
         if (!gzip_) gzip_ = std::make_unique<GzipBytes>();
-        if (!gzip_->Start(opened)) {
+        if (!gzip_->Start(opened, pending_, pendingCount_)) {
             std::fclose(opened);
             return false;
         }
+        pendingCount_ = 0;
         compressed_ = true;
         return true;
     }
@@ -68,6 +67,8 @@ void RawBytes::Close() {
     file_ = nullptr;
     if (gzip_) gzip_->Close();
     compressed_ = false;
+    pendingCount_ = 0;
+    pendingError_ = 0;
     size_ = -1;
 }
 
@@ -75,11 +76,19 @@ std::size_t RawBytes::Read(char* into, std::size_t size, int& error) {
     error = 0;
     if (compressed_) return gzip_->Read(into, size, error);
     if (file_ == nullptr) return 0;
+    if (pendingError_ != 0) {
+        error = pendingError_;
+        return 0;
+    }
+    const std::size_t first = std::min(size, pendingCount_);
+    std::memcpy(into, pending_, first);
+    std::memmove(pending_, pending_ + first, pendingCount_ - first);
+    pendingCount_ -= first;
     errno = 0;
-    const std::size_t got = std::fread(into, 1, size, file_);
+    const std::size_t got = std::fread(into + first, 1, size - first, file_);
     // A short read is the end of the file or an error; only ferror tells.
-    if (got < size && std::ferror(file_) != 0) error = errno != 0 ? errno : EIO;
-    return got;
+    if (got < size - first && std::ferror(file_) != 0) error = errno != 0 ? errno : EIO;
+    return first + got;
 }
 
 std::int64_t RawContentSize(const std::filesystem::path& file) {

@@ -28,7 +28,8 @@ public:
     bool Compressed() const { return compressed_; }
 
     // Up to size bytes; fewer at the end or on a failure, after which error
-    // holds its errno (or kDamagedCompression) and nothing of this read counts.
+    // holds its errno (or kDamagedCompression). The bytes returned are those
+    // read before the failure: whether they count is the caller's choice.
     std::size_t Read(char* into, std::size_t size, int& error);
 
     // The decompressed size as the file's gzip trailer gives it (that of its
@@ -37,6 +38,9 @@ public:
 
 private:
     std::FILE* file_ = nullptr;
+    char pending_[2] = {};  // the first bytes, read to tell a compressed file
+    std::size_t pendingCount_ = 0;
+    int pendingError_ = 0;  // the failure of that first read
     std::unique_ptr<GzipBytes> gzip_;
     bool compressed_ = false;
     std::int64_t size_ = -1;
