@@ -120,16 +120,16 @@ void AddProcessingOptions(CLI::App& command, Typed& typed) {
                      "the default results stay as they always were");
     command
         .add_option("--planar-fit", typed.planeTexts,
-                    "Rotate by planar fit with the plane coefficients B0 B1 B2, "
-                    "taken as typed and read as atof reads them, or 'auto': fit them over "
-                    "the same raw files first, as the planefit command does "
-                    "(default: 2-axis rotation)")
+                    "Rotate by planar fit with the plane coefficients B0 B1 B2 (numbers such as 0.05, "
+                    "-.5 or 1e-3; each is read up to the first character that is no part of a number, "
+                    "and counts as 0 without one), or 'auto': fit them over the same raw files first, "
+                    "as the planefit command does (default: 2-axis rotation)")
         ->expected(3)
         ->type_name("B|auto");
     command
         .add_option("--range-file", typed.rangeFile,
-                    "Read the screening limits from PATH instead of range.ini "
-                    "in the Windows directory")
+                    "Read the screening limits from PATH instead of the usual range.ini "
+                    "(in $WINDIR, else in $XDG_CONFIG_HOME/kelvara or ~/.config/kelvara)")
         ->type_name("PATH");
     command
         .add_option_function<std::string>(
@@ -154,14 +154,17 @@ void RefuseTwoPlanes(const Typed& typed) {
 }
 
 void AddRunCommand(CLI::App& app, Typed& typed) {
-    CLI::App* run =
-        app.add_subcommand("run", "Process one raw data file, optionally completed by the file that follows it");
-    run->add_option("FIRST", typed.runFiles,
-                    "First raw data file; with --standard or --site, every raw file of the stream, in any "
-                    "order (they are read in the order of their first time stamps)")
+    CLI::App* run = app.add_subcommand(
+        "run",
+        "Process one raw data file (completed by the file that follows it with --second), or with --standard "
+        "or --site every raw file given, as one stream");
+    run->add_option("FILE", typed.runFiles,
+                    "Raw data file, plain or gzip-compressed ('-' reads standard input); with --standard or "
+                    "--site, every raw file of the stream, in any order (they are read in the order of their "
+                    "first time stamps)")
         ->expected(1, -1);
     run->add_option("--second", typed.secondFile,
-                    "Raw data file that follows FIRST in time (without it the run "
+                    "Raw data file that follows FILE in time (without it the run "
                     "continues without a second file)")
         ->type_name("FILE");
     run->add_option("-o,--output", typed.outputFile,
@@ -216,7 +219,7 @@ void AddRunCommand(CLI::App& app, Typed& typed) {
             throw CLI::ValidationError("--list", "reads a stream of raw files: use it with --standard or --site");
         }
         if (typed.runFiles.empty() && typed.runList.empty()) {
-            throw CLI::ValidationError("FIRST", "give a raw data file" + std::string(stream ? " or --list LIST" : ""));
+            throw CLI::ValidationError("FILE", "give a raw data file" + std::string(stream ? " or --list LIST" : ""));
         }
         if (!stream && !typed.monthText.empty()) {
             throw CLI::ValidationError("--month", "reads a month of a stream: use it with --standard or --site");
@@ -304,7 +307,8 @@ void AddPlaneFitCommand(CLI::App& app, Typed& typed) {
         ->check(CLI::NonNegativeNumber)
         ->capture_default_str();
     fit->add_option("--range-file", typed.rangeFile,
-                    "Read the screening limits from PATH instead of range.ini in the Windows directory")
+                    "Read the screening limits from PATH instead of the usual range.ini "
+                    "(in $WINDIR, else in $XDG_CONFIG_HOME/kelvara or ~/.config/kelvara)")
         ->type_name("PATH");
     AddInputFormatOptions(*fit, typed.input);
     fit->add_flag("--json", typed.json, "Print one JSON object instead of the text for people");
@@ -348,7 +352,8 @@ void AddRangeCommand(CLI::App& app, Typed& typed) {
     range->add_flag("--show", typed.showRange, "Print the limits the jobs would screen with (required)")->required();
     range
         ->add_option("--range-file", typed.rangeFile,
-                     "The range file to read instead of range.ini in the Windows directory")
+                     "The range file to read instead of the usual range.ini "
+                     "(in $WINDIR, else in $XDG_CONFIG_HOME/kelvara or ~/.config/kelvara)")
         ->type_name("PATH");
     range->callback([&typed] { typed.command = Command::ShowRange; });
 }
@@ -364,7 +369,10 @@ void AddSiteCommand(CLI::App& app, Typed& typed) {
 void AddAppendCommand(CLI::App& app, Typed& typed) {
     CLI::App* append =
         app.add_subcommand("append", "Append up to six text data files end to end, keeping their head lines once");
-    append->add_option("--head-lines", typed.append.headLinesText, "Number of file head lines, read as atoi reads it")
+    append
+        ->add_option("--head-lines", typed.append.headLinesText,
+                     "Number of head lines at the top of each file, kept from the first file only (a "
+                     "whole number; text that does not start with one counts as 0)")
         ->required()
         ->type_name("N");
     append->add_option("-o,--output", typed.append.outputFile, "Output file")->required()->type_name("OUT");

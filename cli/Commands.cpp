@@ -8,6 +8,7 @@
 #include "ExitStatus.h"
 #include "PlaneFitOutput.h"
 #include "RunReport.h"
+#include "StandardInput.h"
 #include "io/ColumnLayout.h"
 #include "io/FileChecks.h"
 #include "io/FileNames.h"
@@ -117,6 +118,14 @@ int RunOneRun(const Invocation& invocation, TerminalPort& port, const std::optio
               const Reporting& reporting) {
     RunInputs run = invocation.run;
     if (!AddListedFiles(invocation, run, reporting.errors)) return kJobFailedExitStatus;
+    StandardInputCopy standardInput;
+    std::string problem;
+    if (!standardInput.Replace(run.files, problem)) {
+        std::fprintf(reporting.errors, "kelvara-cli: %s\n", problem.c_str());
+        return kJobFailedExitStatus;
+    }
+    // Messages name the copy as the user named it.
+    if (!standardInput.Name().empty()) port.ShowFileAs(standardInput.Name(), std::string(kStandardInputName));
     RunJob job;
     std::optional<RunPlan> plan = job.Plan(run, port, rangeFile);
     if (!plan) return kJobFailedExitStatus;

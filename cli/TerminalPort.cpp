@@ -16,6 +16,14 @@ TerminalPort::TerminalPort(std::FILE* stream, bool liveOutput, bool quiet)
 TerminalPort::~TerminalPort() { EndLiveLine(); }
 
 void TerminalPort::WriteOneLine(std::string_view text) {
+    std::string aliased;
+    if (!aliasedFile_.empty() && text.find(aliasedFile_) != std::string_view::npos) {
+        aliased = text;
+        for (std::size_t at = 0; (at = aliased.find(aliasedFile_, at)) != std::string::npos; at += aliasShown_.size()) {
+            aliased.replace(at, aliasedFile_.size(), aliasShown_);
+        }
+        text = aliased;
+    }
     // A title may hold a line feed; on a terminal the message stays one line.
     for (char c : text) std::fputc(c == '\n' || c == '\r' ? ' ' : c, stream_);
 }

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "jobs/JobPort.h"
 #include "jobs/RunDiagnosis.h"
@@ -49,6 +50,12 @@ public:
     void EndProgress() override { EndLiveLine(); }
     // "kelvara-cli: FILE: columns: U=Ux (column 3), ..."; not when quiet.
     void ShowInputColumns(std::string_view file, std::string_view columns) override;
+    // Every later line says shown where it would say file (a copy's name the
+    // user never gave).
+    void ShowFileAs(std::string file, std::string shown) {
+        aliasedFile_ = std::move(file);
+        aliasShown_ = std::move(shown);
+    }
 
 private:
     void DrawProgress();
@@ -72,6 +79,8 @@ private:
     std::chrono::steady_clock::time_point lastStatusDraw_{};
     bool statusPending_ = false;  // a status change not yet drawn
     std::optional<RunDiagnosis> noFluxes_;
+    std::string aliasedFile_;
+    std::string aliasShown_;
 };
 
 }  // namespace kelvara::cli

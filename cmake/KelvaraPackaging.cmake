@@ -66,8 +66,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # PLplot loads its cairo driver when a plot is drawn, so no linked library
-# names it.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "plplot-driver-cairo")
+# names it; zlib reads compressed raw files (named as well as found by shlibdeps).
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "plplot-driver-cairo, zlib1g")
 # The Python module is compiled for one version of the interpreter, and
 # its frames need pandas; the programs need neither.
 if(TARGET kelvara_python)

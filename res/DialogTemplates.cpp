@@ -215,32 +215,34 @@ constexpr ControlTemplate kPlaneFitControls[] = {
 
 // "Input Columns".
 constexpr ControlTemplate kInputColumnsControls[] = {
-    {K::GroupBox, kUnnumbered, "Columns of the raw data files", 7, 7, 246, 136},
-    {K::AutoRadio, IDC_COLUMNS_DEFAULT, "Default layout (by position)", 14, 19, 200, 10, kStartsGroup},
-    {K::AutoRadio, IDC_COLUMNS_AUTO, "Names from the file's header (auto)", 14, 32, 200, 10},
-    {K::AutoRadio, IDC_COLUMNS_MAP, "Column map (header names or column numbers):", 14, 45, 200, 10},
-    {K::RightText, kUnnumbered, "U", 18, 62, 28, 9},
-    {K::Edit, kColumnMapBoxes[0], "", 50, 60, 70, 13},
-    {K::RightText, kUnnumbered, "V", 130, 62, 28, 9},
-    {K::Edit, kColumnMapBoxes[1], "", 162, 60, 70, 13},
-    {K::RightText, kUnnumbered, "W", 18, 78, 28, 9},
-    {K::Edit, kColumnMapBoxes[2], "", 50, 76, 70, 13},
-    {K::RightText, kUnnumbered, "CO2", 130, 78, 28, 9},
-    {K::Edit, kColumnMapBoxes[3], "", 162, 76, 70, 13},
-    {K::RightText, kUnnumbered, "H2O", 18, 94, 28, 9},
-    {K::Edit, kColumnMapBoxes[4], "", 50, 92, 70, 13},
-    {K::RightText, kUnnumbered, "Ts", 130, 94, 28, 9},
-    {K::Edit, kColumnMapBoxes[5], "", 162, 92, 70, 13},
-    {K::RightText, kUnnumbered, "P", 18, 110, 28, 9},
-    {K::Edit, kColumnMapBoxes[6], "", 50, 108, 70, 13},
-    {K::RightText, kUnnumbered, "Status", 130, 110, 28, 9},
-    {K::Edit, kColumnMapBoxes[7], "", 162, 108, 70, 13},
-    {K::CheckBox, IDC_UNIT_CHECK, "Check the header's units (auto)", 14, 127, 200, 10},
-    {K::LeftText, kUnnumbered, "Good status values:", 14, 154, 72, 9},
-    {K::Edit, IDC_GOOD_STATUS, "", 88, 151, 80, 13},
-    {K::LeftText, kUnnumbered, "e.g. 0 or 0-13", 176, 154, 70, 9},
-    {K::DefPushButton, kOkControl, "OK", 70, 175, 50, 14},
-    {K::PushButton, kCancelControl, "Cancel", 140, 175, 50, 14},
+    {K::GroupBox, kUnnumbered, "Columns of the raw data files", 7, 7, 246, 149},
+    {K::AutoRadio, IDC_COLUMNS_DETECT, "Names from the header when it names every column, else by position", 14, 19,
+     236, 10, kStartsGroup},
+    {K::AutoRadio, IDC_COLUMNS_DEFAULT, "Default layout (by position)", 14, 32, 200, 10},
+    {K::AutoRadio, IDC_COLUMNS_AUTO, "Names from the file's header (auto)", 14, 45, 200, 10},
+    {K::AutoRadio, IDC_COLUMNS_MAP, "Column map (header names or column numbers):", 14, 58, 200, 10},
+    {K::RightText, kUnnumbered, "U", 18, 75, 28, 9},
+    {K::Edit, kColumnMapBoxes[0], "", 50, 73, 70, 13},
+    {K::RightText, kUnnumbered, "V", 130, 75, 28, 9},
+    {K::Edit, kColumnMapBoxes[1], "", 162, 73, 70, 13},
+    {K::RightText, kUnnumbered, "W", 18, 91, 28, 9},
+    {K::Edit, kColumnMapBoxes[2], "", 50, 89, 70, 13},
+    {K::RightText, kUnnumbered, "CO2", 130, 91, 28, 9},
+    {K::Edit, kColumnMapBoxes[3], "", 162, 89, 70, 13},
+    {K::RightText, kUnnumbered, "H2O", 18, 107, 28, 9},
+    {K::Edit, kColumnMapBoxes[4], "", 50, 105, 70, 13},
+    {K::RightText, kUnnumbered, "Ts", 130, 107, 28, 9},
+    {K::Edit, kColumnMapBoxes[5], "", 162, 105, 70, 13},
+    {K::RightText, kUnnumbered, "P", 18, 123, 28, 9},
+    {K::Edit, kColumnMapBoxes[6], "", 50, 121, 70, 13},
+    {K::RightText, kUnnumbered, "Status", 130, 123, 28, 9},
+    {K::Edit, kColumnMapBoxes[7], "", 162, 121, 70, 13},
+    {K::CheckBox, IDC_UNIT_CHECK, "Check the header's units (auto)", 14, 140, 200, 10},
+    {K::LeftText, kUnnumbered, "Good status values:", 14, 167, 72, 9},
+    {K::Edit, IDC_GOOD_STATUS, "", 88, 164, 80, 13},
+    {K::LeftText, kUnnumbered, "e.g. 0 or 0-13", 176, 167, 70, 9},
+    {K::DefPushButton, kOkControl, "OK", 70, 188, 50, 14},
+    {K::PushButton, kCancelControl, "Cancel", 140, 188, 50, 14},
 };
 
 // "Site and Instruments": a row per key of the site file, in the file's
@@ -380,7 +382,7 @@ const DialogTemplate kBatchTemplate{IDD_BATCH_PROCESS, "Batch File Processor", 3
 const DialogTemplate kMergeTemplate{IDD_MERGE, "Merge Files", 389, 282, kMergeControls};
 const DialogTemplate kAppendTemplate{IDD_APPEND, "Append Files", 405, 287, kAppendControls};
 const DialogTemplate kPlaneFitTemplate{IDD_PLANE_FIT, "Planar Fit Coefficients", 330, 268, kPlaneFitControls};
-const DialogTemplate kInputColumnsTemplate{IDD_INPUT_COLUMNS, "Input Columns", 260, 197, kInputColumnsControls};
+const DialogTemplate kInputColumnsTemplate{IDD_INPUT_COLUMNS, "Input Columns", 260, 210, kInputColumnsControls};
 const DialogTemplate kSiteInstrumentsTemplate{IDD_SITE_INSTRUMENTS, "Site and Instruments", 469, 326, kSiteControls};
 
 }  // namespace kelvara::res

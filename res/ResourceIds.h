@@ -146,8 +146,10 @@ inline constexpr int IDC_PF_COPY = 1078;
 
 // "View" of "EC Process": the results file the last run wrote.
 inline constexpr int IDC_EC_VIEW = 1079;
-// "Input Columns": the layout (default, auto, a map), the map's eight boxes
-// in the variables' order then the status, the status list and the unit check.
+// "Input Columns": the layout (detect, default, auto, a map), the map's eight
+// boxes in the variables' order then the status, the status list and the unit
+// check. The radio group starts at IDC_COLUMNS_DETECT.
+inline constexpr int IDC_COLUMNS_DETECT = 1080;
 inline constexpr int IDC_COLUMNS_DEFAULT = 1050;
 inline constexpr int IDC_COLUMNS_AUTO = 1051;
 inline constexpr int IDC_COLUMNS_MAP = 1052;

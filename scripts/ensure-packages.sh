@@ -14,6 +14,7 @@ packages=(
     libgtest-dev
     libcli11-dev
     nlohmann-json3-dev
+    zlib1g-dev
     pkg-config
     libplplot-dev
     plplot-driver-cairo

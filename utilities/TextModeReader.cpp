@@ -17,14 +17,13 @@ TextModeReader::TextModeReader(std::span<char> buffer) : buffer_(buffer) {}
 
 bool TextModeReader::Open(const std::filesystem::path& file) {
     Close();
-    if (!IsRegularFile(file)) return false;
-    stream_ = OpenFile(file, "rb");
-    return stream_ != nullptr;
+    ended_ = false;
+    return bytes_.Open(file);
 }
 
 void TextModeReader::Close() {
-    if (stream_ != nullptr) std::fclose(stream_);
-    stream_ = nullptr;
+    bytes_.Close();
+    ended_ = false;
     readError_ = 0;
     position_ = 0;
     length_ = 0;
@@ -33,15 +32,14 @@ void TextModeReader::Close() {
 bool TextModeReader::Fill() {
     position_ = 0;
     length_ = 0;
-    if (stream_ == nullptr || readError_ != 0 || std::feof(stream_) != 0) return false;
-    errno = 0;
-    length_ = std::fread(buffer_.data(), 1, buffer_.size(), stream_);
-    // A short read is the end of the file or an error; only ferror tells.
-    if (length_ < buffer_.size() && std::ferror(stream_) != 0) {
-        readError_ = errno != 0 ? errno : EIO;
+    if (!bytes_.IsOpen() || readError_ != 0 || ended_) return false;
+    length_ = bytes_.Read(buffer_.data(), buffer_.size(), readError_);
+    if (readError_ != 0) {
         length_ = 0;
         return false;
     }
+    // A short read met the end: no further read is tried, as a stream at its end tries none.
+    ended_ = length_ < buffer_.size();
     return length_ > 0;
 }
 

@@ -1,12 +1,14 @@
 #pragma once
-// Reads a file as a Windows text stream reads it, on every platform: CR LF
+// Reads a file (decompressed when gzip-compressed) as a Windows text stream
+// reads it, on every platform: CR LF
 // comes back as one line feed (also when the pair straddles two buffer
 // fills); a lone CR and byte 0x1A are ordinary data.
 
 #include <cstddef>
-#include <cstdio>
 #include <filesystem>
 #include <span>
+
+#include "io/RawBytes.h"
 
 namespace kelvara {
 
@@ -45,7 +47,8 @@ private:
     bool Fill();
 
     std::span<char> buffer_;
-    std::FILE* stream_ = nullptr;
+    RawBytes bytes_;
+    bool ended_ = false;
     int readError_ = 0;
     std::size_t position_ = 0;
     std::size_t length_ = 0;

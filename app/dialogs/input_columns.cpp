@@ -13,9 +13,36 @@ namespace kelvara::app {
 
 namespace {
 
-constexpr int kDefaultIndex = 0;
-constexpr int kAutoIndex = 1;
-constexpr int kMapIndex = 2;
+// The radio buttons, in the order they stand.
+constexpr int kDetectIndex = 0;
+constexpr int kDefaultIndex = 1;
+constexpr int kAutoIndex = 2;
+constexpr int kMapIndex = 3;
+
+int IndexOfSource(kelvara::ColumnSource source) {
+    switch (source) {
+        case kelvara::ColumnSource::Positions:
+            return kDefaultIndex;
+        case kelvara::ColumnSource::Auto:
+            return kAutoIndex;
+        case kelvara::ColumnSource::Map:
+            return kMapIndex;
+        case kelvara::ColumnSource::Detect:
+            break;
+    }
+    return kDetectIndex;
+}
+
+std::string SourceTextOfIndex(int index) {
+    switch (index) {
+        case kDefaultIndex:
+            return "default";
+        case kAutoIndex:
+            return "auto";
+        default:
+            return "detect";
+    }
+}
 
 // The map boxes stand for U, V, W, CO2, H2O, Ts, P and the status.
 int TargetOfBox(std::size_t box) { return kelvara::kMapU + static_cast<int>(box); }
@@ -28,10 +55,7 @@ CInputColumnsDlg::CInputColumnsDlg(wxWindow* parent) : TemplateDialog(parent, re
 }
 
 void CInputColumnsDlg::ShowFormat(const kelvara::InputFormat& format) {
-    const int index = format.source == kelvara::ColumnSource::Auto  ? kAutoIndex
-                      : format.source == kelvara::ColumnSource::Map ? kMapIndex
-                                                                    : kDefaultIndex;
-    SetRadioIndex(res::IDC_COLUMNS_DEFAULT, index);
+    SetRadioIndex(res::IDC_COLUMNS_DETECT, IndexOfSource(format.source));
     for (std::size_t box = 0; box < res::kColumnMapBoxes.size(); ++box) {
         SetControlText(res::kColumnMapBoxes[box],
                        wxString::FromUTF8(format.map[static_cast<std::size_t>(TargetOfBox(box))]));
@@ -44,8 +68,8 @@ void CInputColumnsDlg::ShowFormat(const kelvara::InputFormat& format) {
 
 bool CInputColumnsDlg::ReadFormat(kelvara::InputFormat& format) {
     std::string problem;
-    const int index = RadioIndex(res::IDC_COLUMNS_DEFAULT);
-    std::string columns = index == kAutoIndex ? "auto" : "default";
+    const int index = RadioIndex(res::IDC_COLUMNS_DETECT);
+    std::string columns = SourceTextOfIndex(index);
     if (index == kMapIndex) {
         columns.clear();
         for (std::size_t box = 0; box < res::kColumnMapBoxes.size(); ++box) {

@@ -22,7 +22,7 @@ kelvara::InputFormat StoredInputFormat() {
     if (settings == nullptr) return format;
     std::string problem;
     kelvara::InputFormat read;
-    if (kelvara::ParseColumns(settings->Read(kColumnsKey, "default").utf8_string(), read, problem)) format = read;
+    if (kelvara::ParseColumns(settings->Read(kColumnsKey, "detect").utf8_string(), read, problem)) format = read;
     kelvara::StatusRule::Parse(settings->Read(kGoodStatusKey, "0-13").utf8_string(), format.goodStatus, problem);
     format.checkUnits = settings->ReadBool(kUnitCheckKey, true);
     return format;
@@ -40,9 +40,17 @@ void StoreInputFormat(const kelvara::InputFormat& format) {
 }
 
 std::string InputColumnsNote(const kelvara::InputFormat& format) {
-    if (format.ReadsByPosition()) return "";
+    // Detection is what a new user gets; only a choice of their own is worth a note.
+    if (format.source == kelvara::ColumnSource::Detect && format.goodStatus.IsRawFormatRule() && format.checkUnits) {
+        return "";
+    }
     std::string note = "Input columns: ";
-    if (format.source == kelvara::ColumnSource::Auto) {
+    if (format.ReadsByPosition()) {
+        note += "by position";
+    } else if (format.source == kelvara::ColumnSource::Detect) {
+        note += "names from the header when it names every column";
+        if (!format.checkUnits) note += ", units unchecked";
+    } else if (format.source == kelvara::ColumnSource::Auto) {
         note += "names from the header";
         if (!format.checkUnits) note += ", units unchecked";
     } else {

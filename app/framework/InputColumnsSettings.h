@@ -8,13 +8,13 @@
 
 namespace kelvara::app {
 
-// The stored choice; the default layout and status rule when nothing (or
-// nothing readable) is stored.
+// The stored choice; detection from the header and the default status rule
+// when nothing (or nothing readable) is stored.
 kelvara::InputFormat StoredInputFormat();
 void StoreInputFormat(const kelvara::InputFormat& format);
 
 // One line for the job dialogs saying which columns are in force; empty for
-// the default layout.
+// detection with the default status rule and unit check.
 std::string InputColumnsNote(const kelvara::InputFormat& format);
 
 }  // namespace kelvara::app

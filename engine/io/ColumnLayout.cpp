@@ -174,6 +174,23 @@ std::string Describe(const ColumnLayout& layout, const std::vector<std::string>&
     return text;
 }
 
+// Where the default layout keeps each target: the time stamp, the seven
+// values, the status.
+bool InDefaultPositions(const ColumnLayout& layout) {
+    for (int target = 0; target < kMapTargetCount; ++target) {
+        if (layout.column[target] != target) return false;
+    }
+    return true;
+}
+
+// Names from the header only when they name every column, once each, and
+// somewhere else than the default layout keeps them: any other file reads
+// by position exactly as it always did.
+bool HeaderNamesMovedColumns(const std::vector<std::string>& names, ColumnLayout& layout) {
+    std::string ignored;
+    return ResolveAuto(names, layout, ignored) && EachColumnOnce(layout, names, ignored) && !InDefaultPositions(layout);
+}
+
 }  // namespace
 
 bool ResolveColumns(const InputFormat& format, const std::vector<std::string>& headerLines, ColumnLayout& layout,
@@ -185,13 +202,17 @@ bool ResolveColumns(const InputFormat& format, const std::vector<std::string>& h
         return static_cast<std::size_t>(index) < headerLines.size() ? headerLines[static_cast<std::size_t>(index)]
                                                                     : std::string();
     };
-    const bool byNames = format.source == ColumnSource::Auto || MapNeedsNames(format);
+    const bool fromHeader = format.source == ColumnSource::Auto || format.source == ColumnSource::Detect;
+    const bool byNames = fromHeader || MapNeedsNames(format);
     const std::vector<std::string> names = byNames ? SplitHeaderFields(line(kNamesLine)) : std::vector<std::string>{};
-    const bool resolved = format.source == ColumnSource::Auto ? ResolveAuto(names, layout, problem)
-                                                              : ResolveMap(format, names, layout, problem);
+    if (format.source == ColumnSource::Detect && !HeaderNamesMovedColumns(names, layout)) {
+        layout = ColumnLayout{};
+        return true;
+    }
+    const bool resolved = format.source == ColumnSource::Map ? ResolveMap(format, names, layout, problem)
+                                                             : ResolveAuto(names, layout, problem);
     if (!resolved || !EachColumnOnce(layout, names, problem)) return false;
-    if (format.source == ColumnSource::Auto && format.checkUnits &&
-        !CheckUnits(names, SplitHeaderFields(line(kUnitsLine)), layout, problem)) {
+    if (fromHeader && format.checkUnits && !CheckUnits(names, SplitHeaderFields(line(kUnitsLine)), layout, problem)) {
         return false;
     }
     layout.mapped = true;

@@ -51,7 +51,10 @@ int ReasonCannotReplace(const std::filesystem::path& file) {
     return 0;
 }
 
-std::string SystemErrorText(int errorNumber) { return std::generic_category().message(errorNumber); }
+std::string SystemErrorText(int errorNumber) {
+    if (errorNumber == kDamagedCompression) return "the gzip-compressed data is damaged or cut short";
+    return std::generic_category().message(errorNumber);
+}
 
 std::string ReasonCannotRead(const std::filesystem::path& file) {
     if (IsDirectory(file)) return SystemErrorText(EISDIR);

@@ -25,7 +25,12 @@ bool IsSpecialFile(const std::filesystem::path& file);
 // A regular file that opens for reading.
 bool IsReadableFile(const std::filesystem::path& file);
 
-// The C library's wording of an errno value ("No such file or directory").
+// An error number of this program's own, beside errno's: compressed data
+// that does not decompress, or ends inside its stream.
+inline constexpr int kDamagedCompression = -2001;
+
+// The C library's wording of an errno value ("No such file or directory"),
+// or this program's for kDamagedCompression.
 std::string SystemErrorText(int errorNumber);
 
 // The errno with which creating the file in place would fail, 0 if it would

@@ -1,11 +1,6 @@
 #include "io/HeaderFields.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <memory>
-
-#include "io/FileChecks.h"
-#include "io/FileNames.h"
+#include "io/RawBytes.h"
 
 namespace kelvara {
 
@@ -28,10 +23,6 @@ std::string_view Unquoted(std::string_view field) {
     while (!field.empty() && IsBlank(field.back())) field.remove_suffix(1);
     return field;
 }
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 }  // namespace
 
@@ -57,21 +48,28 @@ std::vector<std::string> SplitHeaderFields(std::string_view line) {
 HeaderRead ReadHeaderLines(const std::filesystem::path& file, std::vector<std::string>& lines, int& readError) {
     lines.assign(kHeaderLineCount, std::string());
     readError = 0;
-    if (!IsRegularFile(file)) return HeaderRead::CannotOpen;
-    std::unique_ptr<std::FILE, FileCloser> stream(OpenFile(file, "rb"));
-    if (!stream) return HeaderRead::CannotOpen;
-    errno = 0;
-    for (std::string& line : lines) {
-        int c;
-        while ((c = std::fgetc(stream.get())) != EOF && c != '\n') {
-            if (line.size() < kMaxHeaderLine) line.push_back(static_cast<char>(c));
+    RawBytes bytes;
+    if (!bytes.Open(file)) return HeaderRead::CannotOpen;
+    char chunk[4096];
+    std::size_t line = 0;
+    while (line < lines.size()) {
+        const std::size_t got = bytes.Read(chunk, sizeof chunk, readError);
+        for (std::size_t i = 0; i < got && line < lines.size(); ++i) {
+            if (chunk[i] == '\n') {
+                ++line;
+            } else if (lines[line].size() < kMaxHeaderLine) {
+                lines[line].push_back(chunk[i]);
+            }
         }
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (c == EOF) break;
+        // A failure behind the header lines is the readers' to meet, not the header's.
+        if (readError != 0 && line < lines.size()) return HeaderRead::ReadFailed;
+        if (readError != 0) readError = 0;
+        if (got == 0) break;
     }
-    if (std::ferror(stream.get()) == 0) return HeaderRead::Read;
-    readError = errno != 0 ? errno : EIO;
-    return HeaderRead::ReadFailed;
+    for (std::string& text : lines) {
+        if (!text.empty() && text.back() == '\r') text.pop_back();
+    }
+    return HeaderRead::Read;
 }
 
 }  // namespace kelvara

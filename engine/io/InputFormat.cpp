@@ -101,12 +101,18 @@ bool ParseColumns(std::string_view text, InputFormat& format, std::string& probl
         format.map = {};
         return true;
     }
+    if (SameLetters(trimmed, "detect")) {
+        format.source = ColumnSource::Detect;
+        format.map = {};
+        return true;
+    }
     return ParseMap(trimmed, format, problem);
 }
 
 std::string ColumnsText(const InputFormat& format) {
     if (format.source == ColumnSource::Positions) return "default";
     if (format.source == ColumnSource::Auto) return "auto";
+    if (format.source == ColumnSource::Detect) return "detect";
     std::string text;
     for (int target = 0; target < kMapTargetCount; ++target) {
         if (format.map[static_cast<std::size_t>(target)].empty()) continue;

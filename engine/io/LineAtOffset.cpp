@@ -1,35 +1,43 @@
 #include "io/LineAtOffset.h"
 
 #include <algorithm>
-#include <fstream>
 #include <vector>
+
+#include "io/RawBytes.h"
 
 namespace kelvara {
 
 LineAtOffset FindLineAtOffset(const std::filesystem::path& file, std::int64_t offset) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return {};
+    // Read as the readers read it: offsets count decompressed bytes.
+    RawBytes bytes;
+    if (!bytes.Open(file)) return {};
     LineAtOffset line{1, {}};
-    std::int64_t lineStart = 0;
+    std::string text;  // from the start of the line that holds the offset
     std::vector<char> chunk(1 << 16);
-    for (std::int64_t at = 0; at < offset;) {
-        const auto wanted = static_cast<std::streamsize>(std::min<std::int64_t>(offset - at, std::ssize(chunk)));
-        in.read(chunk.data(), wanted);
-        const std::streamsize got = in.gcount();
-        if (got <= 0) break;
-        for (std::streamsize i = 0; i < got; ++i) {
-            if (chunk[static_cast<std::size_t>(i)] != '\n') continue;
-            ++line.number;
-            lineStart = at + i + 1;
+    int error = 0;
+    for (std::int64_t at = 0;;) {
+        const std::size_t got = bytes.Read(chunk.data(), chunk.size(), error);
+        if (got == 0 || error != 0) break;
+        for (std::size_t i = 0; i < got; ++i, ++at) {
+            const char c = chunk[i];
+            if (at < offset) {
+                if (c == '\n') {
+                    ++line.number;
+                    text.clear();
+                } else if (text.size() < kMaxLineText) {
+                    text.push_back(c);
+                }
+                continue;
+            }
+            if (c == '\n' || text.size() >= kMaxLineText) {
+                at = -1;
+                break;
+            }
+            text.push_back(c);
         }
-        at += got;
+        if (at < 0) break;
     }
-    in.clear();
-    in.seekg(lineStart);
-    std::string text(kMaxLineText, '\0');
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(in.gcount()));
-    line.text = text.substr(0, text.find('\n'));
+    line.text = text;
     if (!line.text.empty() && line.text.back() == '\r') line.text.pop_back();
     return line;
 }

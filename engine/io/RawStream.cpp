@@ -1,11 +1,6 @@
 #include "io/RawStream.h"
 
-#include <cerrno>
 #include <cstring>
-#include <system_error>
-
-#include "io/FileChecks.h"
-#include "io/FileNames.h"
 
 namespace kelvara {
 
@@ -23,46 +18,35 @@ RawStream::~RawStream() { Close(); }
 bool RawStream::Open(const std::filesystem::path& file) {
     Close();
     // Checked before the open: a pipe would block in it, a device never end.
-    if (!IsRegularFile(file)) return false;
-    file_ = OpenFile(file, "rb");
-    if (file_ == nullptr) return false;
-    // The stream does its own buffering.
-    std::setvbuf(file_, nullptr, _IONBF, 0);
-    std::error_code error;
-    const auto size = std::filesystem::file_size(file, error);
-    size_ = error ? -1 : static_cast<std::int64_t>(size);
-    return true;
+    return bytes_.Open(file);
 }
 
 void RawStream::Close() {
-    if (file_ != nullptr) std::fclose(file_);
-    file_ = nullptr;
+    bytes_.Close();
     next_ = last_ = nullptr;
     lastLineFeed_ = nullptr;
     ++loads_;
     filled_ = 0;
     readError_ = 0;
     atEnd_ = false;
-    size_ = -1;
 }
 
-std::int64_t RawStream::Size() const { return size_; }
+std::int64_t RawStream::Size() const { return bytes_.Size(); }
 
 bool RawStream::Fill() {
-    if (file_ == nullptr || atEnd_) {
+    if (!bytes_.IsOpen() || atEnd_) {
         atEnd_ = true;
         return false;
     }
-    errno = 0;
-    const std::size_t got = std::fread(buffer_.get(), 1, kBufferSize, file_);
+    int error = 0;
+    const std::size_t got = bytes_.Read(buffer_.get(), kBufferSize, error);
     next_ = buffer_.get();
     last_ = next_ + got;
     lastLineFeed_ = nullptr;
     ++loads_;
     filled_ += static_cast<std::int64_t>(got);
-    // A short read is the end of the file or an error; only ferror tells.
-    if (got < kBufferSize && std::ferror(file_) != 0) {
-        readError_ = errno != 0 ? errno : EIO;
+    if (error != 0) {
+        readError_ = error;
         // Nothing of the failing read counts: the block it would end is unknown.
         next_ = last_;
         atEnd_ = true;
@@ -90,20 +74,20 @@ bool RawStream::WholeLines(const char*& begin, const char*& end) {
 }
 
 bool RawStream::FillBehindRest() {
-    if (file_ == nullptr || atEnd_) return false;
+    if (!bytes_.IsOpen() || atEnd_) return false;
     const auto rest = static_cast<std::size_t>(last_ - next_);
     if (rest == kBufferSize) return false;
     char* const buffer = buffer_.get();
     if (rest > 0) std::memmove(buffer, next_, rest);
-    errno = 0;
-    const std::size_t got = std::fread(buffer + rest, 1, kBufferSize - rest, file_);
+    int error = 0;
+    const std::size_t got = bytes_.Read(buffer + rest, kBufferSize - rest, error);
     next_ = buffer;
     last_ = buffer + rest + got;
     lastLineFeed_ = nullptr;
     ++loads_;
     filled_ += static_cast<std::int64_t>(got);
-    if (got < kBufferSize - rest && std::ferror(file_) != 0) {
-        readError_ = errno != 0 ? errno : EIO;
+    if (error != 0) {
+        readError_ = error;
         next_ = last_;
         atEnd_ = true;
         return false;

@@ -1,5 +1,5 @@
 #pragma once
-// A raw data file read through one large buffer.
+// A raw data file read through one large buffer (decompressed when gzip-compressed).
 
 #include <cstdint>
 #include <cstdio>
@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+
+#include "io/RawBytes.h"
 
 namespace kelvara {
 
@@ -23,14 +25,14 @@ public:
 
     bool Open(const std::filesystem::path& file);
     void Close();
-    bool IsOpen() const { return file_ != nullptr; }
+    bool IsOpen() const { return bytes_.IsOpen(); }
     // At the end of the file, or stopped by a read error.
     bool AtEnd() const { return atEnd_; }
     // A read failed: the rest of the file is unknown, which is no end of it.
     bool Failed() const { return readError_ != 0; }
     int ReadError() const { return readError_; }
 
-    // Size in bytes of the open file, or -1.
+    // Size in bytes of what the open file holds (decompressed), or -1.
     std::int64_t Size() const;
     // Bytes of the file consumed so far.
     std::int64_t Consumed() const { return filled_ - (last_ - next_); }
@@ -96,8 +98,7 @@ private:
     // Loads the next piece of the file; false (and at its end) when none is left.
     bool Fill();
 
-    std::FILE* file_ = nullptr;
-    std::int64_t size_ = -1;
+    RawBytes bytes_;
     std::unique_ptr<char[]> buffer_;
     const char* next_ = nullptr;
     const char* last_ = nullptr;

@@ -1,11 +1,10 @@
 #include "io/StampedRecord.h"
 
 #include <algorithm>
-#include <fstream>
-#include <system_error>
 
 #include "io/LineFields.h"
 #include "io/NumberText.h"
+#include "io/RawBytes.h"
 #include "io/RecordLines.h"
 #include "io/StatusRule.h"
 
@@ -171,18 +170,12 @@ FirstRecords ReadFirstRecords(const std::filesystem::path& file, const ColumnLay
 
 std::optional<TimePoint> LatestGoodTimeNearEnd(const std::filesystem::path& file, const ColumnLayout& layout,
                                                const StatusRule& rule, std::int64_t tailBytes) {
-    std::error_code error;
-    const auto size = static_cast<std::int64_t>(std::filesystem::file_size(file, error));
-    std::ifstream in(file, std::ios::binary);
-    if (error || !in) return std::nullopt;
-    const std::int64_t start = std::max<std::int64_t>(0, size - tailBytes);
-    in.seekg(start);
-    std::string tail(static_cast<std::size_t>(size - start), '\0');
-    in.read(tail.data(), static_cast<std::streamsize>(tail.size()));
-    tail.resize(static_cast<std::size_t>(in.gcount()));
+    std::string tail;
+    bool fromStart = true;
+    if (!ReadRawTail(file, tailBytes, tail, fromStart)) return std::nullopt;
     // From the file's start the header lines go; elsewhere the first line,
     // which may be cut.
-    const int skipped = start == 0 ? kHeaderLineCount : 1;
+    const int skipped = fromStart ? kHeaderLineCount : 1;
     std::size_t at = 0;
     for (int line = 0; line < skipped && at < tail.size(); ++line) {
         const auto lineFeed = tail.find('\n', at);

@@ -5,15 +5,13 @@
 #include <system_error>
 #include <utility>
 
+#include "io/RawBytes.h"
+
 namespace kelvara {
 
 namespace {
 
-std::int64_t SizeOf(const std::filesystem::path& file) {
-    std::error_code error;
-    const auto size = std::filesystem::file_size(file, error);
-    return error ? 0 : static_cast<std::int64_t>(size);
-}
+std::int64_t SizeOf(const std::filesystem::path& file) { return RawContentSize(file); }
 
 }  // namespace
 

@@ -28,6 +28,7 @@
 #include "jobs/ReadFailures.h"
 #include "jobs/ResultTable.h"
 #include "jobs/StreamOrder.h"
+#include "io/RawBytes.h"
 
 namespace kelvara {
 
@@ -227,9 +228,7 @@ bool ReadsAnEarlierResult(const std::vector<BatchEntry>& entries) {
 std::int64_t TotalSize(const std::vector<BatchEntry>& entries) {
     std::int64_t total = 0;
     for (const BatchEntry& entry : entries) {
-        std::error_code error;
-        const auto size = fs::file_size(PathFromText(entry.name), error);
-        if (!error) total += static_cast<std::int64_t>(size);
+        total += RawContentSize(PathFromText(entry.name));
     }
     return total;
 }
@@ -414,7 +413,7 @@ std::optional<BatchPlan> BatchJob::Plan(const BatchInputs& inputs, JobPort& port
     }
     if (!LoadLimits(plan.limits, rangeFile, port, plan.diagnosis)) return std::nullopt;
     plan.diagnosis.goodStatus = plan.goodStatus.Text();
-    plan.diagnosis.readsByPosition = inputs.input.ReadsByPosition();
+    plan.diagnosis.readsByPosition = !plan.layouts.front().mapped;
     plan.diagnosis.firstRawFile = PathFromText(plan.names.front());
     return plan;
 }

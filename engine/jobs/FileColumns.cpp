@@ -51,7 +51,8 @@ std::optional<std::vector<ColumnLayout>> FindFileColumns(const InputFormat& form
                 return std::nullopt;
             }
             columns.firstFile = files[i];
-            told.push_back(&columns);
+            // A file that detection left to the default layout reads as it always did: nothing to tell.
+            if (columns.layout.mapped) told.push_back(&columns);
         }
         ++columns.files;
         layouts[i] = columns.layout;

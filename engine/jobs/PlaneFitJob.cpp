@@ -18,6 +18,7 @@
 #include "jobs/RangeLimitsOfJob.h"
 #include "pipeline/BlockPipeline.h"
 #include "pipeline/RangeLimits.h"
+#include "io/RawBytes.h"
 
 namespace kelvara {
 
@@ -29,9 +30,7 @@ using namespace messages::batch;
 std::int64_t TotalSize(const std::vector<std::string>& names) {
     std::int64_t total = 0;
     for (const std::string& name : names) {
-        std::error_code error;
-        const std::uintmax_t size = std::filesystem::file_size(PathFromText(name), error);
-        if (!error) total += static_cast<std::int64_t>(size);
+        total += RawContentSize(PathFromText(name));
     }
     return total;
 }
@@ -176,7 +175,7 @@ std::optional<PlaneFitReport> RunPlaneFitJob(const PlaneFitInputs& inputs, JobPo
     PlaneFitRun run(port, inputs.screen);
     run.SetStatusRule(inputs.input.goodStatus);
     DiagnosisContext diagnosis{.goodStatus = inputs.input.goodStatus.Text(),
-                               .readsByPosition = inputs.input.ReadsByPosition(),
+                               .readsByPosition = !layouts.front().mapped,
                                .firstRawFile = PathFromText(names->front())};
     if (!LoadLimits(run.Limits(), rangeFile, port, diagnosis)) return std::nullopt;
     ByteProgress progress(port, TotalSize(*names));

@@ -23,6 +23,7 @@
 #include "jobs/ResultTable.h"
 #include "jobs/StreamOrder.h"
 #include "jobs/StreamShares.h"
+#include "io/RawBytes.h"
 
 namespace kelvara {
 
@@ -70,9 +71,7 @@ private:
 std::int64_t TotalSize(const std::vector<std::filesystem::path>& paths) {
     std::int64_t total = 0;
     for (const auto& path : paths) {
-        std::error_code error;
-        const auto size = std::filesystem::file_size(path, error);
-        if (!error) total += static_cast<std::int64_t>(size);
+        total += RawContentSize(path);
     }
     return total;
 }
@@ -182,7 +181,7 @@ std::optional<RunPlan> RunJob::Plan(const RunInputs& inputs, JobPort& port,
     plan.jobs = std::max(1, inputs.jobs);
     if (ReadsStreams(plan.methods)) plan.month = inputs.month;
     plan.diagnosis.goodStatus = plan.goodStatus.Text();
-    plan.diagnosis.readsByPosition = inputs.input.ReadsByPosition();
+    plan.diagnosis.readsByPosition = !plan.layouts.front().mapped;
     plan.diagnosis.firstRawFile = plan.paths.front();
     return plan;
 }

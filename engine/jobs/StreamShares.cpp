@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "io/StampedRecord.h"
+#include "io/RawBytes.h"
 
 namespace kelvara {
 
@@ -11,11 +12,7 @@ namespace {
 // Enough of a file's end for its last few hundred records.
 constexpr std::int64_t kGuessTailBytes = 64 * 1024;
 
-std::int64_t SizeOf(const std::filesystem::path& file) {
-    std::error_code error;
-    const auto size = std::filesystem::file_size(file, error);
-    return error ? 0 : static_cast<std::int64_t>(size);
-}
+std::int64_t SizeOf(const std::filesystem::path& file) { return RawContentSize(file); }
 
 }  // namespace
 

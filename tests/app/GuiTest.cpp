@@ -397,10 +397,13 @@ TEST_F(JobDialogs, InputColumnsAreStoredNotedAndUsedByBothJobs) {
     } restore;
 
     CInputColumnsDlg columns(MainFrame());
-    EXPECT_EQ(columns.RadioIndex(IDC_COLUMNS_DEFAULT), 0);
+    // Detection is what a new user gets, and the job dialogs need no note for it.
+    EXPECT_EQ(columns.RadioIndex(IDC_COLUMNS_DETECT), 0);
+    EXPECT_EQ(columns.Control(IDC_COLUMNS_DETECT)->GetLabel(),
+              "Names from the header when it names every column, else by position");
     EXPECT_EQ(columns.ControlText(IDC_GOOD_STATUS), "0-13");
     EXPECT_TRUE(columns.IsChecked(IDC_UNIT_CHECK));
-    columns.SetRadioIndex(IDC_COLUMNS_DEFAULT, 2);
+    columns.SetRadioIndex(IDC_COLUMNS_DETECT, 3);
     wxTEST_DIALOG(EXPECT_FALSE(columns.Accept()),
                   ExpectMessage("The column map gives no column for U.", "Please check the input columns!", true));
     const char* names[] = {"Ux", "Uy", "Uz", "co2", "h2o", "Ts", "press", "diag_sonic"};
@@ -422,8 +425,8 @@ TEST_F(JobDialogs, InputColumnsAreStoredNotedAndUsedByBothJobs) {
     wxTEST_DIALOG(Press(&single, wxID_OK), ExpectMessage("Processing Finished!", "Status", false));
 
     CInputColumnsDlg again(MainFrame());
-    EXPECT_EQ(again.RadioIndex(IDC_COLUMNS_DEFAULT), 2);
-    again.SetRadioIndex(IDC_COLUMNS_DEFAULT, 1);
+    EXPECT_EQ(again.RadioIndex(IDC_COLUMNS_DETECT), 3);
+    again.SetRadioIndex(IDC_COLUMNS_DETECT, 2);
     ASSERT_TRUE(again.Accept());
     WriteFile(dir_ / "list.txt", Path("table.dat") + "\n");
     CBatchProcessDlg batch(MainFrame());
@@ -442,6 +445,14 @@ TEST_F(JobDialogs, InputColumnsAreStoredNotedAndUsedByBothJobs) {
     EXPECT_TRUE(HasResults("plain.r1w"));
     EXPECT_EQ(ReadFile(dir_ / "mapped.r1w"), ReadFile(dir_ / "plain.r1w"));
     EXPECT_EQ(ReadFile(dir_ / "table.dat.r1w"), ReadFile(dir_ / "plain.r1w"));
+
+    // With nothing chosen, the table's own header names its columns.
+    CECProcessDlg detected(MainFrame());
+    detected.SetControlText(IDC_FIRST_FILE, Path("table.dat"));
+    detected.SetControlText(IDC_SECOND_FILE, Path("table.dat"));
+    detected.SetControlText(IDC_OUTPUT_FILE, Path("detected"));
+    wxTEST_DIALOG(Press(&detected, wxID_OK), ExpectMessage("Processing Finished!", "Status", false));
+    EXPECT_EQ(ReadFile(dir_ / "detected.r1w"), ReadFile(dir_ / "plain.r1w"));
 }
 
 TEST_F(JobDialogs, AppendJoinsTheSlotsKeepingOneHead) {

@@ -13,6 +13,7 @@
 
 #include <sys/stat.h>
 
+#include "GzipText.h"
 #include "ProgramRun.h"
 #include "RecordingPort.h"
 #include "SampleGenerator.h"
@@ -53,6 +54,10 @@ std::string WithRecordNumbers(const std::string& raw) {
 class KelvaraCliTest : public ::testing::Test {
 protected:
     ProgramRun Cli(const Args& arguments) { return RunProgram(KELVARA_CLI_PATH, arguments, dir.path()); }
+    // With standard input read from the file.
+    ProgramRun Cli(const Args& arguments, const std::string& input) {
+        return RunProgram(KELVARA_CLI_PATH, arguments, dir.path(), dir / input);
+    }
 
     // A raw file of the given length, named inside the test directory.
     std::string Raw(const char* name, double hours, std::uint64_t seed, const char* start = "2024-06-01 00:00:00") {
@@ -82,7 +87,7 @@ TEST_F(KelvaraCliTest, ExitStatusAndWhatIsShown) {
         // shown: on stdout or stderr
         {{"--version"}, 0, {"kelvara-cli " KELVARA_VERSION "\n"}},
         {{"--help"}, 0, {"run", "batch", "append", "--quiet", "--version"}},
-        {{"run", "--help"}, 0, {"FIRST", "--second", "--output", "--planar-fit", "--range-file"}},
+        {{"run", "--help"}, 0, {"FILE", "standard input", "--second", "--output", "--planar-fit", "--range-file"}},
         {{"batch", "--help"}, 0, {"LIST", "--planar-fit", "--range-file"}},
         {{"append", "--help"}, 0, {"--head-lines", "--output", "FILE"}},
         {{"planefit", "--help"}, 0, {"--list", "--min-records", "--u-min", "--w-max", "--range-file", "--json"}},
@@ -298,6 +303,57 @@ TEST_F(KelvaraCliTest, RunOrBatchWithoutFluxesWarnsAndExitsThree) {
     }
 }
 
+TEST_F(KelvaraCliTest, CompressedFilesAndStandardInputReadAsTheFilesTheyHold) {
+    Raw("a.dat", 1.3, 21);
+    WriteFile(dir / "a.dat.gz", testing::Gzipped(ReadFile(dir / "a.dat")));
+    WriteFile(dir / "list.txt", "a.dat.gz\n");
+    // The copy of standard input goes to the temporary folder, and goes again.
+    ScopedEnv temporary{"TMPDIR", (dir / "tmp").c_str()};
+    fs::create_directory(dir / "tmp");
+    for (const char* standard : {"", "--standard"}) {
+        const std::string suffix = *standard != 0 ? ".s1w" : ".r1w";
+        Args plain{"-q", "run", "a.dat", "-o", "plain"}, packed{"-q", "run", "a.dat.gz", "-o", "packed"},
+            piped{"-q", "run", "-", "-o", "piped"};
+        for (Args* arguments : {&plain, &packed, &piped}) {
+            if (*standard != 0) arguments->push_back(standard);
+        }
+        ASSERT_EQ(Cli(plain).exitStatus, 0);
+        const std::string expected = ReadFile(dir / ("plain" + suffix));
+        EXPECT_EQ(Cli(packed).err, "");
+        EXPECT_EQ(ReadFile(dir / ("packed" + suffix)), expected);
+        for (const char* input : {"a.dat", "a.dat.gz"}) {
+            fs::remove(dir / ("piped" + suffix));
+            EXPECT_EQ(Cli(piped, input).err, "") << input;
+            EXPECT_EQ(ReadFile(dir / ("piped" + suffix)), expected) << input;
+        }
+        EXPECT_TRUE(fs::is_empty(dir / "tmp"));
+        Args batch{"-q", "batch", "list.txt"};
+        if (*standard != 0) batch.push_back(standard);
+        EXPECT_EQ(Cli(batch).exitStatus, 0);
+        EXPECT_EQ(ReadFile(dir / ("a.dat.gz" + suffix)), expected);
+    }
+
+    // A message about standard input names it as the user did.
+    std::string text = samples::MakeRawSample({.hours = 0.6, .table = true});
+    WriteFile(dir / "ppm.dat", text.replace(text.find("mg/m^3"), 6, "ppm"));
+    ProgramRun run = Cli({"run", "-", "-o", "ppm"}, "ppm.dat");
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_TRUE(run.err.starts_with("Input Columns Don't Match!: -: the column \"co2\" (CO2) has the unit")) << run.err;
+    EXPECT_TRUE(fs::is_empty(dir / "tmp"));
+    run = Cli({"run", "-", "-", "-o", "twice", "--standard"}, "a.dat");
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.err, "kelvara-cli: -: standard input can be read only once\n");
+
+    // A cut archive is a read failure of that file, not a short day.
+    const std::string packedText = ReadFile(dir / "a.dat.gz");
+    WriteFile(dir / "cut.dat.gz", packedText.substr(0, packedText.size() / 2));
+    run = Cli({"run", "cut.dat.gz", "-o", "cut"});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_TRUE(Contains(run.err, "kelvara-cli: cut.dat.gz: the gzip-compressed data is damaged or cut short\n"))
+        << run.err;
+    EXPECT_FALSE(fs::exists(dir / "cut.r1w"));
+}
+
 TEST_F(KelvaraCliTest, LoggerTablesByColumnMapWithTheMapPrinted) {
     samples::SampleOptions options{.seed = 41, .hours = 1.0};
     ASSERT_TRUE(samples::WriteRawSample(dir / "plain.dat", options));
@@ -308,8 +364,21 @@ TEST_F(KelvaraCliTest, LoggerTablesByColumnMapWithTheMapPrinted) {
     ASSERT_EQ(Cli({"run", "plain.dat", "-o", "plain"}).exitStatus, 0);
     const std::string expected = ReadFile(dir / "plain.r1w");
 
-    // Without a map the table gives no fluxes, and the warning says what to try.
-    ProgramRun run = Cli({"run", "table.dat", "-o", "unmapped"});
+    // Without a map the header's names read the table, and say so; the
+    // default-layout file reads by position without a word.
+    ProgramRun run = Cli({"run", "table.dat", "-o", "detected"});
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_TRUE(run.err.starts_with("kelvara-cli: table.dat: columns: time=TIMESTAMP (column 1), U=Ux (column 3), "))
+        << run.err;
+    EXPECT_EQ(ReadFile(dir / "detected.r1w"), expected);
+    EXPECT_EQ(Cli({"-q", "run", "plain.dat", "-o", "plain-detected", "--columns", "detect"}).err, "");
+    EXPECT_EQ(ReadFile(dir / "plain-detected.r1w"), expected);
+    EXPECT_EQ(Cli({"batch", "list.txt"}).exitStatus, 0);
+    EXPECT_EQ(ReadFile(dir / "table.dat.r1w"), expected);
+    fs::remove(dir / "table.dat.r1w");
+
+    // Positions forced: the table gives no fluxes, and the warning says what to try.
+    run = Cli({"run", "table.dat", "-o", "unmapped", "--columns", "default"});
     EXPECT_EQ(run.exitStatus, 3);
     EXPECT_TRUE(Contains(run.err, "the header names a record-number column: try --columns auto")) << run.err;
 
@@ -330,7 +399,7 @@ TEST_F(KelvaraCliTest, LoggerTablesByColumnMapWithTheMapPrinted) {
     // A unit the map cannot convert is a failure; --no-unit-check takes it.
     std::string text = ReadFile(dir / "table.dat");
     WriteFile(dir / "ppm.dat", text.replace(text.find("mg/m^3"), 6, "ppm"));
-    run = Cli({"run", "ppm.dat", "-o", "ppm", "--columns", "auto"});
+    run = Cli({"run", "ppm.dat", "-o", "ppm"});
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_EQ(run.err,
               "Input Columns Don't Match!: ppm.dat: the column \"co2\" (CO2) has the unit \"ppm\"; expected "

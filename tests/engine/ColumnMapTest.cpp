@@ -109,6 +109,40 @@ TEST(ColumnMap, AutoMapsTheLoggerHeaderByNamesAndAliases) {
     for (int target = 0; target < kMapTargetCount; ++target) EXPECT_EQ(layout.column[target], shuffled[target]);
 }
 
+TEST(ColumnMap, DetectionReadsByNamesOnlyWhatPositionsWouldMisread) {
+    EXPECT_EQ(InputFormat{}.source, ColumnSource::Detect);
+    EXPECT_EQ(ColumnsText(InputFormat{}), "detect");
+    EXPECT_EQ(Format("DETECT").source, ColumnSource::Detect);
+    EXPECT_EQ(Format("default").source, ColumnSource::Positions);
+    ColumnLayout layout;
+    std::string description;
+    std::string problem;
+    // A logger table: by its names, units checked, told as auto tells it.
+    ASSERT_TRUE(ResolveColumns(InputFormat{}, kLoggerHeader, layout, description, problem)) << problem;
+    EXPECT_TRUE(layout.mapped);
+    EXPECT_EQ(layout.column[kMapU], 2);
+    EXPECT_EQ(layout.column[kMapStatus], 9);
+    EXPECT_TRUE(description.starts_with("time=TIMESTAMP (column 1), U=Ux (column 3)")) << description;
+    std::vector<std::string> header = kLoggerHeader;
+    header[2] = R"("TS","RN","m/s","m/s","m/s","ppm","g/m^3","C","kPa","m/s")";
+    EXPECT_FALSE(ResolveColumns(InputFormat{}, header, layout, description, problem));
+    EXPECT_NE(problem.find("has the unit \"ppm\""), std::string::npos) << problem;
+
+    // Everything else keeps the default layout, whatever its units: the
+    // names in the default positions, a column left unnamed, no header.
+    const std::vector<std::vector<std::string>> byPosition = {
+        {"x", R"("TIMESTAMP","Ux","Uy","Uz","co2","h2o","Ts","press","diag")", "TS,ft/s,-,-,ppm,-,F,hPa,-", ""},
+        {"x", R"("TIMESTAMP","RECORD","Ux","Uy","Uz","co2","h2o","Ts","press")", "", ""},
+        {"x", R"("Ux","Uy","Uz","co2","h2o","Ts","press","diag")", "", ""},
+        {},
+    };
+    for (const auto& lines : byPosition) {
+        ASSERT_TRUE(ResolveColumns(InputFormat{}, lines, layout, description, problem)) << problem;
+        EXPECT_FALSE(layout.mapped) << (lines.size() > 1 ? lines[1] : "no header");
+        EXPECT_EQ(description, "");
+    }
+}
+
 TEST(ColumnMap, AMissingColumnOrAnUnknownUnitIsRefusedByName) {
     ColumnLayout layout;
     std::string description;
@@ -349,7 +383,8 @@ TEST_F(MappedJobTest, ConvertedUnitsMatchTheTextConvertedFirst) {
     }
     WriteFile(dir_ / "converted.dat", converted);
     RecordingPort port;
-    EXPECT_EQ(Run(table, Format("auto"), "units"), Run(dir_ / "converted.dat", InputFormat{}, "converted"));
+    // The converted file keeps the table's header over default-layout records: positions forced.
+    EXPECT_EQ(Run(table, Format("auto"), "units"), Run(dir_ / "converted.dat", Format("default"), "converted"));
 }
 
 TEST_F(MappedJobTest, ARefusedFileStopsTheRunBeforeAnythingIsWritten) {

@@ -33,9 +33,11 @@ protected:
     testing::ScopedEnv windir{"WINDIR", dir.path().string().c_str()};
     DiagnosedPort port;
 
-    bool Run(const std::string& raw, Methods methods = Methods::Default) {
-        return RunJob().Run({.methods = methods, .files = {(dir / raw).string()}, .outputFile = (dir / "out").string()},
-                            port);
+    bool Run(const std::string& raw, Methods methods = Methods::Default, const char* columns = "detect") {
+        RunInputs inputs{.methods = methods, .files = {(dir / raw).string()}, .outputFile = (dir / "out").string()};
+        std::string problem;
+        EXPECT_TRUE(ParseColumns(columns, inputs.input, problem));
+        return RunJob().Run(inputs, port);
     }
 };
 
@@ -63,9 +65,14 @@ TEST_F(RunDiagnosisTest, AMistypedRangeFileIsNamedByLineAndTheLimitThatRejectedE
 TEST_F(RunDiagnosisTest, ALoggerTableReadByPositionGetsTheColumnMapHint) {
     ASSERT_TRUE(samples::WriteRawSample(dir / "table.dat", {.hours = 0.6, .table = true}));
     ASSERT_TRUE(samples::WriteRawSample(dir / "plain.dat", {.hours = 0.6, .badStatusRate = 1.0}));
-    EXPECT_TRUE(Run("table.dat"));
+    EXPECT_TRUE(Run("table.dat", Methods::Default, "default"));
     ASSERT_TRUE(port.noFluxes);
     EXPECT_EQ(NoFluxHint::ColumnMap, port.noFluxes->hint);
+    // Detected from its header, the same table gets its fluxes.
+    port = DiagnosedPort{};
+    EXPECT_TRUE(Run("table.dat"));
+    EXPECT_FALSE(port.noFluxes);
+    EXPECT_EQ("Processing Finished!", port.LastMessage().text);
     port = DiagnosedPort{};
     EXPECT_TRUE(Run("plain.dat"));
     ASSERT_TRUE(port.noFluxes);

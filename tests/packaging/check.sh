@@ -5,6 +5,7 @@
 #   check.sh manual-page   SOURCE_DIR
 #   check.sh completion    SOURCE_DIR
 #   check.sh cli-options   SOURCE_DIR KELVARA_CLI
+#   check.sh manual-synopsis SOURCE_DIR KELVARA_CLI
 #   check.sh debian-package SOURCE_DIR BUILD_DIR
 #   check.sh source-export SOURCE_DIR
 # Exit status 77 (CTest's SKIP_RETURN_CODE) when the tool a check needs is
@@ -80,6 +81,42 @@ check_cli_options() {
     ((${#missing[@]} == 0)) || fail "not described: ${missing[*]}"
 }
 
+# The synopses of a subcommand (with the option groups they name, defined
+# after the last synopsis), as one text of roff source.
+synopsis_of() {
+    awk -v command="$1" '
+        /^\.SH SYNOPSIS/ { in_synopsis = 1; next }
+        /^\.SH / { in_synopsis = 0 }
+        !in_synopsis { next }
+        /^\.SY / { block = ""; on = 1; next }
+        /^\.YS/ { if ((block "\n") ~ ("\n\\.B " command "\n")) print block; on = 0; groups = ""; next }
+        on { block = block "\n" $0; next }
+        { groups = groups "\n" $0 }
+        END { print groups }' "$manual_page"
+}
+
+# Each subcommand's synopsis shows every option its --help lists, the files
+# of run stand before --standard (not as if they were its arguments), and no
+# help text speaks of atof or the Windows directory.
+check_manual_synopsis() {
+    local commands command name synopsis help missing=()
+    commands=$(subcommands_in_help)
+    [[ -n $commands ]] || fail "$cli --help lists no subcommands"
+    for command in $commands; do
+        synopsis=$(synopsis_of "$command")
+        for name in $(options_in_help "$cli" "$command" | grep -E '^--' | grep -vx -- '--help'); do
+            grep -qF -- "${name//-/\\-}" <<<"$synopsis" || missing+=("$command $name")
+        done
+        help=$("$cli" "$command" --help)
+        for word in atof atoi 'Windows directory'; do
+            grep -qi -- "$word" <<<"$help" && missing+=("$command --help says '$word'")
+        done
+    done
+    ((${#missing[@]} == 0)) || fail "not in the manual page's synopsis: ${missing[*]}"
+    ! awk 'previous == ".RB [ \\-\\-standard" && /^\.IR FILE/ { found = 1 } { previous = $0 } END { exit !found }' \
+        "$manual_page" || fail "the synopsis gives run's files to --standard"
+}
+
 # The package made from the build: the licence and the README in its doc
 # folder, and one version in the package, the manual page and every program.
 check_debian_package() {
@@ -149,6 +186,7 @@ case $check in
     manual-page) check_manual_page ;;
     completion) check_completion ;;
     cli-options) check_cli_options ;;
+    manual-synopsis) check_manual_synopsis ;;
     debian-package) check_debian_package "$@" ;;
     source-export) check_source_export ;;
     *) fail "unknown check: $check" ;;

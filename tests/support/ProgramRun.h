@@ -30,13 +30,13 @@ inline std::string ShellCommand(const std::string& program, const std::vector<st
     return command;
 }
 
-// stdin is empty; stdout and stderr pass through files of a scratch directory.
+// stdin reads input (empty by default); stdout and stderr pass through files of a scratch directory.
 inline ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,
-                             const std::filesystem::path& workDir) {
+                             const std::filesystem::path& workDir, const std::filesystem::path& input = "/dev/null") {
     TempDir scratch;
     const std::string command = "cd " + ShellQuoted(workDir.string()) + " && " + ShellCommand(program, arguments) +
-                                " </dev/null >" + ShellQuoted((scratch / "out").string()) + " 2>" +
-                                ShellQuoted((scratch / "err").string());
+                                " <" + ShellQuoted(input.string()) + " >" + ShellQuoted((scratch / "out").string()) +
+                                " 2>" + ShellQuoted((scratch / "err").string());
     const int status = std::system(command.c_str());
     return {status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(scratch / "out"),
             ReadFile(scratch / "err")};
