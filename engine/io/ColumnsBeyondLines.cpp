@@ -65,13 +65,13 @@ std::optional<LineWidths> MeasureRecordLines(const std::filesystem::path& file, 
 // "\"diag\" (status, column 12)", or "12 (status)" for a column the header
 // does not name.
 std::string Described(int target, int column, const std::vector<std::string>& names) {
-    const std::string number = "column " + std::to_string(column + 1);
-    const std::string_view targetName = MapTargetName(target);
-    if (static_cast<std::size_t>(column) < names.size() && !names[static_cast<std::size_t>(column)].empty()) {
-        return "\"" + names[static_cast<std::size_t>(column)] + "\" (" + std::string(targetName) + ", " + number +
-               ")";
+    const std::string number = std::to_string(column + 1);
+    const std::string targetName = std::string(MapTargetName(target));
+    const auto index = static_cast<std::size_t>(column);
+    if (index < names.size() && !names[index].empty()) {
+        return "\"" + names[index] + "\" (" + targetName + ", column " + number + ")";
     }
-    return std::to_string(column + 1) + " (" + std::string(targetName) + ")";
+    return number + " (" + targetName + ")";
 }
 
 std::string Counted(int count) { return std::to_string(count) + (count == 1 ? " column" : " columns"); }
