@@ -6,6 +6,7 @@
 # in the repository, so the CI smoke runs (ctest --preset fuzz) start where
 # the last long run ended. Ends with a table of executions and findings.
 # Findings are saved in BUILD_DIR/fuzz-findings/, as the smoke runs do.
+# The targets run under nice (FUZZ_NICE, default 19): the machine is shared.
 #
 # Usage: scripts/fuzz-long.sh SECONDS [BUILD_DIR]   (BUILD_DIR: build-fuzz)
 # The targets are built with the fuzz preset when BUILD_DIR has none.
@@ -22,6 +23,7 @@ readonly seconds=$1 build=${2:-build-fuzz}
 # Kept small enough for the repository and for a smoke run to read quickly.
 readonly most_files=200 most_bytes=$((1024 * 1024))
 readonly parallel=2
+readonly niceness=${FUZZ_NICE:-19}
 
 targets() { find "$build/tools/fuzz" -maxdepth 1 -type f -name 'kelvara-fuzz-*' -perm -u+x 2>/dev/null | sort; }
 if [[ -z $(targets) ]]; then
@@ -68,7 +70,7 @@ fuzz_one() {
     local options=(-max_total_time="$seconds" -timeout=10 -print_final_stats=1 -artifact_prefix="$findings/$name-")
     [[ -f $dict ]] && options+=(-dict="$dict")
     local status=0
-    "$program" "${options[@]}" "$dir/found" "${inputs[@]}" >"$dir/log" 2>&1 || status=$?
+    nice -n "$niceness" "$program" "${options[@]}" "$dir/found" "${inputs[@]}" >"$dir/log" 2>&1 || status=$?
     echo "$status" >"$dir/status"
 
     # The smallest set of inputs with the coverage of all (libFuzzer's set
@@ -83,8 +85,8 @@ fuzz_one() {
         if [[ -d $seeds ]]; then cp -- "$seeds"/* "$dir/merged/"; fi
         seeded=()
         for seed in "$dir/merged"/*; do [[ -e $seed ]] && seeded+=("$seed"); done
-        if ! "$program" -set_cover_merge=1 -use_counters="$counters" -timeout=10 "$dir/merged" "$dir/found" "$kept" \
-            >"$dir/merge.log" 2>&1; then
+        if ! nice -n "$niceness" "$program" -set_cover_merge=1 -use_counters="$counters" -timeout=10 \
+            "$dir/merged" "$dir/found" "$kept" >"$dir/merge.log" 2>&1; then
             echo "the merge failed; $kept is left as it was" >"$dir/merge"
             return 0
         fi

@@ -415,6 +415,7 @@ std::optional<BatchPlan> BatchJob::Plan(const BatchInputs& inputs, JobPort& port
     plan.diagnosis.goodStatus = plan.goodStatus.Text();
     plan.diagnosis.readsByPosition = !plan.layouts.front().mapped;
     plan.diagnosis.firstRawFile = PathFromText(plan.names.front());
+    plan.diagnosis.firstLayout = plan.layouts.front();
     return plan;
 }
 

@@ -176,7 +176,8 @@ std::optional<PlaneFitReport> RunPlaneFitJob(const PlaneFitInputs& inputs, JobPo
     run.SetStatusRule(inputs.input.goodStatus);
     DiagnosisContext diagnosis{.goodStatus = inputs.input.goodStatus.Text(),
                                .readsByPosition = !layouts.front().mapped,
-                               .firstRawFile = PathFromText(names->front())};
+                               .firstRawFile = PathFromText(names->front()),
+                               .firstLayout = layouts.front()};
     if (!LoadLimits(run.Limits(), rangeFile, port, diagnosis)) return std::nullopt;
     ByteProgress progress(port, TotalSize(*names));
     for (std::size_t i = 0; i < names->size(); ++i) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "io/ColumnLayout.h"
+#include "io/ColumnsBeyondLines.h"
 #include "io/NumberText.h"
 #include "io/RangeFile.h"
 #include "jobs/JobMessages.h"
@@ -39,7 +40,10 @@ std::string WhyRecordsWereDropped(const RunTally& tally, const DiagnosisContext&
 }
 
 std::string NoFluxCause(const RunTally& tally, const DiagnosisContext& context) {
-    if (tally.recordsRead == 0) return "no records after the four header lines";
+    if (tally.recordsRead == 0) {
+        if (auto beyond = ColumnsBeyondLines(context.firstRawFile, context.firstLayout)) return *beyond;
+        return "no records after the four header lines";
+    }
     const std::string usable = std::to_string(kMinimumBlockSamples) + " usable records";
     const bool someTooShort = tally.shortBlocksSkipped > 0 || tally.recordsBadStatus > 0;
     std::string cause;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "io/ColumnLayout.h"
 #include "jobs/RunTally.h"
 #include "pipeline/RangeLimits.h"
 
@@ -31,6 +32,9 @@ struct DiagnosisContext {
     // column, a column map likely reads the file.
     bool readsByPosition = true;
     std::filesystem::path firstRawFile;
+    // Its columns: when a map reads no record at all, the lines may lack
+    // the columns it names.
+    ColumnLayout firstLayout;
     RangeLimits limits = BuiltInRangeLimits();
     std::string rangeSource = "built-in";  // where the limits came from, as the user knows it
 };

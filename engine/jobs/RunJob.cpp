@@ -183,6 +183,7 @@ std::optional<RunPlan> RunJob::Plan(const RunInputs& inputs, JobPort& port,
     plan.diagnosis.goodStatus = plan.goodStatus.Text();
     plan.diagnosis.readsByPosition = !plan.layouts.front().mapped;
     plan.diagnosis.firstRawFile = plan.paths.front();
+    plan.diagnosis.firstLayout = plan.layouts.front();
     return plan;
 }
 

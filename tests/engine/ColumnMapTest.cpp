@@ -463,6 +463,29 @@ TEST_F(MappedJobTest, ATimeStampWithoutItsHourStopsTheRunOnItsLine) {
     EXPECT_FALSE(fs::exists(dir_ / "out.r1w"));
 }
 
+TEST_F(MappedJobTest, AColumnBeyondEveryLineIsNamedWhenNoRecordIsRead) {
+    // The header names twelve columns, the records have ten.
+    const fs::path table = Table("table.dat");
+    EditRecords(table, [](std::string& line, int index) {
+        if (index == -3) line.insert(line.find_last_not_of("\r\n") + 1, R"(,"spare","diag")");
+    });
+    const auto noFluxes = [&](const std::string& columns, Methods methods) {
+        RecordingPort port;
+        RunJob().Run({.methods = methods,
+                      .files = {table.string()},
+                      .outputFile = (dir_ / "out").string(),
+                      .input = Format(columns)},
+                     port);
+        return port.messages.empty() ? std::string() : port.messages.back().text;
+    };
+    EXPECT_EQ(noFluxes("U=Ux,V=Uy,W=Uz,CO2=co2,H2O=h2o,Ts=Ts,P=press,status=diag", Methods::Default),
+              "No fluxes computed: the column \"diag\" (status, column 12) is in no record line: lines have 10 "
+              "columns.");
+    EXPECT_EQ(noFluxes("U=3,V=4,W=5,CO2=6,H2O=7,Ts=8,P=11,status=13", Methods::Standard),
+              "No fluxes computed: the columns \"spare\" (P, column 11) and 13 (status) are in no record line: "
+              "lines have 10 columns.");
+}
+
 TEST_F(MappedJobTest, TheGoodStatusListAppliesWithAndWithoutAMap) {
     // Status 5 on every third record, as a sonic's bit field gives it: kept
     // by the default 0-13, dropped by the list "0".

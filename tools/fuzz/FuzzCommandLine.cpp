@@ -13,27 +13,21 @@
 // names another file.
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <exception>
 #include <fstream>
 #include <iterator>
-#include <iostream>
 #include <map>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "CommandLine.h"
 #include "ExitStatus.h"
-#include "Commands.h"
 #include "FuzzCheck.h"
+#include "FuzzCli.h"
 #include "FuzzMarks.h"
 #include "FuzzRawText.h"
 #include "FuzzScratch.h"
-#include "TerminalPort.h"
 #include "io/FileChecks.h"
 #include "io/FileNames.h"
 
@@ -210,47 +204,25 @@ struct Run {
     std::vector<std::string> inputs;
 };
 
-Run RunInProcess(std::vector<std::string>& arguments) {
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
+Run RunInProcess(const std::vector<std::string>& arguments) {
+    fuzz::CliRun cli = fuzz::RunCli(arguments);
     Run run;
-    // What the program shows on stderr, kept in memory.
-    char* shown = nullptr;
-    std::size_t shownLength = 0;
-    std::FILE* stream = open_memstream(&shown, &shownLength);
-    if (stream == nullptr) fuzz::Fail("no memory stream");
-    try {
-        const auto parsed = cli::ParseCommandLine(static_cast<int>(argv.size() - 1), argv.data());
-        if (const int* status = std::get_if<int>(&parsed)) run.parseStatus = *status;
-        if (const auto* invocation = std::get_if<cli::Invocation>(&parsed)) {
-            run.inputs = InputNames(*invocation);
-            run.quiet = invocation->quiet;
-            run.reportsFinished =
-                invocation->command != cli::Command::PlaneFit && invocation->command != cli::Command::Plot;
-            cli::TerminalPort port(stream, false, invocation->quiet);
-            run.exitStatus = cli::RunCommand(*invocation, port, stream, false);
-        }
-    } catch (const std::exception& error) {
-        // As main() reports it.
-        std::fprintf(stream, "kelvara-cli: %s\n", error.what());
-        run.exitStatus = cli::kJobFailedExitStatus;
+    run.parseStatus = cli.parseStatus;
+    run.exitStatus = cli.exitStatus;
+    run.shown = std::move(cli.shown);
+    if (cli.invocation) {
+        run.inputs = InputNames(*cli.invocation);
+        run.quiet = cli.invocation->quiet;
+        run.reportsFinished =
+            cli.invocation->command != cli::Command::PlaneFit && cli.invocation->command != cli::Command::Plot;
     }
-    std::fclose(stream);
-    run.shown.assign(shown, shownLength);
-    std::free(shown);
     return run;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    // Help and usage texts go to the standard streams; they are not checked.
-    static std::ostringstream discarded;
-    std::cout.rdbuf(discarded.rdbuf());
-    std::cerr.rdbuf(discarded.rdbuf());
-    // range.ini of the "Windows directory" is the scratch folder's.
-    setenv("WINDIR", Scratch().Path().c_str(), 1);
+    fuzz::PrepareCli(Scratch().Path());  // range.ini is the scratch folder's
     return 0;
 }
 

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "FuzzBlocks.h"
 #include "FuzzCheck.h"
 #include "FuzzScratch.h"
 #include "io/RawReader.h"
@@ -25,7 +26,6 @@ namespace fs = std::filesystem;
 
 // RawStream's buffer: each fill reads this many bytes.
 constexpr std::size_t kFillSize = std::size_t{1} << 18;
-constexpr int kMaxBlocks = 2000;
 
 // The four header lines of a file whose records sit in the first fill.
 constexpr std::string_view kShortHeader = "h\nh\nh\nh\n";
@@ -58,47 +58,6 @@ private:
     fs::path file_;
 };
 
-struct Block {
-    int returned;
-    int count;
-    std::string date;
-    std::string label;
-    bool firstFileEnded;
-    std::vector<std::uint32_t> sampleBits;  // NaNs compare by their bits too
-
-    bool operator==(const Block&) const = default;
-};
-
-std::vector<Block> ReadAll(const fs::path& first, const fs::path* second) {
-    static RawReader* const reader = new RawReader;
-    static BlockBuffer* const buffer = new BlockBuffer;
-    std::vector<Block> blocks;
-    if (!reader->OpenFirst(first)) fuzz::Fail("cannot open the scratch raw file");
-    if (second != nullptr && !reader->OpenSecond(*second)) fuzz::Fail("cannot open the scratch raw file");
-    for (int i = 0; i < kMaxBlocks && !reader->FirstFileEnded(); ++i) {
-        const int returned = reader->ReadBlock(*buffer);
-        Block block{returned, buffer->count, reader->BlockDate(), reader->BlockLabel(), reader->FirstFileEnded(), {}};
-        for (int v = 0; v < kVariableCount; ++v) {
-            for (int r = 0; r < buffer->count; ++r) {
-                block.sampleBits.push_back(std::bit_cast<std::uint32_t>(buffer->sample[v][r]));
-            }
-        }
-        blocks.push_back(std::move(block));
-    }
-    reader->Close();
-    return blocks;
-}
-
-std::string Describe(const std::vector<Block>& blocks) {
-    std::string text;
-    for (const Block& block : blocks) {
-        text += "  returned " + std::to_string(block.returned) + ", count " + std::to_string(block.count) + ", \"" +
-                fuzz::Escaped(block.date) + "\" \"" + block.label + "\"" +
-                (block.firstFileEnded ? ", first ended" : "") + "\n";
-    }
-    return text;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -118,19 +77,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const fs::path second = scratch / "second.dat";
     fuzz::WriteFile(first, std::string(kShortHeader) + std::string(firstRecords));
     fuzz::WriteFile(second, std::string(kShortHeader) + std::string(secondRecords));
-    const std::vector<Block> whole = ReadAll(first, withSecond ? &second : nullptr);
+    const std::vector<fuzz::Block> whole = fuzz::ReadAll(first, withSecond ? &second : nullptr);
 
     static const PaddedFile paddedFirst(scratch / "padded-first.dat");
     static const PaddedFile paddedSecond(scratch / "padded-second.dat");
     paddedFirst.Write(firstShift, firstRecords);
     paddedSecond.Write(secondShift, secondRecords);
-    const std::vector<Block> cutByFill = ReadAll(paddedFirst.Path(), withSecond ? &paddedSecond.Path() : nullptr);
+    const std::vector<fuzz::Block> cutByFill =
+        fuzz::ReadAll(paddedFirst.Path(), withSecond ? &paddedSecond.Path() : nullptr);
 
     if (!(whole == cutByFill)) {
         fuzz::Fail("the blocks change with the buffer boundary",
                    "fill ends " + std::to_string(firstShift) + " bytes into the first file's records, " +
-                       std::to_string(secondShift) + " into the second's\nin one fill:\n" + Describe(whole) +
-                       "across fills:\n" + Describe(cutByFill));
+                       std::to_string(secondShift) + " into the second's\nin one fill:\n" + fuzz::Describe(whole) +
+                       "across fills:\n" + fuzz::Describe(cutByFill));
     }
     return 0;
 }
