@@ -48,6 +48,8 @@ public:
                const StreamShare& share = {});
     // Which status values keep a record (by default 0 to 13).
     void SetStatusRule(const StatusRule& rule) { statusRule_ = rule; }
+    // Parses the lines on two threads (see DefaultRecordReader).
+    void ParseOnTwoThreads(bool on) { records_.ParseOnTwoThreads(on); }
     void Close();
 
     // Reads the next half hour into block: every record up to the first one

@@ -261,6 +261,8 @@ bool RunJob::ReadDefault(const RunPlan& plan, JobPort& port, MethodState<Traits>
 template <class Traits, class Frame>
 bool RunJob::ReadStream(const RunPlan& plan, JobPort& port, MethodState<Traits>& state, Frame& frame) {
     Traits::Blocks::Open(state.reader, plan.paths, plan.layouts);
+    // The one stream of the run: both cores parse it.
+    state.reader.ParseOnTwoThreads(true);
     BytesReadProgress progress(port, state.reader.TotalSize());
     typename Traits::Blocks blocks(state.reader, state.block);
     ResultsFileSink<Traits> file(state.results);
