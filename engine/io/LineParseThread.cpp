@@ -2,7 +2,9 @@
 
 namespace kelvara {
 
-LineParseThread::LineParseThread() { thread_ = std::jthread([this] { ParsePieces(); }); }
+LineParseThread::LineParseThread() {
+    thread_ = std::jthread([this] { ParsePieces(); });
+}
 
 LineParseThread::~LineParseThread() {
     Wait();

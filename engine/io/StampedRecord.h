@@ -64,6 +64,7 @@ private:
     bool NextLine(RawStream& stream, const char*& begin, const char*& end);
 
     DefaultRecordReader parsed_;
+    TimeStampReader timeStamps_;
     std::string longLine_;  // a line the buffer cannot hold whole
     std::string timeText_;
     std::int64_t line_ = kHeaderLineCount;

@@ -1,5 +1,7 @@
 #include "io/TimeStamp.h"
 
+#include <cstring>
+
 namespace kelvara {
 
 namespace {
@@ -46,34 +48,56 @@ bool Fraction(std::string_view text, std::size_t& at, TimePoint& nanoseconds) {
     return at == text.size();
 }
 
-}  // namespace
-
-std::optional<TimePoint> ParseTimeStamp(std::string_view text) {
-    text = Unquoted(text);
-    std::size_t at = 0;
-    int year, month, day, hour, minute, second;
-    if (!Digits(text, at, 4, year) || at >= text.size()) return std::nullopt;
+// The date and the blank or T after it, as days since 1970; false when
+// they do not read or name no real day.
+bool ReadDate(std::string_view text, std::size_t& at, long long& days) {
+    int year, month, day;
+    if (!Digits(text, at, 4, year) || at >= text.size()) return false;
     const char dateSeparator = text[at];
-    if (dateSeparator != '-' && dateSeparator != '/') return std::nullopt;
+    if (dateSeparator != '-' && dateSeparator != '/') return false;
     ++at;
-    if (!Digits(text, at, 2, month) || !Expect(text, at, dateSeparator) || !Digits(text, at, 2, day)) {
-        return std::nullopt;
-    }
-    if (at >= text.size() || (text[at] != ' ' && text[at] != 'T')) return std::nullopt;
+    if (!Digits(text, at, 2, month) || !Expect(text, at, dateSeparator) || !Digits(text, at, 2, day)) return false;
+    if (at >= text.size() || (text[at] != ' ' && text[at] != 'T')) return false;
     ++at;
+    if (month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month)) return false;
+    days = DaysSinceEpoch(CalendarDate{year, month, day});
+    return true;
+}
+
+// The time of day after the date.
+std::optional<TimePoint> ReadTimeOfDay(std::string_view text, std::size_t at, long long days) {
+    int hour, minute, second;
     if (!Digits(text, at, 2, hour) || !Expect(text, at, ':') || !Digits(text, at, 2, minute) ||
         !Expect(text, at, ':') || !Digits(text, at, 2, second)) {
         return std::nullopt;
     }
     TimePoint fraction = 0;
     if (!Fraction(text, at, fraction)) return std::nullopt;
-    if (month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month) || hour > 23 || minute > 59 ||
-        second > 59) {
-        return std::nullopt;
-    }
-    const long long days = DaysSinceEpoch(CalendarDate{year, month, day});
+    if (hour > 23 || minute > 59 || second > 59) return std::nullopt;
     const long long seconds = days * 86400 + hour * 3600 + minute * 60 + second;
     return seconds * kNanosecondsPerSecond + fraction;
+}
+
+}  // namespace
+
+std::optional<TimePoint> ParseTimeStamp(std::string_view text) {
+    text = Unquoted(text);
+    std::size_t at = 0;
+    long long days = 0;
+    if (!ReadDate(text, at, days)) return std::nullopt;
+    return ReadTimeOfDay(text, at, days);
+}
+
+std::optional<TimePoint> TimeStampReader::Read(std::string_view text) {
+    text = Unquoted(text);
+    std::size_t at = kDateLength;
+    if (!known_ || text.size() < kDateLength || std::memcmp(text.data(), date_, kDateLength) != 0) {
+        at = 0;
+        known_ = ReadDate(text, at, days_);
+        if (!known_) return std::nullopt;
+        std::memcpy(date_, text.data(), kDateLength);
+    }
+    return ReadTimeOfDay(text, at, days_);
 }
 
 std::int64_t HalfHourOf(TimePoint time) {

@@ -42,6 +42,19 @@ struct BadTimeStamp {
 // it. Nothing when the text is no such time stamp of a real day and time.
 std::optional<TimePoint> ParseTimeStamp(std::string_view text);
 
+// ParseTimeStamp for the records of one file in turn: a date the same as
+// the record before's (text and all) is not read again.
+class TimeStampReader {
+public:
+    std::optional<TimePoint> Read(std::string_view text);
+
+private:
+    static constexpr std::size_t kDateLength = 11;  // with the blank or T after it
+    char date_[kDateLength] = {};
+    long long days_ = 0;
+    bool known_ = false;  // date_ holds a date that read
+};
+
 // The half hour a time falls in, counted from 1970 (floor of time / 30 min).
 std::int64_t HalfHourOf(TimePoint time);
 

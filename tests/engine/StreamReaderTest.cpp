@@ -190,3 +190,39 @@ TEST_F(StreamReaderTest, SharesOfAStreamJoinToWhatOneReaderReads) {
 
 }  // namespace
 }  // namespace kelvara
+
+namespace kelvara {
+namespace {
+
+// A reader that keeps the date of the record before reads every text, in
+// any order, as the time stamp reading of a text on its own does.
+TEST(TimeStampReaderTest, ReadsEveryTextAsParseTimeStampDoes) {
+    const char* const texts[] = {"\"2024-06-01 10:00:00.1\"",
+                                 "2024-06-01 10:00:00.25",
+                                 "\"2024-06-01 10:00:60\"",
+                                 "2024-06-01 24:00:00",
+                                 "2024-06-01T23:59:59.999999999999",
+                                 "2024-06-01 10:00",
+                                 "2024-06-01 10:00:00x",
+                                 "2024/06/01 10:00:00",
+                                 "2024-06/01 10:00:00",
+                                 "2024-02-30 10:00:00",
+                                 "2024-02-30 10:00:00",
+                                 "2024-02-29 00:00:00",
+                                 "2023-02-29 00:00:00",
+                                 "2024-06-01",
+                                 "2024-06-01 ",
+                                 " \"2024-06-01 10:30:00\" ",
+                                 "\"2024-06-01 10:30:00",
+                                 "2024-13-01 10:00:00",
+                                 "2024-06-01 10:00:00",
+                                 "",
+                                 "1969-12-31 23:59:59.5"};
+    TimeStampReader reader;
+    for (int round = 0; round < 2; ++round) {
+        for (const char* text : texts) EXPECT_EQ(reader.Read(text), ParseTimeStamp(text)) << text;
+    }
+}
+
+}  // namespace
+}  // namespace kelvara
