@@ -68,9 +68,43 @@ std::optional<std::size_t> StandardBlocks::Open(StreamReader& reader, const std:
     return std::nullopt;
 }
 
+StandardBlocks::StandardBlocks(StreamReader& reader, StandardBlock& block, StandardBlock* spare)
+    : reader_(reader), block_(block) {
+    if (spare != nullptr) readAhead_ = std::make_unique<StreamReadAhead>(reader_, block_, *spare);
+}
+
+StandardBlocks::~StandardBlocks() { StopReading(); }
+
+void StandardBlocks::StopReading() {
+    ended_ = true;
+    if (!readAhead_) return;
+    readAhead_.reset();
+    // The reader has read ahead of the blocks used.
+    reader_.RestoreCounts(countsUsed_, droppedUsed_);
+}
+
+bool StandardBlocks::ReadBlock() {
+    if (!readAhead_) {
+        read_.block = &block_;
+        const bool read = reader_.ReadBlock(block_);
+        read_.consumed = reader_.Consumed();
+        read_.halfHour = reader_.BlockHalfHour();
+        return read;
+    }
+    const StreamReadAhead::Block& ahead = readAhead_->Next();
+    countsUsed_ = ahead.counts;
+    droppedUsed_ = ahead.earlierDropped;
+    read_.block = ahead.block;
+    read_.consumed = ahead.consumed;
+    read_.halfHour = ahead.halfHour;
+    return ahead.read;
+}
+
 const BlockRead<StandardBlock>* StandardBlocks::Next() {
-    if (failure_) return nullptr;
-    if (!reader_.ReadBlock(block_)) {
+    if (failure_ || ended_) return nullptr;
+    if (!ReadBlock()) {
+        // Nothing follows a block not read; the reader is done with the stream.
+        ended_ = true;
         if (reader_.Failed()) {
             failure_ = ReadFailure{reader_.FailedFile(),
                                    reader_.OpenFailed(),
@@ -81,11 +115,8 @@ const BlockRead<StandardBlock>* StandardBlocks::Next() {
         }
         return nullptr;
     }
-    read_.block = &block_;
-    read_.consumed = reader_.Consumed();
     read_.total = reader_.TotalSize();
-    read_.halfHour = reader_.BlockHalfHour();
-    if (block_.count > 0) {
+    if (read_.block->count > 0) {
         if (!first_) first_ = read_.halfHour;
         last_ = read_.halfHour;
     }
