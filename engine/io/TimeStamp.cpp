@@ -64,18 +64,27 @@ bool ReadDate(std::string_view text, std::size_t& at, long long& days) {
     return true;
 }
 
-// The time of day after the date.
-std::optional<TimePoint> ReadTimeOfDay(std::string_view text, std::size_t at, long long days) {
-    int hour, minute, second;
+// "hh:mm:" after the date, as seconds of the day; false when they do not
+// read or name no time of day.
+bool ReadHourAndMinute(std::string_view text, std::size_t& at, long long& seconds) {
+    int hour, minute;
     if (!Digits(text, at, 2, hour) || !Expect(text, at, ':') || !Digits(text, at, 2, minute) ||
-        !Expect(text, at, ':') || !Digits(text, at, 2, second)) {
-        return std::nullopt;
+        !Expect(text, at, ':')) {
+        return false;
     }
+    if (hour > 23 || minute > 59) return false;
+    seconds = hour * 3600 + minute * 60;
+    return true;
+}
+
+// The seconds and their fraction, to the text's end, after the minute
+// that begins at base (seconds since 1970).
+std::optional<TimePoint> ReadSeconds(std::string_view text, std::size_t at, long long base) {
+    int second;
+    if (!Digits(text, at, 2, second)) return std::nullopt;
     TimePoint fraction = 0;
-    if (!Fraction(text, at, fraction)) return std::nullopt;
-    if (hour > 23 || minute > 59 || second > 59) return std::nullopt;
-    const long long seconds = days * 86400 + hour * 3600 + minute * 60 + second;
-    return seconds * kNanosecondsPerSecond + fraction;
+    if (!Fraction(text, at, fraction) || second > 59) return std::nullopt;
+    return (base + second) * kNanosecondsPerSecond + fraction;
 }
 
 }  // namespace
@@ -84,20 +93,23 @@ std::optional<TimePoint> ParseTimeStamp(std::string_view text) {
     text = Unquoted(text);
     std::size_t at = 0;
     long long days = 0;
-    if (!ReadDate(text, at, days)) return std::nullopt;
-    return ReadTimeOfDay(text, at, days);
+    long long ofDay = 0;
+    if (!ReadDate(text, at, days) || !ReadHourAndMinute(text, at, ofDay)) return std::nullopt;
+    return ReadSeconds(text, at, days * 86400 + ofDay);
 }
 
 std::optional<TimePoint> TimeStampReader::Read(std::string_view text) {
     text = Unquoted(text);
-    std::size_t at = kDateLength;
-    if (!known_ || text.size() < kDateLength || std::memcmp(text.data(), date_, kDateLength) != 0) {
-        at = 0;
-        known_ = ReadDate(text, at, days_);
+    if (!known_ || text.size() < kMinuteLength || std::memcmp(text.data(), minute_, kMinuteLength) != 0) {
+        std::size_t at = 0;
+        long long days = 0;
+        long long ofDay = 0;
+        known_ = ReadDate(text, at, days) && ReadHourAndMinute(text, at, ofDay);
         if (!known_) return std::nullopt;
-        std::memcpy(date_, text.data(), kDateLength);
+        minuteStart_ = days * 86400 + ofDay;
+        std::memcpy(minute_, text.data(), kMinuteLength);
     }
-    return ReadTimeOfDay(text, at, days_);
+    return ReadSeconds(text, kMinuteLength, minuteStart_);
 }
 
 std::int64_t HalfHourOf(TimePoint time) {

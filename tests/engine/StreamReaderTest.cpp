@@ -238,8 +238,8 @@ TEST_F(StreamReaderTest, ReadingAheadHandsOnTheSameBlocksAndCountsOnlyThoseUsed)
     }
 }
 
-// A reader that keeps the date of the record before reads every text, in
-// any order, as the time stamp reading of a text on its own does.
+// A reader that keeps the date and minute of the record before reads every
+// text, in any order, as the time stamp reading of a text on its own does.
 TEST(TimeStampReaderTest, ReadsEveryTextAsParseTimeStampDoes) {
     const char* const texts[] = {"\"2024-06-01 10:00:00.1\"",
                                  "2024-06-01 10:00:00.25",
