@@ -7,11 +7,15 @@
 # RUNS times (default 7), taking turns, so that a busy moment of the machine
 # falls on all of them alike; the medians, the rates, the ratios to the naive
 # program and what the corrections cost on top of the standard run are
-# printed.
+# printed, with the best wall time and the median CPU time (user and system,
+# all threads): on a machine shared with other work the best time is the
+# closest to an idle machine's, and the CPU time shows what a run costs
+# whatever the load.
 #
 # Usage: scripts/bench.sh [BUILD_DIR]   (default: build)
 #   RUNS=N runs of each; KEEP=1 keeps the work directory; BASELINE=CLI adds
-#   another kelvara-cli (an earlier build) to the turns, for a before/after.
+#   another kelvara-cli (an earlier build) to the turns, for a before/after;
+#   FILE=PATH measures that raw file instead of the generated ones.
 
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -37,15 +41,14 @@ export WINDIR="$work/windows"
 site="$work/site.ini"
 printf '[site]\nmeasurement_height = 3.5\ncanopy_height = 0.6\nlatitude = 47.5\n' >"$site"
 
-# Seconds of wall time of one command, its output thrown away.
+# Seconds of wall time and of CPU time (user and system, of every thread)
+# of one command, its output thrown away.
 seconds_of() {
-    local start end
-    start=$EPOCHREALTIME
-    "$@" >/dev/null 2>&1
-    end=$EPOCHREALTIME
-    awk -v a="$start" -v b="$end" 'BEGIN { printf "%.6f\n", b - a }'
+    local TIMEFORMAT='%3R %3U %3S'
+    { time "$@" >/dev/null 2>&1; } 2>&1 | awk '{ printf "%s %.3f\n", $1, $2 + $3 }'
 }
 
+best() { sort -g | head -1; }
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 peak_rss_mib() {
@@ -56,10 +59,10 @@ peak_rss_mib() {
     fi
 }
 
-bench_file() {  # HZ HOURS
+bench_file() {  # HZ HOURS [FILE]
     local hz="$1" hours="$2"
-    local file="$work/tower_${hz}hz.dat"
-    "$sample" --seed 1 --hours "$hours" --hz "$hz" "$file" >/dev/null
+    local file="${3:-$work/tower_${hz}hz.dat}"
+    [ -n "${3:-}" ] || "$sample" --seed 1 --hours "$hours" --hz "$hz" "$file" >/dev/null
     local bytes
     bytes=$(stat -c %s "$file")
 
@@ -77,35 +80,57 @@ bench_file() {  # HZ HOURS
 
     local names=(cat naive default standard corrections)
     [ -n "${BASELINE:-}" ] && names+=(baseline baselineStandard baselineCorrections)
-    local -A times=()
+    local -A times=() cpu=()
     local i name
     cat "$file" >/dev/null  # in the page cache for everyone
+    # One turn of a program: its wall and CPU seconds kept under its name.
+    turn() {  # NAME COMMAND...
+        local name="$1" measured
+        shift
+        measured=$(seconds_of "$@")
+        times[$name]+="${measured% *} "
+        cpu[$name]+="${measured#* } "
+    }
     for ((i = 0; i < runs; i++)); do
-        times[cat]+="$(seconds_of cat "$file") "
-        times[naive]+="$(seconds_of "$naive" "$file" "$work/naive.r1w") "
-        times[default]+="$(seconds_of "$cli" run "$file" --output "$work/cli") "
-        times[standard]+="$(seconds_of "$cli" run "$file" --output "$work/cli" --standard) "
-        times[corrections]+="$(seconds_of "$cli" run "$file" --output "$work/cli" --site "$site") "
+        turn cat cat "$file"
+        turn naive "$naive" "$file" "$work/naive.r1w"
+        turn default "$cli" run "$file" --output "$work/cli"
+        turn standard "$cli" run "$file" --output "$work/cli" --standard
+        turn corrections "$cli" run "$file" --output "$work/cli" --site "$site"
         if [ -n "${BASELINE:-}" ]; then
-            times[baseline]+="$(seconds_of "$BASELINE" run "$file" --output "$work/base") "
-            times[baselineStandard]+="$(seconds_of "$BASELINE" run "$file" --output "$work/base" --standard) "
-            times[baselineCorrections]+="$(seconds_of "$BASELINE" run "$file" --output "$work/base" --site "$site") "
+            turn baseline "$BASELINE" run "$file" --output "$work/base"
+            turn baselineStandard "$BASELINE" run "$file" --output "$work/base" --standard
+            turn baselineCorrections "$BASELINE" run "$file" --output "$work/base" --site "$site"
         fi
     done
 
-    local -A med=()
-    for name in "${names[@]}"; do med[$name]=$(tr ' ' '\n' <<<"${times[$name]}" | grep . | median); done
+    local -A med=() low=() medCpu=()
+    for name in "${names[@]}"; do
+        med[$name]=$(tr ' ' '
+' <<<"${times[$name]}" | grep . | median)
+        low[$name]=$(tr ' ' '
+' <<<"${times[$name]}" | grep . | best)
+        medCpu[$name]=$(tr ' ' '
+' <<<"${cpu[$name]}" | grep . | median)
+    done
     local rss_default rss_standard rss_corrections
     rss_default=$(peak_rss_mib "$cli" run "$file" --output "$work/cli")
     rss_standard=$(peak_rss_mib "$cli" run "$file" --output "$work/cli" --standard)
     rss_corrections=$(peak_rss_mib "$cli" run "$file" --output "$work/cli" --site "$site")
 
-    printf '\n%s Hz, %s h: %.1f MB, median of %d runs each, taking turns\n' "$hz" "$hours" \
-        "$(awk -v b="$bytes" 'BEGIN { print b / 1e6 }')" "$runs"
-    printf '  %-26s %9s %10s %14s %10s\n' "program" "seconds" "MB/s" "naive / this" "peak RSS"
+    if [ -n "${3:-}" ]; then
+        printf '\n%s: %.1f MB' "$file" "$(awk -v b="$bytes" 'BEGIN { print b / 1e6 }')"
+    else
+        printf '\n%s Hz, %s h: %.1f MB' "$hz" "$hours" "$(awk -v b="$bytes" 'BEGIN { print b / 1e6 }')"
+    fi
+    printf ', median of %d runs each, taking turns\n' "$runs"
+    printf '  %-26s %9s %10s %13s %9s %9s %10s %10s\n' "program" "seconds" "MB/s" "naive / this" "best" \
+        "best x" "CPU s" "peak RSS"
     row() {  # LABEL NAME RSS
         awk -v label="$1" -v t="${med[$2]}" -v naive="${med[naive]}" -v b="$bytes" -v rss="$3" \
-            'BEGIN { printf "  %-26s %9.4f %10.1f %13.2fx %10s\n", label, t, b / 1e6 / t, naive / t, rss }'
+            -v best="${low[$2]}" -v bestNaive="${low[naive]}" -v cpu="${medCpu[$2]}" \
+            'BEGIN { printf "  %-26s %9.4f %10.1f %12.2fx %9.4f %8.2fx %10.3f %10s\n",
+                     label, t, b / 1e6 / t, naive / t, best, bestNaive / best, cpu, rss }'
     }
     row "cat" cat "-"
     row "kelvara-naive" naive "-"
@@ -128,5 +153,9 @@ bench_file() {  # HZ HOURS
 
 echo "kelvara-cli: $cli"
 echo "machine: $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
-bench_file 10 24
-bench_file 20 12
+if [ -n "${FILE:-}" ]; then
+    bench_file - - "$(cd "$(dirname "$FILE")" && pwd)/$(basename "$FILE")"
+else
+    bench_file 10 24
+    bench_file 20 12
+fi

@@ -4,13 +4,10 @@
 // computation of the one before. Blocks, their order and every value are
 // the reader's own; only the moment of reading moves.
 
-#include <array>
-#include <condition_variable>
 #include <cstdint>
-#include <mutex>
-#include <thread>
 
 #include "io/RawReader.h"
+#include "io/ReadAhead.h"
 #include "pipeline/BlockBuffer.h"
 
 namespace kelvara {
@@ -34,28 +31,19 @@ public:
     // reader is open; nothing may use it until this object is gone. The
     // blocks are read into the two buffers in turn.
     BlockReadAhead(RawReader& reader, BlockBuffer& first, BlockBuffer& second);
-    // Stops the reading and waits for it.
-    ~BlockReadAhead();
-    BlockReadAhead(const BlockReadAhead&) = delete;
-    BlockReadAhead& operator=(const BlockReadAhead&) = delete;
 
     // The next block, as the next ReadBlock would give it. The block given
     // before is overwritten from this call on.
-    const Block& Next();
+    const Block& Next() { return slots_.Next(); }
 
 private:
-    void ReadBlocks();
+    // Reads the next block into the slot; false when nothing is known after it.
+    bool ReadInto(Block& block);
 
     RawReader& reader_;
-    std::array<Block, 2> slots_;
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    int free_ = 2;   // slots the reader may fill
-    int ready_ = 0;  // slots filled and not yet taken
-    bool holding_ = false;
-    bool stopping_ = false;
-    std::size_t nextTaken_ = 0;
-    std::jthread thread_;  // last: started once everything above exists
+    Block first_;
+    Block second_;
+    ReadAhead<Block> slots_;  // last: its thread starts once everything above exists
 };
 
 }  // namespace kelvara

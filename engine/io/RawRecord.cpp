@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cstring>
 #include <string_view>
+#include <system_error>
 #include <tuple>
 
+#include "io/LineParseThread.h"
 #include "io/NumberText.h"
 #include "io/RecordLines.h"
 
@@ -14,6 +16,9 @@ namespace {
 
 constexpr int kStatusMinimum = 0;
 constexpr int kStatusMaximum = 13;
+
+// Below this a second thread costs more than it saves.
+constexpr std::ptrdiff_t kTwoThreadBytes = 1 << 15;
 
 // Fast path for a record whose line is already in the buffer: the same
 // fields, widths and conversions, read straight from the buffer. A line that
@@ -157,27 +162,74 @@ bool ReadWholeRecord(RawStream& stream, RawRecord& record) {
     return ReadTimeStamp(stream, record) && ReadValuesAndStatus(stream, record);
 }
 
-DefaultRecordReader::DefaultRecordReader() : columns_(std::make_unique<RecordColumns>()) {}
+DefaultRecordReader::DefaultRecordReader()
+    : columns_(std::make_unique<RecordColumns>()), secondHalf_(std::make_unique<RecordColumns>()) {}
 
 DefaultRecordReader::~DefaultRecordReader() = default;
 
 DefaultRecordReader::Run DefaultRecordReader::ParsedRun(RawStream& stream) {
-    RecordColumns& columns = *columns_;
-    const bool current = stream_ == &stream && load_ == stream.LoadCount() && next_ < columns.count &&
-                         stream.Position() == piece_ + columns.LineBegin(next_);
-    if (!current) {
+    const bool current = stream_ == &stream && load_ == stream.LoadCount() && next_ < columns_->count &&
+                         stream.Position() == piece_ + columns_->LineBegin(next_);
+    if (!current && !TakeSecondHalf(stream)) {
         const char* begin;
         const char* end;
         if (!stream.WholeLines(begin, end) && !(stream.FillBehindRest() && stream.WholeLines(begin, end))) {
             return Run{};
         }
-        ParseRecordLines(begin, end, columns);
-        stream_ = &stream;
-        load_ = stream.LoadCount();
-        piece_ = begin;
-        next_ = 0;
+        ParseLines(stream, begin, end);
     }
-    return Run{&columns, next_, columns.count, piece_};
+    return Run{columns_.get(), next_, columns_->count, piece_};
+}
+
+void DefaultRecordReader::ParseLines(RawStream& stream, const char* begin, const char* end) {
+    stream_ = &stream;
+    load_ = stream.LoadCount();
+    piece_ = begin;
+    next_ = 0;
+    secondHalfPiece_ = nullptr;
+    // The second half starts with the line after the middle; each half is
+    // parsed exactly as the whole would be, for no line's parse looks past
+    // its own line feed.
+    const char* split = end;
+    if (twoThreads_ && end - begin >= kTwoThreadBytes) {
+        const char* const middle = begin + (end - begin) / 2;
+        split = static_cast<const char*>(std::memchr(middle, '\n', static_cast<std::size_t>(end - middle))) + 1;
+    }
+    if (split != end && !parseThread_) {
+        try {
+            parseThread_ = std::make_unique<LineParseThread>();
+        } catch (const std::system_error&) {
+            twoThreads_ = false;  // no thread to be had: one will do
+            split = end;
+        }
+    }
+    if (split == end) {
+        ParseRecordLines(begin, end, *columns_);
+        return;
+    }
+    parseThread_->Start(split, end, *secondHalf_);
+    ParseRecordLines(begin, split, *columns_);
+    parseThread_->Wait();
+    secondHalfPiece_ = split;
+}
+
+bool DefaultRecordReader::TakeSecondHalf(RawStream& stream) {
+    if (secondHalfPiece_ == nullptr || stream_ != &stream || load_ != stream.LoadCount()) return false;
+    const char* const position = stream.Position();
+    if (position == secondHalfPiece_) {
+        std::swap(columns_, secondHalf_);
+        piece_ = secondHalfPiece_;
+        secondHalfPiece_ = nullptr;
+    } else if (position < secondHalfPiece_) {
+        ParseRecordLines(position, secondHalfPiece_, *columns_);
+        piece_ = position;
+    } else {
+        // The character reader went on past a malformed line into it.
+        secondHalfPiece_ = nullptr;
+        return false;
+    }
+    next_ = 0;
+    return true;
 }
 
 void DefaultRecordReader::TakeRun(RawStream& stream, int end) {

@@ -67,6 +67,7 @@ inline int HalfHourOf(int minute) {
 HalfHourKey HalfHourKeyOf(const RawRecord& record);
 
 struct RecordColumns;
+class LineParseThread;
 
 // The default layout's records of one stream, whole lines parsed ahead in
 // arrays (see RecordLines.h) and handed out one by one; a line the arrays
@@ -103,12 +104,29 @@ public:
     // Record i of the run's columns as a whole RawRecord.
     void Materialize(int i, RawRecord& record) const;
 
+    // Parses each buffer's lines in two halves at once, the second on a
+    // thread of its own (started when first needed). The records are the
+    // same either way.
+    void ParseOnTwoThreads(bool on) { twoThreads_ = on; }
+
 private:
+    // Parses the buffered lines [begin, end) of stream, in two halves when
+    // asked to and they are long enough.
+    void ParseLines(RawStream& stream, const char* begin, const char* end);
+    // The lines after the first half, once the stream reaches them: the
+    // second half's columns, or the lines before it that the first half's
+    // columns had no room for. False when there are none for the stream's
+    // position.
+    bool TakeSecondHalf(RawStream& stream);
     // The next record from the arrays; false when the next line is not for
     // them.
     bool TakeParsed(RawStream& stream, RawRecord& record);
 
     std::unique_ptr<RecordColumns> columns_;
+    std::unique_ptr<RecordColumns> secondHalf_;  // of the same load as columns_
+    const char* secondHalfPiece_ = nullptr;      // where its lines begin, or null when it holds none
+    std::unique_ptr<LineParseThread> parseThread_;
+    bool twoThreads_ = false;
     int next_ = 0;                 // the next record of the columns
     const char* piece_ = nullptr;  // where the parsed lines begin in the buffer
     std::uint64_t load_ = ~0ull;   // the stream's load they were parsed from

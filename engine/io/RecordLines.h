@@ -13,7 +13,7 @@ namespace kelvara {
 
 // The records of consecutive lines of one piece, in file order.
 struct RecordColumns {
-    static constexpr int kCapacity = 1024;
+    static constexpr int kCapacity = 2048;
 
     int count = 0;
     float value[kVariableCount][kCapacity];

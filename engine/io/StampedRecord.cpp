@@ -86,7 +86,7 @@ bool StampedRecordReader::TakeParsed(RawStream& stream, StampedRecord& record, N
     ++line_;
     parsed_.TakeRun(stream, i + 1);
     const std::string_view field = DefaultTimeField(begin, lineFeed);
-    const auto time = ParseTimeStamp(field);
+    const auto time = timeStamps_.Read(field);
     if (!time) {
         timeText_.assign(field);
         next = Next::BadTime;

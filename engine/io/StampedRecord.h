@@ -46,6 +46,8 @@ public:
 
     // Starts over for a stream just opened behind its header lines.
     void Restart();
+    // Parses the default layout's lines on two threads (see DefaultRecordReader).
+    void ParseOnTwoThreads(bool on) { parsed_.ParseOnTwoThreads(on); }
     // The next record into record. End at the end of the file (or a failed
     // read: the stream says so); BadTime with the line's number and text.
     Next Read(RawStream& stream, const ColumnLayout& layout, StampedRecord& record);
@@ -62,6 +64,7 @@ private:
     bool NextLine(RawStream& stream, const char*& begin, const char*& end);
 
     DefaultRecordReader parsed_;
+    TimeStampReader timeStamps_;
     std::string longLine_;  // a line the buffer cannot hold whole
     std::string timeText_;
     std::int64_t line_ = kHeaderLineCount;

@@ -48,6 +48,8 @@ public:
                const StreamShare& share = {});
     // Which status values keep a record (by default 0 to 13).
     void SetStatusRule(const StatusRule& rule) { statusRule_ = rule; }
+    // Parses the lines on two threads (see DefaultRecordReader).
+    void ParseOnTwoThreads(bool on) { records_.ParseOnTwoThreads(on); }
     void Close();
 
     // Reads the next half hour into block: every record up to the first one
@@ -83,6 +85,12 @@ public:
     void ResetCounts() { counts_ = ReadCounts{}; }
     // Per own file: records dropped for being earlier than the last one kept.
     const std::vector<std::int64_t>& EarlierDropped() const { return earlierDropped_; }
+    // Back to the counts after an earlier block, for a reader that has read
+    // ahead of the blocks used.
+    void RestoreCounts(const ReadCounts& counts, const std::vector<std::int64_t>& earlierDropped) {
+        counts_ = counts;
+        earlierDropped_ = earlierDropped;
+    }
     // The latest time of a record of the own files with a good status: what
     // the reader after this one drops records against.
     std::optional<TimePoint> LatestGoodTime() const { return latestGood_; }

@@ -1,5 +1,7 @@
 #include "io/TimeStamp.h"
 
+#include <cstring>
+
 namespace kelvara {
 
 namespace {
@@ -46,34 +48,68 @@ bool Fraction(std::string_view text, std::size_t& at, TimePoint& nanoseconds) {
     return at == text.size();
 }
 
+// The date and the blank or T after it, as days since 1970; false when
+// they do not read or name no real day.
+bool ReadDate(std::string_view text, std::size_t& at, long long& days) {
+    int year, month, day;
+    if (!Digits(text, at, 4, year) || at >= text.size()) return false;
+    const char dateSeparator = text[at];
+    if (dateSeparator != '-' && dateSeparator != '/') return false;
+    ++at;
+    if (!Digits(text, at, 2, month) || !Expect(text, at, dateSeparator) || !Digits(text, at, 2, day)) return false;
+    if (at >= text.size() || (text[at] != ' ' && text[at] != 'T')) return false;
+    ++at;
+    if (month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month)) return false;
+    days = DaysSinceEpoch(CalendarDate{year, month, day});
+    return true;
+}
+
+// "hh:mm:" after the date, as seconds of the day; false when they do not
+// read or name no time of day.
+bool ReadHourAndMinute(std::string_view text, std::size_t& at, long long& seconds) {
+    int hour, minute;
+    if (!Digits(text, at, 2, hour) || !Expect(text, at, ':') || !Digits(text, at, 2, minute) ||
+        !Expect(text, at, ':')) {
+        return false;
+    }
+    if (hour > 23 || minute > 59) return false;
+    seconds = hour * 3600 + minute * 60;
+    return true;
+}
+
+// The seconds and their fraction, to the text's end, after the minute
+// that begins at base (seconds since 1970).
+std::optional<TimePoint> ReadSeconds(std::string_view text, std::size_t at, long long base) {
+    int second;
+    if (!Digits(text, at, 2, second)) return std::nullopt;
+    TimePoint fraction = 0;
+    if (!Fraction(text, at, fraction) || second > 59) return std::nullopt;
+    return (base + second) * kNanosecondsPerSecond + fraction;
+}
+
 }  // namespace
 
 std::optional<TimePoint> ParseTimeStamp(std::string_view text) {
     text = Unquoted(text);
     std::size_t at = 0;
-    int year, month, day, hour, minute, second;
-    if (!Digits(text, at, 4, year) || at >= text.size()) return std::nullopt;
-    const char dateSeparator = text[at];
-    if (dateSeparator != '-' && dateSeparator != '/') return std::nullopt;
-    ++at;
-    if (!Digits(text, at, 2, month) || !Expect(text, at, dateSeparator) || !Digits(text, at, 2, day)) {
-        return std::nullopt;
+    long long days = 0;
+    long long ofDay = 0;
+    if (!ReadDate(text, at, days) || !ReadHourAndMinute(text, at, ofDay)) return std::nullopt;
+    return ReadSeconds(text, at, days * 86400 + ofDay);
+}
+
+std::optional<TimePoint> TimeStampReader::Read(std::string_view text) {
+    text = Unquoted(text);
+    if (!known_ || text.size() < kMinuteLength || std::memcmp(text.data(), minute_, kMinuteLength) != 0) {
+        std::size_t at = 0;
+        long long days = 0;
+        long long ofDay = 0;
+        known_ = ReadDate(text, at, days) && ReadHourAndMinute(text, at, ofDay);
+        if (!known_) return std::nullopt;
+        minuteStart_ = days * 86400 + ofDay;
+        std::memcpy(minute_, text.data(), kMinuteLength);
     }
-    if (at >= text.size() || (text[at] != ' ' && text[at] != 'T')) return std::nullopt;
-    ++at;
-    if (!Digits(text, at, 2, hour) || !Expect(text, at, ':') || !Digits(text, at, 2, minute) ||
-        !Expect(text, at, ':') || !Digits(text, at, 2, second)) {
-        return std::nullopt;
-    }
-    TimePoint fraction = 0;
-    if (!Fraction(text, at, fraction)) return std::nullopt;
-    if (month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month) || hour > 23 || minute > 59 ||
-        second > 59) {
-        return std::nullopt;
-    }
-    const long long days = DaysSinceEpoch(CalendarDate{year, month, day});
-    const long long seconds = days * 86400 + hour * 3600 + minute * 60 + second;
-    return seconds * kNanosecondsPerSecond + fraction;
+    return ReadSeconds(text, kMinuteLength, minuteStart_);
 }
 
 std::int64_t HalfHourOf(TimePoint time) {

@@ -42,6 +42,19 @@ struct BadTimeStamp {
 // it. Nothing when the text is no such time stamp of a real day and time.
 std::optional<TimePoint> ParseTimeStamp(std::string_view text);
 
+// ParseTimeStamp for the records of one file in turn: a date and minute
+// the same as the record before's (text and all) are not read again.
+class TimeStampReader {
+public:
+    std::optional<TimePoint> Read(std::string_view text);
+
+private:
+    static constexpr std::size_t kMinuteLength = 17;  // "YYYY-MM-DD hh:mm:"
+    char minute_[kMinuteLength] = {};
+    long long minuteStart_ = 0;  // seconds since 1970
+    bool known_ = false;         // minute_ holds a date and minute that read
+};
+
 // The half hour a time falls in, counted from 1970 (floor of time / 30 min).
 std::int64_t HalfHourOf(TimePoint time);
 

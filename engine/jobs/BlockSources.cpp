@@ -7,6 +7,8 @@ namespace kelvara {
 DefaultBlocks::DefaultBlocks(RawReader& reader, BlockBuffer& block, BlockBuffer* spare)
     : reader_(reader), block_(block), countsUsed_(reader.RecordCounts()) {
     read_.total = reader_.FirstFileSize();
+    // With a block read ahead the run has a thread to spare for the parse too.
+    reader_.ParseOnTwoThreads(spare != nullptr);
     if (spare != nullptr) readAhead_ = std::make_unique<BlockReadAhead>(reader_, block_, *spare);
 }
 
@@ -66,9 +68,43 @@ std::optional<std::size_t> StandardBlocks::Open(StreamReader& reader, const std:
     return std::nullopt;
 }
 
+StandardBlocks::StandardBlocks(StreamReader& reader, StandardBlock& block, StandardBlock* spare)
+    : reader_(reader), block_(block) {
+    if (spare != nullptr) readAhead_ = std::make_unique<StreamReadAhead>(reader_, block_, *spare);
+}
+
+StandardBlocks::~StandardBlocks() { StopReading(); }
+
+void StandardBlocks::StopReading() {
+    ended_ = true;
+    if (!readAhead_) return;
+    readAhead_.reset();
+    // The reader has read ahead of the blocks used.
+    reader_.RestoreCounts(countsUsed_, droppedUsed_);
+}
+
+bool StandardBlocks::ReadBlock() {
+    if (!readAhead_) {
+        read_.block = &block_;
+        const bool read = reader_.ReadBlock(block_);
+        read_.consumed = reader_.Consumed();
+        read_.halfHour = reader_.BlockHalfHour();
+        return read;
+    }
+    const StreamReadAhead::Block& ahead = readAhead_->Next();
+    countsUsed_ = ahead.counts;
+    droppedUsed_ = ahead.earlierDropped;
+    read_.block = ahead.block;
+    read_.consumed = ahead.consumed;
+    read_.halfHour = ahead.halfHour;
+    return ahead.read;
+}
+
 const BlockRead<StandardBlock>* StandardBlocks::Next() {
-    if (failure_) return nullptr;
-    if (!reader_.ReadBlock(block_)) {
+    if (failure_ || ended_) return nullptr;
+    if (!ReadBlock()) {
+        // Nothing follows a block not read; the reader is done with the stream.
+        ended_ = true;
         if (reader_.Failed()) {
             failure_ = ReadFailure{reader_.FailedFile(),
                                    reader_.OpenFailed(),
@@ -79,10 +115,7 @@ const BlockRead<StandardBlock>* StandardBlocks::Next() {
         }
         return nullptr;
     }
-    read_.block = &block_;
-    read_.consumed = reader_.Consumed();
     read_.total = reader_.TotalSize();
-    read_.halfHour = reader_.BlockHalfHour();
     FormatHalfHourEnd(read_.halfHour, read_.time);
     return &read_;
 }

@@ -16,6 +16,7 @@
 #include "io/BlockTime.h"
 #include "io/ColumnLayout.h"
 #include "io/RawReader.h"
+#include "io/StreamReadAhead.h"
 #include "io/StreamReader.h"
 #include "pipeline/BlockBuffer.h"
 #include "pipeline/StandardBlock.h"
@@ -93,17 +94,35 @@ private:
 // file ends.
 class StandardBlocks : public BlockSource<StandardBlock> {
 public:
-    StandardBlocks(StreamReader& reader, StandardBlock& block) : reader_(reader), block_(block) {}
+    // spare: a second block to read ahead into, on a thread of its own;
+    // nullptr reads each block when it is asked for.
+    StandardBlocks(StreamReader& reader, StandardBlock& block, StandardBlock* spare = nullptr);
+    // Leaves the reader's counts as of the last block handed on.
+    ~StandardBlocks();
+    StandardBlocks(const StandardBlocks&) = delete;
+    StandardBlocks& operator=(const StandardBlocks&) = delete;
 
     // The stream opens each file when it reaches it.
     static std::optional<std::size_t> Open(StreamReader& reader, const std::vector<std::filesystem::path>& files,
                                            const std::vector<ColumnLayout>& layouts, const StreamShare& share = {});
 
+    // The next block; nullptr at the end of the stream or after a failure.
     const BlockRead<StandardBlock>* Next();
 
+    // Stops reading ahead: from here on the reader is the caller's again,
+    // with its counts as of the last block handed on. No block follows.
+    void StopReading();
+
 private:
+    // The reader's ReadBlock, from the read-ahead when there is one.
+    bool ReadBlock();
+
     StreamReader& reader_;
     StandardBlock& block_;
+    std::unique_ptr<StreamReadAhead> readAhead_;
+    ReadCounts countsUsed_;
+    std::vector<std::int64_t> droppedUsed_;
+    bool ended_ = false;
 };
 
 }  // namespace kelvara

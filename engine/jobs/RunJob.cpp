@@ -114,8 +114,9 @@ bool PlanStream(const RunInputs& inputs, RunPlan& plan, JobPort& port) {
 }  // namespace
 
 struct RunJob::States : MethodStates {
-    // The block the default method reads while the one before is processed.
+    // The blocks the methods read while the one before is processed.
     BlockBuffer readAhead;
+    StandardBlock standardReadAhead;
 };
 
 RunJob::RunJob() : states_(std::make_unique<States>()) {}
@@ -285,13 +286,16 @@ bool RunJob::ReadDefault(const RunPlan& plan, JobPort& port, MethodState<Traits>
 template <class Traits, class Frame>
 bool RunJob::ReadStream(const RunPlan& plan, JobPort& port, MethodState<Traits>& state, Frame& frame) {
     Traits::Blocks::Open(state.reader, plan.paths, plan.layouts);
+    // The one stream of the run: both cores parse it.
+    state.reader.ParseOnTwoThreads(true);
     BytesReadProgress progress(port, state.reader.TotalSize());
-    typename Traits::Blocks blocks(state.reader, state.block);
+    typename Traits::Blocks blocks(state.reader, state.block, &states_->standardReadAhead);
     ResultsFileSink<Traits> file(state.results);
     std::optional<TableSink<Traits>> table;
     if (table_ != nullptr) table.emplace(*table_);
     TeeSink<Traits> sink(file, table ? &*table : nullptr);
     const LoopEnd end = ProcessBlocks<Traits>(blocks, state, plan.rotation, tally_, progress, sink);
+    blocks.StopReading();
     ReportEarlierDropped(port, plan.files, state.reader.EarlierDropped());
     return TellLoopEnd(end, blocks.Failure(), plan, state, frame);
 }

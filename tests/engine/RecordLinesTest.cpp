@@ -103,5 +103,47 @@ TEST_F(RecordLinesTest, ALineWhoseFieldsRunPastItsEndIsLeftToTheCharacterReader)
     }
 }
 
+// Several buffers of lines, short ones (more per half buffer than the
+// columns hold) and long ones, with malformed lines here and there: the
+// reader that parses each buffer in two halves at once reads the same
+// records, ending each where the character reader does.
+TEST_F(RecordLinesTest, ParsingOnTwoThreadsReadsWhatTheCharacterReaderReads) {
+    std::string lines;
+    for (int i = 0; i < 60000; ++i) {
+        const std::string values = i < 20000 ? "1,2,3,4,5,6,7" : "-2.896,2.726,0.045,734.11,9.283,16.37,97.66";
+        if (i % 4999 == 17) {
+            lines += "\"2024-06-01 10:00:00\",1,2,3,4,5,6\n";  // its fields run into the next line
+        } else if (i % 7919 == 5) {
+            lines += "\n";
+        } else {
+            lines += "x " + std::to_string(i / 18000 % 24) + ":" + std::to_string(i / 300 % 60) + ":00," + values +
+                     "," + std::to_string(i % 15) + "\n";
+        }
+    }
+    WriteFile(dir / "raw.dat", "h\nh\nh\nh\n" + lines);
+    RawStream parsedStream;
+    RawStream readStream;
+    ASSERT_TRUE(parsedStream.Open(dir / "raw.dat"));
+    ASSERT_TRUE(readStream.Open(dir / "raw.dat"));
+    for (int line = 0; line < 4; ++line) {
+        parsedStream.SkipLine();
+        readStream.SkipLine();
+    }
+    DefaultRecordReader reader;
+    reader.ParseOnTwoThreads(true);
+    int records = 0;
+    for (;;) {
+        RawRecord parsed;
+        RawRecord read;
+        const bool parsedOne = reader.ReadWhole(parsedStream, parsed);
+        ASSERT_EQ(parsedOne, ReadWholeRecord(readStream, read)) << "record " << records;
+        if (!parsedOne) break;
+        ExpectSameRecord(parsed, read, "record " + std::to_string(records));
+        ASSERT_EQ(parsedStream.Consumed(), readStream.Consumed()) << "record " << records;
+        ++records;
+    }
+    EXPECT_GT(records, 59000);
+}
+
 }  // namespace
 }  // namespace kelvara

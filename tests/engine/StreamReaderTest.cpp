@@ -16,6 +16,7 @@
 #include "TempDir.h"
 #include "io/BlockTime.h"
 #include "io/StreamReader.h"
+#include "jobs/BlockSources.h"
 
 namespace kelvara {
 namespace {
@@ -185,6 +186,85 @@ TEST_F(StreamReaderTest, SharesOfAStreamJoinToWhatOneReaderReads) {
         EXPECT_EQ(whole, joined) << split;
         EXPECT_EQ(wholeCounts.records, before.RecordCounts().records + after.RecordCounts().records) << split;
         EXPECT_EQ(wholeCounts.badStatus, before.RecordCounts().badStatus + after.RecordCounts().badStatus);
+    }
+}
+
+}  // namespace
+}  // namespace kelvara
+
+namespace kelvara {
+namespace {
+
+// Read ahead on a thread, the blocks are the reader's own, in order, and a
+// run that stops early leaves the reader's counts as of the last block
+// handed on, dropped records included.
+TEST_F(StreamReaderTest, ReadingAheadHandsOnTheSameBlocksAndCountsOnlyThoseUsed) {
+    const std::vector<std::string> files = {Records(10, 0, 700, 10) + L("10:00:01.0", "9") + Records(10, 1, 600, 10),
+                                            Records(11, 0, 500, 10, 5) + L("12:00:00.0", "1", "20")};
+    Start(files);
+    const Blocks expected = ReadAll();
+    const ReadCounts all = reader.RecordCounts();
+    const std::vector<std::int64_t> allDropped = reader.EarlierDropped();
+    ASSERT_GT(allDropped.at(0), 0);
+    for (std::size_t used = 1; used <= expected.size() + 1; ++used) {
+        Start(files);
+        reader.ResetCounts();
+        auto spare = std::make_unique<StandardBlock>();
+        StandardBlocks blocks(reader, *block, spare.get());
+        Blocks got;
+        while (got.size() < used) {
+            const BlockRead<StandardBlock>* read = blocks.Next();
+            if (read == nullptr) break;
+            char time[kBlockTimeSize];
+            FormatHalfHourEnd(read->halfHour, time);
+            std::ostringstream text;
+            text << time << ' ' << read->block->count;
+            for (int i = 0; i < read->block->count && read->block->count <= 8; ++i) {
+                text << ' ' << read->block->sample[kU][i];
+            }
+            got.push_back(text.str());
+        }
+        blocks.StopReading();
+        EXPECT_EQ(got, Blocks(expected.begin(), expected.begin() + static_cast<long>(got.size())));
+        StreamReader alone;
+        alone.Start({dir / "f0.dat", dir / "f1.dat"});
+        for (std::size_t i = 0; i < got.size(); ++i) alone.ReadBlock(*spare);
+        const bool ended = got.size() < used;
+        const ReadCounts counts = ended ? all : alone.RecordCounts();
+        const std::vector<std::int64_t> dropped = ended ? allDropped : alone.EarlierDropped();
+        EXPECT_EQ(reader.RecordCounts().records, counts.records) << used;
+        EXPECT_EQ(reader.RecordCounts().badStatus, counts.badStatus) << used;
+        EXPECT_EQ(reader.EarlierDropped(), dropped) << used;
+    }
+}
+
+// A reader that keeps the date and minute of the record before reads every
+// text, in any order, as the time stamp reading of a text on its own does.
+TEST(TimeStampReaderTest, ReadsEveryTextAsParseTimeStampDoes) {
+    const char* const texts[] = {"\"2024-06-01 10:00:00.1\"",
+                                 "2024-06-01 10:00:00.25",
+                                 "\"2024-06-01 10:00:60\"",
+                                 "2024-06-01 24:00:00",
+                                 "2024-06-01T23:59:59.999999999999",
+                                 "2024-06-01 10:00",
+                                 "2024-06-01 10:00:00x",
+                                 "2024/06/01 10:00:00",
+                                 "2024-06/01 10:00:00",
+                                 "2024-02-30 10:00:00",
+                                 "2024-02-30 10:00:00",
+                                 "2024-02-29 00:00:00",
+                                 "2023-02-29 00:00:00",
+                                 "2024-06-01",
+                                 "2024-06-01 ",
+                                 " \"2024-06-01 10:30:00\" ",
+                                 "\"2024-06-01 10:30:00",
+                                 "2024-13-01 10:00:00",
+                                 "2024-06-01 10:00:00",
+                                 "",
+                                 "1969-12-31 23:59:59.5"};
+    TimeStampReader reader;
+    for (int round = 0; round < 2; ++round) {
+        for (const char* text : texts) EXPECT_EQ(reader.Read(text), ParseTimeStamp(text)) << text;
     }
 }
 

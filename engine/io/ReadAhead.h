@@ -1,0 +1,86 @@
+#pragma once
+// Two slots filled in turn by a thread of their own, one ahead of the slot
+// in use: reading the next block overlaps the processing of this one. What
+// is read, and in which order, is the filling function's own; only the
+// moment of reading moves.
+
+#include <array>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <utility>
+
+namespace kelvara {
+
+template <class Slot>
+class ReadAhead {
+public:
+    // fill reads into a slot; it returns false when nothing follows the slot
+    // it filled, and is not called again. Next must not be asked for more
+    // slots than were filled.
+    ReadAhead(Slot& first, Slot& second, std::function<bool(Slot&)> fill)
+        : slots_{&first, &second}, fill_(std::move(fill)) {
+        thread_ = std::jthread([this] { FillSlots(); });
+    }
+    // Stops the filling and waits for it.
+    ~ReadAhead() {
+        {
+            std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        changed_.notify_all();
+        thread_.join();
+    }
+    ReadAhead(const ReadAhead&) = delete;
+    ReadAhead& operator=(const ReadAhead&) = delete;
+
+    // The next slot filled. The slot given before is refilled from this
+    // call on.
+    Slot& Next() {
+        std::unique_lock lock(mutex_);
+        if (holding_) {
+            ++free_;
+            holding_ = false;
+            changed_.notify_all();
+        }
+        changed_.wait(lock, [&] { return ready_ > 0; });
+        --ready_;
+        holding_ = true;
+        Slot& slot = *slots_[nextTaken_];
+        nextTaken_ ^= 1;
+        return slot;
+    }
+
+private:
+    void FillSlots() {
+        for (std::size_t slot = 0;; slot ^= 1) {
+            {
+                std::unique_lock lock(mutex_);
+                changed_.wait(lock, [&] { return stopping_ || free_ > 0; });
+                if (stopping_) return;
+                --free_;
+            }
+            const bool more = fill_(*slots_[slot]);
+            {
+                std::lock_guard lock(mutex_);
+                ++ready_;
+            }
+            changed_.notify_all();
+            if (!more) return;
+        }
+    }
+
+    std::array<Slot*, 2> slots_;
+    std::function<bool(Slot&)> fill_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    int free_ = 2;   // slots the thread may fill
+    int ready_ = 0;  // slots filled and not yet taken
+    bool holding_ = false;
+    bool stopping_ = false;
+    std::size_t nextTaken_ = 0;
+    std::jthread thread_;  // last: started once everything above exists
+};
+
+}  // namespace kelvara
