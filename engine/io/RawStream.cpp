@@ -42,21 +42,24 @@ bool RawStream::Fill() {
     const std::size_t got = bytes_.Read(buffer_.get(), kBufferSize, error);
     next_ = buffer_.get();
     last_ = next_ + got;
-    lastLineFeed_ = nullptr;
-    ++loads_;
-    filled_ += static_cast<std::int64_t>(got);
-    if (error != 0) {
-        readError_ = error;
-        // Nothing of the failing read counts: the block it would end is unknown.
-        next_ = last_;
-        atEnd_ = true;
-        return false;
-    }
+    if (!CountLoad(got, error)) return false;
     if (got == 0) {
         atEnd_ = true;
         return false;
     }
     return true;
+}
+
+bool RawStream::CountLoad(std::size_t got, int error) {
+    lastLineFeed_ = nullptr;
+    ++loads_;
+    filled_ += static_cast<std::int64_t>(got);
+    if (error == 0) return true;
+    readError_ = error;
+    // Nothing of the failing read counts: the block it would end is unknown.
+    next_ = last_;
+    atEnd_ = true;
+    return false;
 }
 
 bool RawStream::WholeLines(const char*& begin, const char*& end) {
@@ -83,16 +86,7 @@ bool RawStream::FillBehindRest() {
     const std::size_t got = bytes_.Read(buffer + rest, kBufferSize - rest, error);
     next_ = buffer;
     last_ = buffer + rest + got;
-    lastLineFeed_ = nullptr;
-    ++loads_;
-    filled_ += static_cast<std::int64_t>(got);
-    if (error != 0) {
-        readError_ = error;
-        next_ = last_;
-        atEnd_ = true;
-        return false;
-    }
-    return got > 0;
+    return CountLoad(got, error) && got > 0;
 }
 
 void RawStream::SkipLine() {

@@ -97,6 +97,9 @@ private:
     int ReadUpTo(char delimiter, char stop, int width, char* out, bool stopAtEnd);
     // Loads the next piece of the file; false (and at its end) when none is left.
     bool Fill();
+    // Counts a load of got bytes; false after a read error, which ends the
+    // stream.
+    bool CountLoad(std::size_t got, int error);
 
     RawBytes bytes_;
     std::unique_ptr<char[]> buffer_;
