@@ -107,6 +107,18 @@ RunDiagnosis DiagnoseRun(const RunTally& tally, const DiagnosisContext& context)
     return diagnosis;
 }
 
+std::string NoFluxReason(const RunDiagnosis& diagnosis, std::string_view askAuto) {
+    switch (diagnosis.hint) {
+        case NoFluxHint::ColumnMap:
+            return diagnosis.noFluxes + " (the header names a record-number column: try " + std::string(askAuto) + ")";
+        case NoFluxHint::StatusField:
+            return diagnosis.noFluxes + " (is the status the last field of each record?)";
+        case NoFluxHint::None:
+            break;
+    }
+    return diagnosis.noFluxes;
+}
+
 void ConcludeJob(JobPort& port, const RunTally& tally, const DiagnosisContext& context) {
     const RunDiagnosis diagnosis = DiagnoseRun(tally, context);
     if (!diagnosis.noFluxes.empty()) {

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "io/ColumnLayout.h"
@@ -50,6 +51,10 @@ struct RunDiagnosis {
 };
 
 RunDiagnosis DiagnoseRun(const RunTally& tally, const DiagnosisContext& context);
+
+// Why no half hour got fluxes, with its hint in parentheses; askAuto is how
+// the front end asks for the header's names ("--columns auto").
+std::string NoFluxReason(const RunDiagnosis& diagnosis, std::string_view askAuto);
 
 class JobPort;
 

@@ -4,24 +4,7 @@
 
 namespace kelvara::python {
 
-namespace {
-
-// The hint in the words of a Python call.
-std::string HintText(NoFluxHint hint) {
-    switch (hint) {
-        case NoFluxHint::ColumnMap:
-            return " (the header names a record-number column: try columns=\"auto\")";
-        case NoFluxHint::StatusField:
-            return " (is the status the last field of each record?)";
-        case NoFluxHint::None:
-            break;
-    }
-    return "";
-}
-
-}  // namespace
-
-std::string NoDataText(const RunDiagnosis& diagnosis) { return diagnosis.noFluxes + HintText(diagnosis.hint); }
+std::string NoDataText(const RunDiagnosis& diagnosis) { return NoFluxReason(diagnosis, "columns=\"auto\""); }
 
 void PythonPort::ShowMessage(std::string_view text, std::string_view title, MessageIcon icon) {
     if (icon == MessageIcon::None) return;
