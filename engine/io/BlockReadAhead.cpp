@@ -8,7 +8,11 @@ BlockReadAhead::BlockReadAhead(RawReader& reader, BlockBuffer& first, BlockBuffe
     : reader_(reader),
       first_{.buffer = &first},
       second_{.buffer = &second},
-      slots_(first_, second_, [this](Block& block) { return ReadInto(block); }) {}
+      // The thread waiting for blocks parses half of each buffer beside the reader.
+      offer_([this] { slots_.Wake(); }),
+      sharing_(reader, offer_),
+      slots_(
+          first_, second_, [this](Block& block) { return ReadInto(block); }, &offer_) {}
 
 bool BlockReadAhead::ReadInto(Block& block) {
     block.count = reader_.ReadBlock(*block.buffer);

@@ -43,6 +43,8 @@ private:
     RawReader& reader_;
     Block first_;
     Block second_;
+    PieceOffer offer_;
+    SharedParsing<RawReader> sharing_;
     ReadAhead<Block> slots_;  // last: its thread starts once everything above exists
 };
 

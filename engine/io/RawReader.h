@@ -31,8 +31,8 @@ public:
     // Which status values keep a record (by default 0 to 13).
     void SetStatusRule(const StatusRule& rule) { statusRule_ = rule; }
     const StatusRule& GetStatusRule() const { return statusRule_; }
-    // Parses the first file's lines on two threads (see DefaultRecordReader).
-    void ParseOnTwoThreads(bool on) { firstRecords_.ParseOnTwoThreads(on); }
+    // Shares the parse of the first file's lines (see DefaultRecordReader).
+    void ShareParsing(PieceOffer* offer) { firstRecords_.ShareParsing(offer); }
 
     // Reads the next block into block.sample (records 0..count-1), sets
     // block.count and returns it; 1 (with a count of 0) once the first file

@@ -3,10 +3,9 @@
 #include <algorithm>
 #include <cstring>
 #include <string_view>
-#include <system_error>
 #include <tuple>
 
-#include "io/LineParseThread.h"
+#include "io/PieceOffer.h"
 #include "io/NumberText.h"
 #include "io/RecordLines.h"
 
@@ -17,7 +16,7 @@ namespace {
 constexpr int kStatusMinimum = 0;
 constexpr int kStatusMaximum = 13;
 
-// Below this a second thread costs more than it saves.
+// Below this sharing the parse costs more than it saves.
 constexpr std::ptrdiff_t kTwoThreadBytes = 1 << 15;
 
 // Fast path for a record whose line is already in the buffer: the same
@@ -191,25 +190,17 @@ void DefaultRecordReader::ParseLines(RawStream& stream, const char* begin, const
     // parsed exactly as the whole would be, for no line's parse looks past
     // its own line feed.
     const char* split = end;
-    if (twoThreads_ && end - begin >= kTwoThreadBytes) {
+    if (offer_ != nullptr && end - begin >= kTwoThreadBytes) {
         const char* const middle = begin + (end - begin) / 2;
         split = static_cast<const char*>(std::memchr(middle, '\n', static_cast<std::size_t>(end - middle))) + 1;
-    }
-    if (split != end && !parseThread_) {
-        try {
-            parseThread_ = std::make_unique<LineParseThread>();
-        } catch (const std::system_error&) {
-            twoThreads_ = false;  // no thread to be had: one will do
-            split = end;
-        }
     }
     if (split == end) {
         ParseRecordLines(begin, end, *columns_);
         return;
     }
-    parseThread_->Start(split, end, *secondHalf_);
+    offer_->Offer(split, end, *secondHalf_);
     ParseRecordLines(begin, split, *columns_);
-    parseThread_->Wait();
+    offer_->Finish();
     secondHalfPiece_ = split;
 }
 

@@ -67,7 +67,7 @@ inline int HalfHourOf(int minute) {
 HalfHourKey HalfHourKeyOf(const RawRecord& record);
 
 struct RecordColumns;
-class LineParseThread;
+class PieceOffer;
 
 // The default layout's records of one stream, whole lines parsed ahead in
 // arrays (see RecordLines.h) and handed out one by one; a line the arrays
@@ -104,14 +104,14 @@ public:
     // Record i of the run's columns as a whole RawRecord.
     void Materialize(int i, RawRecord& record) const;
 
-    // Parses each buffer's lines in two halves at once, the second on a
-    // thread of its own (started when first needed). The records are the
-    // same either way.
-    void ParseOnTwoThreads(bool on) { twoThreads_ = on; }
+    // Offers the second half of each buffer's lines to another thread
+    // (nullptr: parses every line itself). The records are the same either
+    // way.
+    void ShareParsing(PieceOffer* offer) { offer_ = offer; }
 
 private:
     // Parses the buffered lines [begin, end) of stream, in two halves when
-    // asked to and they are long enough.
+    // they are long enough and another thread may help.
     void ParseLines(RawStream& stream, const char* begin, const char* end);
     // The lines after the first half, once the stream reaches them: the
     // second half's columns, or the lines before it that the first half's
@@ -125,8 +125,7 @@ private:
     std::unique_ptr<RecordColumns> columns_;
     std::unique_ptr<RecordColumns> secondHalf_;  // of the same load as columns_
     const char* secondHalfPiece_ = nullptr;      // where its lines begin, or null when it holds none
-    std::unique_ptr<LineParseThread> parseThread_;
-    bool twoThreads_ = false;
+    PieceOffer* offer_ = nullptr;
     int next_ = 0;                 // the next record of the columns
     const char* piece_ = nullptr;  // where the parsed lines begin in the buffer
     std::uint64_t load_ = ~0ull;   // the stream's load they were parsed from

@@ -11,6 +11,8 @@
 #include <thread>
 #include <utility>
 
+#include "io/PieceOffer.h"
+
 namespace kelvara {
 
 template <class Slot>
@@ -18,9 +20,10 @@ class ReadAhead {
 public:
     // fill reads into a slot; it returns false when nothing follows the slot
     // it filled, and is not called again. Next must not be asked for more
-    // slots than were filled.
-    ReadAhead(Slot& first, Slot& second, std::function<bool(Slot&)> fill)
-        : slots_{&first, &second}, fill_(std::move(fill)) {
+    // slots than were filled. While Next waits it parses the pieces the
+    // filling offers on help (if given), which must call Wake after each.
+    ReadAhead(Slot& first, Slot& second, std::function<bool(Slot&)> fill, PieceOffer* help = nullptr)
+        : slots_{&first, &second}, fill_(std::move(fill)), help_(help) {
         thread_ = std::jthread([this] { FillSlots(); });
     }
     // Stops the filling and waits for it.
@@ -44,12 +47,24 @@ public:
             holding_ = false;
             changed_.notify_all();
         }
-        changed_.wait(lock, [&] { return ready_ > 0; });
+        for (;;) {
+            changed_.wait(lock, [&] { return ready_ > 0 || (help_ != nullptr && help_->OnOffer()); });
+            if (ready_ > 0) break;
+            lock.unlock();
+            help_->Help();
+            lock.lock();
+        }
         --ready_;
         holding_ = true;
         Slot& slot = *slots_[nextTaken_];
         nextTaken_ ^= 1;
         return slot;
+    }
+
+    // A piece is on offer: a waiting Next takes it.
+    void Wake() {
+        { std::lock_guard lock(mutex_); }
+        changed_.notify_all();
     }
 
 private:
@@ -73,6 +88,7 @@ private:
 
     std::array<Slot*, 2> slots_;
     std::function<bool(Slot&)> fill_;
+    PieceOffer* help_;
     std::mutex mutex_;
     std::condition_variable changed_;
     int free_ = 2;   // slots the thread may fill

@@ -46,8 +46,8 @@ public:
 
     // Starts over for a stream just opened behind its header lines.
     void Restart();
-    // Parses the default layout's lines on two threads (see DefaultRecordReader).
-    void ParseOnTwoThreads(bool on) { parsed_.ParseOnTwoThreads(on); }
+    // Shares the parse of the default layout's lines (see DefaultRecordReader).
+    void ShareParsing(PieceOffer* offer) { parsed_.ShareParsing(offer); }
     // The next record into record. End at the end of the file (or a failed
     // read: the stream says so); BadTime with the line's number and text.
     Next Read(RawStream& stream, const ColumnLayout& layout, StampedRecord& record);

@@ -6,7 +6,11 @@ StreamReadAhead::StreamReadAhead(StreamReader& reader, StandardBlock& first, Sta
     : reader_(reader),
       first_{.block = &first},
       second_{.block = &second},
-      slots_(first_, second_, [this](Block& block) { return ReadInto(block); }) {}
+      // The thread waiting for blocks parses half of each buffer beside the reader.
+      offer_([this] { slots_.Wake(); }),
+      sharing_(reader, offer_),
+      slots_(
+          first_, second_, [this](Block& block) { return ReadInto(block); }, &offer_) {}
 
 bool StreamReadAhead::ReadInto(Block& block) {
     block.read = reader_.ReadBlock(*block.block);

@@ -39,6 +39,8 @@ private:
     StreamReader& reader_;
     Block first_;
     Block second_;
+    PieceOffer offer_;
+    SharedParsing<StreamReader> sharing_;
     ReadAhead<Block> slots_;  // last: its thread starts once everything above exists
 };
 

@@ -49,7 +49,7 @@ public:
     // Which status values keep a record (by default 0 to 13).
     void SetStatusRule(const StatusRule& rule) { statusRule_ = rule; }
     // Parses the lines on two threads (see DefaultRecordReader).
-    void ParseOnTwoThreads(bool on) { records_.ParseOnTwoThreads(on); }
+    void ShareParsing(PieceOffer* offer) { records_.ShareParsing(offer); }
     void Close();
 
     // Reads the next half hour into block: every record up to the first one

@@ -7,12 +7,13 @@ namespace kelvara {
 DefaultBlocks::DefaultBlocks(RawReader& reader, BlockBuffer& block, BlockBuffer* spare)
     : reader_(reader), block_(block), countsUsed_(reader.RecordCounts()) {
     read_.total = reader_.FirstFileSize();
-    // With a block read ahead the run has a thread to spare for the parse too.
-    reader_.ParseOnTwoThreads(spare != nullptr);
     if (spare != nullptr) readAhead_ = std::make_unique<BlockReadAhead>(reader_, block_, *spare);
 }
 
-DefaultBlocks::~DefaultBlocks() {
+DefaultBlocks::~DefaultBlocks() { StopReading(); }
+
+void DefaultBlocks::StopReading() {
+    ended_ = true;
     if (!readAhead_) return;
     readAhead_.reset();
     // The reader has read ahead of the blocks used.

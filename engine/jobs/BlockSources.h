@@ -79,6 +79,11 @@ public:
     // The next block; nullptr after the last one or after a failed read.
     const BlockRead<BlockBuffer>* Next();
 
+    // Stops reading ahead: from here on the reader is the caller's again
+    // (to close, say), with its counts as of the last block handed on. No
+    // block follows.
+    void StopReading();
+
 private:
     // A time stamp without its hour ends the reading.
     const BlockRead<BlockBuffer>* StopOnTimeStamp();

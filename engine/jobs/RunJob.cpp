@@ -280,14 +280,14 @@ bool RunJob::ReadDefault(const RunPlan& plan, JobPort& port, MethodState<Traits>
     if (table_ != nullptr) table.emplace(*table_);
     TeeSink<Traits> sink(file, table ? &*table : nullptr);
     const LoopEnd end = ProcessBlocks<Traits>(blocks, state, plan.rotation, tally_, progress, sink);
+    // The reader is the job's again before a stop closes it.
+    blocks.StopReading();
     return TellLoopEnd(end, blocks.Failure(), plan, state, frame);
 }
 
 template <class Traits, class Frame>
 bool RunJob::ReadStream(const RunPlan& plan, JobPort& port, MethodState<Traits>& state, Frame& frame) {
     Traits::Blocks::Open(state.reader, plan.paths, plan.layouts);
-    // The one stream of the run: both cores parse it.
-    state.reader.ParseOnTwoThreads(true);
     BytesReadProgress progress(port, state.reader.TotalSize());
     typename Traits::Blocks blocks(state.reader, state.block, &states_->standardReadAhead);
     ResultsFileSink<Traits> file(state.results);

@@ -4,14 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <bit>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "EngineTestSupport.h"
 #include "TempDir.h"
+#include "io/PieceOffer.h"
 #include "io/RawStream.h"
 #include "io/RecordLines.h"
 
@@ -105,9 +108,10 @@ TEST_F(RecordLinesTest, ALineWhoseFieldsRunPastItsEndIsLeftToTheCharacterReader)
 
 // Several buffers of lines, short ones (more per half buffer than the
 // columns hold) and long ones, with malformed lines here and there: the
-// reader that parses each buffer in two halves at once reads the same
-// records, ending each where the character reader does.
-TEST_F(RecordLinesTest, ParsingOnTwoThreadsReadsWhatTheCharacterReaderReads) {
+// reader that offers the second half of each buffer to another thread
+// reads the same records, ending each where the character reader does,
+// whether a helper takes the halves or nobody does.
+TEST_F(RecordLinesTest, SharedParsingReadsWhatTheCharacterReaderReads) {
     std::string lines;
     for (int i = 0; i < 60000; ++i) {
         const std::string values = i < 20000 ? "1,2,3,4,5,6,7" : "-2.896,2.726,0.045,734.11,9.283,16.37,97.66";
@@ -121,28 +125,44 @@ TEST_F(RecordLinesTest, ParsingOnTwoThreadsReadsWhatTheCharacterReaderReads) {
         }
     }
     WriteFile(dir / "raw.dat", "h\nh\nh\nh\n" + lines);
-    RawStream parsedStream;
-    RawStream readStream;
-    ASSERT_TRUE(parsedStream.Open(dir / "raw.dat"));
-    ASSERT_TRUE(readStream.Open(dir / "raw.dat"));
-    for (int line = 0; line < 4; ++line) {
-        parsedStream.SkipLine();
-        readStream.SkipLine();
+    for (const bool helped : {false, true}) {
+        SCOPED_TRACE(helped ? "a helper takes the halves" : "nobody takes them");
+        RawStream parsedStream;
+        RawStream readStream;
+        ASSERT_TRUE(parsedStream.Open(dir / "raw.dat"));
+        ASSERT_TRUE(readStream.Open(dir / "raw.dat"));
+        for (int line = 0; line < 4; ++line) {
+            parsedStream.SkipLine();
+            readStream.SkipLine();
+        }
+        PieceOffer offer;
+        std::atomic<bool> done{false};
+        std::atomic<int> helps{0};
+        std::jthread helper([&] {
+            while (helped && !done) {
+                if (offer.Help()) ++helps;
+                std::this_thread::yield();
+            }
+        });
+        DefaultRecordReader reader;
+        reader.ShareParsing(&offer);
+        int records = 0;
+        for (;;) {
+            RawRecord parsed;
+            RawRecord read;
+            const bool parsedOne = reader.ReadWhole(parsedStream, parsed);
+            ASSERT_EQ(parsedOne, ReadWholeRecord(readStream, read)) << "record " << records;
+            if (!parsedOne) break;
+            ExpectSameRecord(parsed, read, "record " + std::to_string(records));
+            ASSERT_EQ(parsedStream.Consumed(), readStream.Consumed()) << "record " << records;
+            ++records;
+        }
+        done = true;
+        EXPECT_GT(records, 59000);
+        if (!helped) {
+            EXPECT_EQ(helps, 0);
+        }
     }
-    DefaultRecordReader reader;
-    reader.ParseOnTwoThreads(true);
-    int records = 0;
-    for (;;) {
-        RawRecord parsed;
-        RawRecord read;
-        const bool parsedOne = reader.ReadWhole(parsedStream, parsed);
-        ASSERT_EQ(parsedOne, ReadWholeRecord(readStream, read)) << "record " << records;
-        if (!parsedOne) break;
-        ExpectSameRecord(parsed, read, "record " + std::to_string(records));
-        ASSERT_EQ(parsedStream.Consumed(), readStream.Consumed()) << "record " << records;
-        ++records;
-    }
-    EXPECT_GT(records, 59000);
 }
 
 }  // namespace
