@@ -1,5 +1,7 @@
 #include "io/PieceOffer.h"
 
+#include "io/SpinBriefly.h"
+
 namespace kelvara {
 
 void PieceOffer::Offer(const char* begin, const char* end, RecordColumns& columns) {
@@ -15,7 +17,9 @@ void PieceOffer::Finish() {
         Parse();
     } else {
         // A helper has it: wait for its last store.
-        state_.wait(kTaken, std::memory_order_acquire);
+        if (!SpinBriefly([&] { return state_.load(std::memory_order_acquire) != kTaken; })) {
+            state_.wait(kTaken, std::memory_order_acquire);
+        }
     }
     state_.store(kIdle, std::memory_order_relaxed);
 }

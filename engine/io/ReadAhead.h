@@ -5,6 +5,7 @@
 // moment of reading moves.
 
 #include <array>
+#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -12,6 +13,7 @@
 #include <utility>
 
 #include "io/PieceOffer.h"
+#include "io/SpinBriefly.h"
 
 namespace kelvara {
 
@@ -48,13 +50,19 @@ public:
             changed_.notify_all();
         }
         for (;;) {
-            changed_.wait(lock, [&] { return ready_ > 0 || (help_ != nullptr && help_->OnOffer()); });
+            if (ready_ == 0) {
+                lock.unlock();
+                SpinBriefly([&] { return readySeen_.load(std::memory_order_acquire) > 0 || OnOffer(); });
+                lock.lock();
+            }
+            changed_.wait(lock, [&] { return ready_ > 0 || OnOffer(); });
             if (ready_ > 0) break;
             lock.unlock();
             help_->Help();
             lock.lock();
         }
         --ready_;
+        readySeen_.store(ready_, std::memory_order_relaxed);
         holding_ = true;
         Slot& slot = *slots_[nextTaken_];
         nextTaken_ ^= 1;
@@ -68,6 +76,8 @@ public:
     }
 
 private:
+    bool OnOffer() const { return help_ != nullptr && help_->OnOffer(); }
+
     void FillSlots() {
         for (std::size_t slot = 0;; slot ^= 1) {
             {
@@ -80,6 +90,7 @@ private:
             {
                 std::lock_guard lock(mutex_);
                 ++ready_;
+                readySeen_.store(ready_, std::memory_order_release);
             }
             changed_.notify_all();
             if (!more) return;
@@ -91,8 +102,9 @@ private:
     PieceOffer* help_;
     std::mutex mutex_;
     std::condition_variable changed_;
-    int free_ = 2;   // slots the thread may fill
-    int ready_ = 0;  // slots filled and not yet taken
+    int free_ = 2;                   // slots the thread may fill
+    int ready_ = 0;                  // slots filled and not yet taken
+    std::atomic<int> readySeen_{0};  // ready_, for a look without the lock
     bool holding_ = false;
     bool stopping_ = false;
     std::size_t nextTaken_ = 0;
