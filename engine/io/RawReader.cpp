@@ -1,5 +1,6 @@
 #include "io/RawReader.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "io/BlockTime.h"
@@ -158,21 +159,35 @@ bool RawReader::TakeParsedRecords(BlockKey key, BlockBuffer& block, int& count, 
     if (run.first == run.end) return false;
     const RecordColumns& columns = *run.columns;
     int i = run.first;
-    for (; i < run.end && pass < kBlockCapacity; ++i) {
+    while (i < run.end && pass < kBlockCapacity) {
+        // The stretch of records kept in this half hour, copied a variable at a time.
+        const int limit = std::min(run.end, i + (kBlockCapacity - pass));
+        int stretchEnd = i;
+        while (stretchEnd < limit && statusRule_.Keeps(columns.status[stretchEnd]) && columns.key[stretchEnd] == key) {
+            ++stretchEnd;
+        }
+        const int length = stretchEnd - i;
+        for (int v = 0; v < kVariableCount; ++v) {
+            std::memcpy(&block.sample[v][count], &columns.value[v][i],
+                        static_cast<std::size_t>(length) * sizeof(float));
+        }
+        count += length;
+        pass += length;
+        counts_.records += length;
+        i = stretchEnd;
+        if (i == limit) continue;
+        // A record dropped for its status, or the first of the next half hour.
         ++pass;
         ++counts_.records;
         if (!statusRule_.Keeps(columns.status[i])) {
             ++counts_.badStatus;
+            ++i;
             continue;
         }
-        if (!(columns.key[i] == key)) {
-            firstRecords_.Materialize(i, record_);
-            firstRecords_.TakeRun(first_, i + 1);
-            carry_ = true;
-            return true;
-        }
-        for (int v = 0; v < kVariableCount; ++v) block.sample[v][count] = columns.value[v][i];
-        ++count;
+        firstRecords_.Materialize(i, record_);
+        firstRecords_.TakeRun(first_, i + 1);
+        carry_ = true;
+        return true;
     }
     firstRecords_.TakeRun(first_, i);
     return true;
