@@ -48,11 +48,17 @@ bool Fraction(std::string_view text, std::size_t& at, TimePoint& nanoseconds) {
     return at == text.size();
 }
 
+constexpr int kFirstYear = 1678;
+constexpr int kLastYear = 2261;
+
 // The date and the blank or T after it, as days since 1970; false when
 // they do not read or name no real day.
 bool ReadDate(std::string_view text, std::size_t& at, long long& days) {
     int year, month, day;
     if (!Digits(text, at, 4, year) || at >= text.size()) return false;
+    // Nanoseconds since 1970 in 64 bits reach from 1677 to 2262; a year
+    // outside does not read rather than wrap around.
+    if (year < kFirstYear || year > kLastYear) return false;
     const char dateSeparator = text[at];
     if (dateSeparator != '-' && dateSeparator != '/') return false;
     ++at;

@@ -22,7 +22,7 @@ inline constexpr TimePoint kHalfHourNanoseconds = 1800 * kNanosecondsPerSecond;
 // The forms ParseTimeStamp reads, as the messages name them.
 inline constexpr std::string_view kTimeStampForms =
     "YYYY-MM-DD hh:mm:ss or YYYY/MM/DD hh:mm:ss, a blank or T between date and time, "
-    "seconds with any fraction, quoted or not";
+    "seconds with any fraction, quoted or not, years 1678 to 2261";
 
 // What the default layout needs of a time stamp, as the messages name it.
 inline constexpr std::string_view kDefaultTimeStampForm =

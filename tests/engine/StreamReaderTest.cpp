@@ -261,10 +261,27 @@ TEST(TimeStampReaderTest, ReadsEveryTextAsParseTimeStampDoes) {
                                  "2024-13-01 10:00:00",
                                  "2024-06-01 10:00:00",
                                  "",
-                                 "1969-12-31 23:59:59.5"};
+                                 "1969-12-31 23:59:59.5",
+                                 "1678-01-01 00:00:00",
+                                 "2261-12-31 23:59:59.999999999",
+                                 "1677-12-31 23:59:59",
+                                 "2262-01-01 00:00:00",
+                                 "9999-12-31 23:59:59"};
     TimeStampReader reader;
     for (int round = 0; round < 2; ++round) {
         for (const char* text : texts) EXPECT_EQ(reader.Read(text), ParseTimeStamp(text)) << text;
+    }
+}
+
+// Nanoseconds since 1970 hold the years 1678 to 2261 whole; a year beyond
+// is a time stamp that does not read, never a time wrapped around.
+TEST(TimeStampReaderTest, YearsBeyondTheTimesRangeDoNotRead) {
+    EXPECT_EQ(ParseTimeStamp("1678-01-01 00:00:00"), TimePoint{-9214560000} * kNanosecondsPerSecond);
+    EXPECT_EQ(ParseTimeStamp("2261-12-31 23:59:59.999999999"),
+              TimePoint{9214646399} * kNanosecondsPerSecond + 999999999);
+    for (const char* text :
+         {"1677-12-31 23:59:59", "2262-01-01 00:00:00", "9999-12-31 23:59:59", "0000-01-01 00:00:00"}) {
+        EXPECT_FALSE(ParseTimeStamp(text).has_value()) << text;
     }
 }
 

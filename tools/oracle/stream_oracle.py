@@ -36,7 +36,7 @@ HEADER_LINES = 4
 DEFAULT_FIELDS = 9
 HALF_HOUR = 1800
 FORMS = ('YYYY-MM-DD hh:mm:ss or YYYY/MM/DD hh:mm:ss, a blank or T between date and time, '
-         'seconds with any fraction, quoted or not')
+         'seconds with any fraction, quoted or not, years 1678 to 2261')
 
 # ---------------------------------------------------------------------------
 # Time stamps
@@ -107,7 +107,8 @@ def parse_time(field):
     days = _DAYS.get(date)
     if days is None:
         year, month, day = (int(g) for g in date)
-        if not (1 <= month <= 12 and 1 <= day <= days_in_month(year, month)):
+        # Nanoseconds since 1970 in 64 bits reach these years whole.
+        if not (1678 <= year <= 2261 and 1 <= month <= 12 and 1 <= day <= days_in_month(year, month)):
             return None
         days = _DAYS[date] = day_number(year, month, day)
     hour, minute, second = int(m.group(5)), int(m.group(6)), int(m.group(7))
