@@ -166,6 +166,11 @@ DefaultRecordReader::DefaultRecordReader()
 
 DefaultRecordReader::~DefaultRecordReader() = default;
 
+void DefaultRecordReader::ReadTimes() {
+    columns_->withTimes = true;
+    secondHalf_->withTimes = true;
+}
+
 DefaultRecordReader::Run DefaultRecordReader::ParsedRun(RawStream& stream) {
     const bool current = stream_ == &stream && load_ == stream.LoadCount() && next_ < columns_->count &&
                          stream.Position() == piece_ + columns_->LineBegin(next_);

@@ -108,6 +108,8 @@ public:
     // (nullptr: parses every line itself). The records are the same either
     // way.
     void ShareParsing(PieceOffer* offer) { offer_ = offer; }
+    // Reads each parsed record's full time stamp too (RecordColumns::time).
+    void ReadTimes();
 
 private:
     // Parses the buffered lines [begin, end) of stream, in two halves when

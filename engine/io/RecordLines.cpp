@@ -106,7 +106,8 @@ private:
 // One line, one field after the other, each up to its delimiter, as the
 // character reader reads them; false when a field would run past the line
 // feed.
-bool ParseLine(const char* p, const char* end, RecordColumns& columns, int i, const char*& next) {
+bool ParseLine(const char* p, const char* end, RecordColumns& columns, int i, const char*& next,
+               TimeStampReader& times) {
     // The line feed as the leading character: the character reader would
     // go on into the next line.
     if (*p == '\n') return false;
@@ -119,6 +120,13 @@ bool ParseLine(const char* p, const char* end, RecordColumns& columns, int i, co
     if (!line.PastInTimeStamp(':')) return false;
     fields.minuteEnd = line.Position() - 1;
     if (!line.Past(',')) return false;
+    if (columns.withTimes) {
+        // The time field runs from the line's start to its first comma.
+        const auto field = std::string_view(p, static_cast<std::size_t>(line.Position() - 1 - p));
+        const std::optional<TimePoint> time = times.Read(field);
+        columns.timeRead[i] = time.has_value();
+        columns.time[i] = time.value_or(0);
+    }
     for (int v = 0; v < kVariableCount; ++v) {
         if (!line.Value(end, columns.value[v][i])) return false;
     }
@@ -135,9 +143,10 @@ bool ParseLine(const char* p, const char* end, RecordColumns& columns, int i, co
 const char* ParseRecordLines(const char* begin, const char* end, RecordColumns& columns) {
     const char* p = begin;
     int count = 0;
+    TimeStampReader times;
     while (p != end && count < RecordColumns::kCapacity) {
         const char* next;
-        if (!ParseLine(p, end, columns, count, next)) break;
+        if (!ParseLine(p, end, columns, count, next, times)) break;
         p = next;
         columns.lineEnd[count] = static_cast<std::uint32_t>(p - begin);
         ++count;

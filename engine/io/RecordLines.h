@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "io/RawRecord.h"
+#include "io/TimeStamp.h"
 #include "pipeline/Variable.h"
 
 namespace kelvara {
@@ -24,6 +25,11 @@ struct RecordColumns {
     std::uint32_t lineEnd[kCapacity];
     // The date text starts one character into the line.
     std::uint8_t dateLength[kCapacity];
+    // With withTimes set, each record's full time stamp is read too (for
+    // the standard methods); timeRead[i] is 0 when it does not read.
+    bool withTimes = false;
+    TimePoint time[kCapacity];
+    std::uint8_t timeRead[kCapacity];
 
     std::uint32_t LineBegin(int i) const { return i == 0 ? 0 : lineEnd[i - 1]; }
 };
@@ -32,7 +38,8 @@ struct RecordColumns {
 // its start into columns (replacing what they held), until the columns are
 // full or a line's fields would run past its line feed: such a line, and
 // what follows it, is left to the character reader. Each record is exactly
-// what that reader makes of its line. Returns where the parsing stopped.
+// what that reader makes of its line, and with withTimes its time the
+// time stamp reading's. Returns where the parsing stopped.
 const char* ParseRecordLines(const char* begin, const char* end, RecordColumns& columns);
 
 // Record i of the columns into record; the piece began at begin and must be

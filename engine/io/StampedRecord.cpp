@@ -69,6 +69,9 @@ LineRead ReadStampedLine(const char* begin, const char* end, const ColumnLayout&
     return LineRead::Record;
 }
 
+// The time stamps are read with the lines, on whichever thread parses them.
+StampedRecordReader::StampedRecordReader() { parsed_.ReadTimes(); }
+
 void StampedRecordReader::Restart() {
     line_ = kHeaderLineCount;
     shortLines_ = 0;
@@ -85,14 +88,12 @@ bool StampedRecordReader::TakeParsed(RawStream& stream, StampedRecord& record, N
     const char* const lineFeed = run.piece + columns.lineEnd[i] - 1;
     ++line_;
     parsed_.TakeRun(stream, i + 1);
-    const std::string_view field = DefaultTimeField(begin, lineFeed);
-    const auto time = timeStamps_.Read(field);
-    if (!time) {
-        timeText_.assign(field);
+    if (columns.timeRead[i] == 0) {
+        timeText_.assign(DefaultTimeField(begin, lineFeed));
         next = Next::BadTime;
         return true;
     }
-    record.time = *time;
+    record.time = columns.time[i];
     for (int v = 0; v < kVariableCount; ++v) record.value[v] = columns.value[v][i];
     record.status = columns.status[i];
     next = Next::Record;

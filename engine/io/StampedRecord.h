@@ -44,6 +44,8 @@ class StampedRecordReader {
 public:
     enum class Next { Record, End, BadTime };
 
+    StampedRecordReader();
+
     // Starts over for a stream just opened behind its header lines.
     void Restart();
     // Shares the parse of the default layout's lines (see DefaultRecordReader).
@@ -64,7 +66,6 @@ private:
     bool NextLine(RawStream& stream, const char*& begin, const char*& end);
 
     DefaultRecordReader parsed_;
-    TimeStampReader timeStamps_;
     std::string longLine_;  // a line the buffer cannot hold whole
     std::string timeText_;
     std::int64_t line_ = kHeaderLineCount;

@@ -140,9 +140,15 @@ bool StreamReader::ReadBlock(StandardBlock& block) {
         } while (kind == Kind::Earlier);
     }
     blockHalfHour_ = HalfHourOf(record_.time);
+    // HalfHourOf(time) == blockHalfHour_, without a division a record.
+    const TimePoint blockStart = blockHalfHour_ * kHalfHourNanoseconds;
+    const auto inBlock = [blockStart](TimePoint time) {
+        return time >= blockStart && static_cast<std::uint64_t>(time) - static_cast<std::uint64_t>(blockStart) <
+                                         static_cast<std::uint64_t>(kHalfHourNanoseconds);
+    };
     for (;;) {
         if (kind == Kind::Good) {
-            if (HalfHourOf(record_.time) != blockHalfHour_) {
+            if (!inBlock(record_.time)) {
                 carry_ = true;
                 // A record of a later reader's files ends this reader's work.
                 finished_ = !Own();
