@@ -40,6 +40,54 @@ void StoreTimeStamp(const TimeStampFields& fields, RecordColumns& columns, int i
         static_cast<std::uint8_t>(std::min<std::ptrdiff_t>(fields.dateEnd - fields.date, kDateWidth));
 }
 
+// Whether the n bytes at a and at b are the same, eight at a time.
+bool SameBytes(const char* a, const char* b, int n) {
+    const auto word = [](const char* p) {
+        std::uint64_t value;
+        std::memcpy(&value, p, sizeof value);
+        return value;
+    };
+    if (n < 8) return std::memcmp(a, b, static_cast<std::size_t>(n)) == 0;
+    for (int k = 0; k + 8 <= n; k += 8) {
+        if (word(a + k) != word(b + k)) return false;
+    }
+    return word(a + n - 8) == word(b + n - 8);
+}
+
+// The time stamp of the line parsed before, up to its minute's colon. A
+// line that begins with the same bytes has the same date, hour and minute
+// where that one had them: the logger writes many lines a minute, and they
+// are not scanned again.
+class MinuteBefore {
+public:
+    // The fields of the line at p (at least kLongest bytes before end) when
+    // it begins as the line before did.
+    bool Match(const char* p, const char* end, TimeStampFields& fields) const {
+        if (line_ == nullptr || end - p < kLongest || !SameBytes(p, line_, length_)) return false;
+        fields = TimeStampFields{p + 1, p + dateEnd_, p + hourEnd_, p + length_ - 1};
+        return true;
+    }
+    void Keep(const char* p, const TimeStampFields& fields) {
+        const auto length = fields.minuteEnd + 1 - p;
+        if (length > kLongest) {
+            line_ = nullptr;
+            return;
+        }
+        line_ = p;
+        length_ = static_cast<int>(length);
+        dateEnd_ = static_cast<int>(fields.dateEnd - p);
+        hourEnd_ = static_cast<int>(fields.hourEnd - p);
+    }
+
+private:
+    static constexpr int kLongest = 24;
+
+    const char* line_ = nullptr;
+    int length_ = 0;  // to the minute's colon, included
+    int dateEnd_ = 0;
+    int hourEnd_ = 0;
+};
+
 // The status runs to the line feed.
 std::int32_t StatusOfField(const char* start, const char* lineFeed) {
     return AtoiText(Cut(start, lineFeed, kStatusWidth));
@@ -103,22 +151,31 @@ private:
     const char* p_;
 };
 
-// One line, one field after the other, each up to its delimiter, as the
-// character reader reads them; false when a field would run past the line
-// feed.
-bool ParseLine(const char* p, const char* end, RecordColumns& columns, int i, const char*& next,
-               TimeStampReader& times) {
-    // The line feed as the leading character: the character reader would
-    // go on into the next line.
-    if (*p == '\n') return false;
+// The date, the hour and the minute of the line at p, each up to its
+// delimiter; false when the line or its first field ends first.
+bool ScanTimeStamp(const char* p, TimeStampFields& fields) {
     LineScanner line(p + 1);
-    TimeStampFields fields{p + 1, nullptr, nullptr, nullptr};
     if (!line.PastInTimeStamp(' ')) return false;
     fields.dateEnd = line.Position() - 1;
     if (!line.PastInTimeStamp(':')) return false;
     fields.hourEnd = line.Position() - 1;
     if (!line.PastInTimeStamp(':')) return false;
     fields.minuteEnd = line.Position() - 1;
+    return true;
+}
+
+// One line, one field after the other, each up to its delimiter, as the
+// character reader reads them; false when a field would run past the line
+// feed.
+bool ParseLine(const char* p, const char* end, RecordColumns& columns, int i, const char*& next, TimeStampReader& times,
+               MinuteBefore& minuteBefore) {
+    // The line feed as the leading character: the character reader would
+    // go on into the next line.
+    if (*p == '\n') return false;
+    TimeStampFields fields{p + 1, nullptr, nullptr, nullptr};
+    const bool sameMinute = minuteBefore.Match(p, end, fields);
+    if (!sameMinute && !ScanTimeStamp(p, fields)) return false;
+    LineScanner line(fields.minuteEnd + 1);
     if (!line.Past(',')) return false;
     if (columns.withTimes) {
         // The time field runs from the line's start to its first comma.
@@ -133,7 +190,13 @@ bool ParseLine(const char* p, const char* end, RecordColumns& columns, int i, co
     const char* const status = line.Position();
     line.ToLineFeed();
     columns.status[i] = StatusOfField(status, line.Position());
-    StoreTimeStamp(fields, columns, i);
+    if (sameMinute) {
+        columns.key[i] = columns.key[i - 1];
+        columns.dateLength[i] = columns.dateLength[i - 1];
+    } else {
+        StoreTimeStamp(fields, columns, i);
+        minuteBefore.Keep(p, fields);
+    }
     next = line.Position() + 1;
     return true;
 }
@@ -144,9 +207,10 @@ const char* ParseRecordLines(const char* begin, const char* end, RecordColumns& 
     const char* p = begin;
     int count = 0;
     TimeStampReader times;
+    MinuteBefore minuteBefore;
     while (p != end && count < RecordColumns::kCapacity) {
         const char* next;
-        if (!ParseLine(p, end, columns, count, next, times)) break;
+        if (!ParseLine(p, end, columns, count, next, times, minuteBefore)) break;
         p = next;
         columns.lineEnd[count] = static_cast<std::uint32_t>(p - begin);
         ++count;

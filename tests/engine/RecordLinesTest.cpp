@@ -93,6 +93,35 @@ TEST_F(RecordLinesTest, EveryWellFormedLineReadsAsTheCharacterReaderReadsIt) {
     EXPECT_EQ(ParseAndCompare(all), static_cast<int>(std::size(lines)));
 }
 
+// Lines that begin as the line before, to the minute's colon, take its
+// date, hour and minute unscanned; any byte of difference, a clock of other
+// widths or a time stamp too long to compare is scanned anew.
+TEST_F(RecordLinesTest, LinesOfTheSameMinuteReadAsEachOnItsOwn) {
+    const std::string lines[] = {
+        "\"2024-06-01 10:00:00.0\",1,2,3,4,5,6,7,0\n",
+        "\"2024-06-01 10:00:00.1\",1.5,2,3,4,5,6,7,1\n",
+        "\"2024-06-01 10:00:59.9\",-1,2,3,4,5,6,7,2\r\n",
+        "\"2024-06-01 10:01:00\",1,2,3,4,5,6,7,3\n",
+        "\"2024-06-01 10:31:00\",1,2,3,4,5,6,7,4\n",
+        "\"2024-06-01 11:31:00\",1,2,3,4,5,6,7,5\n",
+        "\"2024-06-02 11:31:00\",1,2,3,4,5,6,7,6\n",
+        "\"2024-06-02 11:31:,1,2,3,4,5,6,7,7\n",
+        "\"2024-06-02 1:31:00\",1,2,3,4,5,6,7,8\n",
+        "\"2024-06-02 11:3:00\",1,2,3,4,5,6,7,9\n",
+        "\"2024-06-02 11:31:00\",1,2,3,4,5,6,7,10\n",
+        "\"2024-06-02-and-a-longer-date 11:31:00\",1,2,3,4,5,6,7,11\n",
+        "\"2024-06-02-and-a-longer-date 11:31:01\",1,2,3,4,5,6,7,12\n",
+        "\"2024-06-02-and-a-longer-date 11:59:01\",1,2,3,4,5,6,7,13\n",
+        "\"2024-06-02 11:59:01\",1,2,3,4,5,6,7,0\n",
+        "\"2024-06-02 11:59:02\",1,2,3,4,5,6,7,0\n",
+    };
+    std::string all;
+    for (const std::string& line : lines) all += line;
+    EXPECT_EQ(ParseAndCompare(all), static_cast<int>(std::size(lines)));
+    // A line of the same minute whose values run past its end still stops the parse there.
+    EXPECT_EQ(ParseAndCompare(lines[0] + lines[1] + "\"2024-06-01 10:00:00.2\",1,2,3\n" + lines[2]), 2);
+}
+
 TEST_F(RecordLinesTest, ALineWhoseFieldsRunPastItsEndIsLeftToTheCharacterReader) {
     const std::string good = "\"2024-06-01 10:00:00\",1,2,3,4,5,6,7,0\n";
     const std::string shortLines[] = {
