@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "corrections/WideVectors.h"
+#include "pipeline/WideVectors.h"
 
 namespace kelvara {
 

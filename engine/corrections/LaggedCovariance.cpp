@@ -5,7 +5,7 @@
 #include <limits>
 
 #include "corrections/FourLanes.h"
-#include "corrections/WideVectors.h"
+#include "pipeline/WideVectors.h"
 
 namespace kelvara {
 

@@ -5,6 +5,7 @@
 #include "pipeline/GoodRecords.h"
 #include "pipeline/PhysicalConstants.h"
 #include "pipeline/Precision.h"
+#include "pipeline/WideVectors.h"
 
 namespace kelvara {
 
@@ -26,7 +27,7 @@ struct ChunkProperties {
     float rho[kChunk];
 };
 
-void ComputeChunk(const BlockBuffer& block, int first, int count, ChunkProperties& out) {
+KELVARA_WIDE_VECTORS void ComputeChunk(const BlockBuffer& block, int first, int count, ChunkProperties& out) {
     const float* ts = block.sample[kTs] + first;
     const float* h2oSamples = block.sample[kH2O] + first;
     const float* pSamples = block.sample[kP] + first;

@@ -1,8 +1,10 @@
 #pragma once
-// The corrections' few hot loops (sums and dot products over a half hour)
-// get versions for AVX-512 and AVX2 where GCC can make them, picked when the
-// program starts by what the processor can do. Every version adds in the
-// same order (the running sums are spelled out), so they give the same bits.
+// A few hot loops (the air properties of every record, the corrections'
+// sums and dot products over a half hour) get versions for AVX-512 and AVX2
+// where GCC can make them, picked when the program starts by what the
+// processor can do. Every version does the same operations in the same
+// order on each value (the running sums are spelled out, and no multiply and
+// add are ever fused), so they give the same bits.
 
 #if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__linux__) && \
     !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
