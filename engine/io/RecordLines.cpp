@@ -180,9 +180,9 @@ bool ParseLine(const char* p, const char* end, RecordColumns& columns, int i, co
     if (columns.withTimes) {
         // The time field runs from the line's start to its first comma.
         const auto field = std::string_view(p, static_cast<std::size_t>(line.Position() - 1 - p));
-        const std::optional<TimePoint> time = times.Read(field);
-        columns.timeRead[i] = time.has_value();
-        columns.time[i] = time.value_or(0);
+        TimePoint time = 0;
+        columns.timeRead[i] = times.Read(field, time);
+        columns.time[i] = time;
     }
     for (int v = 0; v < kVariableCount; ++v) {
         if (!line.Value(end, columns.value[v][i])) return false;

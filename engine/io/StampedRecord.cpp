@@ -100,6 +100,16 @@ bool StampedRecordReader::TakeParsed(RawStream& stream, StampedRecord& record, N
     return true;
 }
 
+DefaultRecordReader::Run StampedRecordReader::ParsedRun(RawStream& stream, const ColumnLayout& layout) {
+    if (layout.mapped) return DefaultRecordReader::Run{};
+    return parsed_.ParsedRun(stream);
+}
+
+void StampedRecordReader::TakeRun(RawStream& stream, const DefaultRecordReader::Run& run, int end) {
+    line_ += end - run.first;
+    parsed_.TakeRun(stream, end);
+}
+
 // The next line, [begin, end) without its line feed; false at the end.
 bool StampedRecordReader::NextLine(RawStream& stream, const char*& begin, const char*& end) {
     const char* lineFeed;

@@ -54,6 +54,13 @@ public:
     // read: the stream says so); BadTime with the line's number and text.
     Next Read(RawStream& stream, const ColumnLayout& layout, StampedRecord& record);
 
+    // The records parsed ahead of the stream's position (see
+    // DefaultRecordReader::ParsedRun), for a reader that takes many at once;
+    // none for a mapped layout. Each one's time is valid where timeRead is set.
+    DefaultRecordReader::Run ParsedRun(RawStream& stream, const ColumnLayout& layout);
+    // Takes the run's records before index end, as many Reads would.
+    void TakeRun(RawStream& stream, const DefaultRecordReader::Run& run, int end);
+
     // The number of the line read last (header lines counted, from 1), and
     // the time stamp text of a BadTime.
     std::int64_t Line() const { return line_; }

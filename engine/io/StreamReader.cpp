@@ -2,16 +2,25 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <limits>
 #include <system_error>
 #include <utility>
 
 #include "io/RawBytes.h"
+#include "io/RecordLines.h"
 
 namespace kelvara {
 
 namespace {
 
 std::int64_t SizeOf(const std::filesystem::path& file) { return RawContentSize(file); }
+
+// HalfHourOf(time) == HalfHourOf(start), for the start of a half hour,
+// without a division a record.
+bool InHalfHour(TimePoint time, TimePoint start) {
+    return time >= start && static_cast<std::uint64_t>(time) - static_cast<std::uint64_t>(start) <
+                                static_cast<std::uint64_t>(kHalfHourNanoseconds);
+}
 
 }  // namespace
 
@@ -140,15 +149,10 @@ bool StreamReader::ReadBlock(StandardBlock& block) {
         } while (kind == Kind::Earlier);
     }
     blockHalfHour_ = HalfHourOf(record_.time);
-    // HalfHourOf(time) == blockHalfHour_, without a division a record.
     const TimePoint blockStart = blockHalfHour_ * kHalfHourNanoseconds;
-    const auto inBlock = [blockStart](TimePoint time) {
-        return time >= blockStart && static_cast<std::uint64_t>(time) - static_cast<std::uint64_t>(blockStart) <
-                                         static_cast<std::uint64_t>(kHalfHourNanoseconds);
-    };
     for (;;) {
         if (kind == Kind::Good) {
-            if (!inBlock(record_.time)) {
+            if (!InHalfHour(record_.time, blockStart)) {
                 carry_ = true;
                 // A record of a later reader's files ends this reader's work.
                 finished_ = !Own();
@@ -157,9 +161,43 @@ bool StreamReader::ReadBlock(StandardBlock& block) {
             if (block.count >= kMaxHalfHourRecords) return Fail(Failure::TooLarge, 0);
             if (!block.Append(record_.value)) return Fail(Failure::Memory, ENOMEM);
         }
+        if (!AppendParsedRecords(block, blockStart)) return false;
         if (!NextRecord()) return !Failed();
         kind = Classify();
     }
+}
+
+// Most records of a file are kept, in time order, each in the half hour of
+// the one before: those are taken here a stretch at a time, straight from
+// the parsed arrays. The records of a later reader's files go one by one,
+// for nothing of them is counted.
+bool StreamReader::AppendParsedRecords(StandardBlock& block, TimePoint blockStart) {
+    if (!opened_ || !Own()) return true;
+    const DefaultRecordReader::Run run = records_.ParsedRun(stream_, layouts_[current_]);
+    // A failed read leaves the stream to NextRecord, which reports it.
+    if (run.first == run.end || stream_.Failed()) return true;
+    const RecordColumns& columns = *run.columns;
+    const int end = run.first + std::min(run.end - run.first, kMaxHalfHourRecords - block.count);
+    TimePoint last = lastKept_ ? *lastKept_ : std::numeric_limits<TimePoint>::min();
+    int i = run.first;
+    for (; i < end; ++i) {
+        const TimePoint time = columns.time[i];
+        if (columns.timeRead[i] == 0 || !statusRule_.Keeps(columns.status[i]) || time < last ||
+            !InHalfHour(time, blockStart)) {
+            break;
+        }
+        last = time;
+    }
+    const int length = i - run.first;
+    if (length == 0) return true;
+    const float* values[kVariableCount];
+    for (int v = 0; v < kVariableCount; ++v) values[v] = &columns.value[v][run.first];
+    if (!block.AppendColumns(values, length)) return Fail(Failure::Memory, ENOMEM);
+    counts_.records += length;
+    lastKept_ = last;
+    if (!latestGood_ || last > *latestGood_) latestGood_ = last;
+    records_.TakeRun(stream_, run, i);
+    return true;
 }
 
 }  // namespace kelvara

@@ -105,6 +105,11 @@ private:
     // Counts the record just read as dropped for being earlier, dropped for
     // its status, or kept.
     Kind Classify();
+    // Appends to block the records parsed ahead that are kept in the half
+    // hour from blockStart, as many as follow one another, with the counts
+    // NextRecord and Classify would keep for them; the first record that
+    // is anything else is left to them. False on a failure.
+    bool AppendParsedRecords(StandardBlock& block, TimePoint blockStart);
     bool OpenCurrent();
     bool Fail(Failure failure, int error);
     bool Own() const { return current_ < share_.ownFiles; }

@@ -35,16 +35,20 @@ std::string_view Unquoted(std::string_view text) {
 // Nanoseconds of ".fff..." after the seconds: up to nine digits count, more
 // are read and left out.
 bool Fraction(std::string_view text, std::size_t& at, TimePoint& nanoseconds) {
+    static constexpr TimePoint kScale[10] = {1'000'000'000, 100'000'000, 10'000'000, 1'000'000, 100'000,
+                                             10'000,        1'000,       100,        10,        1};
     nanoseconds = 0;
     if (at == text.size()) return true;
     if (text[at] != '.') return false;
     ++at;
-    TimePoint scale = kNanosecondsPerSecond / 10;
-    while (at < text.size() && IsDigit(text[at])) {
-        nanoseconds += (text[at] - '0') * scale;
-        scale /= 10;
-        ++at;
+    TimePoint value = 0;
+    int digits = 0;
+    for (; at < text.size() && IsDigit(text[at]); ++at) {
+        if (digits == 9) continue;
+        value = value * 10 + (text[at] - '0');
+        ++digits;
     }
+    nanoseconds = value * kScale[digits];
     return at == text.size();
 }
 
@@ -84,13 +88,16 @@ bool ReadHourAndMinute(std::string_view text, std::size_t& at, long long& second
 }
 
 // The seconds and their fraction, to the text's end, after the minute
-// that begins at base (seconds since 1970).
-std::optional<TimePoint> ReadSeconds(std::string_view text, std::size_t at, long long base) {
+// that begins at base (seconds since 1970). (A bool and an out value, not
+// an optional: this runs for every record, and returning the optional
+// stalled on its flag byte.)
+bool ReadSeconds(std::string_view text, std::size_t at, long long base, TimePoint& time) {
     int second;
-    if (!Digits(text, at, 2, second)) return std::nullopt;
+    if (!Digits(text, at, 2, second)) return false;
     TimePoint fraction = 0;
-    if (!Fraction(text, at, fraction) || second > 59) return std::nullopt;
-    return (base + second) * kNanosecondsPerSecond + fraction;
+    if (!Fraction(text, at, fraction) || second > 59) return false;
+    time = (base + second) * kNanosecondsPerSecond + fraction;
+    return true;
 }
 
 }  // namespace
@@ -101,21 +108,23 @@ std::optional<TimePoint> ParseTimeStamp(std::string_view text) {
     long long days = 0;
     long long ofDay = 0;
     if (!ReadDate(text, at, days) || !ReadHourAndMinute(text, at, ofDay)) return std::nullopt;
-    return ReadSeconds(text, at, days * 86400 + ofDay);
+    TimePoint time;
+    if (!ReadSeconds(text, at, days * 86400 + ofDay, time)) return std::nullopt;
+    return time;
 }
 
-std::optional<TimePoint> TimeStampReader::Read(std::string_view text) {
+bool TimeStampReader::Read(std::string_view text, TimePoint& time) {
     text = Unquoted(text);
     if (!known_ || text.size() < kMinuteLength || std::memcmp(text.data(), minute_, kMinuteLength) != 0) {
         std::size_t at = 0;
         long long days = 0;
         long long ofDay = 0;
         known_ = ReadDate(text, at, days) && ReadHourAndMinute(text, at, ofDay);
-        if (!known_) return std::nullopt;
+        if (!known_) return false;
         minuteStart_ = days * 86400 + ofDay;
         std::memcpy(minute_, text.data(), kMinuteLength);
     }
-    return ReadSeconds(text, kMinuteLength, minuteStart_);
+    return ReadSeconds(text, kMinuteLength, minuteStart_, time);
 }
 
 std::int64_t HalfHourOf(TimePoint time) {

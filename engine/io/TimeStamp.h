@@ -46,7 +46,8 @@ std::optional<TimePoint> ParseTimeStamp(std::string_view text);
 // the same as the record before's (text and all) are not read again.
 class TimeStampReader {
 public:
-    std::optional<TimePoint> Read(std::string_view text);
+    // False (time unset) when the text does not read.
+    bool Read(std::string_view text, TimePoint& time);
 
 private:
     static constexpr std::size_t kMinuteLength = 17;  // "YYYY-MM-DD hh:mm:"

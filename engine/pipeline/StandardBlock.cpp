@@ -14,6 +14,17 @@ bool StandardBlock::Grow() {
     return Allocate(capacity_ == 0 ? kInitialCapacity : 2 * capacity_);
 }
 
+bool StandardBlock::AppendColumns(const float* const (&columns)[kVariableCount], int length) {
+    while (length > capacity_ - count) {
+        if (!Grow()) return false;
+    }
+    for (int v = 0; v < kVariableCount; ++v) {
+        std::memcpy(sample[v] + count, columns[v], sizeof(float) * static_cast<std::size_t>(length));
+    }
+    count += length;
+    return true;
+}
+
 // A broken logger clock can put a month of records into one half hour: a
 // failed allocation is reported, never thrown.
 bool StandardBlock::Allocate(int capacity) {

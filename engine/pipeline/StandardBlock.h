@@ -41,6 +41,9 @@ public:
         ++count;
         return true;
     }
+    // Adds length records at once, record i of variable v at columns[v][i].
+    // False (nothing added) when no more memory could be had.
+    bool AppendColumns(const float* const (&columns)[kVariableCount], int length);
 
     // A record is good when all seven of its flags are set.
     bool IsGood(int i) const { return AllFlagsSet(flag, i); }

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -115,6 +116,20 @@ TEST_F(StreamReaderTest, TwentyHertzHalfHourIsOneBlockAndALongerOneGrowsTheBuffe
     EXPECT_EQ(5, block->count);
     EXPECT_EQ(grown, block->Capacity());
     EXPECT_FALSE(reader.ReadBlock(*block));
+}
+
+// A logger clock that stuck: a half hour of more records than any real one
+// holds stops the stream rather than fill the memory; one record fewer is
+// a block like any other.
+TEST_F(StreamReaderTest, AHalfHourBeyondTheLargestStopsTheStream) {
+    std::string stuck;
+    for (int i = 0; i < kMaxHalfHourRecords; ++i) stuck += L("10:10:00", "1");
+    Start({stuck + L("10:40:00", "2")});
+    ASSERT_TRUE(reader.ReadBlock(*block));
+    EXPECT_EQ(kMaxHalfHourRecords, block->count);
+    Start({stuck + L("10:10:00", "1")});
+    EXPECT_FALSE(reader.ReadBlock(*block));
+    EXPECT_TRUE(reader.BlockTooLarge());
 }
 
 TEST_F(StreamReaderTest, AFileThatWillNotOpenOrReadFailsTheStream) {
@@ -266,11 +281,30 @@ TEST(TimeStampReaderTest, ReadsEveryTextAsParseTimeStampDoes) {
                                  "2261-12-31 23:59:59.999999999",
                                  "1677-12-31 23:59:59",
                                  "2262-01-01 00:00:00",
-                                 "9999-12-31 23:59:59"};
+                                 "9999-12-31 23:59:59",
+                                 "2024-06-01 10:00:00.",
+                                 "2024-06-01 10:00:00.1.2",
+                                 "2024-06-01 10:00:00.000000001",
+                                 "2024-06-01 10:00:00.1234567899"};
     TimeStampReader reader;
     for (int round = 0; round < 2; ++round) {
-        for (const char* text : texts) EXPECT_EQ(reader.Read(text), ParseTimeStamp(text)) << text;
+        for (const char* text : texts) {
+            TimePoint time = 0;
+            const bool read = reader.Read(text, time);
+            EXPECT_EQ(read ? std::optional<TimePoint>(time) : std::nullopt, ParseTimeStamp(text)) << text;
+        }
     }
+}
+
+// Nine digits of a fraction count, to the nanosecond; any after them are
+// read and left out.
+TEST(TimeStampReaderTest, FractionsCountToTheNanosecond) {
+    const TimePoint second = kNanosecondsPerSecond;
+    EXPECT_EQ(ParseTimeStamp("1970-01-01 00:00:01.5"), second + 500'000'000);
+    EXPECT_EQ(ParseTimeStamp("1970-01-01 00:00:01.000000001"), second + 1);
+    EXPECT_EQ(ParseTimeStamp("1970-01-01 00:00:01.1234567899"), second + 123'456'789);
+    EXPECT_EQ(ParseTimeStamp("1970-01-01 00:00:01."), second);
+    EXPECT_FALSE(ParseTimeStamp("1970-01-01 00:00:01.5s").has_value());
 }
 
 // Nanoseconds since 1970 hold the years 1678 to 2261 whole; a year beyond
