@@ -16,8 +16,9 @@ namespace {
 constexpr int kStatusMinimum = 0;
 constexpr int kStatusMaximum = 13;
 
-// Below this sharing the parse costs more than it saves.
-constexpr std::ptrdiff_t kTwoThreadBytes = 1 << 15;
+// The bytes of one piece of a shared parse: smaller ones cost more in
+// hand-offs than they save.
+constexpr std::ptrdiff_t kPieceBytes = 1 << 15;
 
 // Fast path for a record whose line is already in the buffer: the same
 // fields, widths and conversions, read straight from the buffer. A line that
@@ -161,20 +162,32 @@ bool ReadWholeRecord(RawStream& stream, RawRecord& record) {
     return ReadTimeStamp(stream, record) && ReadValuesAndStatus(stream, record);
 }
 
-DefaultRecordReader::DefaultRecordReader()
-    : columns_(std::make_unique<RecordColumns>()), secondHalf_(std::make_unique<RecordColumns>()) {}
+static_assert(DefaultRecordReader::kMaxPieces == PieceOffer::kMaxPieces);
+
+DefaultRecordReader::DefaultRecordReader() { Columns(0); }
 
 DefaultRecordReader::~DefaultRecordReader() = default;
 
+RecordColumns& DefaultRecordReader::Columns(int piece) {
+    if (!pieces_[piece]) {
+        pieces_[piece] = std::make_unique<RecordColumns>();
+        pieces_[piece]->withTimes = readTimes_;
+    }
+    return *pieces_[piece];
+}
+
 void DefaultRecordReader::ReadTimes() {
-    columns_->withTimes = true;
-    secondHalf_->withTimes = true;
+    readTimes_ = true;
+    for (const auto& piece : pieces_) {
+        if (piece) piece->withTimes = true;
+    }
 }
 
 DefaultRecordReader::Run DefaultRecordReader::ParsedRun(RawStream& stream) {
-    const bool current = stream_ == &stream && load_ == stream.LoadCount() && next_ < columns_->count &&
-                         stream.Position() == piece_ + columns_->LineBegin(next_);
-    if (!current && !TakeSecondHalf(stream)) {
+    const RecordColumns* columns = pieces_[piece_].get();
+    const bool current = stream_ == &stream && load_ == stream.LoadCount() && next_ < columns->count &&
+                         stream.Position() == base_ + columns->LineBegin(next_);
+    if (!current && !NextPiece(stream)) {
         const char* begin;
         const char* end;
         if (!stream.WholeLines(begin, end) && !(stream.FillBehindRest() && stream.WholeLines(begin, end))) {
@@ -182,59 +195,76 @@ DefaultRecordReader::Run DefaultRecordReader::ParsedRun(RawStream& stream) {
         }
         ParseLines(stream, begin, end);
     }
-    return Run{columns_.get(), next_, columns_->count, piece_};
+    columns = pieces_[piece_].get();
+    return Run{columns, next_, columns->count, base_};
 }
 
+// Each piece starts with the line after its share of the bytes and is
+// parsed exactly as the whole would be, for no line's parse looks past its
+// own line feed.
 void DefaultRecordReader::ParseLines(RawStream& stream, const char* begin, const char* end) {
     stream_ = &stream;
     load_ = stream.LoadCount();
-    piece_ = begin;
+    piece_ = 0;
+    base_ = begin;
     next_ = 0;
-    secondHalfPiece_ = nullptr;
-    // The second half starts with the line after the middle; each half is
-    // parsed exactly as the whole would be, for no line's parse looks past
-    // its own line feed.
-    const char* split = end;
-    if (offer_ != nullptr && end - begin >= kTwoThreadBytes) {
-        const char* const middle = begin + (end - begin) / 2;
-        split = static_cast<const char*>(std::memchr(middle, '\n', static_cast<std::size_t>(end - middle))) + 1;
+    const std::ptrdiff_t bytes = end - begin;
+    const int shares =
+        offer_ == nullptr ? 1 : static_cast<int>(std::clamp<std::ptrdiff_t>(bytes / kPieceBytes, 1, kMaxPieces));
+    int count = 0;
+    starts_[0] = begin;
+    for (int share = 1; share < shares; ++share) {
+        const char* const from = std::max(begin + bytes * share / shares, starts_[count]);
+        const char* const start =
+            static_cast<const char*>(std::memchr(from, '\n', static_cast<std::size_t>(end - from))) + 1;
+        if (start == end) break;
+        if (start > starts_[count]) starts_[++count] = start;
     }
-    if (split == end) {
-        ParseRecordLines(begin, end, *columns_);
-        return;
+    starts_[++count] = end;
+    pieceCount_ = count;
+    if (count == 1) {
+        ParseRecordLines(begin, end, Columns(0));
+    } else {
+        RecordColumns* columns[kMaxPieces];
+        for (int piece = 0; piece < count; ++piece) columns[piece] = &Columns(piece);
+        offer_->Offer(starts_, columns, count);
+        offer_->ParseUntaken();
+        // Rather than wait for the helper, read the next load now.
+        if (offer_->BeingHelped()) stream.Prefetch();
+        offer_->Finish();
     }
-    offer_->Offer(split, end, *secondHalf_);
-    ParseRecordLines(begin, split, *columns_);
-    offer_->Finish();
-    secondHalfPiece_ = split;
+    // The next load's read is the helper's, if it has a moment before the
+    // stream needs it: it then leaves the reader's own path.
+    if (offer_ != nullptr) offer_->OfferPrefetch(stream);
 }
 
-bool DefaultRecordReader::TakeSecondHalf(RawStream& stream) {
-    if (secondHalfPiece_ == nullptr || stream_ != &stream || load_ != stream.LoadCount()) return false;
+bool DefaultRecordReader::NextPiece(RawStream& stream) {
+    if (stream_ != &stream || load_ != stream.LoadCount()) return false;
     const char* const position = stream.Position();
-    if (position == secondHalfPiece_) {
-        std::swap(columns_, secondHalf_);
-        piece_ = secondHalfPiece_;
-        secondHalfPiece_ = nullptr;
-    } else if (position < secondHalfPiece_) {
-        ParseRecordLines(position, secondHalfPiece_, *columns_);
-        piece_ = position;
+    // Pieces that the character reader went into are of no use.
+    int later = piece_ + 1;
+    while (later < pieceCount_ && starts_[later] < position) ++later;
+    if (later == pieceCount_) return false;
+    if (starts_[later] == position) {
+        piece_ = later;
     } else {
-        // The character reader went on past a malformed line into it.
-        secondHalfPiece_ = nullptr;
-        return false;
+        piece_ = later - 1;
+        ParseRecordLines(position, starts_[later], Columns(piece_));
     }
+    base_ = position;
     next_ = 0;
     return true;
 }
 
 void DefaultRecordReader::TakeRun(RawStream& stream, int end) {
     if (end == next_) return;
-    stream.ConsumeTo(piece_ + columns_->lineEnd[end - 1]);
+    stream.ConsumeTo(base_ + pieces_[piece_]->lineEnd[end - 1]);
     next_ = end;
 }
 
-void DefaultRecordReader::Materialize(int i, RawRecord& record) const { TakeRecord(*columns_, i, piece_, record); }
+void DefaultRecordReader::Materialize(int i, RawRecord& record) const {
+    TakeRecord(*pieces_[piece_], i, base_, record);
+}
 
 bool DefaultRecordReader::TakeParsed(RawStream& stream, RawRecord& record) {
     const Run run = ParsedRun(stream);

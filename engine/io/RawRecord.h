@@ -104,33 +104,38 @@ public:
     // Record i of the run's columns as a whole RawRecord.
     void Materialize(int i, RawRecord& record) const;
 
-    // Offers the second half of each buffer's lines to another thread
-    // (nullptr: parses every line itself). The records are the same either
-    // way.
+    // Offers each buffer's lines to another thread in pieces (nullptr:
+    // parses every line itself). The records are the same either way.
     void ShareParsing(PieceOffer* offer) { offer_ = offer; }
     // Reads each parsed record's full time stamp too (RecordColumns::time).
     void ReadTimes();
 
+    static constexpr int kMaxPieces = 8;
+
 private:
-    // Parses the buffered lines [begin, end) of stream, in two halves when
-    // they are long enough and another thread may help.
+    // Parses the buffered lines [begin, end) of stream, in pieces when they
+    // are long enough and another thread may help.
     void ParseLines(RawStream& stream, const char* begin, const char* end);
-    // The lines after the first half, once the stream reaches them: the
-    // second half's columns, or the lines before it that the first half's
-    // columns had no room for. False when there are none for the stream's
-    // position.
-    bool TakeSecondHalf(RawStream& stream);
+    // The columns of the stream's position once the current ones are used:
+    // a later piece that begins there, or the lines before the next piece
+    // that no columns hold (the columns had no room for them, or the
+    // character reader went past a line they could not take). False when
+    // no piece of this load is left for the position.
+    bool NextPiece(RawStream& stream);
+    RecordColumns& Columns(int piece);
     // The next record from the arrays; false when the next line is not for
     // them.
     bool TakeParsed(RawStream& stream, RawRecord& record);
 
-    std::unique_ptr<RecordColumns> columns_;
-    std::unique_ptr<RecordColumns> secondHalf_;  // of the same load as columns_
-    const char* secondHalfPiece_ = nullptr;      // where its lines begin, or null when it holds none
+    std::unique_ptr<RecordColumns> pieces_[kMaxPieces];  // made when first needed
+    const char* starts_[kMaxPieces + 1] = {};            // where each piece's lines begin in the buffer
+    int pieceCount_ = 0;
+    int piece_ = 0;               // the piece whose columns are in use
+    const char* base_ = nullptr;  // where their line 0 begins
+    int next_ = 0;                // their next record
     PieceOffer* offer_ = nullptr;
-    int next_ = 0;                 // the next record of the columns
-    const char* piece_ = nullptr;  // where the parsed lines begin in the buffer
-    std::uint64_t load_ = ~0ull;   // the stream's load they were parsed from
+    bool readTimes_ = false;
+    std::uint64_t load_ = ~0ull;  // the stream's load they were parsed from
     const RawStream* stream_ = nullptr;
     bool wholeRead_ = false;
 };

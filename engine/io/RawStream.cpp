@@ -1,6 +1,10 @@
 #include "io/RawStream.h"
 
+#include <algorithm>
 #include <cstring>
+#include <utility>
+
+#include "io/SpinBriefly.h"
 
 namespace kelvara {
 
@@ -22,7 +26,9 @@ bool RawStream::Open(const std::filesystem::path& file) {
 }
 
 void RawStream::Close() {
+    SettlePrefetch();
     bytes_.Close();
+    prefetched_ = false;
     next_ = last_ = nullptr;
     lastLineFeed_ = nullptr;
     ++loads_;
@@ -34,20 +40,113 @@ void RawStream::Close() {
 std::int64_t RawStream::Size() const { return bytes_.Size(); }
 
 bool RawStream::Fill() {
+    SettlePrefetch();
     if (!bytes_.IsOpen() || atEnd_) {
         atEnd_ = true;
         return false;
     }
     int error = 0;
-    const std::size_t got = bytes_.Read(buffer_.get(), kBufferSize, error);
-    next_ = buffer_.get();
-    last_ = next_ + got;
+    const std::size_t got = LoadBehind(0, error);
     if (!CountLoad(got, error)) return false;
     if (got == 0) {
         atEnd_ = true;
         return false;
     }
     return true;
+}
+
+std::size_t RawStream::LoadBehind(std::size_t rest, int& error) {
+    if (prefetched_) return TakePrefetched(rest, error);
+    char* const buffer = buffer_.get();
+    if (rest > 0) std::memmove(buffer, next_, rest);
+    const std::size_t got = bytes_.Read(buffer + rest, kBufferSize - rest, error);
+    next_ = buffer;
+    last_ = buffer + rest + got;
+    return got;
+}
+
+std::size_t RawStream::RestAfterWholeLines() const {
+    const char* const wholeEnd = lastLineFeed_ != nullptr && lastLineFeed_ >= next_ ? lastLineFeed_ + 1 : next_;
+    return static_cast<std::size_t>(last_ - wholeEnd);
+}
+
+void RawStream::Prefetch() {
+    SettlePrefetch();
+    if (prefetched_ || !bytes_.IsOpen() || atEnd_) return;
+    const std::size_t rest = RestAfterWholeLines();
+    if (rest == kBufferSize) return;
+    ReadIntoSpare(rest);
+}
+
+void RawStream::ReadIntoSpare(std::size_t rest) {
+    if (!spare_) spare_.reset(new char[kBufferSize + kPadding]());
+    prefetchError_ = 0;
+    prefetchBegin_ = rest;
+    prefetchEnd_ = rest + bytes_.Read(spare_.get() + rest, kBufferSize - rest, prefetchError_);
+    prefetched_ = true;
+}
+
+bool RawStream::OfferPrefetch() {
+    SettlePrefetch();
+    if (prefetched_ || !bytes_.IsOpen() || atEnd_) return false;
+    offeredRest_ = RestAfterWholeLines();
+    if (offeredRest_ == kBufferSize) return false;
+    if (!spare_) spare_.reset(new char[kBufferSize + kPadding]());
+    prefetchOffer_.store(kOffered, std::memory_order_release);
+    return true;
+}
+
+bool RawStream::HelpPrefetch() {
+    int offered = kOffered;
+    if (!prefetchOffer_.compare_exchange_strong(offered, kTaken, std::memory_order_acquire)) return false;
+    ReadIntoSpare(offeredRest_);
+    prefetchOffer_.store(kNotOffered, std::memory_order_release);
+    prefetchOffer_.notify_one();
+    return true;
+}
+
+void RawStream::SettlePrefetch() {
+    if (prefetchOffer_.load(std::memory_order_acquire) == kNotOffered) return;
+    int offered = kOffered;
+    if (prefetchOffer_.compare_exchange_strong(offered, kNotOffered, std::memory_order_acquire)) return;
+    const auto read = [&] { return prefetchOffer_.load(std::memory_order_acquire) == kNotOffered; };
+    if (SpinBriefly(read)) return;
+    while (prefetchOffer_.load(std::memory_order_acquire) == kTaken) {
+        prefetchOffer_.wait(kTaken, std::memory_order_acquire);
+    }
+}
+
+// Usually the rest is the one foreseen and goes in front of the prefetched
+// bytes, whose buffer becomes the stream's; else as much of them as fits
+// goes behind the rest, and the others wait for the next fill. A failed
+// read fails the fill that takes it, and nothing of it is used.
+std::size_t RawStream::TakePrefetched(std::size_t rest, int& error) {
+    std::size_t got;
+    if (prefetchError_ != 0) {
+        error = prefetchError_;
+        got = prefetchEnd_ - prefetchBegin_;
+        prefetched_ = false;
+        if (rest > 0) std::memmove(buffer_.get(), next_, rest);
+        next_ = buffer_.get();
+        last_ = next_ + rest;
+        return got;
+    }
+    if (rest == prefetchBegin_) {
+        std::memcpy(spare_.get(), next_, rest);
+        std::swap(buffer_, spare_);
+        got = prefetchEnd_ - prefetchBegin_;
+        prefetchBegin_ = prefetchEnd_;
+    } else {
+        char* const buffer = buffer_.get();
+        if (rest > 0) std::memmove(buffer, next_, rest);
+        got = std::min(prefetchEnd_ - prefetchBegin_, kBufferSize - rest);
+        std::memcpy(buffer + rest, spare_.get() + prefetchBegin_, got);
+        prefetchBegin_ += got;
+    }
+    prefetched_ = prefetchBegin_ != prefetchEnd_;
+    next_ = buffer_.get();
+    last_ = next_ + rest + got;
+    return got;
 }
 
 bool RawStream::CountLoad(std::size_t got, int error) {
@@ -77,15 +176,12 @@ bool RawStream::WholeLines(const char*& begin, const char*& end) {
 }
 
 bool RawStream::FillBehindRest() {
+    SettlePrefetch();
     if (!bytes_.IsOpen() || atEnd_) return false;
     const auto rest = static_cast<std::size_t>(last_ - next_);
     if (rest == kBufferSize) return false;
-    char* const buffer = buffer_.get();
-    if (rest > 0) std::memmove(buffer, next_, rest);
     int error = 0;
-    const std::size_t got = bytes_.Read(buffer + rest, kBufferSize - rest, error);
-    next_ = buffer;
-    last_ = buffer + rest + got;
+    const std::size_t got = LoadBehind(rest, error);
     return CountLoad(got, error) && got > 0;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // A raw data file read through one large buffer (decompressed when gzip-compressed).
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -69,6 +70,19 @@ public:
     // whole. False when nothing more came (the end of the file is left to
     // the next read to meet, a failure stops the stream as in Get).
     bool FillBehindRest();
+    // Reads now the load that FillBehindRest would read once the buffer's
+    // whole lines are consumed, into a buffer of its own: for a reader with
+    // a moment to wait. The load counts only when a fill takes it, as if
+    // read then: the stream's bytes, its position and its end or failure
+    // are the same either way.
+    void Prefetch();
+    // The same prefetch made by another thread: OfferPrefetch (by the
+    // reader) lets HelpPrefetch (by any thread, which then makes it and
+    // returns true) do it until the stream next loads or closes, which
+    // takes the offer back or waits for the read.
+    bool OfferPrefetch();
+    bool PrefetchOnOffer() const { return prefetchOffer_.load(std::memory_order_acquire) == kOffered; }
+    bool HelpPrefetch();
     // Changes whenever the buffer is loaded anew: a position kept from
     // before is no longer one in this buffer.
     std::uint64_t LoadCount() const { return loads_; }
@@ -97,12 +111,32 @@ private:
     int ReadUpTo(char delimiter, char stop, int width, char* out, bool stopAtEnd);
     // Loads the next piece of the file; false (and at its end) when none is left.
     bool Fill();
+    // Moves the rest of the buffer to the front of a buffer, loads what
+    // follows it behind (from a prefetch, if one waits) and points next_
+    // and last_ at the whole; returns the bytes loaded.
+    std::size_t LoadBehind(std::size_t rest, int& error);
+    std::size_t TakePrefetched(std::size_t rest, int& error);
+    // The rest that the buffer's whole lines leave.
+    std::size_t RestAfterWholeLines() const;
+    void ReadIntoSpare(std::size_t rest);
+    // Takes an offered prefetch back, or waits for the helper making it.
+    void SettlePrefetch();
     // Counts a load of got bytes; false after a read error, which ends the
     // stream.
     bool CountLoad(std::size_t got, int error);
 
     RawBytes bytes_;
     std::unique_ptr<char[]> buffer_;
+    // The prefetched load, [prefetchBegin_, prefetchEnd_) of spare_ and the
+    // errno of its read, while prefetched_.
+    std::unique_ptr<char[]> spare_;
+    std::size_t prefetchBegin_ = 0;
+    std::size_t prefetchEnd_ = 0;
+    int prefetchError_ = 0;
+    bool prefetched_ = false;
+    enum PrefetchOffer { kNotOffered, kOffered, kTaken };
+    std::atomic<int> prefetchOffer_{kNotOffered};
+    std::size_t offeredRest_ = 0;
     const char* next_ = nullptr;
     const char* last_ = nullptr;
     const char* lastLineFeed_ = nullptr;  // in this load, or null when not yet looked for

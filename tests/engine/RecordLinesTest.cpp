@@ -135,11 +135,11 @@ TEST_F(RecordLinesTest, ALineWhoseFieldsRunPastItsEndIsLeftToTheCharacterReader)
     }
 }
 
-// Several buffers of lines, short ones (more per half buffer than the
-// columns hold) and long ones, with malformed lines here and there: the
-// reader that offers the second half of each buffer to another thread
-// reads the same records, ending each where the character reader does,
-// whether a helper takes the halves or nobody does.
+// Several buffers of lines, short ones (more per buffer than the columns
+// hold) and long ones, with malformed lines here and there: the reader reads
+// the same records, ending each where the character reader does, whether it
+// parses alone, or offers each buffer in pieces, and its next load, to
+// another thread and a helper takes them or nobody does.
 TEST_F(RecordLinesTest, SharedParsingReadsWhatTheCharacterReaderReads) {
     std::string lines;
     for (int i = 0; i < 60000; ++i) {
@@ -154,8 +154,10 @@ TEST_F(RecordLinesTest, SharedParsingReadsWhatTheCharacterReaderReads) {
         }
     }
     WriteFile(dir / "raw.dat", "h\nh\nh\nh\n" + lines);
-    for (const bool helped : {false, true}) {
-        SCOPED_TRACE(helped ? "a helper takes the halves" : "nobody takes them");
+    enum class Sharing { None, Untaken, Helped };
+    for (const Sharing sharing : {Sharing::None, Sharing::Untaken, Sharing::Helped}) {
+        SCOPED_TRACE(static_cast<int>(sharing));
+        const bool helped = sharing == Sharing::Helped;
         RawStream parsedStream;
         RawStream readStream;
         ASSERT_TRUE(parsedStream.Open(dir / "raw.dat"));
@@ -174,7 +176,7 @@ TEST_F(RecordLinesTest, SharedParsingReadsWhatTheCharacterReaderReads) {
             }
         });
         DefaultRecordReader reader;
-        reader.ShareParsing(&offer);
+        if (sharing != Sharing::None) reader.ShareParsing(&offer);
         int records = 0;
         for (;;) {
             RawRecord parsed;
@@ -188,9 +190,7 @@ TEST_F(RecordLinesTest, SharedParsingReadsWhatTheCharacterReaderReads) {
         }
         done = true;
         EXPECT_GT(records, 59000);
-        if (!helped) {
-            EXPECT_EQ(helps, 0);
-        }
+        EXPECT_EQ(helped, helps > 0);
     }
 }
 
