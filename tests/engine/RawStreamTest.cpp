@@ -64,7 +64,8 @@ protected:
                                  std::to_string(stream.Failed()) + " " + std::to_string(stream.AtEnd()));
             if (filled) continue;
             // The end: the rest one character at a time, through the plain fill.
-            for (int c = stream.Get(); c != RawStream::kEnd; c = stream.Get()) seen.bytes.push_back(static_cast<char>(c));
+            for (int c = stream.Get(); c != RawStream::kEnd; c = stream.Get())
+                seen.bytes.push_back(static_cast<char>(c));
             break;
         }
         seen.fills.push_back("end " + std::to_string(stream.Consumed()) + " " + std::to_string(stream.Failed()));
@@ -77,7 +78,8 @@ protected:
 // feed.
 std::string ManyLines() {
     std::string text;
-    for (int i = 0; text.size() < 1'000'000; ++i) text += std::string(static_cast<std::size_t>(i * 37 % 211), static_cast<char>('a' + i % 26)) + "\n";
+    for (int i = 0; text.size() < 1'000'000; ++i)
+        text += std::string(static_cast<std::size_t>(i * 37 % 211), static_cast<char>('a' + i % 26)) + "\n";
     return text + "last line";
 }
 
