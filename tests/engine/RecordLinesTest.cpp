@@ -8,6 +8,7 @@
 #include <bit>
 #include <cstring>
 #include <memory>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -135,33 +136,21 @@ TEST_F(RecordLinesTest, ALineWhoseFieldsRunPastItsEndIsLeftToTheCharacterReader)
     }
 }
 
-// Several buffers of lines, short ones (more per buffer than the columns
-// hold) and long ones, with malformed lines here and there: the reader reads
-// the same records, ending each where the character reader does, whether it
-// parses alone, or offers each buffer in pieces, and its next load, to
-// another thread and a helper takes them or nobody does.
-TEST_F(RecordLinesTest, SharedParsingReadsWhatTheCharacterReaderReads) {
-    std::string lines;
-    for (int i = 0; i < 60000; ++i) {
-        const std::string values = i < 20000 ? "1,2,3,4,5,6,7" : "-2.896,2.726,0.045,734.11,9.283,16.37,97.66";
-        if (i % 4999 == 17) {
-            lines += "\"2024-06-01 10:00:00\",1,2,3,4,5,6\n";  // its fields run into the next line
-        } else if (i % 7919 == 5) {
-            lines += "\n";
-        } else {
-            lines += "x " + std::to_string(i / 18000 % 24) + ":" + std::to_string(i / 300 % 60) + ":00," + values +
-                     "," + std::to_string(i % 15) + "\n";
-        }
-    }
-    WriteFile(dir / "raw.dat", "h\nh\nh\nh\n" + lines);
+// Reads the lines (behind four header lines) with the reader of parsed
+// lines and with the character reader: the same records, each ending where
+// the character reader's does, whether the reader parses alone, or offers
+// each buffer in pieces, and its next load, to another thread and a helper
+// takes them or nobody does.
+void ExpectTheCharacterReadersRecords(const std::filesystem::path& file, const std::string& lines, int atLeast) {
+    WriteFile(file, "h\nh\nh\nh\n" + lines);
     enum class Sharing { None, Untaken, Helped };
     for (const Sharing sharing : {Sharing::None, Sharing::Untaken, Sharing::Helped}) {
         SCOPED_TRACE(static_cast<int>(sharing));
         const bool helped = sharing == Sharing::Helped;
         RawStream parsedStream;
         RawStream readStream;
-        ASSERT_TRUE(parsedStream.Open(dir / "raw.dat"));
-        ASSERT_TRUE(readStream.Open(dir / "raw.dat"));
+        ASSERT_TRUE(parsedStream.Open(file));
+        ASSERT_TRUE(readStream.Open(file));
         for (int line = 0; line < 4; ++line) {
             parsedStream.SkipLine();
             readStream.SkipLine();
@@ -189,8 +178,52 @@ TEST_F(RecordLinesTest, SharedParsingReadsWhatTheCharacterReaderReads) {
             ++records;
         }
         done = true;
-        EXPECT_GT(records, 59000);
+        EXPECT_GT(records, atLeast);
         EXPECT_EQ(helped, helps > 0);
+    }
+}
+
+// Several buffers of lines, short ones (more per buffer than the columns
+// hold) and long ones, with malformed lines here and there.
+TEST_F(RecordLinesTest, SharedParsingReadsWhatTheCharacterReaderReads) {
+    std::string lines;
+    for (int i = 0; i < 60000; ++i) {
+        const std::string values = i < 20000 ? "1,2,3,4,5,6,7" : "-2.896,2.726,0.045,734.11,9.283,16.37,97.66";
+        if (i % 4999 == 17) {
+            lines += "\"2024-06-01 10:00:00\",1,2,3,4,5,6\n";  // its fields run into the next line
+        } else if (i % 7919 == 5) {
+            lines += "\n";
+        } else {
+            lines += "x " + std::to_string(i / 18000 % 24) + ":" + std::to_string(i / 300 % 60) + ":00," + values +
+                     "," + std::to_string(i % 15) + "\n";
+        }
+    }
+    ExpectTheCharacterReadersRecords(dir / "raw.dat", lines, 59000);
+}
+
+// Malformed lines at random, one in eight, and now and then a line longer
+// than a piece: wherever they fall against the pieces and the buffers.
+TEST_F(RecordLinesTest, SharedParsingReadsRandomMalformedLinesAsTheCharacterReader) {
+    const std::string malformed[] = {
+        "\"2024-06-01 10:00:00\",1,2,3,4,5,6\n",  // its fields run into the next line
+        "\n",                                     // the line feed as the leading character
+    };
+    const std::string longLine = "x 10:20:00,1,2,3,4,5,6,7," + std::string(40000, '9') + "\n";
+    for (unsigned seed = 1; seed <= 4; ++seed) {
+        SCOPED_TRACE(seed);
+        std::mt19937 random(seed);
+        std::string lines;
+        for (int i = 0; i < 30000; ++i) {
+            if (random() % 2000 == 0) {
+                lines += longLine;
+            } else if (random() % 8 == 0) {
+                lines += malformed[random() % std::size(malformed)];
+            } else {
+                lines += "x " + std::to_string(i / 3600 % 24) + ":" + std::to_string(i / 60 % 60) + ":00," +
+                         std::string(random() % 30, '1') + ",2.5,-3,4,5,6,7," + std::to_string(random() % 20) + "\n";
+            }
+        }
+        ExpectTheCharacterReadersRecords(dir / "raw.dat", lines, 20000);
     }
 }
 
