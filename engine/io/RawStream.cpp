@@ -70,12 +70,16 @@ std::size_t RawStream::RestAfterWholeLines() const {
     return static_cast<std::size_t>(last_ - wholeEnd);
 }
 
-void RawStream::Prefetch() {
+bool RawStream::PrefetchRest(std::size_t& rest) {
     SettlePrefetch();
-    if (prefetched_ || !bytes_.IsOpen() || atEnd_) return;
-    const std::size_t rest = RestAfterWholeLines();
-    if (rest == kBufferSize) return;
-    ReadIntoSpare(rest);
+    if (prefetched_ || !bytes_.IsOpen() || atEnd_) return false;
+    rest = RestAfterWholeLines();
+    return rest != kBufferSize;
+}
+
+void RawStream::Prefetch() {
+    std::size_t rest;
+    if (PrefetchRest(rest)) ReadIntoSpare(rest);
 }
 
 void RawStream::ReadIntoSpare(std::size_t rest) {
@@ -87,11 +91,7 @@ void RawStream::ReadIntoSpare(std::size_t rest) {
 }
 
 bool RawStream::OfferPrefetch() {
-    SettlePrefetch();
-    if (prefetched_ || !bytes_.IsOpen() || atEnd_) return false;
-    offeredRest_ = RestAfterWholeLines();
-    if (offeredRest_ == kBufferSize) return false;
-    if (!spare_) spare_.reset(new char[kBufferSize + kPadding]());
+    if (!PrefetchRest(offeredRest_)) return false;
     prefetchOffer_.store(kOffered, std::memory_order_release);
     return true;
 }

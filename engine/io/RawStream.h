@@ -118,6 +118,9 @@ private:
     std::size_t TakePrefetched(std::size_t rest, int& error);
     // The rest that the buffer's whole lines leave.
     std::size_t RestAfterWholeLines() const;
+    // The rest a prefetch would go behind; false when none is to be made
+    // (one is made, or the file has ended or is closed).
+    bool PrefetchRest(std::size_t& rest);
     void ReadIntoSpare(std::size_t rest);
     // Takes an offered prefetch back, or waits for the helper making it.
     void SettlePrefetch();
